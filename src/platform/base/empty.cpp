@@ -1,0 +1,2 @@
+// Placeholder translation unit for a layer that has no sources yet.
+namespace korvant { void layerPlaceholder() {} }
