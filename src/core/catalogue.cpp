@@ -60,7 +60,8 @@ std::string FormatText(std::string_view pattern, std::initializer_list<std::stri
   auto arg = args.begin();
   for (std::size_t i = 0; i < pattern.size() && out.size() < kFormattedMax; ++i) {
     if (pattern.compare(i, 3, "%hs") == 0) {
-      if (arg != args.end()) out.append(*arg++);
+      // Only what still fits is copied, so a huge argument costs nothing.
+      if (arg != args.end()) out.append((arg++)->substr(0, kFormattedMax - out.size()));
       i += 2;
     } else {
       out += pattern[i];

@@ -39,6 +39,37 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+// Length of the well-formed UTF-8 sequence that starts at s[i], or 0 when
+// the bytes there are not one: a stray continuation byte, a cut sequence,
+// an overlong form (which could smuggle '/' or NUL past a check), an encoded
+// surrogate, or a code point beyond U+10FFFF.
+std::size_t validSequenceLength(std::string_view s, std::size_t i) {
+  auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  unsigned char b = at(0);
+  if (b < 0x80) return 1;
+  std::size_t len;
+  unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  if (at(1) < lo || at(1) > hi) return 0;
+  for (std::size_t k = 2; k < len; ++k) {
+    if ((at(k) & 0xC0) != 0x80) return 0;
+  }
+  return len;
+}
+
 }  // namespace
 
 char32_t toUnicode(unsigned char byte) {
@@ -74,25 +105,15 @@ std::string fromUtf8(std::string_view s) {
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
+    std::size_t len = validSequenceLength(s, i);
+    if (len == 0) {
+      out += '?';
+      ++i;
+      continue;
+    }
     unsigned char b = static_cast<unsigned char>(s[i]);
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    if (len == 0 || i + len > s.size()) {
-      out += '?';
-      ++i;
-      continue;
-    }
     char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool good = true;
-    for (std::size_t k = 1; k < len; ++k) {
-      unsigned char c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) { good = false; break; }
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (!good) {
-      out += '?';
-      ++i;
-      continue;
-    }
+    for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
     out += static_cast<char>(fromUnicode(cp));
     i += len;
   }

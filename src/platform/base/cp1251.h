@@ -16,7 +16,8 @@ unsigned char fromUnicode(char32_t cp);
 std::string toUtf8(std::string_view cp1251Text);
 std::u16string toUtf16(std::string_view cp1251Text);
 
-// Invalid UTF-8 sequences become '?', one per bad byte.
+// Ill-formed UTF-8 (stray or cut sequences, overlong forms, encoded
+// surrogates) becomes one '?' per bad byte; characters outside CP1251 one '?' each.
 std::string fromUtf8(std::string_view utf8Text);
 // Unpaired surrogates become '?'.
 std::string fromUtf16(std::u16string_view utf16Text);
