@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,18 +20,22 @@ TEST(MessagePort, WithoutAPortNothingHappensAndNothingWaits) {
   EXPECT_EQ(waitUser, 1);
 }
 
+std::string Call(char kind, int tag, uint32_t msg, MsgParam w, MsgParam l) {
+  std::ostringstream out;
+  out << kind << tag << ':' << msg << ':' << w << ':' << l;
+  return out.str();
+}
+
 class FakePort : public IMessagePort {
  public:
   std::vector<std::string> calls;
   bool HasWindow(int tag) override { return tag == kTagVariantWindow; }
   MsgResult Send(int tag, uint32_t msg, MsgParam w, MsgParam l) override {
-    calls.push_back("S" + std::to_string(tag) + ":" + std::to_string(msg) + ":" + std::to_string(w) + ":" +
-                    std::to_string(l));
+    calls.push_back(Call('S', tag, msg, w, l));
     return 5;
   }
   void Post(int tag, uint32_t msg, MsgParam w, MsgParam l) override {
-    calls.push_back("P" + std::to_string(tag) + ":" + std::to_string(msg) + ":" + std::to_string(w) + ":" +
-                    std::to_string(l));
+    calls.push_back(Call('P', tag, msg, w, l));
   }
   void PumpOnce() override { calls.push_back("pump"); }
   void PumpWhileSet(const uint8_t& flag) override { calls.push_back("wait" + std::to_string(flag)); }
