@@ -4,6 +4,7 @@
 // collections of this shape.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -39,15 +40,15 @@ class TCollection {
 
   // A new record with its defaults and the next identifier.
   Item* Add() {
-    auto item = std::make_unique<Item>();
-    item->SetID(nextId_++);
+    auto item = NewItem();
+    item->SetID(TakeNextID());
     items_.push_back(std::move(item));
     return items_.back().get();
   }
   // Inserts a new record at index (clamped), with the next identifier.
   Item* Insert(int index) {
-    auto item = std::make_unique<Item>();
-    item->SetID(nextId_++);
+    auto item = NewItem();
+    item->SetID(TakeNextID());
     index = std::clamp(index, 0, Count());
     auto it = items_.insert(items_.begin() + index, std::move(item));
     return it->get();
@@ -85,13 +86,23 @@ class TCollection {
   // past the largest stored identifier whatever the file said.
   void RaiseNextIDPastItems() {
     for (auto& it : items_)
-      if (it->ID() >= nextId_) nextId_ = it->ID() + 1;
+      if (it->ID() >= nextId_) nextId_ = it->ID() < kMaxID ? it->ID() + 1 : kMaxID;
   }
 
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
 
+ protected:
+  // The record a new entry starts as. Collections of derived records (the
+  // planner's run-time copies) return their own record class here.
+  virtual std::unique_ptr<Item> NewItem() const { return std::make_unique<Item>(); }
+
  private:
+  static constexpr int32_t kMaxID = std::numeric_limits<int32_t>::max();
+  // The counter stops at the largest identifier instead of wrapping into
+  // negative ones (only a hostile file can bring it there).
+  int32_t TakeNextID() { return nextId_ < kMaxID ? nextId_++ : kMaxID; }
+
   void* owner_;
   std::vector<std::unique_ptr<Item>> items_;
   int32_t nextId_ = 0;

@@ -1,0 +1,73 @@
+#include "core/rooms.h"
+
+#include <algorithm>
+
+#include "core/catalogue.h"
+
+namespace korvant {
+
+std::string TRoomItem::DisplayName() const {
+  return name_.empty() ? LoadResStr(10064) : name_;
+}
+
+void TRoomItem::Assign(const TRoomItem& src) {
+  name_ = src.name_;
+  MaxChildren = src.MaxChildren;
+  MaxGroups = src.MaxGroups;
+  Specialization = src.Specialization;
+  NotStrict = src.NotStrict;
+  busy_ = src.busy_;
+}
+
+void TRoomsCollection::CountFreeRooms() {
+  for (int slot = 1; slot <= kWeekSlots; ++slot) {
+    uint16_t n = 0;
+    for (const auto& room : *this)
+      if (room->GetBusy(slot) == 0) ++n;
+    FreeCount[static_cast<std::size_t>(slot - 1)] = n;
+  }
+}
+
+void TRoomsCollection::SaveToStream(ByteWriter& w) const {
+  for (const auto& room : *this) {
+    w.i32(room->ID());
+    w.fixedString(room->DisplayName(), kRoomNameSize);
+    w.u16(room->MaxChildren);
+    w.u16(room->MaxGroups);
+    w.u8(room->Specialization);
+    w.u8(room->NotStrict);
+    for (int slot = 1; slot <= kWeekSlots; ++slot) w.u8(room->GetBusy(slot));
+    w.zeros(2);
+  }
+}
+
+bool TRoomsCollection::LoadFromStream(const TListHeader& header, ByteReader& r) {
+  Clear();
+  SetNextID(0);
+  ByteReader sec;
+  if (!detail::TakeSection(r, header.Count, kRoomRecordSize, sec)) return false;
+  bool good = true;
+  for (int32_t i = 0; good && i < header.Count; ++i) {
+    TRoomItem* room = Add();
+    const int32_t id = sec.i32();
+    good = detail::StorableID(id);
+    room->SetID(id);
+    room->SetName(sec.fixedString(kRoomNameSize));
+    room->MaxChildren = sec.u16();
+    room->MaxGroups = sec.u16();
+    room->Specialization = sec.u8();
+    room->NotStrict = sec.u8();
+    for (int slot = 1; slot <= kWeekSlots; ++slot) room->SetBusy(slot, sec.u8());
+    sec.skip(2);
+  }
+  if (!good || !sec.ok()) {
+    Clear();
+    SetNextID(0);
+    return false;
+  }
+  SetNextID(std::max(header.NextID, 0));
+  RaiseNextIDPastItems();
+  return true;
+}
+
+}  // namespace korvant
