@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/binio.h"
+#include "core/list_common.h"
 
 namespace korvant {
 
@@ -15,13 +16,6 @@ constexpr std::size_t kProjParamsSize = 208;
 constexpr std::size_t kDescriptionMax = 80;
 constexpr int kMaxLessonsPerDay = 24;
 constexpr int kShiftStartWords = 25;
-
-// Count and next identifier of a project list.
-struct TListHeader {
-  int32_t Count = 0;
-  int32_t NextID = 0;
-  bool operator==(const TListHeader&) const = default;
-};
 
 // The lessons' list header also carries the byte size of their section.
 struct TLessonsHeader {

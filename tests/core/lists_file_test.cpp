@@ -157,18 +157,18 @@ TEST(ListSections, RoundTripOfAllFourListsInOneImage) {
   TTeachersCollection teachers;
   for (int i = 0; i < 3; ++i) {
     TRoomItem* r = rooms.Add();
-    r->SetName("R" + std::to_string(i));
+    r->SetName(std::string(1, 'R').append(std::to_string(i)));
     r->SetBusy(i + 1, 1);
     TSubjectItem* s = subjects.Add();
-    s->SetName("S" + std::to_string(i));
+    s->SetName(std::string(1, 'S').append(std::to_string(i)));
     s->ChangeWishedRoom(10, i);
     TKlassItem* k = klasses.Add();
-    k->SetName("K" + std::to_string(i));
+    k->SetName(std::string(1, 'K').append(std::to_string(i)));
     k->ChangeStartLesson(1, i + 1);
     k->ChangeParallel(1, (i + 1) % 3);
     k->Section = i;
     TTeacherItem* t = teachers.Add();
-    t->SetName("T" + std::to_string(i));
+    t->SetName(std::string(1, 'T').append(std::to_string(i)));
     t->SetBusy(i + 1, {1, static_cast<uint8_t>(i)});
     t->PlanLessCnt = 10 + i;
   }
