@@ -80,10 +80,10 @@ TPrgSpinEdit::TPrgSpinEdit(QWidget* parent) : QLineEdit(parent) {
   button_->SetFocusControl(this);
   connect(button_, &TPrgSpinButton::UpClick, this, [this] { UpClick(); });
   connect(button_, &TPrgSpinButton::DownClick, this, [this] { DownClick(); });
+  setText(QStringLiteral("0"));
   connect(this, &QLineEdit::textChanged, this, [this] {
     if (!settingText_) RunChange();
   });
-  setText(QStringLiteral("0"));
   setTextMargins(0, 0, button_->width() + 2, 0);
 }
 

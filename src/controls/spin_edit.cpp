@@ -185,8 +185,10 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QLineEdit(parent) {
   button_->SetFocusControl(this);
   connect(button_, &TSpinButton::UpClick, this, [this] { UpClick(); });
   connect(button_, &TSpinButton::DownClick, this, [this] { DownClick(); });
-  connect(this, &QLineEdit::textChanged, this, &TSpinEdit::TextChanged);
+  // The first text is no change: the buttons stay enabled until a value
+  // is set within the bounds.
   setText(QStringLiteral("0"));
+  connect(this, &QLineEdit::textChanged, this, &TSpinEdit::TextChanged);
   setMinimumHeight(MinHeight());
   setTextMargins(0, 0, button_->width() + 2, 0);
 }
