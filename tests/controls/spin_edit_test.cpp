@@ -232,3 +232,40 @@ TEST_F(SpinFixture, SpinButtonPressFocusesTheEdit) {
 
 }  // namespace
 }  // namespace korvant
+
+namespace korvant {
+namespace {
+
+TEST(SpinButton, LayoutKeysAndDefaultGlyphs) {
+  QWidget top;
+  auto* sb = new TSpinButton(&top);
+  test::ShowAndPaint(top);
+  EXPECT_EQ(sb->size(), QSize(20, 25));
+  EXPECT_EQ(sb->UpButton()->geometry(), QRect(0, 0, 20, 12));
+  EXPECT_EQ(sb->DownButton()->geometry(), QRect(0, 12, 20, 13));
+  EXPECT_TRUE(sb->UpButton()->Flat());
+  EXPECT_EQ(sb->UpNumGlyphs(), 3);
+  EXPECT_EQ(sb->UpButton()->TimeBtnState(), TTimerSpeedButton::tbAllowTimer);
+  sb->resize(8, 25);
+  EXPECT_EQ(sb->width(), 15);
+
+  int ups = 0, downs = 0;
+  QObject::connect(sb, &TSpinButton::UpClick, [&](QObject* s) { ups += s == sb; });
+  QObject::connect(sb, &TSpinButton::DownClick, [&](QObject* s) { downs += s == sb; });
+  QTest::keyClick(sb, Qt::Key_Down);
+  EXPECT_EQ(sb->FocusedButton(), sb->DownButton());
+  QTest::keyClick(sb, Qt::Key_Up);
+  QTest::keyClick(sb, Qt::Key_Left);
+  EXPECT_EQ(ups, 1);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(sb->FocusedButton(), sb->UpButton());
+
+  // A focus control that goes away is forgotten.
+  auto* target = new QLineEdit(&top);
+  sb->SetFocusControl(target);
+  delete target;
+  EXPECT_EQ(sb->FocusControl(), nullptr);
+}
+
+}  // namespace
+}  // namespace korvant
