@@ -87,6 +87,13 @@ TPrgBitBtn::TPrgBitBtn(TBitBtnKind kind, const QString& caption, QWidget* parent
   ApplyKind(kind, true);
 }
 
+TPrgBitBtn::~TPrgBitBtn() {
+  if (hintWindow_) {
+    auto* w = ShapedHintWindow::Instance();
+    if (w->Control() == this) w->CancelHint();
+  }
+}
+
 void TPrgBitBtn::SetKind(TBitBtnKind kind) { ApplyKind(kind, false); }
 
 void TPrgBitBtn::ApplyKind(TBitBtnKind kind, bool loading) {

@@ -24,6 +24,7 @@ class TPrgBitBtn : public QPushButton, public IShapedHintControl {
   // As a form builds it: the caption first, then the kind, which fills the
   // caption only when it is empty.
   TPrgBitBtn(TBitBtnKind kind, const QString& caption, QWidget* parent = nullptr);
+  ~TPrgBitBtn() override;
 
   // Reads bkCustom once the caption, Default, Cancel, the modal result or
   // the glyph were changed after the kind was set.
