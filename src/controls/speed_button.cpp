@@ -1,0 +1,258 @@
+#include "controls/speed_button.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <QToolTip>
+
+namespace korvant {
+
+TPrgSpeedButton::TPrgSpeedButton(QWidget* parent) : QWidget(parent) {
+  resize(25, 25);
+  setMouseTracking(true);  // moves report to the hint window
+  setFocusPolicy(Qt::NoFocus);
+}
+
+TPrgSpeedButton::~TPrgSpeedButton() {
+  if (hintWindow_) {
+    auto* w = ShapedHintWindow::Instance();
+    if (w->Control() == this) w->CancelHint();
+  }
+}
+
+void TPrgSpeedButton::SetAllowAllUp(bool v) {
+  if (allowAllUp_ == v) return;
+  allowAllUp_ = v;
+  UpdateExclusive();
+}
+
+void TPrgSpeedButton::SetGroupIndex(int v) {
+  if (groupIndex_ == v) return;
+  groupIndex_ = v;
+  UpdateExclusive();
+}
+
+void TPrgSpeedButton::SetDown(bool v) {
+  if (groupIndex_ == 0) v = false;
+  if (v == down_) return;
+  if (down_ && !allowAllUp_) return;
+  down_ = v;
+  if (v) {
+    state_ = TButtonState::bsExclusive;
+    update();
+    UpdateExclusive();
+  } else {
+    state_ = TButtonState::bsUp;
+    update();
+  }
+}
+
+// Tells the other buttons of the group (same parent, same GroupIndex)
+// that this one went down or changed AllowAllUp.
+void TPrgSpeedButton::UpdateExclusive() {
+  if (groupIndex_ == 0 || !parentWidget()) return;
+  for (QObject* o : parentWidget()->children()) {
+    auto* b = qobject_cast<TPrgSpeedButton*>(o);
+    if (b && b != this) b->ButtonPressed(this);
+  }
+}
+
+void TPrgSpeedButton::ButtonPressed(TPrgSpeedButton* sender) {
+  if (sender->groupIndex_ != groupIndex_) return;
+  if (sender->down_ && down_) {
+    down_ = false;
+    state_ = TButtonState::bsUp;
+    update();
+  }
+  allowAllUp_ = sender->allowAllUp_;
+}
+
+void TPrgSpeedButton::SetCaption(const QString& c) {
+  if (caption_ == c) return;
+  caption_ = c;
+  update();
+}
+
+void TPrgSpeedButton::SetFlat(bool v) {
+  if (flat_ == v) return;
+  flat_ = v;
+  update();
+}
+
+void TPrgSpeedButton::SetGlyph(const QImage& g) {
+  glyph_.SetGlyph(g);
+  // A strip of square cells says how many it holds.
+  if (!g.isNull() && g.height() > 0 && g.width() % g.height() == 0) {
+    const int n = g.width() / g.height();
+    glyph_.SetNumGlyphs(n > 4 ? 1 : n);
+  }
+  update();
+}
+
+void TPrgSpeedButton::SetLayout(TButtonLayout l) {
+  layout_ = l;
+  update();
+}
+
+void TPrgSpeedButton::SetMargin(int m) {
+  margin_ = m < -1 ? -1 : m;
+  update();
+}
+
+void TPrgSpeedButton::SetNumGlyphs(int n) {
+  glyph_.SetNumGlyphs(n);
+  update();
+}
+
+void TPrgSpeedButton::SetSpacing(int s) {
+  spacing_ = s;
+  update();
+}
+
+void TPrgSpeedButton::Click() { emit Clicked(); }
+
+bool TPrgSpeedButton::IsInside(QPoint p) const {
+  if (flat_) return !glyph_.IsTransparentAt(p, state_);
+  return p.x() >= 0 && p.x() < width() && p.y() >= 0 && p.y() <= height();
+}
+
+void TPrgSpeedButton::mousePressEvent(QMouseEvent* e) {
+  emit MouseDown(e);
+  if (hintWindow_) ShapedHintWindow::Instance()->CancelHint();
+  const QPoint pos = e->position().toPoint();
+  if (flat_ && glyph_.IsTransparentAt(pos, state_)) return;
+  if (e->button() == Qt::LeftButton && isEnabled()) {
+    if (!down_) {
+      state_ = TButtonState::bsDown;
+      update();
+    }
+    dragging_ = true;
+  }
+}
+
+void TPrgSpeedButton::mouseDoubleClickEvent(QMouseEvent* e) {
+  emit DblClicked();
+  mousePressEvent(e);
+}
+
+void TPrgSpeedButton::mouseMoveEvent(QMouseEvent* e) {
+  emit MouseMove(e);
+  const bool inside = IsInside(e->position().toPoint());
+  if (dragging_) {
+    TButtonState ns = down_ ? TButtonState::bsExclusive
+                            : (inside ? TButtonState::bsDown : TButtonState::bsUp);
+    if (ns != state_) {
+      state_ = ns;
+      update();
+    }
+  }
+  if (hintWindow_) hintWindow_->HintCursorMoved(inside, true);
+}
+
+void TPrgSpeedButton::mouseReleaseEvent(QMouseEvent* e) {
+  emit MouseUp(e);
+  if (!dragging_) return;
+  dragging_ = false;
+  const bool doClick = IsInside(e->position().toPoint());
+  if (groupIndex_ == 0) {
+    state_ = TButtonState::bsUp;
+    mouseInControl_ = false;
+    update();
+  } else if (doClick) {
+    SetDown(!down_);
+    if (down_) state_ = TButtonState::bsExclusive;
+    update();
+  } else {
+    if (down_) state_ = TButtonState::bsExclusive;
+    update();
+  }
+  if (doClick) Click();
+  UpdateTracking();
+}
+
+void TPrgSpeedButton::UpdateTracking() {
+  if (flat_ && isEnabled()) mouseInControl_ = underMouse();
+}
+
+void TPrgSpeedButton::enterEvent(QEnterEvent* e) {
+  QWidget::enterEvent(e);
+  if (flat_ && isEnabled()) mouseInControl_ = true;
+}
+
+void TPrgSpeedButton::leaveEvent(QEvent* e) {
+  QWidget::leaveEvent(e);
+  if (flat_ && isEnabled() && !dragging_) mouseInControl_ = false;
+  DropHintLink();
+}
+
+void TPrgSpeedButton::DropHintLink() {
+  if (!hintWindow_) return;
+  IShapedHintWindow* w = hintWindow_;
+  hintWindow_ = nullptr;
+  w->HintCursorMoved(false, false);
+}
+
+void TPrgSpeedButton::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() == QEvent::EnabledChange) update();
+}
+
+bool TPrgSpeedButton::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    auto* he = static_cast<QHelpEvent*>(e);
+    if (toolTip().isEmpty()) {
+      QToolTip::hideText();
+    } else {
+      ShapedHintWindow::Instance()->ActivateHint(this, toolTip(), he->globalPos());
+    }
+    return true;
+  }
+  return QWidget::event(e);
+}
+
+bool TPrgSpeedButton::AcceptShapedHint(IShapedHintWindow* window) {
+  if (flat_ && window) {
+    hintWindow_ = window;
+    return true;
+  }
+  hintWindow_ = nullptr;
+  return false;
+}
+
+bool TPrgSpeedButton::ShapedHintPoints(std::array<QPoint, 4>& pts) {
+  const QPoint tl = mapToGlobal(QPoint(0, 0));
+  const int l = tl.x(), t = tl.y(), w = width(), h = height();
+  const int cx = l + w / 2;
+  pts = {QPoint(cx - 6, t + 6), QPoint(cx + 6, t + 6), QPoint(cx - 6, t + h - 6),
+         QPoint(cx + 6, t + h - 6)};
+  return !glyph_.IsTransparentAt(mapFromGlobal(QCursor::pos()), state_);
+}
+
+void TPrgSpeedButton::PaintTo(QPainter& p) {
+  if (!isEnabled()) {
+    state_ = TButtonState::bsDisabled;
+    dragging_ = false;
+  } else if (state_ == TButtonState::bsDisabled) {
+    state_ = (down_ && groupIndex_ != 0) ? TButtonState::bsExclusive : TButtonState::bsUp;
+  }
+  const bool pushed = state_ == TButtonState::bsDown || state_ == TButtonState::bsExclusive;
+  if (!flat_) {
+    QStyleOptionButton opt;
+    opt.initFrom(this);
+    opt.state |= pushed ? QStyle::State_Sunken : QStyle::State_Raised;
+    if (state_ == TButtonState::bsExclusive) opt.state |= QStyle::State_On;
+    style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
+  }
+  const QPoint offset = pushed ? QPoint(1, 1) : QPoint(0, 0);
+  glyph_.Draw(p, rect(), offset, caption_, layout_, margin_, spacing_, state_, font(), palette(),
+              isEnabled());
+}
+
+void TPrgSpeedButton::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  PaintTo(p);
+}
+
+}  // namespace korvant
