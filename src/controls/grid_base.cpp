@@ -74,8 +74,6 @@ std::vector<TGridBase*>& Registry() {
   return grids;
 }
 
-const QColor kBtnFace(0xF0, 0xF0, 0xF0);
-
 }  // namespace
 
 void ThrowGridError(int id) {
@@ -90,7 +88,7 @@ TGridBase::TGridBase(Profile profile, QWidget* parent)
   rowHeights_.assign(5, defaultRowHeight_);
   tabStops_.assign(5, true);
   color_ = Qt::white;
-  fixedColor_ = kBtnFace;
+  fixedColor_ = BtnFaceColor();
   cellColor_ = Qt::white;
   if (profile_ == Profile::Program) {
     lineColor_ = Qt::black;
@@ -1019,7 +1017,10 @@ void TGridBase::resizeEvent(QResizeEvent* e) {
 
 bool TGridBase::viewportEvent(QEvent* e) {
   if (e->type() == QEvent::Resize) {
-    Guarded([&] { UpdateScrollRanges(); });
+    Guarded([&] {
+      UpdateScrollRanges();
+      ViewportResized();
+    });
   }
   return QAbstractScrollArea::viewportEvent(e);
 }

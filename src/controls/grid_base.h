@@ -87,6 +87,10 @@ enum : int {
 };
 [[noreturn]] void ThrowGridError(int id);
 
+// Fixed colours the grids paint with, independent of the desktop theme.
+inline QColor BtnFaceColor() { return QColor(0xF0, 0xF0, 0xF0); }
+inline QColor BtnTextColor() { return QColor(0, 0, 0); }
+
 class TGridBase : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -228,6 +232,8 @@ class TGridBase : public QAbstractScrollArea {
   virtual void ShowEditorChar(const QString&) {}
   virtual void EditorLostFocus() {}
   virtual void GridTakesFocus() {}
+  // The viewport got a new size (scroll ranges are already updated).
+  virtual void ViewportResized() {}
   // The editing cell follows a moved column (columns) or row.
   virtual void ShiftEditingCell(bool, int, int) {}
 
