@@ -52,8 +52,12 @@ class TPrgEditMaskInplace : public IPrgInplaceEditor {
   QWidget* Widget() override { return memo_ ? static_cast<QWidget*>(memo_) : line_; }
   QString Text() const override { return memo_ ? memo_->toPlainText() : line_->text(); }
   void SetText(const QString& t) override {
-    if (memo_) memo_->setPlainText(t);
-    else line_->setText(t);
+    if (memo_) {
+      accepted_ = t;
+      memo_->setPlainText(t);
+    } else {
+      line_->setText(t);
+    }
   }
   int MaxLength() const override { return maxLen_; }
   void SetMaxLength(int n) override {
@@ -80,17 +84,22 @@ class TPrgEditMaskInplace : public IPrgInplaceEditor {
 
  private:
   void MemoChanged() {
-    if (maxLen_ > 0 && memo_->toPlainText().size() > maxLen_) {
-      // Typing past the limit is undone so the text never outgrows the cell's limit.
-      const QString cut = memo_->toPlainText().left(maxLen_);
+    const QString now = memo_->toPlainText();
+    if (maxLen_ > 0 && now.size() > maxLen_ && now.size() > accepted_.size()) {
+      // Like a limited edit, the text refuses what does not fit instead of
+      // losing its end.
+      const int pos = memo_->textCursor().position() - static_cast<int>(now.size() - accepted_.size());
       QSignalBlocker block(memo_);
-      memo_->setPlainText(cut);
+      memo_->setPlainText(accepted_);
       QTextCursor c = memo_->textCursor();
-      c.movePosition(QTextCursor::End);
+      c.setPosition(std::clamp(pos, 0, static_cast<int>(accepted_.size())));
       memo_->setTextCursor(c);
+      return;
     }
+    accepted_ = now;
     if (OnTextChanged) OnTextChanged();
   }
+  QString accepted_;
   QPlainTextEdit* memo_ = nullptr;
   QLineEdit* line_ = nullptr;
   int maxLen_ = 0;
