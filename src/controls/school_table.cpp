@@ -1,0 +1,149 @@
+#include "controls/school_table.h"
+
+#include <QPainter>
+
+#include "controls/grid_geometry.h"
+#include "platform/base/cp1251.h"
+
+namespace korvant {
+
+namespace {
+
+QString ToQ(const std::string& s) { return QString::fromStdU16String(cp1251::toUtf16(s)); }
+
+const QColor kRed(0xFF, 0x00, 0x00);
+const QColor kYellow(0xFF, 0xFF, 0x00);
+const QColor kGray(0x80, 0x80, 0x80);
+const QColor kGreen(0x00, 0x80, 0x00);
+const QColor kMaroon(0x80, 0x00, 0x00);
+
+}  // namespace
+
+TSchoolTable::TSchoolTable(QWidget* parent) : TCustomGrid(parent) {
+  SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSizing | goColSizing);
+  SetColCount(15);
+  SetRowCount(9);
+  SetFixedCols(1);
+  SetFixedRows(1);
+  SetDefaultColWidth(25);
+  SetDefaultRowHeight(18);
+  for (int c = 1; c < ColCount(); ++c) SetColWidths(c, 133);
+  for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, 29);
+  SetScrollBars(TScrollStyle::ssBoth);
+  Redraw();
+}
+
+void TSchoolTable::SetOrientation(bool vertical) {
+  SetDefaultColWidth(vertical ? 101 : 25);
+  SetDefaultRowHeight(vertical ? 14 : 33);
+  for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, vertical ? 27 : 29);
+  for (int c = 1; c < ColCount(); ++c) SetColWidths(c, vertical ? 77 : 133);
+  Redraw();
+}
+
+void TSchoolTable::SetSubRowsCnt(int n) {
+  subRowsCnt_ = static_cast<uint16_t>(std::max(n, 2));
+  const QFontMetrics fm(font());
+  const int h = fm.boundingRect(QRect(0, 0, 100, 100), Qt::AlignCenter, QStringLiteral("ЁуIg")).height();
+  for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, SubRowsRowHeight(h, subRowsCnt_));
+}
+
+void TSchoolTable::EqualizeCells() {
+  if (RowCount() > 1)
+    for (int r = 2; r < RowCount(); ++r) SetRowHeights(r, RowHeights(1));
+  if (ColCount() > 1)
+    for (int c = 2; c < ColCount(); ++c) SetColWidths(c, ColWidths(1));
+}
+
+void TSchoolTable::Redraw() {
+  redrawing_ = true;
+  InvalidateGrid();
+  redrawing_ = false;
+}
+
+void TSchoolTable::DoChange() {
+  if (OnChange) OnChange(*this);
+}
+
+bool TSchoolTable::SelectCell(int col, int row) {
+  if (redrawing_) return false;
+  return TCustomGrid::SelectCell(col, row);
+}
+
+void TSchoolTable::ColSized(int index, int width) {
+  // Only a data column sets the width of the others; the heading keeps its own.
+  if (index < 1) return;
+  for (int c = 1; c < ColCount(); ++c) SetColWidths(c, width);
+}
+
+void TSchoolTable::RowSized(int index, int height) {
+  if (index < 1) return;
+  for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, height);
+}
+
+THourElementRecord TSchoolTable::CellContent(int col, int row) {
+  THourElementRecord rec;
+  if (OnGetDateElement) OnGetDateElement(*this, col, row, rec);
+  return rec;
+}
+
+void TSchoolTable::DrawCell(QPainter& p, int col, int row, const QRect& rect, TPrgGridDrawState) {
+  painted_ = CellContent(col, row);
+  const THourElementRecord& rec = painted_;
+  const bool heading = col < 1 || row < 1;
+  QColor brush = Qt::white;
+  QColor text = BtnTextColor();
+  const QColor pen = BtnFaceColor();
+  if (heading) brush = BtnFaceColor();
+  else if (rec.Mark == 1) brush = kYellow;
+  else if (rec.Mark == 2) brush = kRed;
+  if (rec.Mark == 3) text = kGreen;
+  else if (rec.Mark == 4) text = kMaroon;
+  p.fillRect(rect, brush);
+
+  const int left = rect.left();
+  const int top = rect.top();
+  const int right = rect.left() + rect.width();
+  const int bottom = rect.top() + rect.height();
+  const auto cols = SubCellSpans(left, right, rec.SubColWidths);
+  const auto rows = SubCellSpans(top, bottom, rec.SubRowHeights);
+  for (const SubSpan& c : cols)
+    if (!c.last) p.fillRect(QRect(c.hi + 1, top, 1, rect.height()), pen);
+  for (const SubSpan& r : rows)
+    if (!r.last) p.fillRect(QRect(left, r.hi + 1, rect.width(), 1), pen);
+
+  p.setFont(font());
+  const QFontMetrics fm(font());
+  const int flags = Qt::AlignHCenter | Qt::AlignTop;
+  for (std::size_t ci = 0; ci < cols.size(); ++ci) {
+    for (std::size_t ri = 0; ri < rows.size(); ++ri) {
+      const SubSpan& c = cols[ci];
+      const SubSpan& r = rows[ri];
+      const QRect sub(c.lo, r.lo, c.hi - c.lo, r.hi - r.lo);
+      const std::string& t = rec.Texts[ci][ri];
+      QColor block;
+      if (t == "HCS") block = kRed;
+      else if (t == "SCS") block = kYellow;
+      else if (t == "GCS") block = kGray;
+      if (block.isValid()) {
+        p.fillRect(sub.adjusted(0, 0, c.last ? 0 : 1, r.last ? 0 : 1), block);
+        continue;
+      }
+      if (t.empty() || sub.width() <= 0 || sub.height() <= 0) continue;
+      const std::string shown = FitWithEllipsis(t, [&](const std::string& s) {
+        return fm.boundingRect(sub, flags, ToQ(s)).width() <= sub.width();
+      });
+      const QString q = ToQ(shown);
+      const int h = fm.boundingRect(sub, flags, q).height();
+      QRect dr = sub;
+      if (h < sub.height()) dr.setTop(sub.top() + (sub.height() - h) / 2);
+      p.save();
+      p.setClipRect(sub.intersected(rect));
+      p.setPen(text);
+      p.drawText(dr, flags, q);
+      p.restore();
+    }
+  }
+}
+
+}  // namespace korvant
