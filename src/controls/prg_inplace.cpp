@@ -1,14 +1,10 @@
 #include "controls/prg_inplace.h"
 
-#include <QComboBox>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QLocale>
-#include <QPlainTextEdit>
-#include <QResizeEvent>
-#include <QToolButton>
+#include <QPointer>
 
-#include <cmath>
+#include "controls/btn_edit.h"
+#include "controls/prg_spin_edit.h"
 
 namespace korvant {
 
@@ -19,45 +15,37 @@ TPrgInplaceFactory& Factory() {
   return f;
 }
 
-// Line edit with a small button at the right: stands in for the button edit.
-class BtnLineEdit : public QLineEdit {
- public:
-  explicit BtnLineEdit(QWidget* parent) : QLineEdit(parent), button(new QToolButton(this)) {
-    button->setText(QStringLiteral("\u2026"));
-    button->setCursor(Qt::ArrowCursor);
-    button->setFocusPolicy(Qt::NoFocus);
-  }
-  QToolButton* button;
+// The grid may free an editor from inside the editor's own key or button
+// handling (a Tab onto a cell of another kind, a button handler that moves
+// the cell); the widget therefore goes away only once that handling is over.
+void Dispose(QWidget* w) {
+  if (!w) return;
+  w->hide();
+  w->deleteLater();
+}
 
- protected:
-  void resizeEvent(QResizeEvent* e) override {
-    QLineEdit::resizeEvent(e);
-    const int w = 16;
-    button->setGeometry(width() - w, 0, w, height());
-    setTextMargins(0, 0, w, 0);
-  }
-};
-
-class LineStandIn : public IPrgInplaceEditor {
+// Kinds 3 and 4: the button edit. Kind 4 leaves the text to the owner's
+// button handler.
+class TPrgBtnEditInplace final : public IPrgInplaceEditor {
  public:
-  LineStandIn(QWidget* parent, TInplaceType kind) : kind_(kind) {
-    if (kind == 3 || kind == 4) {
-      auto* b = new BtnLineEdit(parent);
-      QObject::connect(b->button, &QToolButton::clicked, b, [this] {
-        if (OnButtonClick) OnButtonClick();
-      });
-      edit_ = b;
-    } else {
-      edit_ = new QLineEdit(parent);
-    }
-    edit_->setFrame(true);
-    QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this] {
+  TPrgBtnEditInplace(QWidget* parent, TInplaceType kind) : edit_(new Edit(parent)) {
+    edit_->clicked = [this] {
+      if (OnButtonClick) {
+        const auto cb = OnButtonClick;
+        cb();
+      }
+    };
+    changed_ = QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this] {
       if (OnTextChanged) OnTextChanged();
     });
     if (kind == 4) SetEditorEnabled(false);
-    if (kind == 7) edit_->installEventFilter(new SpinKeys(this, edit_));
   }
-  ~LineStandIn() override { delete edit_; }
+  ~TPrgBtnEditInplace() override {
+    if (!edit_) return;
+    edit_->clicked = nullptr;
+    QObject::disconnect(changed_);
+    Dispose(edit_);
+  }
 
   QWidget* Widget() override { return edit_; }
   QString Text() const override { return edit_->text(); }
@@ -71,50 +59,108 @@ class LineStandIn : public IPrgInplaceEditor {
     edit_->deselect();
     edit_->setCursorPosition(0);
   }
-  void SetReadOnly(bool ro) override {
-    readOnly_ = ro;
-    edit_->setReadOnly(ro || !editorEnabled_);
-  }
+  void SetReadOnly(bool ro) override { edit_->setReadOnly(ro); }
   void SetEditorEnabled(bool on) override {
-    editorEnabled_ = on;
-    edit_->setReadOnly(readOnly_ || !on);
-  }
-  TPrgSpinParams SpinParams() const override { return spin_; }
-  void SetSpinParams(const TPrgSpinParams& p) override {
-    spin_ = p;
-    spin_.Value = CheckSpinValue(p, p.Value);
-    edit_->setText(FormatSpinValue(spin_.Value, p.Digits));
-    SetEditorEnabled(p.EditorEnabled);
+    edit_->SetEditorEnabled(on);
+    // A dropped text would change the text past the button.
+    edit_->setAcceptDrops(on);
   }
 
  private:
-  class SpinKeys : public QObject {
+  class Edit : public TPrgBtnEdit {
    public:
-    SpinKeys(LineStandIn* owner, QObject* parent) : QObject(parent), owner_(owner) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() != QEvent::KeyPress) return false;
-      const int key = static_cast<QKeyEvent*>(e)->key();
-      if (key != Qt::Key_Up && key != Qt::Key_Down) return false;
-      if (owner_->edit_->isReadOnly() && owner_->editorEnabled_) return true;
-      TPrgSpinParams p = owner_->spin_;
-      bool ok = false;
-      const long double now = QLocale().toDouble(owner_->edit_->text(), &ok);
-      p.Value = (ok ? now : p.MinValue) + (key == Qt::Key_Up ? p.Increment : -p.Increment);
-      owner_->SetSpinParams(p);
-      return true;
+    using TPrgBtnEdit::TPrgBtnEdit;
+    void ButtonClick() override {
+      TPrgBtnEdit::ButtonClick();  // takes the focus; no OnEditCall is set
+      if (clicked) {
+        const auto cb = clicked;
+        cb();
+      }
     }
-    LineStandIn* owner_;
+    std::function<void()> clicked;
   };
 
-  TInplaceType kind_;
-  QLineEdit* edit_ = nullptr;
+  QPointer<Edit> edit_;
+  QMetaObject::Connection changed_;
   int maxLen_ = 0;
-  bool readOnly_ = false;
-  bool editorEnabled_ = true;
-  TPrgSpinParams spin_;
+};
+
+// Kind 7: the decimal spin edit; its bounds, step and decimals come from the
+// grid's OnSpinInit through SetSpinParams.
+class TPrgSpinInplace final : public IPrgInplaceEditor {
+ public:
+  explicit TPrgSpinInplace(QWidget* parent) : edit_(new TPrgSpinEdit(parent)) {
+    // Every text change counts, the values the control writes itself (a
+    // step, a clamp, decimals cut) included: the cell follows the editor.
+    changed_ = QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this] {
+      if (OnTextChanged) OnTextChanged();
+    });
+  }
+  ~TPrgSpinInplace() override {
+    if (!edit_) return;
+    QObject::disconnect(changed_);
+    Dispose(edit_);
+  }
+
+  QWidget* Widget() override { return edit_; }
+  QString Text() const override { return edit_->text(); }
+  void SetText(const QString& t) override { edit_->setText(t); }
+  int MaxLength() const override { return maxLen_; }
+  void SetMaxLength(int n) override {
+    maxLen_ = n;
+    edit_->setMaxLength(n > 0 ? n : 32767);
+  }
+  void CaretHome() override {
+    edit_->deselect();
+    edit_->setCursorPosition(0);
+  }
+  void SetReadOnly(bool ro) override { edit_->setReadOnly(ro); }
+  void SetEditorEnabled(bool on) override { edit_->SetEditorEnabled(on); }
+  TPrgSpinParams SpinParams() const override {
+    TPrgSpinParams p;
+    p.MaxValue = edit_->MaxValue();
+    p.MinValue = edit_->MinValue();
+    p.Value = edit_->Value();
+    p.Increment = edit_->Increment();
+    p.Digits = static_cast<uint16_t>(edit_->Digits());
+    p.EditorEnabled = edit_->EditorEnabled();
+    return p;
+  }
+  void SetSpinParams(const TPrgSpinParams& p) override {
+    edit_->SetMinValue(static_cast<double>(p.MinValue));
+    edit_->SetMaxValue(static_cast<double>(p.MaxValue));
+    edit_->SetDigits(p.Digits);
+    edit_->SetIncrement(static_cast<double>(p.Increment));
+    // A reused editor still shows the previous cell's text, perhaps with
+    // other decimals: the new value is always written afresh.
+    const double v = static_cast<double>(p.Value);
+    edit_->setText(edit_->FormatValue(edit_->CheckValue(v)));
+    edit_->SetValue(v);
+    edit_->SetEditorEnabled(p.EditorEnabled);
+  }
+  bool ParseValue(const QString& text, long double* v) const override {
+    double d = 0;
+    if (!edit_->ParseNumber(text, &d)) return false;
+    *v = d;
+    return true;
+  }
+
+ private:
+  QPointer<TPrgSpinEdit> edit_;
+  QMetaObject::Connection changed_;
+  int maxLen_ = 0;
 };
 
 }  // namespace
+
+bool IPrgInplaceEditor::ParseValue(const QString& text, long double* v) const {
+  QLocale loc;
+  loc.setNumberOptions(QLocale::RejectGroupSeparator);
+  bool ok = false;
+  const double d = loc.toDouble(text.trimmed(), &ok);
+  if (ok) *v = d;
+  return ok;
+}
 
 void SetPrgInplaceFactory(TPrgInplaceFactory factory) { Factory() = std::move(factory); }
 
@@ -122,23 +168,9 @@ std::unique_ptr<IPrgInplaceEditor> CreatePrgInplaceEditor(QWidget* parent, TInpl
   if (Factory()) {
     if (auto e = Factory()(parent, kind)) return e;
   }
-  return std::make_unique<LineStandIn>(parent, kind);
-}
-
-long double CheckSpinValue(const TPrgSpinParams& p, long double v) {
-  long double r = v;
-  if (p.MinValue == p.MaxValue) {
-    r = p.MinValue;
-  } else {
-    if (r < p.MinValue) r = p.MinValue;
-    if (r > p.MaxValue) r = p.MaxValue;
-  }
-  const long double scale = std::pow(10.0L, p.Digits);
-  return std::round(r * scale) / scale;
-}
-
-QString FormatSpinValue(long double v, uint16_t digits) {
-  return QLocale().toString(static_cast<double>(v), 'f', digits);
+  if (kind == 3 || kind == 4) return std::make_unique<TPrgBtnEditInplace>(parent, kind);
+  if (kind == 7) return std::make_unique<TPrgSpinInplace>(parent);
+  return nullptr;
 }
 
 }  // namespace korvant

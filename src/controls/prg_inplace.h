@@ -1,8 +1,8 @@
 #pragma once
 // In-place editors of the program's string grid. The grid talks to every
-// editor through IPrgInplaceEditor; the editors of kinds 3, 4 and 7 (button
-// and spin edits) come from a replaceable factory so the program's own
-// button and spin edits can be plugged in without touching the grid.
+// editor through IPrgInplaceEditor. The editors of kinds 3 and 4 are the
+// button edit (TPrgBtnEdit), of kind 7 the decimal spin edit (TPrgSpinEdit);
+// a test may replace their maker.
 #include <QString>
 #include <QWidget>
 
@@ -48,6 +48,9 @@ class IPrgInplaceEditor {
   // Kind 7.
   virtual TPrgSpinParams SpinParams() const { return {}; }
   virtual void SetSpinParams(const TPrgSpinParams&) {}
+  // Reads a cell text as the spin value, in the editor's own number format
+  // (the locale's, without digit grouping); false when it is no number.
+  virtual bool ParseValue(const QString& text, long double* v) const;
   // The widgets that receive the keys (the grid filters them).
   virtual std::vector<QWidget*> KeyTargets() { return {Widget()}; }
 
@@ -58,14 +61,11 @@ class IPrgInplaceEditor {
 using TPrgInplaceFactory =
     std::function<std::unique_ptr<IPrgInplaceEditor>(QWidget* parent, TInplaceType kind)>;
 
-// Replaces the maker of the kind 3, 4 and 7 editors; an empty function
-// restores the plain line-edit stand-ins.
+// Replaces the maker of the kind 3, 4 and 7 editors (a maker returning null
+// falls back to the default); an empty function restores the default.
 void SetPrgInplaceFactory(TPrgInplaceFactory factory);
+// The button edit for kinds 3 and 4, the spin edit for kind 7, null for
+// any other kind.
 std::unique_ptr<IPrgInplaceEditor> CreatePrgInplaceEditor(QWidget* parent, TInplaceType kind);
-
-// Spin value rules shared by the stand-in: clamping to the bounds and the
-// fixed number of decimals (bounds equal: the value is the bound).
-long double CheckSpinValue(const TPrgSpinParams& p, long double v);
-QString FormatSpinValue(long double v, uint16_t digits);
 
 }  // namespace korvant

@@ -69,6 +69,8 @@ class TPrgSpinEdit : public QLineEdit {
   double CheckValue(double v) const;
   // v with Digits decimals and the locale's separator, no digit grouping.
   QString FormatValue(double v) const;
+  // Reads a text in that format (a trailing separator allowed).
+  bool ParseNumber(const QString& t, double* v) const;
 
   void UpClick();
   void DownClick();
@@ -92,7 +94,6 @@ class TPrgSpinEdit : public QLineEdit {
  private:
   void WriteTextSilently(const QString& t);
   void ButtonRule(double x);
-  bool ParseNumber(const QString& t, double* v) const;
   bool CanPasteCut() const { return editorEnabled_ && !isReadOnly(); }
 
   double minValue_ = 0;

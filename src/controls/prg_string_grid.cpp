@@ -214,6 +214,13 @@ void TPrgGridStrings::Delete(int) { ThrowGridError(kCannotInsertDelete); }
 TPrgInplaceEdit::~TPrgInplaceEdit() { Free(); }
 
 void TPrgInplaceEdit::Free() {
+  if (editor_) {
+    // The editor being freed must not call back into the grid any more.
+    editor_->OnTextChanged = nullptr;
+    editor_->OnButtonClick = nullptr;
+    for (QWidget* t : editor_->KeyTargets())
+      if (t) t->removeEventFilter(&grid_);
+  }
   editor_.reset();
   kind_ = 0;
 }
@@ -291,9 +298,9 @@ void TPrgInplaceEdit::UpdateContents() {
     int maxLimit = 0;
     grid_.GetEditText(col, row, maxLimit, value);
     TPrgSpinParams p = editor_->SpinParams();
-    bool ok = false;
-    const double v = ToQ(value).toDouble(&ok);
-    p.Value = ok ? v : p.MinValue;
+    // The cell holds what the editor showed, in the editor's number format.
+    long double v = 0;
+    p.Value = editor_->ParseValue(ToQ(value), &v) ? v : p.MinValue;
     if (grid_.OnSpinInit) grid_.OnSpinInit(grid_, col, row, &p);
     editor_->SetSpinParams(p);
   }
@@ -334,8 +341,14 @@ int TPrgInplaceEdit::MaxLength() const { return editor_ ? editor_->MaxLength() :
 
 void TPrgInplaceEdit::ButtonClick() {
   if (!editor_ || !grid_.OnBtnEditClick) return;
+  const IPrgInplaceEditor* asked = editor_.get();
+  const int col = grid_.Col();
+  const int row = grid_.Row();
   std::string value = FromQ(editor_->Text());
-  grid_.OnBtnEditClick(grid_, grid_.Col(), grid_.Row(), value);
+  grid_.OnBtnEditClick(grid_, col, row, value);
+  // The handler may have moved to another cell or ended editing: its value
+  // then belongs to no open editor.
+  if (editor_.get() != asked || !grid_.editorMode_ || grid_.editCol_ != col || grid_.editRow_ != row) return;
   ++filling_;
   editor_->SetText(ToQ(value));
   --filling_;
@@ -348,13 +361,10 @@ void TPrgInplaceEdit::ButtonClick() {
 TPrgStringGrid::TPrgStringGrid(QWidget* parent) : TPrgCustomGrid(parent) {}
 
 TPrgStringGrid::~TPrgStringGrid() {
-  // Editors go first: they call back into the grid while they are torn down.
-  if (holder_) {
-    if (IPrgInplaceEditor* e = holder_->Editor()) {
-      e->OnTextChanged = nullptr;
-      for (QWidget* t : e->KeyTargets()) t->removeEventFilter(this);
-    }
-  }
+  // Editors go first. Hiding a focused editor moves the focus, possibly to
+  // this grid: nothing may open a new editor or end editing meanwhile.
+  editorMode_ = false;
+  hiding_ = true;
   holder_.reset();
 }
 

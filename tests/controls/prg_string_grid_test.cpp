@@ -266,33 +266,6 @@ TEST(PrgStringGridEditing, ButtonAndSpinKindsComeFromTheFactory) {
   SetPrgInplaceFactory(nullptr);
 }
 
-TEST(PrgStringGridEditing, StandInButtonAndSpinEditors) {
-  EditFixture f;
-  f.kinds[{1, 1}] = 3;
-  f.kinds[{2, 1}] = 7;
-  f.g->OnBtnEditClick = [](TPrgStringGrid&, int, int, std::string& v) { v += "!"; };
-  f.g->SetCells(1, 1, "go");
-  f.Open(1, 1);
-  f.g->InplaceEdit()->ButtonClick();
-  EXPECT_EQ(f.g->Cells(1, 1), "go!");
-  f.g->SetCells(2, 1, "not a number");
-  f.g->OnSpinInit = [](TPrgStringGrid&, int, int, PPrgSpinParams p) {
-    p->MinValue = 0.5;
-    p->MaxValue = 2.5;
-    p->Digits = 2;
-  };
-  f.Open(2, 1);
-  auto* edit = qobject_cast<QLineEdit*>(f.Focus());
-  ASSERT_TRUE(edit);
-  EXPECT_EQ(edit->text(), "0.50");
-  QTest::keyClick(edit, Qt::Key_Up);
-  QTest::keyClick(edit, Qt::Key_Up);
-  QTest::keyClick(edit, Qt::Key_Up);
-  EXPECT_EQ(edit->text(), "2.50");
-  f.g->EndEditing();
-  EXPECT_EQ(f.g->Cells(2, 1), "2.50");
-}
-
 TEST(PrgStringGridStorage, ViewsObjectsAndErrors) {
   TPrgStringGrid g;
   int token = 0;
