@@ -7,6 +7,7 @@
 #include <random>
 
 #include "core/file_io.h"
+#include "core/window_messages.h"  // with project.h: one set of show commands
 #include "platform/base/cp1251.h"
 
 namespace korvant {
