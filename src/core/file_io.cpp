@@ -77,7 +77,9 @@ void SyncFolder(const fs::path& folder) {
 FileReadStatus ReadWholeFile(const fs::path& path, std::vector<unsigned char>& out,
                              std::uintmax_t maxBytes) {
   out.clear();
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that a pipe given as a file name is refused below
+  // instead of waiting for a writer; regular files ignore the flag.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return FileReadStatus::CannotOpen;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileReadStatus::CannotOpen;

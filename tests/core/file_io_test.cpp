@@ -97,6 +97,9 @@ TEST(FileIo, ReadRefusesMissingFoldersAndLargeFiles) {
   EXPECT_EQ(ReadWholeFile(dir.path() / "none", out), FileReadStatus::CannotOpen);
   EXPECT_TRUE(out.empty());
   EXPECT_EQ(ReadWholeFile(dir.path(), out), FileReadStatus::CannotOpen);
+  // A pipe without a writer is refused, not waited on.
+  ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(ReadWholeFile(dir.path() / "pipe", out), FileReadStatus::CannotOpen);
   const fs::path file = dir.path() / "f";
   ASSERT_TRUE(WriteFileAtomic(file, Bytes("12345")));
   EXPECT_EQ(ReadWholeFile(file, out, 4), FileReadStatus::TooLarge);
