@@ -8,6 +8,7 @@
 
 #include "core/binio.h"
 #include "core/list_common.h"
+#include "core/show_cmd.h"
 
 namespace korvant {
 
@@ -25,9 +26,6 @@ struct TLessonsHeader {
   bool operator==(const TLessonsHeader&) const = default;
 };
 
-// Window state of an editor: 0 hidden, 1 normal, 3 maximized, 6 minimized.
-enum : int32_t { kShowHidden = 0, kShowNormal = 1, kShowMaximized = 3, kShowMinimized = 6 };
-
 // Defaults are those of a new project.
 struct TProjParamsRec {
   std::string Description;  // CP1251, at most 80 characters
@@ -39,7 +37,8 @@ struct TProjParamsRec {
   // Two fields no operation reads; kept and written back unchanged.
   uint16_t Reserved1 = 0;
   uint8_t Reserved2 = 1;
-  // Editors of rooms, subjects, klasses, teachers, lessons.
+  // Window states (core/show_cmd.h) of the editors of rooms, subjects,
+  // klasses, teachers, lessons.
   std::array<int32_t, 5> ShowCmd{kShowNormal, kShowNormal, kShowNormal, kShowNormal, kShowNormal};
   TListHeader Rooms;
   TListHeader Subjects;

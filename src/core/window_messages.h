@@ -5,6 +5,8 @@
 // the port over Qt (platform/qt/window_messages.h), tests install fakes.
 #include <cstdint>
 
+#include "core/show_cmd.h"
+
 namespace korvant {
 
 // Two parameters and a result wide enough to carry a pointer (some messages
@@ -60,8 +62,8 @@ enum : int {
   kTagMainWindow = 100,  // the frame registers itself so that its children reach it
 };
 
-// Show commands carried by kMsgEditorShow.
-enum : MsgParam { kShowHidden = 0, kShowNormal = 1, kShowMaximized = 3, kShowMinimized = 6 };
+// Show commands carried by kMsgEditorShow: kShowHidden, kShowNormal,
+// kShowMaximized, kShowMinimized (core/show_cmd.h).
 
 // W of kMsgPlanningState.
 enum : MsgParam { kPlanningRunning = 1, kPlanningPaused = 2, kPlanningFinished = 3 };

@@ -1,0 +1,120 @@
+#include "core/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <random>
+
+namespace korvant {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device rd;
+    path_ = fs::temp_directory_path() / ("korvant-io-" + std::to_string(rd()));
+    fs::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+  // Entries in the folder (a temporary file left behind would show here).
+  int Entries() const {
+    int n = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(path_)) ++n;
+    return n;
+  }
+
+ private:
+  fs::path path_;
+};
+
+std::vector<unsigned char> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+TEST(FileIo, WritesAndReplacesLeavingNoTemporaryFile) {
+  TempDir dir;
+  const fs::path file = dir.path() / "a.tbl";
+  ASSERT_TRUE(WriteFileAtomic(file, Bytes("first")));
+  EXPECT_EQ(Slurp(file), "first");
+  ASSERT_TRUE(WriteFileAtomic(file, Bytes("second, longer")));
+  EXPECT_EQ(Slurp(file), "second, longer");
+  ASSERT_TRUE(WriteFileAtomic(file, {}));
+  EXPECT_EQ(fs::file_size(file), 0u);
+  EXPECT_EQ(dir.Entries(), 1);
+
+  std::vector<unsigned char> back;
+  ASSERT_TRUE(WriteFileAtomic(file, Bytes("xyz")));
+  ASSERT_EQ(ReadWholeFile(file, back), FileReadStatus::Ok);
+  EXPECT_EQ(back, Bytes("xyz"));
+}
+
+TEST(FileIo, FailedWriteKeepsTheOldFileAndCleansUp) {
+  TempDir dir;
+  const fs::path plain = dir.path() / "plain";
+  ASSERT_TRUE(WriteFileAtomic(plain, Bytes("old")));
+  // A path under a regular file and one in a missing folder cannot be
+  // written even by root.
+  EXPECT_FALSE(WriteFileAtomic(plain / "x.tbl", Bytes("new")));
+  EXPECT_FALSE(WriteFileAtomic(dir.path() / "missing" / "x.tbl", Bytes("new")));
+  // A folder in the target's place is not replaced.
+  fs::create_directory(dir.path() / "sub");
+  EXPECT_FALSE(WriteFileAtomic(dir.path() / "sub", Bytes("new")));
+  EXPECT_TRUE(fs::is_directory(dir.path() / "sub"));
+  EXPECT_EQ(Slurp(plain), "old");
+  EXPECT_EQ(dir.Entries(), 2);
+}
+
+TEST(FileIo, KeepsPermissionsAndSymbolicLinks) {
+  TempDir dir;
+  const fs::path file = dir.path() / "a.tbl";
+  ASSERT_TRUE(WriteFileAtomic(file, Bytes("1")));
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  ASSERT_TRUE(WriteFileAtomic(file, Bytes("2")));
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+  const fs::path link = dir.path() / "link.tbl";
+  fs::create_symlink(file, link);
+  ASSERT_TRUE(WriteFileAtomic(link, Bytes("3")));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Slurp(file), "3");
+}
+
+TEST(FileIo, ReadRefusesMissingFoldersAndLargeFiles) {
+  TempDir dir;
+  std::vector<unsigned char> out{1, 2};
+  EXPECT_EQ(ReadWholeFile(dir.path() / "none", out), FileReadStatus::CannotOpen);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(ReadWholeFile(dir.path(), out), FileReadStatus::CannotOpen);
+  // A pipe without a writer is refused, not waited on.
+  ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(ReadWholeFile(dir.path() / "pipe", out), FileReadStatus::CannotOpen);
+  const fs::path file = dir.path() / "f";
+  ASSERT_TRUE(WriteFileAtomic(file, Bytes("12345")));
+  EXPECT_EQ(ReadWholeFile(file, out, 4), FileReadStatus::TooLarge);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(ReadWholeFile(file, out, 5), FileReadStatus::Ok);
+  EXPECT_EQ(out, Bytes("12345"));
+}
+
+TEST(FileIo, ProgramTextPathsCarryCyrillicNames) {
+  TempDir dir;
+  const std::string name = ProgramTextPath(dir.path()) + "/\xc4\xe5\xec\xee.tbl";  // "Демо.tbl"
+  ASSERT_TRUE(WriteFileAtomic(FsPath(name), Bytes("d")));
+  EXPECT_TRUE(fs::exists(dir.path() / fs::path(u8"Демо.tbl")));
+  EXPECT_EQ(ProgramTextPath(FsPath(name)), name);
+}
+
+}  // namespace
+}  // namespace korvant
