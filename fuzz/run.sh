@@ -21,7 +21,7 @@ for src in "${targets[@]}"; do
   work=build/fuzz/work/$short
   rm -rf "$work" && mkdir -p "$work/corpus"
   cp fuzz/corpus/"$short"/* "$work/corpus/" 2>/dev/null || true
-  ( cd "$work" && "../../$name" -max_total_time="$seconds" -rss_limit_mb=2048 \
+  ( cd "$work" && "../../fuzz/$name" -max_total_time="$seconds" -rss_limit_mb=2048 \
       -print_final_stats=1 corpus >log.txt 2>&1 ) &
   pids+=($!)
   names+=("$short")
