@@ -1,0 +1,277 @@
+#include "core/var_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "core/project_data.h"
+#include "core/shared_state.h"
+#include "core/signature.h"
+#include "platform/base/cp1251.h"
+
+namespace korvant {
+
+namespace {
+
+std::filesystem::path FsPath(const std::string& cp1251Path) {
+  return std::filesystem::path(cp1251::toUtf8(cp1251Path));
+}
+
+uint64_t BodyBytes(int32_t klasses, int32_t lessonsPerDay) {
+  return uint64_t(klasses) * 6 * uint64_t(lessonsPerDay) * kTableCellBytes * 2;
+}
+
+}  // namespace
+
+void WriteVarOptions(ByteWriter& w, const TVarOptions& o) {
+  w.u8(o.Regime);
+  w.u8(o.Day);
+  w.fixedString(o.Description, kVarDescriptionSize);
+  w.u16(o.MaxVarsAtDay);
+  w.u16(o.MaxWindowsAtDay);
+  w.u16(o.TeachersWills);
+  w.u16(o.PrlKf);
+  w.u16(o.SanitarKf);
+  w.u16(o.TeacherBusyKf);
+  for (uint8_t b : o.Reserved) w.u8(b);
+  w.i32(o.KlassCount);
+  w.i32(o.LessonsPerDay);
+}
+
+bool ReadVarOptions(ByteReader& r, TVarOptions& o) {
+  if (!r.has(kVarOptionsSize)) return false;
+  TVarOptions v;
+  v.Regime = r.u8();
+  v.Day = r.u8();
+  v.Description = r.fixedString(kVarDescriptionSize);
+  v.MaxVarsAtDay = r.u16();
+  v.MaxWindowsAtDay = r.u16();
+  v.TeachersWills = r.u16();
+  v.PrlKf = r.u16();
+  v.SanitarKf = r.u16();
+  v.TeacherBusyKf = r.u16();
+  for (uint8_t& b : v.Reserved) b = r.u8();
+  v.KlassCount = r.i32();
+  v.LessonsPerDay = r.i32();
+  if (!r.ok()) return false;
+  o = v;
+  return true;
+}
+
+bool ReadVarHeader(std::span<const unsigned char> image, TVarOptions& options) {
+  if (image.size() < kVarMinFileSize) return false;
+  ByteReader r(image);
+  TFileSignature sig;
+  if (!sig.Read(r) || CompareFileSignature(sig, VarSignature) != kSigAccepted) return false;
+  TVarOptions o;
+  if (!ReadVarOptions(r, o)) return false;
+  if (o.Day < 1 || o.Day > 6) return false;
+  if (o.LessonsPerDay < 1 || o.LessonsPerDay > kMaxLessonsPerDay || o.KlassCount < 0) return false;
+  if (image.size() < VarHeaderSize || image.size() - VarHeaderSize < BodyBytes(o.KlassCount, o.LessonsPerDay))
+    return false;
+  options = o;
+  return true;
+}
+
+std::vector<unsigned char> WriteVarImage(const TTableVarItem& var, const TVarOptions& options, int day) {
+  TVarOptions o = options;
+  o.Day = static_cast<uint8_t>(day);
+  o.KlassCount = var.KlassCount();
+  o.LessonsPerDay = var.LessonsPerDay();
+  ByteWriter w;
+  VarSignature.Write(w);
+  WriteVarOptions(w, o);
+  w.padTo(VarHeaderSize);
+  var.SaveToStream(w);
+  return w.take();
+}
+
+bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> bytes) {
+  const std::filesystem::path target = FsPath(path);
+  std::filesystem::path temp = target;
+  temp += ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::error_code ec;
+      std::filesystem::remove(temp, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, target, ec);
+  if (ec) {
+    std::filesystem::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) {
+  std::ifstream in(FsPath(path), std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+std::string ShownVarName(std::string_view path) {
+  std::string name = FileNameOnly(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot + 4 >= name.size()) name.resize(dot);
+  return name;
+}
+
+std::string NewVariantFileName(const std::string& programFolder) {
+  std::string folder = programFolder;
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+  const std::string sub = folder + LoadResStr(10008);
+  std::error_code ec;
+  if (std::filesystem::is_directory(FsPath(sub), ec)) folder = sub + '/';
+  return folder + LoadResStr(10009) + "." + LoadResStr(10010);
+}
+
+// ---- the open variant ----
+
+std::unique_ptr<TVarDocument> TVarDocument::CreateNew(const TProjectData& project, std::string fileName) {
+  std::unique_ptr<TVarDocument> doc(new TVarDocument);
+  doc->model_ = BuildRunModel(project);
+  TRunModel& m = *doc->model_;
+  doc->var_ = std::make_unique<TTableVarItem>(&m, m.Teachers.Count(), m.L(), m.Klasses.Count());
+  doc->Options.KlassCount = m.Klasses.Count();
+  doc->Options.LessonsPerDay = m.L();
+  doc->FileName = std::move(fileName);
+  doc->IsNew = true;
+  doc->Day = 1;
+  doc->PrepareDay();
+  return doc;
+}
+
+std::unique_ptr<TVarDocument> TVarDocument::FromImage(const TProjectData& project,
+                                                     std::span<const unsigned char> image, std::string fileName) {
+  TVarOptions stored;
+  if (!ReadVarHeader(image, stored)) return nullptr;
+  std::unique_ptr<TVarDocument> doc(new TVarDocument);
+  doc->model_ = BuildRunModel(project);
+  TRunModel& m = *doc->model_;
+  m.TeachersWills = stored.TeachersWills;
+  doc->var_ = std::make_unique<TTableVarItem>(&m, m.Teachers.Count(), m.L(), m.Klasses.Count());
+  ByteReader r(image);
+  r.seek(VarHeaderSize);
+  if (!doc->var_->LoadFromStream(r, stored.KlassCount, stored.LessonsPerDay)) return nullptr;
+  doc->Options = stored;
+  doc->Options.KlassCount = m.Klasses.Count();
+  doc->Options.LessonsPerDay = m.L();
+  doc->FileName = std::move(fileName);
+  doc->IsNew = false;
+  doc->Day = stored.Day;
+  doc->PrepareDay();
+  return doc;
+}
+
+std::unique_ptr<TVarDocument> TVarDocument::Open(const TProjectData& project, std::string fileName,
+                                                 PromptOwner owner) {
+  std::vector<unsigned char> image;
+  if (!ReadWholeFile(fileName, image)) {
+    ShowErrMsgText(owner, FormatMsg(10051, {FileNameOnly(fileName)}), kBoxOk);
+    return nullptr;
+  }
+  auto doc = FromImage(project, image, fileName);
+  if (!doc) {
+    ShowErrMsgText(owner, FormatMsg(10049, {FileNameOnly(fileName)}), kBoxOk);
+    return nullptr;
+  }
+  doc->Owner = owner;
+  return doc;
+}
+
+void TVarDocument::PrepareDay() {
+  TRunModel& m = *model_;
+  m.TeachersWills = Options.TeachersWills;
+  m.Teachers.PrepareDaySlots(Day);
+  m.Teachers.CountDayWishes();
+  m.Teachers.BuildGroups(*var_, false, Day);
+  m.Klasses.CountDayClosedSlots();
+}
+
+bool TVarDocument::SetDay(int day) {
+  if (day == Day || day < 1 || day > 6) return false;
+  Day = day;
+  model_->Teachers.PrepareDaySlots(Day);
+  model_->Teachers.BuildGroups(*var_, false, Day);
+  return true;
+}
+
+std::string TVarDocument::Folder() const {
+  const std::size_t cut = FileName.find_last_of("/\\");
+  return cut == std::string::npos ? std::string() : FileName.substr(0, cut + 1);
+}
+
+bool TVarDocument::WriteVarFile() {
+  const std::vector<unsigned char> image = WriteVarImage(*var_, Options, Day);
+  if (!WriteFileReplacing(FileName, image)) {
+    ShowErrMsgText(Owner, FormatMsg(10052, {FileNameOnly(FileName)}), kBoxOk);
+    return false;
+  }
+  Options.Day = static_cast<uint8_t>(Day);
+  SetVarModified(false);
+  return true;
+}
+
+bool TVarDocument::SaveVarAs() {
+  std::string name = FileName;
+  if (!AskSaveName || !AskSaveName(Folder(), name)) return false;
+  const std::string old = FileName;
+  FileName = name;
+  if (!WriteVarFile()) {
+    FileName = old;
+    return false;
+  }
+  IsNew = false;
+  return true;
+}
+
+bool TVarDocument::SaveVarNamed(const std::string& name) {
+  const std::string old = FileName;
+  FileName = Folder() + name + "." + LoadResStr(10010);
+  if (!WriteVarFile()) {
+    FileName = old;
+    return false;
+  }
+  IsNew = false;
+  return true;
+}
+
+bool TVarDocument::SaveVar(int mode) {
+  if (mode == 2) return SaveVarAs();
+  if (mode != 1) return false;
+  if (!IsNew && !GetVarModified()) return true;
+  return IsNew ? SaveVarAs() : WriteVarFile();
+}
+
+int TVarDocument::QuerySaveVar() {
+  if (!GetVarModified()) return kQuerySaved;
+  bool empty = true;
+  for (int d = 1; d <= 6 && empty; ++d) empty = var_->DayIsEmpty(d);
+  if (empty) return kQueryDiscarded;
+  const int answer = ShowErrMsgText(Owner, FormatMsg(10056, {ShownVarName(FileName)}), kBoxYesNoCancel);
+  if (answer == kResYes) {
+    // A save that failed or was cancelled must not let the changes go.
+    if (!(IsNew ? SaveVarAs() : WriteVarFile())) return kQueryCancelled;
+    return kQuerySaved;
+  }
+  if (answer == kResNo) {
+    // Cleared directly: the window is closing and needs no caption update.
+    SharedState& s = Shared();
+    IVarsWindow* w = s.CurVarsWindow;
+    s.CurVarsWindow = nullptr;
+    s.SetVarModified(false);
+    s.CurVarsWindow = w;
+    return kQueryDiscarded;
+  }
+  return kQueryCancelled;
+}
+
+}  // namespace korvant

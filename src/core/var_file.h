@@ -1,0 +1,126 @@
+#pragma once
+// The variant file ("*.rsp": a 1024-byte header with the signature and the
+// variant options, then the fair and the draft grid with identifiers), and
+// the open variant as the core sees it: run-time model, variant, options,
+// file name, current day, and the save commands.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/binio.h"
+#include "core/catalogue.h"
+#include "core/rti_model.h"
+#include "core/table_var.h"
+
+namespace korvant {
+
+struct TProjectData;
+
+constexpr std::size_t kVarOptionsOffset = 20;
+constexpr std::size_t kVarOptionsSize = 112;
+constexpr std::size_t kVarMinFileSize = kVarOptionsOffset + kVarOptionsSize;  // 132
+constexpr std::size_t kVarDescriptionSize = 82;
+
+// Defaults are those of a new variant.
+struct TVarOptions {
+  uint8_t Regime = 1;
+  uint8_t Day = 1;           // 1..6
+  std::string Description;   // CP1251, at most 81 characters
+  uint16_t MaxVarsAtDay = 10;
+  uint16_t MaxWindowsAtDay = 1;
+  uint16_t TeachersWills = 2;  // 1..4
+  uint16_t PrlKf = 30;
+  uint16_t SanitarKf = 30;
+  uint16_t TeacherBusyKf = 40;
+  std::array<uint8_t, 8> Reserved{};  // carried through unchanged
+  int32_t KlassCount = 0;
+  int32_t LessonsPerDay = 0;
+  bool operator==(const TVarOptions&) const = default;
+};
+
+void WriteVarOptions(ByteWriter& w, const TVarOptions& o);
+// Reads 112 bytes; false when they are not there.
+bool ReadVarOptions(ByteReader& r, TVarOptions& o);
+
+// Checks a whole file image's header: at least 132 bytes, the variant
+// signature, a day 1..6, lessons per day 1..24, a klass count >= 0, and a
+// body of that geometry inside the image. Fills options only when it passes.
+bool ReadVarHeader(std::span<const unsigned char> image, TVarOptions& options);
+
+// The whole file: header (options with Day := day and the variant's
+// geometry), zero filler to 1024, the body. The variant is not changed.
+std::vector<unsigned char> WriteVarImage(const TTableVarItem& var, const TVarOptions& options, int day);
+
+// Writes bytes to a temporary file beside path and renames it over path,
+// so a failed save leaves the old file whole. path is CP1251.
+bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> bytes);
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out);
+
+// The variant's name as messages and the caption show it: no folder, and
+// no extension when a '.' stands among the last four characters.
+std::string ShownVarName(std::string_view path);
+// "Новое расписание.rsp" in programFolder/Variant when that folder exists,
+// else in programFolder.
+std::string NewVariantFileName(const std::string& programFolder);
+
+// Save query answers.
+enum : int { kQuerySaved = 1, kQueryDiscarded = 5, kQueryCancelled = 2 };
+
+// The open variant: what the variant window owns, without the window.
+class TVarDocument {
+ public:
+  // A new, empty variant of the project, day 1, default options.
+  static std::unique_ptr<TVarDocument> CreateNew(const TProjectData& project, std::string fileName);
+  // A variant from a file image; null when the image is refused (nothing
+  // is built then). No message is shown.
+  static std::unique_ptr<TVarDocument> FromImage(const TProjectData& project, std::span<const unsigned char> image,
+                                                 std::string fileName);
+  // A variant from a file; null after message 10051 (the file cannot be
+  // read) or 10049 (its format is refused), shown to owner.
+  static std::unique_ptr<TVarDocument> Open(const TProjectData& project, std::string fileName,
+                                            PromptOwner owner = nullptr);
+
+  TRunModel& Model() { return *model_; }
+  TTableVarItem& Var() { return *var_; }
+  const TTableVarItem& Var() const { return *var_; }
+
+  TVarOptions Options;
+  std::string FileName;  // CP1251 path
+  bool IsNew = false;
+  int Day = 1;
+  PromptOwner Owner = nullptr;
+  // The save dialog of the window: folder and current name in, the chosen
+  // name out; false when cancelled.
+  std::function<bool(const std::string& folder, std::string& name)> AskSaveName;
+
+  // Day preparation: teachers' day slots and wish counts (under the
+  // options' strictness), teacher groups (keeping none), klasses' closed
+  // hours per day.
+  void PrepareDay();
+  // Switches the current day; false when it is already the day (nothing
+  // is recomputed) or outside 1..6.
+  bool SetDay(int day);
+
+  // Writes the file; on failure message 10052 and false, the modified mark
+  // kept.
+  bool WriteVarFile();
+  bool SaveVarAs();
+  bool SaveVarNamed(const std::string& name);
+  // mode 1 save, 2 save as.
+  bool SaveVar(int mode);
+  // 1 saved or nothing to save, 5 changes discarded, 2 cancelled.
+  int QuerySaveVar();
+
+ private:
+  TVarDocument() = default;
+  std::string Folder() const;
+  std::unique_ptr<TRunModel> model_;
+  std::unique_ptr<TTableVarItem> var_;
+};
+
+}  // namespace korvant
