@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/file_io.h"
 #include "core/project_data.h"
 #include "core/shared_state.h"
 #include "core/signature.h"
@@ -12,10 +13,6 @@
 namespace korvant {
 
 namespace {
-
-std::filesystem::path FsPath(const std::string& cp1251Path) {
-  return std::filesystem::path(cp1251::toUtf8(cp1251Path));
-}
 
 uint64_t BodyBytes(int32_t klasses, int32_t lessonsPerDay) {
   return uint64_t(klasses) * 6 * uint64_t(lessonsPerDay) * kTableCellBytes * 2;
@@ -87,34 +84,11 @@ std::vector<unsigned char> WriteVarImage(const TTableVarItem& var, const TVarOpt
 }
 
 bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> bytes) {
-  const std::filesystem::path target = FsPath(path);
-  std::filesystem::path temp = target;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, target, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    return false;
-  }
-  return true;
+  return WriteFileAtomic(FsPath(path), bytes);
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) {
-  std::ifstream in(FsPath(path), std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+bool ReadVarFileBytes(const std::string& path, std::vector<unsigned char>& out) {
+  return ReadWholeFile(FsPath(path), out) == FileReadStatus::Ok;
 }
 
 std::string ShownVarName(std::string_view path) {
@@ -174,7 +148,7 @@ std::unique_ptr<TVarDocument> TVarDocument::FromImage(const TProjectData& projec
 std::unique_ptr<TVarDocument> TVarDocument::Open(const TProjectData& project, std::string fileName,
                                                  PromptOwner owner) {
   std::vector<unsigned char> image;
-  if (!ReadWholeFile(fileName, image)) {
+  if (!ReadVarFileBytes(fileName, image)) {
     ShowErrMsgText(owner, FormatMsg(10051, {FileNameOnly(fileName)}), kBoxOk);
     return nullptr;
   }

@@ -56,10 +56,10 @@ bool ReadVarHeader(std::span<const unsigned char> image, TVarOptions& options);
 // geometry), zero filler to 1024, the body. The variant is not changed.
 std::vector<unsigned char> WriteVarImage(const TTableVarItem& var, const TVarOptions& options, int day);
 
-// Writes bytes to a temporary file beside path and renames it over path,
-// so a failed save leaves the old file whole. path is CP1251.
+// The safe writer and the capped reader of core/file_io.h over a CP1251
+// path; a failed save leaves the old file whole.
 bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> bytes);
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out);
+bool ReadVarFileBytes(const std::string& path, std::vector<unsigned char>& out);
 
 // The variant's name as messages and the caption show it: no folder, and
 // no extension when a '.' stands among the last four characters.
