@@ -117,33 +117,18 @@ bool TKlassesCollection::LoadFromStream(const TListHeader& header, ByteReader& r
   SetNextID(0);
   if (CompareFileSignature(sig, ProjectSignature) != kSigAccepted) return false;
   const std::size_t size = KlassRecordSize(sig);
-  ByteReader sec;
-  if (!detail::TakeSection(r, header.Count, size, sec)) return false;
-  bool good = true;
-  for (int32_t i = 0; good && i < header.Count; ++i) {
-    TKlassItem* k = Add();
-    const int32_t id = sec.i32();
-    good = detail::StorableID(id);
-    k->SetID(id);
-    k->SetName(sec.fixedString(kKlassNameSize));
-    for (int n = 1; n <= kSpecializationCount; ++n) k->SetSpecialization(n, sec.u8());
-    k->ChildrenInKlass = sec.u16();
+  return detail::LoadSection(*this, header, r, size, [&](TKlassItem& k, ByteReader& sec) {
+    k.SetName(sec.fixedString(kKlassNameSize));
+    for (int n = 1; n <= kSpecializationCount; ++n) k.SetSpecialization(n, sec.u8());
+    k.ChildrenInKlass = sec.u16();
     sec.skip(2);
-    k->KlassRoom = sec.i32();
-    for (int slot = 1; slot <= kWeekSlots; ++slot) k->SetBusy(slot, sec.u8());
-    for (int j = 0; j <= kMaxStartLessons; ++j) k->ChangeStartLesson(1, sec.u16());
+    k.KlassRoom = sec.i32();
+    for (int slot = 1; slot <= kWeekSlots; ++slot) k.SetBusy(slot, sec.u8());
+    for (int j = 0; j <= kMaxStartLessons; ++j) k.ChangeStartLesson(1, sec.u16());
     sec.skip(2);
-    for (int j = 0; j < kMaxParallels; ++j) k->ChangeParallel(1, sec.i32());
-    k->Section = size == kKlassRecordSize ? sec.i32() : 1;
-  }
-  if (!good || !sec.ok()) {
-    Clear();
-    SetNextID(0);
-    return false;
-  }
-  SetNextID(std::max(header.NextID, 0));
-  RaiseNextIDPastItems();
-  return true;
+    for (int j = 0; j < kMaxParallels; ++j) k.ChangeParallel(1, sec.i32());
+    k.Section = size == kKlassRecordSize ? sec.i32() : 1;
+  });
 }
 
 }  // namespace korvant

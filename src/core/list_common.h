@@ -42,6 +42,35 @@ bool TakeSection(ByteReader& r, int32_t count, std::size_t recordSize, ByteReade
 // Identifiers a loader accepts: the counter must be able to go past them.
 constexpr bool StorableID(int32_t id) { return id >= 0 && id < INT32_MAX; }
 
+// The loop every list section shares: Count records of recordSize bytes,
+// each starting with its identifier, the rest read by readRest. A section
+// that does not fit the bytes or holds an identifier the counter cannot
+// pass leaves the collection empty and answers false.
+template <class Collection, class ReadRest>
+bool LoadSection(Collection& c, const TListHeader& header, ByteReader& r,
+                 std::size_t recordSize, ReadRest readRest) {
+  c.Clear();
+  c.SetNextID(0);
+  ByteReader sec;
+  if (!TakeSection(r, header.Count, recordSize, sec)) return false;
+  bool good = true;
+  for (int32_t i = 0; good && i < header.Count; ++i) {
+    auto* item = c.Add();
+    const int32_t id = sec.i32();
+    good = StorableID(id);
+    item->SetID(id);
+    readRest(*item, sec);
+  }
+  if (!good || !sec.ok()) {
+    c.Clear();
+    c.SetNextID(0);
+    return false;
+  }
+  c.SetNextID(header.NextID > 0 ? header.NextID : 0);
+  c.RaiseNextIDPastItems();
+  return true;
+}
+
 }  // namespace detail
 
 }  // namespace korvant

@@ -42,32 +42,15 @@ void TRoomsCollection::SaveToStream(ByteWriter& w) const {
 }
 
 bool TRoomsCollection::LoadFromStream(const TListHeader& header, ByteReader& r) {
-  Clear();
-  SetNextID(0);
-  ByteReader sec;
-  if (!detail::TakeSection(r, header.Count, kRoomRecordSize, sec)) return false;
-  bool good = true;
-  for (int32_t i = 0; good && i < header.Count; ++i) {
-    TRoomItem* room = Add();
-    const int32_t id = sec.i32();
-    good = detail::StorableID(id);
-    room->SetID(id);
-    room->SetName(sec.fixedString(kRoomNameSize));
-    room->MaxChildren = sec.u16();
-    room->MaxGroups = sec.u16();
-    room->Specialization = sec.u8();
-    room->NotStrict = sec.u8();
-    for (int slot = 1; slot <= kWeekSlots; ++slot) room->SetBusy(slot, sec.u8());
+  return detail::LoadSection(*this, header, r, kRoomRecordSize, [&](TRoomItem& room, ByteReader& sec) {
+    room.SetName(sec.fixedString(kRoomNameSize));
+    room.MaxChildren = sec.u16();
+    room.MaxGroups = sec.u16();
+    room.Specialization = sec.u8();
+    room.NotStrict = sec.u8();
+    for (int slot = 1; slot <= kWeekSlots; ++slot) room.SetBusy(slot, sec.u8());
     sec.skip(2);
-  }
-  if (!good || !sec.ok()) {
-    Clear();
-    SetNextID(0);
-    return false;
-  }
-  SetNextID(std::max(header.NextID, 0));
-  RaiseNextIDPastItems();
-  return true;
+  });
 }
 
 }  // namespace korvant

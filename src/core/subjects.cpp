@@ -73,30 +73,13 @@ void TSubjectsCollection::SaveToStream(ByteWriter& w) const {
 }
 
 bool TSubjectsCollection::LoadFromStream(const TListHeader& header, ByteReader& r) {
-  Clear();
-  SetNextID(0);
-  ByteReader sec;
-  if (!detail::TakeSection(r, header.Count, kSubjectRecordSize, sec)) return false;
-  bool good = true;
-  for (int32_t i = 0; good && i < header.Count; ++i) {
-    TSubjectItem* s = Add();
-    const int32_t id = sec.i32();
-    good = detail::StorableID(id);
-    s->SetID(id);
-    s->SetName(sec.fixedString(kSubjectNameSize));
-    s->SanitarKf = sec.u16();
-    s->Specialization = sec.u8();
-    s->NotStrict = sec.u8();
-    for (int k = 0; k <= kMaxWishedRooms; ++k) s->ChangeWishedRoom(kMaxWishedRooms, sec.i32());
-  }
-  if (!good || !sec.ok()) {
-    Clear();
-    SetNextID(0);
-    return false;
-  }
-  SetNextID(std::max(header.NextID, 0));
-  RaiseNextIDPastItems();
-  return true;
+  return detail::LoadSection(*this, header, r, kSubjectRecordSize, [&](TSubjectItem& s, ByteReader& sec) {
+    s.SetName(sec.fixedString(kSubjectNameSize));
+    s.SanitarKf = sec.u16();
+    s.Specialization = sec.u8();
+    s.NotStrict = sec.u8();
+    for (int k = 0; k <= kMaxWishedRooms; ++k) s.ChangeWishedRoom(kMaxWishedRooms, sec.i32());
+  });
 }
 
 }  // namespace korvant

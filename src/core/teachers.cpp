@@ -52,33 +52,18 @@ bool TTeachersCollection::LoadFromStream(const TListHeader& header, ByteReader& 
   SetNextID(0);
   if (CompareFileSignature(sig, ProjectSignature) != kSigAccepted) return false;
   const std::size_t size = TeacherRecordSize(sig);
-  ByteReader sec;
-  if (!detail::TakeSection(r, header.Count, size, sec)) return false;
-  bool good = true;
-  for (int32_t i = 0; good && i < header.Count; ++i) {
-    TTeacherItem* t = Add();
-    const int32_t id = sec.i32();
-    good = detail::StorableID(id);
-    t->SetID(id);
-    t->SetName(sec.fixedString(kTeacherNameSize));
-    t->TeacherRoom = sec.i32();
-    t->MetodicalDays = sec.i32();
+  return detail::LoadSection(*this, header, r, size, [&](TTeacherItem& t, ByteReader& sec) {
+    t.SetName(sec.fixedString(kTeacherNameSize));
+    t.TeacherRoom = sec.i32();
+    t.MetodicalDays = sec.i32();
     for (int slot = 1; slot <= kWeekSlots; ++slot) {
       TTeacherHourCell c;
       c.Restricted = sec.u8();
       c.Level = sec.u8();
-      t->SetBusy(slot, c);
+      t.SetBusy(slot, c);
     }
-    t->PlanLessCnt = size == kTeacherRecordSize ? sec.i32() : 0;
-  }
-  if (!good || !sec.ok()) {
-    Clear();
-    SetNextID(0);
-    return false;
-  }
-  SetNextID(std::max(header.NextID, 0));
-  RaiseNextIDPastItems();
-  return true;
+    t.PlanLessCnt = size == kTeacherRecordSize ? sec.i32() : 0;
+  });
 }
 
 }  // namespace korvant
