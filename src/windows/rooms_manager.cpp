@@ -12,6 +12,7 @@ namespace korvant {
 namespace {
 constexpr int kMsgBadSeats = 10037;
 constexpr int kMsgBadGroups = 10038;
+constexpr int kMsgNoRoom = 10069;
 }  // namespace
 
 TSortedComboModel* CreateSpecializationCombo(QComboBox* combo) {
@@ -23,6 +24,24 @@ TSortedComboModel* CreateSpecializationCombo(QComboBox* combo) {
 
 void SelectObject(QComboBox* combo, const TSortedComboModel* model, int32_t value) {
   combo->setCurrentIndex(model->FindObject(value));
+}
+
+bool FillAttachedRoomCombo(QComboBox* combo, TSortedComboModel* model, const TRoomsCollection& rooms,
+                           int32_t& room, bool repair) {
+  combo->setCurrentIndex(-1);
+  model->Clear();
+  for (const auto& r : rooms) model->Add(ToQ(r->DisplayName()), r->ID());
+  model->Add(ResQ(kMsgNoRoom), -1);
+  combo->setEnabled(true);
+  int row = room >= 0 ? model->FindObject(room) : -1;
+  if (row >= 0) {
+    combo->setCurrentIndex(row);
+    return false;
+  }
+  combo->setCurrentIndex(model->FindObject(-1));
+  if (!repair || room == -1) return false;
+  room = -1;
+  return true;
 }
 
 TRoomsManager::TRoomsManager(TRoomsCollection& rooms, TProjParamsRec& params, QWidget* parent)

@@ -43,5 +43,11 @@ class TRoomsManager : public TCollectionEditor<TRoomsCollection> {
 TSortedComboModel* CreateSpecializationCombo(QComboBox* combo);
 // Selects the entry carrying value (none when absent).
 void SelectObject(QComboBox* combo, const TSortedComboModel* model, int32_t value);
+// The attached-room box of klasses and teachers: every room and
+// "Отсутствует" (-1), the entry of room selected. A room that no longer
+// exists selects "Отсутствует"; with repair the reference becomes -1 and
+// the answer is true (the record changed).
+bool FillAttachedRoomCombo(QComboBox* combo, TSortedComboModel* model, const TRoomsCollection& rooms,
+                           int32_t& room, bool repair);
 
 }  // namespace korvant
