@@ -56,9 +56,10 @@ TKlassesManager::TKlassesManager(TKlassesCollection& klasses, const TRoomsCollec
       [](const std::string& t) { return t.empty() || ParseStartLessons(t).has_value(); },
       [this](const std::string& t) {
         if (t.empty()) return false;  // an emptied field keeps the list
+        const std::vector<int> lessons = ParseStartLessons(t).value();
         TKlassItem* k = Item();
         for (int l = k->GetStartLesson(1); l > 0; l = k->GetStartLesson(1)) k->ChangeStartLesson(-1, l);
-        for (int l : *ParseStartLessons(t)) k->ChangeStartLesson(1, l);
+        for (int l : lessons) k->ChangeStartLesson(1, l);
         return true;
       },
       [this] { return StartLessonsText(*Item()); });
