@@ -67,6 +67,8 @@ void TFieldEdit::keyPressEvent(QKeyEvent* e) {
 
 // ---- TListEditor -------------------------------------------------------------
 
+int TListEditor::quietState_ = 0;
+
 TListEditor::TListEditor(int kind, const QString& caption, int helpContext, QSize client, int left,
                          TProjParamsRec& params, QWidget* parent)
     : QWidget(parent, parent ? Qt::WindowFlags() : Qt::WindowFlags(Qt::Window)),
@@ -389,20 +391,22 @@ QWidget* TListEditor::Frame() const {
 }
 
 int32_t TListEditor::ShowCmd() const {
+  // Inside a sub-window only the sub-window counts: a minimized one hides
+  // the editor itself.
   const QWidget* f = Frame();
-  if (isHidden() || f->isHidden()) return kShowHidden;
+  if (f->isHidden()) return kShowHidden;
   if (f->isMinimized()) return kShowMinimized;
   if (f->isMaximized()) return kShowMaximized;
   return kShowNormal;
 }
 
 void TListEditor::ApplyShowCmd(int32_t cmd) {
-  quietState_ = true;
+  ++quietState_;
   QWidget* f = Frame();
   if (cmd == kShowHidden) {
     f->hide();
   } else {
-    show();
+    if (isHidden()) show();
     switch (cmd) {
       case kShowNormal: f->showNormal(); break;
       case kShowMaximized: f->showMaximized(); break;
@@ -410,18 +414,19 @@ void TListEditor::ApplyShowCmd(int32_t cmd) {
       default: f->show(); break;
     }
   }
-  quietState_ = false;
+  --quietState_;
 }
 
 int32_t TListEditor::ShowEditor(bool show) {
-  quietState_ = true;
+  ++quietState_;
   if (show) {
-    QWidget::show();
+    // A minimized sub-window keeps its editor hidden itself.
+    if (isHidden() && !(Frame() != this && Frame()->isMinimized())) QWidget::show();
     Frame()->show();
   } else {
     Frame()->hide();
   }
-  quietState_ = false;
+  --quietState_;
   if (show) RefreshRecord();
   return ShowCmd();
 }
@@ -480,9 +485,15 @@ void TListEditor::changeEvent(QEvent* e) {
 }
 
 void TListEditor::closeEvent(QCloseEvent* e) {
-  // Closing only hides the window; the main window shows it again.
-  e->accept();
+  // Closing only hides the window; the main window shows it again. Inside
+  // a sub-window the editor stays shown in it and the sub-window is hidden.
   postToTag(kTagMainWindow, kMsgEditorShow, kind_, kShowHidden);
+  if (QWidget* f = Frame(); f != this) {
+    e->ignore();
+    f->hide();
+  } else {
+    e->accept();
+  }
 }
 
 }  // namespace korvant

@@ -123,6 +123,8 @@ class TListEditor : public QWidget, public MessageTarget {
   void NextRecordClick();
 
   MsgResult handleMessage(uint32_t msg, MsgParam w, MsgParam l) override;
+  // The client size of the window (an MDI sub-window takes it from here).
+  QSize sizeHint() const override { return client_; }
 
  protected:
   // kind, caption, window help context, client size, Left at creation.
@@ -224,7 +226,9 @@ class TListEditor : public QWidget, public MessageTarget {
   int current_ = -1;
   int updating_ = 0;
   bool repairsAllowed_ = true;
-  bool quietState_ = false;  // window state changes made by the program
+  // Window state changes made by the program (in any editor: the MDI area
+  // restores one child when it maximizes another) are not reported.
+  static int quietState_;
   bool leaving_ = false;
   int32_t lastCmd_ = kShowNormal;
 
