@@ -107,10 +107,9 @@ TEST(TeachersManager, NumberFieldsAndAttachedRoom) {
 struct SubjectsFixture : Fixture {
   std::unique_ptr<TSubjectsManager> editor;
   SubjectsFixture() {
-    f().data.Subjects.Add()->SetName(P("Алгебра"));
+    data.Subjects.Add()->SetName(P("Алгебра"));
     editor = std::make_unique<TSubjectsManager>(data.Subjects, data.Rooms, data.Params);
   }
-  Fixture& f() { return *this; }
   TSubjectItem* Subject() { return data.Subjects.GetItem(0); }
   std::vector<int32_t> Wished() {
     std::vector<int32_t> v;
