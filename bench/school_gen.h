@@ -23,9 +23,11 @@ std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uin
 // copy of days 1..6 (the variant is cleared first): no klass, teacher or
 // room kind is booked twice at one hour, no klass or teacher works at a
 // closed hour, a teacher with methodical days keeps one day free, blocks
-// of a lesson go to different days, and klass days stay short and mostly
-// without gaps. Tries up to attempts orders; answers the number of blocks
-// the best try could not place (0: the week is fully planned).
+// of a lesson go to different days, a klass day holds at most a sixth of
+// the klass's week plus one hour, and gaps and uneven days are avoided
+// where the order allows (a plan for benchmarks, not a good timetable).
+// Rooms are not given. Tries up to attempts orders; answers the number of
+// blocks the best try could not place (0: the week is fully planned).
 int PlaceWeekGreedy(TTableVarItem& var, uint32_t seed, int attempts = 20);
 
 }  // namespace korvant
