@@ -20,6 +20,7 @@ QLineEdit* MakeEdit(QWidget* parent, const char* labelText, QRect labelRect, QRe
   auto* label = new QLabel(Ru(labelText), parent);
   label->setGeometry(labelRect);
   label->setWordWrap(true);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   auto* edit = new QLineEdit(parent);
   edit->setGeometry(editRect);
   SetHelpContext(edit, help);
@@ -70,7 +71,7 @@ TProjParams::TProjParams(QWidget* owner, const std::string& projectName, TProjPa
   SetHelpContext(this, kHelpContext);
 
   lessons_ = MakeEdit(this, "Количество уроков, проводимых в школе за день (1-24):",
-                      QRect(24, 16, 130, 44), QRect(160, 27, 73, 21), 401);
+                      QRect(24, 4, 132, 58), QRect(160, 27, 73, 21), 401);
   auto* memoLabel = new QLabel(Ru("Комментарии (не более 80 символов):"), this);
   memoLabel->setGeometry(24, 64, 252, 17);
   memo_ = new TCommentMemo(static_cast<int>(kDescriptionMax), this);
