@@ -414,6 +414,21 @@ TEST_F(FrameTest, PlanningOnAModifiedProjectAnsweredNoStaysInDataMode) {
   EXPECT_TRUE(dialogs[0].proposed.endsWith(Ru("/Project/Демонстрационный проект.tbl")));
 }
 
+// Both menu bars use F9 (and Ctrl+N, Ctrl+S...): only the menus on the
+// menu bar take their keys.
+TEST_F(FrameTest, KeysOfTheMenusOnTheBarOnly) {
+  TPrgMdiFrame& f = MakeWithDemo();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  QTest::keyClick(&f, Qt::Key_F9);
+  ASSERT_TRUE(f.PlanningMode());
+  QTest::keyClick(&f, Qt::Key_F9);
+  EXPECT_EQ(variants.log.commands, std::vector<VariantCommand>{VariantCommand::WeekVariants});
+  QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(variants.log.saves, std::vector<int>{1});
+  EXPECT_FALSE(f.Project()->IsModified());
+}
+
 TEST_F(FrameTest, LeavingCanBeCancelledByTheVariantsSaveQuery) {
   TPrgMdiFrame& f = MakeWithDemo();
   EnterPlanning();
