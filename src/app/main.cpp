@@ -1,9 +1,40 @@
-// Program entry point.
+// Program entry point: the message box and the message queue the core
+// talks through, the program's folders, and the main window with the
+// demonstration project open.
 #include <QApplication>
-#include <cstdio>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QTranslator>
+
+#include "core/catalogue.h"
+#include "core/window_messages.h"
+#include "platform/qt/window_messages.h"
+#include "windows/error_box.h"
+#include "windows/main_frame.h"
+#include "windows/program_folders.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  std::puts("Korvant: the core and the controls are built; the main window is not built yet.");
-  return 0;
+  QApplication::setApplicationName(QStringLiteral("korvant"));
+
+  // Qt's own dialogs (the file dialogs) in Russian.
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QStringLiteral("qtbase_ru"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
+
+  korvant::ErrorBoxPrompt prompt;
+  korvant::ScopedPrompt promptScope(&prompt);
+  korvant::QtMessagePort port;
+  korvant::ScopedMessagePort portScope(&port);
+  korvant::SetUpProgramFolders();
+
+  korvant::TPrgMdiFrame frame;
+  // Without a window manager (a bare X server) maximizing does nothing:
+  // the window is given the screen's work area first.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    frame.setGeometry(screen->availableGeometry());
+  frame.showMaximized();
+  frame.OpenDemoProject();
+  return QApplication::exec();
 }

@@ -241,8 +241,21 @@ void pumpMessagesOnce() {
   if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+namespace {
+int& waitDepth() {
+  static int depth = 0;
+  return depth;
+}
+}  // namespace
+
+int pumpWhileDepth() { return waitDepth(); }
+
 void pumpWhile(const std::function<bool()>& busy) {
   if (QCoreApplication::instance() == nullptr) return;
+  struct Nest {
+    Nest() { ++waitDepth(); }
+    ~Nest() { --waitDepth(); }
+  } nest;
   QTimer wake;  // only wakes the loop so that busy() is asked again
   wake.start(kPumpWakeMs);
   while (busy() && !QCoreApplication::closingDown())

@@ -114,6 +114,9 @@ void pumpMessagesOnce();
 // application object, and when the application is shutting down.
 void pumpWhile(const std::function<bool()>& busy);
 void pumpWhileSet(const uint8_t& flag);
+// How many pumpWhile waits are running now (0 = none): a window that is
+// about to free something waits until no wait above it could still use it.
+int pumpWhileDepth();
 
 // The core's port over this dispatcher. Install one for the program's life:
 //   QtMessagePort port; ScopedMessagePort scope(&port);

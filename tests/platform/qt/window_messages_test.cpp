@@ -269,5 +269,26 @@ TEST(WindowMessages, RecordersChainToTheHookBefore) {
   setMessageTraceHook(std::move(before));
 }
 
+TEST(WindowMessages, WaitDepthCountsNestedWaits) {
+  drain();
+  EXPECT_EQ(pumpWhileDepth(), 0);
+  uint8_t outer = 1;
+  uint8_t inner = 1;
+  std::vector<int> seen;
+  QTimer::singleShot(0, [&] {
+    seen.push_back(pumpWhileDepth());
+    QTimer::singleShot(0, [&] {
+      seen.push_back(pumpWhileDepth());
+      inner = 0;
+    });
+    pumpWhileSet(inner);
+    seen.push_back(pumpWhileDepth());
+    outer = 0;
+  });
+  pumpWhileSet(outer);
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 1}));
+  EXPECT_EQ(pumpWhileDepth(), 0);
+}
+
 }  // namespace
 }  // namespace korvant

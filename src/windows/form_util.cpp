@@ -1,0 +1,39 @@
+#include "windows/form_util.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "core/catalogue.h"
+#include "platform/base/cp1251.h"
+#include "platform/qt/help_service.h"
+
+namespace korvant {
+
+QString ToQt(const std::string& cp1251Text) {
+  return QString::fromStdU16String(cp1251::toUtf16(cp1251Text));
+}
+
+std::string FromQt(const QString& text) { return cp1251::fromUtf16(text.toStdU16String()); }
+
+QString ResQ(int id) { return ToQt(LoadResStr(id)); }
+
+void CentreOnScreen(QWidget* w) {
+  QScreen* screen = w->parentWidget() ? w->parentWidget()->screen() : w->screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  const QSize frame = w->frameGeometry().size();
+  w->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
+TPrgBitBtn* MakeHelpButton(QWidget* parent, const QString& caption, int context, int ownContext) {
+  auto* b = new TPrgBitBtn(TBitBtnKind::bkCustom, caption, parent);
+  b->SetGlyph(GetBitBtnGlyph(TBitBtnKind::bkHelp));
+  b->SetNumGlyphs(2);
+  SetHelpContext(b, ownContext);
+  QObject::connect(b, &TPrgBitBtn::Clicked, b, [context] { ShowHelpContext(context); });
+  return b;
+}
+
+}  // namespace korvant

@@ -1,0 +1,30 @@
+#pragma once
+// Small helpers the program's forms share: text conversion at the widget
+// boundary, centring on the screen, the help button that opens the form's
+// own help context.
+#include <QString>
+#include <string>
+
+#include "controls/bit_btn.h"
+
+class QWidget;
+
+namespace korvant {
+
+// A UTF-8 literal of the source as widget text.
+inline QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
+// Program text (CP1251) to widget text and back.
+QString ToQt(const std::string& cp1251Text);
+std::string FromQt(const QString& text);
+// Catalogue entry as widget text.
+QString ResQ(int id);
+
+// Places the window in the middle of its screen (the owner's screen when
+// it has one).
+void CentreOnScreen(QWidget* w);
+
+// A button with the help glyph that opens help at `context` when clicked;
+// its own help context (for F1 over it) is `ownContext`.
+TPrgBitBtn* MakeHelpButton(QWidget* parent, const QString& caption, int context, int ownContext);
+
+}  // namespace korvant
