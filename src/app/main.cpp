@@ -9,6 +9,7 @@
 #include "core/catalogue.h"
 #include "core/window_messages.h"
 #include "platform/qt/window_messages.h"
+#include "windows/editor_services.h"
 #include "windows/error_box.h"
 #include "windows/main_frame.h"
 #include "windows/program_folders.h"
@@ -29,7 +30,9 @@ int main(int argc, char** argv) {
   korvant::ScopedMessagePort portScope(&port);
   korvant::SetUpProgramFolders();
 
-  korvant::TPrgMdiFrame frame;
+  korvant::FrameServices services;
+  services.editors = korvant::ProjectListEditors();
+  korvant::TPrgMdiFrame frame(std::move(services));
   // Without a window manager (a bare X server) maximizing does nothing:
   // the window is given the screen's work area first.
   if (const QScreen* screen = QGuiApplication::primaryScreen())

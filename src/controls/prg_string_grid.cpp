@@ -12,13 +12,12 @@
 #include <algorithm>
 
 #include "platform/base/cp1251.h"
+#include "platform/qt/qt_text.h"
 
 namespace korvant {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromStdU16String(cp1251::toUtf16(s)); }
-std::string FromQ(const QString& s) { return cp1251::fromUtf16(s.toStdU16String()); }
 
 void PaintBase(QWidget* w, const QColor& c) {
   QPalette pal = w->palette();
@@ -264,18 +263,18 @@ void TPrgInplaceEdit::UpdateContents() {
   const int cls = EditorClass(kind_);
   if (cls == 1) {
     auto* ed = static_cast<TPrgEditMaskInplace*>(editor_.get());
-    ed->SetMask(kind_ == 2 ? ToQ(grid_.GetEditMask(col, row)) : QString());
+    ed->SetMask(kind_ == 2 ? ToQt(grid_.GetEditMask(col, row)) : QString());
     int maxLimit = kind_ == 2 ? ed->MaxLength() : 0;
     grid_.GetEditText(col, row, maxLimit, value);
     if (kind_ == 1) ed->SetMaxLength(maxLimit);
-    QString text = ToQ(value);
+    QString text = ToQt(value);
     if (ed->MaxLength() >= 1) text = text.left(ed->MaxLength());
     ed->SetText(text);
   } else if (cls == 3) {
     int maxLimit = 0;
     grid_.GetEditText(col, row, maxLimit, value);
     editor_->SetMaxLength(maxLimit);
-    QString text = ToQ(value);
+    QString text = ToQt(value);
     if (maxLimit >= 1) text = text.left(maxLimit);
     editor_->SetText(text);
   } else if (cls == 5) {
@@ -287,20 +286,20 @@ void TPrgInplaceEdit::UpdateContents() {
     std::vector<std::string> items;
     if (grid_.OnFillCombo) grid_.OnFillCombo(grid_, col, row, items, value);
     QStringList list;
-    for (const auto& s : items) list << ToQ(s);
+    for (const auto& s : items) list << ToQt(s);
     // The list is kept sorted, as the window's own list boxes are.
     std::sort(list.begin(), list.end(),
               [](const QString& a, const QString& b) { return a.localeAwareCompare(b) < 0; });
     combo->addItems(list);
     combo->setCurrentIndex(-1);
-    editor_->SetText(ToQ(value));
+    editor_->SetText(ToQt(value));
   } else if (cls == 7) {
     int maxLimit = 0;
     grid_.GetEditText(col, row, maxLimit, value);
     TPrgSpinParams p = editor_->SpinParams();
     // The cell holds what the editor showed, in the editor's number format.
     long double v = 0;
-    p.Value = editor_->ParseValue(ToQ(value), &v) ? v : p.MinValue;
+    p.Value = editor_->ParseValue(ToQt(value), &v) ? v : p.MinValue;
     if (grid_.OnSpinInit) grid_.OnSpinInit(grid_, col, row, &p);
     editor_->SetSpinParams(p);
   }
@@ -344,13 +343,13 @@ void TPrgInplaceEdit::ButtonClick() {
   const IPrgInplaceEditor* asked = editor_.get();
   const int col = grid_.Col();
   const int row = grid_.Row();
-  std::string value = FromQ(editor_->Text());
+  std::string value = FromQt(editor_->Text());
   grid_.OnBtnEditClick(grid_, col, row, value);
   // The handler may have moved to another cell or ended editing: its value
   // then belongs to no open editor.
   if (editor_.get() != asked || !grid_.editorMode_ || grid_.editCol_ != col || grid_.editRow_ != row) return;
   ++filling_;
-  editor_->SetText(ToQ(value));
+  editor_->SetText(ToQt(value));
   --filling_;
   grid_.UpdateText(false);
   UpdateContents();
@@ -543,7 +542,7 @@ void TPrgStringGrid::UpdateText(bool finalUpdate) {
   if (holder_->Kind() != editKind_) return;
   // A drop-down list left without a choice leaves the cell's text alone.
   if (!holder_->HasValue()) return;
-  SetEditText(editCol_, editRow_, FromQ(holder_->Text()), finalUpdate);
+  SetEditText(editCol_, editRow_, FromQt(holder_->Text()), finalUpdate);
 }
 
 void TPrgStringGrid::HideEditor() {
@@ -672,11 +671,11 @@ void TPrgStringGrid::DrawCell(QPainter& p, int col, int row, const QRect& rect, 
     const int flags = align | Qt::AlignTop | Qt::TextWordWrap;
     const QFontMetrics fm(font());
     const std::string shown = FitWithEllipsis(Cells(col, row), [&](const std::string& s) {
-      const QRect m = fm.boundingRect(tr, flags, ToQ(s));
+      const QRect m = fm.boundingRect(tr, flags, ToQt(s));
       return m.width() <= tr.width() && m.height() <= tr.height();
     });
     if (!shown.empty()) {
-      const QString q = ToQ(shown);
+      const QString q = ToQt(shown);
       const int h = fm.boundingRect(tr, flags, q).height();
       QRect dr = tr;
       if (h < tr.height()) dr.setTop(tr.top() + (tr.height() - h) / 2);

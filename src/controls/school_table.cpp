@@ -4,12 +4,12 @@
 
 #include "controls/grid_geometry.h"
 #include "platform/base/cp1251.h"
+#include "platform/qt/qt_text.h"
 
 namespace korvant {
 
 namespace {
 
-QString ToQ(const std::string& s) { return QString::fromStdU16String(cp1251::toUtf16(s)); }
 
 const QColor kRed(0xFF, 0x00, 0x00);
 const QColor kYellow(0xFF, 0xFF, 0x00);
@@ -131,9 +131,9 @@ void TSchoolTable::DrawCell(QPainter& p, int col, int row, const QRect& rect, TP
       }
       if (t.empty() || sub.width() <= 0 || sub.height() <= 0) continue;
       const std::string shown = FitWithEllipsis(t, [&](const std::string& s) {
-        return fm.boundingRect(sub, flags, ToQ(s)).width() <= sub.width();
+        return fm.boundingRect(sub, flags, ToQt(s)).width() <= sub.width();
       });
-      const QString q = ToQ(shown);
+      const QString q = ToQt(shown);
       const int h = fm.boundingRect(sub, flags, q).height();
       QRect dr = sub;
       if (h < sub.height()) dr.setTop(sub.top() + (sub.height() - h) / 2);

@@ -10,13 +10,7 @@
 
 namespace korvant {
 
-QString ToQt(const std::string& cp1251Text) {
-  return QString::fromStdU16String(cp1251::toUtf16(cp1251Text));
-}
 
-std::string FromQt(const QString& text) { return cp1251::fromUtf16(text.toStdU16String()); }
-
-QString ResQ(int id) { return ToQt(LoadResStr(id)); }
 
 void CentreOnScreen(QWidget* w) {
   QScreen* screen = w->parentWidget() ? w->parentWidget()->screen() : w->screen();

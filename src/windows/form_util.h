@@ -6,6 +6,7 @@
 #include <string>
 
 #include "controls/bit_btn.h"
+#include "platform/qt/qt_text.h"
 
 class QWidget;
 
@@ -13,11 +14,6 @@ namespace korvant {
 
 // A UTF-8 literal of the source as widget text.
 inline QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
-// Program text (CP1251) to widget text and back.
-QString ToQt(const std::string& cp1251Text);
-std::string FromQt(const QString& text);
-// Catalogue entry as widget text.
-QString ResQ(int id);
 
 // Places the window in the middle of its screen (the owner's screen when
 // it has one).

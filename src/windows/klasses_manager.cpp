@@ -145,7 +145,7 @@ void TKlassesManager::FillParallels() {
   parallels_->clear();
   for (const auto& other : list_) {
     if (other.get() == klass) continue;
-    QListWidgetItem* item = AddSortedItem(parallels_, ToQ(other->DisplayName()), other->ID());
+    QListWidgetItem* item = AddSortedItem(parallels_, ToQt(other->DisplayName()), other->ID());
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     bool held = false;
     for (int i = 1; i <= kMaxParallels && !held; ++i) held = klass->GetParallel(i) == other->ID();

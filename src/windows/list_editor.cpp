@@ -44,9 +44,6 @@ QImage StateGlyph(QColor colour) {
 }
 }  // namespace
 
-QString ToQ(const std::string& text) { return QString::fromStdU16String(cp1251::toUtf16(text)); }
-QString ResQ(int id) { return ToQ(LoadResStr(id)); }
-std::string FromQ(const QString& text) { return cp1251::fromUtf16(text.toStdU16String()); }
 
 // ---- TFieldEdit --------------------------------------------------------------
 
@@ -178,7 +175,7 @@ TFieldEdit* TListEditor::AddNumberField(QRect geometry, int lo, int hi, int msgI
 void TListEditor::FieldTyped(std::size_t index) {
   if (Updating() || current_ < 0) return;
   const TextField& f = fields_[index];
-  const std::string text = FromQ(f.edit->text());
+  const std::string text = FromQt(f.edit->text());
   // A text still invalid may be on its way to a valid one: it waits for
   // the field to be left.
   if (f.valid(text) && f.store(text)) Changed();
@@ -188,10 +185,10 @@ void TListEditor::FieldLeft(std::size_t index) {
   if (Updating() || current_ < 0 || leaving_) return;
   leaving_ = true;
   const TextField& f = fields_[index];
-  if (!f.valid(FromQ(f.edit->text()))) ShowErrMsg(this, f.msgId, kBoxOk);
+  if (!f.valid(FromQt(f.edit->text()))) ShowErrMsg(this, f.msgId, kBoxOk);
   if (current_ >= 0) {
     UpdatingScope u(*this);
-    f.edit->setText(ToQ(f.shown()));
+    f.edit->setText(ToQt(f.shown()));
   }
   leaving_ = false;
 }
@@ -268,7 +265,7 @@ void TListEditor::ShowRecord(int index) {
   }
   for (const TextField& f : fields_) {
     f.edit->setEnabled(has);
-    f.edit->setText(has ? ToQ(f.shown()) : QString());
+    f.edit->setText(has ? ToQt(f.shown()) : QString());
   }
   for (auto* b : stateButtons_) b->setEnabled(has);
   LoadFields(current_);
@@ -284,7 +281,7 @@ void TListEditor::RefreshRecord() {
 
 void TListEditor::NameDropDown() {
   const int32_t id = RecordID(current_);
-  const QString text = ToQ(DisplayName(current_));
+  const QString text = ToQt(DisplayName(current_));
   int row = names_->FindObject(id);
   if (row < 0) row = names_->Add(text, id);
   // One entry per record, whatever came before.
@@ -309,7 +306,7 @@ void TListEditor::NameChanged() {
     return;
   }
   const QString text = nameCombo_->currentText();
-  SetRecordName(current_, FromQ(text));
+  SetRecordName(current_, FromQt(text));
   const int row = i >= 0 ? i : names_->FindObject(id);
   if (row >= 0 && names_->Text(row) != text) {
     UpdatingScope u(*this);
@@ -327,7 +324,7 @@ void TListEditor::Reload() {
   if (names_) {
     UpdatingScope u(*this);
     names_->Clear();
-    for (int i = 0; i < Count(); ++i) names_->Add(ToQ(DisplayName(i)), RecordID(i));
+    for (int i = 0; i < Count(); ++i) names_->Add(ToQt(DisplayName(i)), RecordID(i));
   }
   ShowRecord(Count() > 0 ? 0 : -1);
   repairsAllowed_ = true;
@@ -339,7 +336,7 @@ void TListEditor::AddNewRecordClick() {
   const int index = AppendRecord();
   if (names_) {
     UpdatingScope u(*this);
-    names_->Add(ToQ(DisplayName(index)), RecordID(index));
+    names_->Add(ToQt(DisplayName(index)), RecordID(index));
   }
   ShowRecord(index);
   Changed();
@@ -363,7 +360,7 @@ void TListEditor::MoveRecordClick() {
   if (current_ < 0) return;
   TMoveRecDlg dlg(this);
   QStringList entries;
-  for (int i = 0; i < Count(); ++i) entries << ToQ(DisplayName(i));
+  for (int i = 0; i < Count(); ++i) entries << ToQt(DisplayName(i));
   dlg.SetEntries(entries);
   const int k = RunMoveDialog(dlg);
   if (k < 0 || k >= Count() || current_ < 0) return;

@@ -19,6 +19,7 @@
 #include "controls/weeking.h"
 #include "core/data_checks.h"
 #include "core/params.h"
+#include "platform/qt/qt_text.h"
 #include "platform/qt/window_messages.h"
 
 class QComboBox;
@@ -32,10 +33,6 @@ class TPrgBitBtn;
 class TPrgSpeedButton;
 class TSortedComboModel;
 
-// QString <-> program text.
-QString ToQ(const std::string& text);
-QString ResQ(int id);
-std::string FromQ(const QString& text);
 
 // A typed field of an editor. It tells when the user leaves it (focus to
 // another control of the window, or Return), which is when a text that

@@ -30,7 +30,7 @@ bool FillAttachedRoomCombo(QComboBox* combo, TSortedComboModel* model, const TRo
                            int32_t& room, bool repair) {
   combo->setCurrentIndex(-1);
   model->Clear();
-  for (const auto& r : rooms) model->Add(ToQ(r->DisplayName()), r->ID());
+  for (const auto& r : rooms) model->Add(ToQt(r->DisplayName()), r->ID());
   model->Add(ResQ(kMsgNoRoom), -1);
   combo->setEnabled(true);
   int row = room >= 0 ? model->FindObject(room) : -1;

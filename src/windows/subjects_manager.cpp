@@ -132,12 +132,12 @@ void TSubjectsManager::FillRoomLists() {
   TSubjectItem* subject = Item();
   wished_->clear();
   allRooms_->clear();
-  for (const auto& r : rooms_) AddSortedItem(allRooms_, ToQ(r->DisplayName()), r->ID());
+  for (const auto& r : rooms_) AddSortedItem(allRooms_, ToQt(r->DisplayName()), r->ID());
   for (int pos = 0; pos < kMaxWishedRooms;) {
     const int32_t id = subject->GetWishedRoom(pos);
     if (id < 0) break;
     if (const TRoomItem* room = rooms_.FindItemID(id)) {
-      AppendItem(wished_, ToQ(room->DisplayName()), id);
+      AppendItem(wished_, ToQt(room->DisplayName()), id);
       ++pos;
     } else if (RepairsAllowed()) {
       subject->ChangeWishedRoom(-1, id);  // the same position is read again

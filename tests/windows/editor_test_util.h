@@ -33,7 +33,7 @@ class FakeMainWindow : public QWidget, public MessageTarget {
 
 // Answers the boxes from a script (kResYes when it runs out) and records
 // the texts asked.
-class ScriptedPrompt : public IPrompt {
+class EditorPrompt : public IPrompt {
  public:
   int ShowErrMsgText(PromptOwner, const std::string& text, uint8_t kind) override {
     texts.push_back(text);

@@ -145,7 +145,7 @@ TEST(EditorWindows, ActivatingRepairsAndReportsOnce) {
   f.Settle();
   f.editors.Rooms->RemoveRecordClick();  // no prompt installed: "Нет"
   EXPECT_EQ(f.data.Rooms.Count(), 1);
-  test::ScriptedPrompt prompt;
+  test::EditorPrompt prompt;
   ScopedPrompt scope(&prompt);
   f.editors.Rooms->RemoveRecordClick();
   EXPECT_EQ(f.data.Rooms.Count(), 0);

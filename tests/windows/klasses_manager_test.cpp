@@ -19,7 +19,7 @@ using test::U;
 struct KlassesFixture {
   TProjectData data;
   test::FakeMainWindow main;
-  test::ScriptedPrompt prompt;
+  test::EditorPrompt prompt;
   ScopedPrompt scope{&prompt};
   std::unique_ptr<TKlassesManager> editor;
   MessageTraceRecorder trace;

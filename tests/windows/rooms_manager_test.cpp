@@ -22,7 +22,7 @@ using test::U;
 struct RoomsFixture {
   TProjectData data;
   test::FakeMainWindow main;
-  test::ScriptedPrompt prompt;
+  test::EditorPrompt prompt;
   ScopedPrompt scope{&prompt};
   std::unique_ptr<TRoomsManager> editor;
   MessageTraceRecorder trace;

@@ -19,7 +19,7 @@ using test::U;
 struct Fixture {
   TProjectData data;
   test::FakeMainWindow main;
-  test::ScriptedPrompt prompt;
+  test::EditorPrompt prompt;
   ScopedPrompt scope{&prompt};
   MessageTraceRecorder trace;
   Fixture() {
