@@ -477,6 +477,18 @@ TEST(WeekVarsPartners, SecondPassWithoutTheAttachedRoom) {
   EXPECT_EQ(rec.started, (std::vector<std::string>{"A", "B", "B (2)"}));
   EXPECT_EQ(LessonWeekHours(*b.var, 0, 0), 12);
   EXPECT_EQ(LessonWeekHours(*b.var, 1, 0), 1);
+  // In a room of the lesson's own (a fictitious room name) the first
+  // teacher leaves the attached room free: in the drafts the second
+  // teacher fits at once.
+  p.d.Lessons.GetItem(0)->GetSubItem(0)->SetFictionName("Hall");
+  auto b2 = Build(p.d);
+  b2.model->Teachers.SetGroups({{0, 1}});
+  Recorder rec2;
+  TWeekVarsSearch search2(Ctx(b2, false), &rec2);
+  EXPECT_EQ(search2.RunToEnd(), TWeekStepResult::Finished);
+  EXPECT_EQ(rec2.started.size(), 2u);
+  EXPECT_EQ(LessonWeekHours(*b2.var, 1, 0), 1);
+  EXPECT_EQ(search2.TeacherLoads()[0].Attached, (TDayCounts{}));
   EXPECT_EQ(ImprovementsText(3, 1), "3 (1)");
   EXPECT_EQ(ImprovementsText(3, -1), "3");
 }
