@@ -243,6 +243,28 @@ TEST(WeekVarsJoint, JointLessonIsSearchedOnceAndCountedOnce) {
   EXPECT_EQ(rec.placed, std::vector<int>{2});
 }
 
+TEST(WeekVarsParallels, ParallelLessonsShareTheirDays) {
+  ProjectBuilder p;
+  const int32_t s = p.Subject(), t = p.Teacher(), k0 = p.Klass(), k1 = p.Klass();
+  p.d.Klasses.GetItem(0)->ChangeParallel(1, k1);
+  p.d.Klasses.GetItem(1)->ChangeParallel(1, k0);
+  p.Lesson(k0, {{s, t}}, {1});
+  p.Lesson(k1, {{s, t}}, {1});
+  for (bool parallels : {true, false}) {
+    auto b = Build(p.d);
+    b.model->Teachers.SetGroups({{0}});
+    auto ctx = Ctx(b, false);
+    ctx.UseParallels = parallels ? 1 : 0;
+    Recorder rec;
+    TWeekVarsSearch search(ctx, &rec);
+    search.RunToEnd();
+    EXPECT_EQ(b.var->CountLessonInDraft(0, 0, 1), 1);
+    // Monday for both with parallels; otherwise the first full variant,
+    // which starts the second lesson on Saturday.
+    EXPECT_EQ(b.var->CountLessonInDraft(1, 0, parallels ? 1 : 6), 1) << parallels;
+  }
+}
+
 // ---- day layouts ----
 
 struct Layouts : ::testing::Test {
