@@ -122,11 +122,14 @@ bool TTableVarItem::PlaceLinkedLesson(int klass, int lesson, bool toDraft, int d
   std::vector<int> first(static_cast<std::size_t>(n), 0);
   for (int i = 0; i < n; ++i) {
     const int k = lists.Lessons[static_cast<std::size_t>(i)].A;
-    int p = toDraft ? 0 : start;
-    if (toDraft)
-      for (int h = 1; h <= L_ && p == 0; ++h)
-        if (GetDraftCell(k, day, h).Lesson < 0) p = h;
-    if (toDraft && p == 0) continue;  // a full draft row takes nothing
+    int p = start;
+    if (toDraft) {
+      // After the last used position: a gap left in the row by hand must
+      // not let the block run over the cells behind it.
+      p = L_ + 1;
+      for (int h = L_; h >= 1; --h)
+        if (GetDraftCell(k, day, h).Lesson < 0) p = h; else break;
+    }
     if (p < 1 || p + hours - 1 > L_) return false;
     first[static_cast<std::size_t>(i)] = p;
   }

@@ -172,6 +172,24 @@ TEST_F(JointFixture, PlacingRefusesWritesPastTheDay) {
   EXPECT_FALSE(v().PlaceLinkedLesson(0, 0, true, 1, 0, 2));
   EXPECT_EQ(v().CountLessonInDraft(0, 0, 1), 0);
   EXPECT_EQ(v().GetDraftCell(1, 2, 1).Lesson, -1);
+  // A full draft row refuses the set instead of leaving its klass out.
+  v().SetDraftCell(1, 1, 8, [&] { TTableCell c; c.Lesson = 1; return c; }());
+  EXPECT_FALSE(v().PlaceLinkedLesson(0, 0, true, 1, 0, 1));
+  EXPECT_EQ(v().CountLessonInDraft(0, 0, 1), 0);
+  EXPECT_EQ(v().CountLessonInDraft(2, 0, 1), 0);
+}
+
+TEST_F(JointFixture, DraftPlacementGoesAfterTheLastUsedPosition) {
+  // A gap left at position 2 must not let a two-hour block cover position 3.
+  TTableCell c;
+  c.Lesson = 1;
+  v().SetDraftCell(0, 1, 1, c);
+  v().SetDraftCell(0, 1, 3, c);
+  ASSERT_TRUE(v().PlaceLinkedLesson(0, 0, true, 1, 0, 2));
+  EXPECT_EQ(v().GetDraftCell(0, 1, 3).Lesson, 1);
+  EXPECT_EQ(v().GetDraftCell(0, 1, 4).Lesson, 0);
+  EXPECT_EQ(v().GetDraftCell(0, 1, 5).Lesson, 0);
+  EXPECT_EQ(v().GetDraftCell(1, 1, 1).Lesson, 0);
 }
 
 TEST_F(JointFixture, PutThenFetchRoundTrip) {
