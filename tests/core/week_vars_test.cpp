@@ -300,7 +300,9 @@ struct Layouts : ::testing::Test {
     return s.CheckDayLayouts(recs);
   }
   void CloseTeacher(int day, int from, int to) {
-    for (int h = from; h <= to; ++h) p.d.Teachers.GetItem(0)->SetBusy((day - 1) * kSlotsPerDay + h, {1, 0});
+    TTeacherItem* t = p.d.Teachers.GetItem(0);
+    if (t == nullptr) return;
+    for (int h = from; h <= to; ++h) t->SetBusy((day - 1) * kSlotsPerDay + h, {1, 0});
   }
 };
 
