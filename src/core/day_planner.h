@@ -252,6 +252,7 @@ struct TAutoPlanResult {
   int Rows = 0;
   int Windows = 0;              // idle hours of all teachers on the day
   int DraftHours = 0;           // hours left in the day's drafts
+  std::string Message;          // CP1251 text the failing run would have shown
 };
 
 TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options = {});

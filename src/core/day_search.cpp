@@ -360,7 +360,9 @@ class TAutoHost : public IPlanningHost {
 // Messages of a run without a window are not shown.
 class TSilentPrompt : public IPrompt {
  public:
-  int ShowErrMsgText(PromptOwner, const std::string&, uint8_t kind) override {
+  std::string Last;
+  int ShowErrMsgText(PromptOwner, const std::string& text, uint8_t kind) override {
+    Last = text;
     return kind == kBoxOk ? kResYes : kResNo;
   }
 };
@@ -373,6 +375,50 @@ void StartRun(TDayPlanner& p, const TAutoPlanOptions& o) {
   s.BestDepth = -1;
   p.StepLimit = o.StepBudget;
   if (o.TimeBudgetMs > 0) p.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(o.TimeBudgetMs);
+}
+
+// The collecting rows of single teachers make the arrangements of every
+// klass explode combinatorially; teachers that share no lesson and no room
+// can be planned one row each.
+void SplitIntoConnectedRows(TRunModel& m) {
+  const int T = m.Teachers.Count();
+  std::vector<int> parent(static_cast<std::size_t>(T));
+  for (int t = 0; t < T; ++t) parent[static_cast<std::size_t>(t)] = t;
+  auto find = [&](int x) {
+    while (parent[static_cast<std::size_t>(x)] != x) x = parent[static_cast<std::size_t>(x)] = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(x)])];
+    return x;
+  };
+  auto unite = [&](int a, int b) {
+    if (a >= 0 && b >= 0 && a < T && b < T) parent[static_cast<std::size_t>(find(a))] = find(b);
+  };
+  for (int t = 0; t < T; ++t) {
+    const TRTITeacherItem* teacher = m.Teachers[t];
+    for (const auto& c : teacher->Lessons)
+      if (c->SubItemsCount() > 1)
+        for (int g = 0; g < c->SubItemsCount(); ++g) unite(t, c->GetSubItem(g)->TeacherID);
+    for (int32_t p : teacher->Partners) {
+      if (p < 0) break;
+      unite(t, p);
+    }
+  }
+  std::vector<std::vector<int32_t>> rows;
+  for (int r = 0; r < m.Teachers.GroupCount(); ++r) {
+    const int32_t* row = m.Teachers.GroupRow(r);
+    std::vector<std::vector<int32_t>> parts;
+    std::vector<int> roots;
+    for (int i = 0; row[i] >= 0; ++i) {
+      const int root = find(row[i]);
+      auto it = std::find(roots.begin(), roots.end(), root);
+      if (it == roots.end()) {
+        roots.push_back(root);
+        parts.push_back({row[i]});
+      } else {
+        parts[static_cast<std::size_t>(it - roots.begin())].push_back(row[i]);
+      }
+    }
+    for (auto& p : parts) rows.push_back(std::move(p));
+  }
+  m.Teachers.SetGroups(std::move(rows));
 }
 
 }  // namespace
@@ -388,6 +434,7 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
   m.Teachers.CountDayWishes();
   m.Teachers.BuildGroups(var, true, day);
   m.Klasses.CountDayClosedSlots();
+  SplitIntoConnectedRows(m);
   res.Ok = true;
   const int rows = m.Teachers.GroupCount();
   for (int r = 0; r < rows; ++r) {
@@ -405,6 +452,7 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
         res.Ok = false;
         res.FailedRow = r;
         res.Outcome = out;
+        res.Message = silent.Last;
         break;
       }
     }
