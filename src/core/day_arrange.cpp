@@ -126,8 +126,6 @@ bool TDayPlanner::SetupItems(int klass, int& total) {
         k->ItemSlot[static_cast<std::size_t>(h)] = static_cast<uint16_t>(item);
         k->LessonSlot[static_cast<std::size_t>(h)] = static_cast<uint16_t>(li);
       }
-    } else if (it.Fixed) {
-      st.Floating[static_cast<std::size_t>(li)] = 1;
     }
     it.Bits = it.Fixed || l->InGroup;
     if (it.Bits && l->HasLink()) k->HasLinked = 1;
@@ -140,6 +138,8 @@ bool TDayPlanner::SetupItems(int klass, int& total) {
       if (i > 0) it.Linked.emplace_back(e.A, e.B);
     }
     if (it.Klasses.empty()) it.Klasses.push_back(klass);
+    // Of a joint lesson only the lowest klass's arrangement decides the hour.
+    if (it.Fixed && it.FixedStart == 0 && it.Bits) st.Floating[static_cast<std::size_t>(li)] = 1;
     for (int i = 0; i < lists.TeacherCount(); ++i) it.Teachers.push_back(lists.Teachers[static_cast<std::size_t>(i)].A);
     it.Honoured = honourPartners_ && l->NoAttachedRoom == 0;
     it.Teacherless = l->HasTeacherlessGroup != 0;

@@ -101,11 +101,19 @@ class TDayPlanner {
   // Sizes of the bit records; set by the runs, or by hand for tests.
   void PrepareSizes();
   void SetOptimising(bool on) { optimising_ = on; }
+  // Every klass's arrangements, the levels and the compatibility rows of a
+  // prepared day (as a run does after its teacher pass).
+  TPlanOutcome PrepareArrangements(bool selection);
+  // Keep the bit records after the rows are built (tests compare pairs).
+  bool KeepRecords = false;
   int PrepareSelection(int klass);
   int EnumSelectVariants(int klass, int extra);
   int EnumDayVariants(int klass);
   bool PlaceItem(int klass, int item, int from, int to);
   bool ShiftItem(int klass, int item, int to);
+  // Ends a klass's enumeration: its duplicate table goes, the teachers of
+  // its records are listed for the pair test.
+  void FinishStore(int klass);
   int ArrangementCount(int klass) const;
   // Hours 1..L of stored arrangement n (from 1): item numbers (0 free,
   // 0xFFFF closed) and lesson indices.
@@ -120,6 +128,7 @@ class TDayPlanner {
   // Whether arrangement j (from 1) at a later level can stand beside
   // arrangement i of level.
   bool CompatBit(int level, int i, int laterLevel, int j) const;
+  int LevelKlass(int level) const { return levelKlass_[static_cast<std::size_t>(level)]; }
   // The pair test itself, for any two arrangements of different klasses.
   bool Compatible(int klassA, int a, int klassB, int b) const;
   void ApplyVariant(int klass, int n, bool keepBlocks);
@@ -180,14 +189,12 @@ class TDayPlanner {
   void MarkItem(int klass, TItem& it, int s, bool on);
   bool RecordPlacement(int klass, int first, int last, bool selection);
   bool AddRecord(int klass, const uint64_t* rec);
-  void FinishStore(int klass);
   uint32_t TeacherMask(const uint64_t* rec, int part, int t) const;
   uint32_t KlassMask(const uint64_t* rec, int k) const;
   bool Poll();
   void Pump();
   void WaitUser();
   void Tell(int id, std::initializer_list<std::string_view> args);
-  TPlanOutcome PrepareArrangements(bool selection);
   TPlanOutcome Search(bool selection, bool& shown);
   void ShowChoices(int upToLevel, int firstOfLevel);
   void RestoreShown();

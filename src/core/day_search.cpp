@@ -70,6 +70,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
   }
   // The records are no longer needed: the rows, counts and slots stay.
   for (TStore& st : stores_) {
+    if (KeepRecords) break;
     st.Bits.clear();
     st.Bits.shrink_to_fit();
   }
