@@ -98,6 +98,8 @@ void TRTIKlassItem::ResetDay(bool clearMarks) {
     l->FixedLength = 0;
     l->InGroup = 0;
     l->StartHour = 0;
+    // A start left from another day would pin the lesson in the searches.
+    l->FixedStart = 0;
     l->SelectedToday = 0;
     l->ResetQuantCursor();
     if (clearMarks) l->QuantDays.fill(0);

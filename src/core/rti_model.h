@@ -126,6 +126,7 @@ class TRTIKlassItem : public TKlassItem {
   std::vector<uint16_t> VariantSlots;
   uint8_t HasLinked = 0;
   std::array<uint16_t, 6> DayClosedHours{};  // day d at [d - 1]
+  int32_t WorkDays = 0;  // 1 + the other days holding its lessons (day norms)
 
   // Copies of the project lessons of this klass; separated blocks become a
   // lesson of their own (identifier + 1000000).
@@ -202,6 +203,7 @@ class TRTITeacherItem : public TTeacherItem {
   // else the index of the klass taught then.
   std::array<int32_t, 25> HourMarks;
   std::array<TDayWishCount, 6> DayWishCounts{};  // day d at [d - 1]
+  int32_t WorkDays = 0;  // 1 + the other days holding its lessons (day norms)
 
   void SetLessonDayCount(TRTITeachersCollection& teachers, int copy, int hours);
   void ResetDay();

@@ -1,0 +1,267 @@
+#pragma once
+// The automatic planners of one day: day norms, the teacher pass that
+// decides who teaches today, the feasible arrangements of each klass's
+// lessons into hours, their pairwise compatibility, and the depth-first
+// searches (variant selection for one teacher group, optimisation of the
+// day). Standard C++ only: the window reaches a run through IPlanningHost.
+//
+// Run flags keep their meaning and live in Shared(): AbortPlanning (stop at
+// the next poll), WaitUser (1 while a solution is shown; the search waits
+// through the host until it is 0 or AbortPlanning is set), FindBest,
+// SolutionsFound and BestDepth (the caller sets 0 and -1 before a run).
+// The option bytes UseAttachedRooms and UseSepQuants are read from Shared()
+// when a planner is built. The teacher group row is the model's CurGroup.
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/catalogue.h"
+#include "core/rti_model.h"
+#include "core/table_var.h"
+
+namespace korvant {
+
+// What the search-information window reads while a search runs. Levels are
+// the klasses that have arrangements, by ascending arrangement count.
+class TSearchView {
+ public:
+  struct TOrderEntry {
+    uint16_t Count = 0xFFFF;
+    uint16_t Klass = 0xFFFF;
+  };
+  struct TLiveEntry {
+    uint16_t Live = 0;
+    uint16_t Removed = 0;
+  };
+  int Levels() const { return static_cast<int>(KlassOrder.size()); }
+  // Position being tried at level, -1 before the first.
+  int Choice(int level) const { return static_cast<int16_t>(CurChoice[static_cast<std::size_t>(level)]); }
+
+  std::vector<TOrderEntry> KlassOrder;
+  std::vector<uint16_t> CurChoice;   // 0xFFFF before the first
+  std::vector<TLiveEntry> LiveCounts;
+};
+
+// The window's side of a run. Every call happens inside the planner's call
+// stack on the one thread; the handlers of Pump and WaitWhileSet may set
+// Shared().AbortPlanning or clear Shared().WaitUser.
+class IPlanningHost {
+ public:
+  virtual ~IPlanningHost() = default;
+  // Owner of the planner's message boxes (the variant window).
+  virtual PromptOwner Owner() const { return nullptr; }
+  // Handles pending events without waiting.
+  virtual void Pump();
+  // A full solution stands in the variant (the window's 45269).
+  virtual void SolutionFound() {}
+  // A deeper partial arrangement stands in the variant (45281); no wait.
+  virtual void DeeperPartial() {}
+  // Waits for events while flag is set. May return with the flag still set
+  // when it has no way to wait; the search then goes on as if continued.
+  virtual void WaitWhileSet(const uint8_t& flag);
+  // Progress window: stage count; stage 1..n with its step maximum; a step.
+  virtual void ProgressOpen(int /*stages*/) {}
+  virtual void ProgressStage(int /*stage*/, int /*maximum*/) {}
+  virtual void ProgressStep(int /*position*/, const std::string& /*name*/) {}
+  virtual void ProgressClose() {}
+  // Search-information window over view; paused while a solution is shown.
+  virtual void InfoOpen(const TSearchView& /*view*/) {}
+  virtual void InfoActive(bool /*on*/) {}
+  virtual void InfoClose() {}
+};
+
+enum class TPlanOutcome {
+  Solved,      // at least one solution was shown
+  NoSolution,  // the search ended without a solution; told (10063, 10061, 10075)
+  Failed,      // a teacher conflict or a klass without arrangements; told
+  Aborted,     // AbortPlanning before any solution (10076 when a partial was shown)
+  TooLarge,    // the day's arrangements exceed the planner's size caps; told (10061)
+};
+
+// Day norms of every klass and teacher for day (reads the grid, rebuilds
+// the block day marks, sets the teachers' HourMarks of day).
+void PrepareDayNorms(TRunModel& m, const TTableVarItem& var, int day);
+
+class TDayPlanner {
+ public:
+  // host may be null: solutions are then taken and the search goes on.
+  TDayPlanner(TRunModel& m, TTableVarItem& var, int day, IPlanningHost* host);
+
+  // Teacher pass decision for one teacher: -1 (told, run fails), 0 or 1
+  // (today became a free day for the teacher; the pass restarts).
+  int SelectDayLessons(int teacher);
+  // Selection run for group row m.CurGroup.
+  TPlanOutcome SelectVariants();
+  // Optimisation run of the day's lessons.
+  TPlanOutcome OptimizeDay();
+
+  // ---- arrangements of one klass (the run's state; public for tests) ----
+  // Sizes of the bit records; set by the runs, or by hand for tests.
+  void PrepareSizes();
+  void SetOptimising(bool on) { optimising_ = on; }
+  // Every klass's arrangements, the levels and the compatibility rows of a
+  // prepared day (as a run does after its teacher pass).
+  TPlanOutcome PrepareArrangements(bool selection);
+  // Keep the bit records after the rows are built (tests compare pairs).
+  bool KeepRecords = false;
+  int PrepareSelection(int klass);
+  int EnumSelectVariants(int klass, int extra);
+  int EnumDayVariants(int klass);
+  bool PlaceItem(int klass, int item, int from, int to);
+  bool ShiftItem(int klass, int item, int to);
+  // Ends a klass's enumeration: its duplicate table goes, the teachers of
+  // its records are listed for the pair test.
+  void FinishStore(int klass);
+  int ArrangementCount(int klass) const;
+  // Hours 1..L of stored arrangement n (from 1): item numbers (0 free,
+  // 0xFFFF closed) and lesson indices.
+  uint16_t ArrangementItem(int klass, int n, int hour) const;
+  uint16_t ArrangementLesson(int klass, int n, int hour) const;
+  // Forgets every klass's arrangements.
+  void FreeVariants();
+  // Orders the klasses with arrangements into levels and sizes the rows.
+  // False (nothing built) when the rows would exceed MaxCompatBytes.
+  bool OrderLevels();
+  void BuildCompatibility(int level);
+  // Whether arrangement j (from 1) at a later level can stand beside
+  // arrangement i of level.
+  bool CompatBit(int level, int i, int laterLevel, int j) const;
+  int LevelKlass(int level) const { return levelKlass_[static_cast<std::size_t>(level)]; }
+  // The pair test itself, for any two arrangements of different klasses.
+  bool Compatible(int klassA, int a, int klassB, int b) const;
+  void ApplyVariant(int klass, int n, bool keepBlocks);
+  void ClearVariant(int klass);
+  // For each teacher of the group row, the most hours the klass's stored
+  // arrangements give it.
+  void GetTeachersNeed(int klass, int32_t* out) const;
+  const TSearchView& View() const { return view_; }
+
+  // Pumping: the clock is read every PumpCheckSteps polls and the host
+  // pumped when PumpIntervalMs have passed (0: at every check).
+  int PumpCheckSteps = 1024;
+  int PumpIntervalMs = 15;
+  // Stops a run as an abort after this many search steps (0 none) or at
+  // the deadline (when set).
+  uint64_t StepLimit = 0;
+  std::chrono::steady_clock::time_point Deadline{};
+  // Size caps of a run.
+  std::size_t MaxCompatBytes = std::size_t{512} << 20;
+  int MaxArrangements = 65535;
+  uint64_t Steps() const { return steps_; }
+  // Windows of the group's teachers in the best solution shown (-1 none).
+  int BestScore() const { return bestScore_; }
+
+ private:
+  struct TItem {
+    int Lesson = 0;
+    int Len = 0;
+    int FixedStart = 0;        // > 0: never moved
+    int Pos = 0;               // first day slot, 0 off the day
+    bool Fixed = false;
+    bool Bits = false;          // enters the bit record
+    bool Honoured = false;     // partners honoured when placing
+    bool Teacherless = false;
+    bool Separated = false;
+    int32_t ID = 0;
+    uint32_t OpenMask = 0;     // hours open for every linked lesson's klass
+    std::vector<int> Teachers;  // linked teachers
+    std::vector<int> Klasses;   // linked lessons' klasses (own first)
+    std::vector<std::pair<int, int>> Linked;  // other klasses' linked lessons
+  };
+  struct TStore {
+    int Count = 0;
+    std::vector<uint64_t> Bits;
+    std::vector<uint16_t> Slots;   // 2L per arrangement
+    std::vector<uint8_t> Counts;   // group size per arrangement
+    std::vector<uint32_t> Table;   // hash of records: index + 1, 0 empty
+    std::vector<int> TeacherSet;   // teachers appearing in some record
+    std::vector<uint8_t> Floating; // per lesson: fixed without a start, placed by the arrangement
+    std::vector<uint64_t> Compat;  // rows of this klass's level
+    std::size_t RowWords = 0;
+    bool Overflow = false;
+  };
+
+  bool SetupItems(int klass, int& total);
+  int Enumerate(int klass, int total, bool selection);
+  bool FitsAt(int klass, const TItem& it, int s) const;
+  void MarkItem(int klass, TItem& it, int s, bool on);
+  bool RecordPlacement(int klass, int first, int last, bool selection);
+  bool AddRecord(int klass, const uint64_t* rec);
+  uint32_t TeacherMask(const uint64_t* rec, int part, int t) const;
+  uint32_t KlassMask(const uint64_t* rec, int k) const;
+  bool Poll();
+  void Pump();
+  void WaitUser();
+  void Tell(int id, std::initializer_list<std::string_view> args);
+  TPlanOutcome Search(bool selection, bool& shown);
+  void ShowChoices(int upToLevel, int firstOfLevel);
+  void RestoreShown();
+  int GroupSize() const;
+
+  TRunModel& m_;
+  TTableVarItem& var_;
+  int day_;
+  int L_;
+  IPlanningHost* host_;
+  IPlanningHost nullHost_;
+  bool honourPartners_;
+  bool sepQuants_;
+  bool optimising_ = false;
+
+  // Record layout in 64-bit words: teacher hours, teacher and partner
+  // hours, klass hours, window.
+  std::size_t teacherWords_ = 0, klassWords_ = 0, recWords_ = 0;
+  std::vector<int32_t> row_;        // group row teachers
+  std::vector<int> rowIndex_;       // teacher -> position in row, -1
+  std::vector<uint32_t> teacherClosed_;  // HourMarks 999 as hour masks
+  std::vector<uint32_t> klassClosed_;    // klass closed hours of the day
+  std::vector<int32_t> spanLimit_;
+  std::vector<TStore> stores_;
+  std::vector<TItem> items_;        // items of the klass being enumerated, [0] unused
+  std::vector<uint64_t> scratch_;
+  std::vector<int> levelKlass_;
+  std::vector<std::size_t> levelOffset_;  // first compat bit of each level
+  std::array<uint16_t, 25> baseItem_{}, baseLesson_{};
+  bool refused_ = false;
+  std::vector<uint16_t> chosen_;    // arrangement per level of the last full choice
+  std::vector<uint16_t> bestChoice_;  // arrangement numbers shown last as best
+  int bestLevels_ = -1;             // levels applied in bestChoice_ (-1 none)
+  bool gridHoldsShown_ = true;
+  int bestScore_ = -1;
+  int bestPartialScore_ = 0;
+  uint64_t steps_ = 0;
+  uint64_t polls_ = 0;
+  std::chrono::steady_clock::time_point lastPump_;
+  TSearchView view_;
+};
+
+// One day planned without a window: for each teacher group row (kept
+// groups), the norms, a selection run and an optimisation run of the row's
+// lessons; the best day found stays in the variant.
+struct TAutoPlanOptions {
+  // Selection: false takes the first solution; true keeps looking for fewer
+  // idle hours of the row's teachers within the budgets.
+  bool SelectBest = false;
+  // Optimise each row after its selection (always looking for the best).
+  bool Optimize = true;
+  // Budgets of each single run: search steps (0 none) and milliseconds
+  // (0 none).
+  uint64_t StepBudget = 2'000'000;
+  int TimeBudgetMs = 0;
+};
+
+struct TAutoPlanResult {
+  bool Ok = false;              // every group row was planned
+  int FailedRow = -1;           // the row whose selection found nothing
+  TPlanOutcome Outcome = TPlanOutcome::Solved;  // of the failing run
+  int Rows = 0;
+  int Windows = 0;              // idle hours of all teachers on the day
+  int DraftHours = 0;           // hours left in the day's drafts
+  std::string Message;          // CP1251 text the failing run would have shown
+};
+
+TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options = {});
+
+}  // namespace korvant

@@ -1,0 +1,484 @@
+// The day searches: one arrangement per klass, chosen depth-first with
+// forward checking over the compatibility rows; each solution is shown in
+// the variant and the user decides (through the host) whether to go on.
+#include <algorithm>
+
+#include "core/day_planner.h"
+#include "core/shared_state.h"
+
+namespace korvant {
+
+bool TDayPlanner::Poll() {
+  SharedState& s = Shared();
+  ++polls_;
+  if (StepLimit != 0 && steps_ > StepLimit) s.AbortPlanning = 1;
+  if (PumpCheckSteps <= 1 || polls_ % static_cast<uint64_t>(PumpCheckSteps) == 0) {
+    const auto now = std::chrono::steady_clock::now();
+    if (Deadline != std::chrono::steady_clock::time_point{} && now >= Deadline) s.AbortPlanning = 1;
+    if (now - lastPump_ >= std::chrono::milliseconds(PumpIntervalMs)) Pump();
+  }
+  return s.AbortPlanning != 0;
+}
+
+void TDayPlanner::Pump() {
+  host_->Pump();
+  lastPump_ = std::chrono::steady_clock::now();
+}
+
+void TDayPlanner::WaitUser() {
+  SharedState& s = Shared();
+  if (s.WaitUser && !s.AbortPlanning) host_->WaitWhileSet(s.WaitUser);
+  // A host that cannot wait leaves the flag set: the search goes on.
+  s.WaitUser = 0;
+  lastPump_ = std::chrono::steady_clock::now();
+}
+
+void TDayPlanner::Tell(int id, std::initializer_list<std::string_view> args) {
+  ShowErrMsgText(host_->Owner(), FormatMsg(id, args), kBoxOk);
+}
+
+TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
+  const int K = m_.Klasses.Count();
+  host_->ProgressStage(1, K);
+  for (int k = 0; k < K; ++k) {
+    if (Poll()) return TPlanOutcome::Aborted;
+    const TRTIKlassItem* klass = m_.Klasses[k];
+    host_->ProgressStep(k + 1, klass->Name());
+    refused_ = false;
+    const int c = selection ? PrepareSelection(k) : EnumDayVariants(k);
+    if (Shared().AbortPlanning) return TPlanOutcome::Aborted;
+    if (stores_[static_cast<std::size_t>(k)].Overflow) {
+      Tell(10061, {});
+      return TPlanOutcome::TooLarge;
+    }
+    if (c < 0 || refused_) {
+      Tell(10147, {klass->Name()});
+      return TPlanOutcome::Failed;
+    }
+    FinishStore(k);
+  }
+  if (!OrderLevels()) {
+    Tell(10061, {});
+    return TPlanOutcome::TooLarge;
+  }
+  const int levels = view_.Levels();
+  host_->ProgressStage(2, std::max(0, levels - 1));
+  for (int l = 0; l + 1 < levels; ++l) {
+    host_->ProgressStep(l + 1, m_.Klasses[levelKlass_[static_cast<std::size_t>(l)]]->Name());
+    BuildCompatibility(l);
+    if (Shared().AbortPlanning) return TPlanOutcome::Aborted;
+  }
+  // The records are no longer needed: the rows, counts and slots stay.
+  for (TStore& st : stores_) {
+    if (KeepRecords) break;
+    st.Bits.clear();
+    st.Bits.shrink_to_fit();
+  }
+  return TPlanOutcome::Solved;
+}
+
+void TDayPlanner::ShowChoices(int upToLevel, int firstOfLevel) {
+  const int levels = view_.Levels();
+  for (int l = 0; l < levels; ++l) {
+    const int k = levelKlass_[static_cast<std::size_t>(l)];
+    if (l < upToLevel) ApplyVariant(k, chosen_[static_cast<std::size_t>(l)], true);
+    else if (l == upToLevel && firstOfLevel > 0) ApplyVariant(k, firstOfLevel, true);
+    else ClearVariant(k);
+  }
+  var_.ClearDay(day_);
+  var_.PutDayLessons(day_);
+}
+
+void TDayPlanner::RestoreShown() {
+  if (gridHoldsShown_ || bestLevels_ < 0) return;
+  const int levels = view_.Levels();
+  for (int l = 0; l < levels; ++l) {
+    const int k = levelKlass_[static_cast<std::size_t>(l)];
+    if (l < bestLevels_) ApplyVariant(k, bestChoice_[static_cast<std::size_t>(l)], optimising_);
+    else ClearVariant(k);
+  }
+  var_.ClearDay(day_);
+  var_.PutDayLessons(day_);
+  gridHoldsShown_ = true;
+}
+
+TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
+  SharedState& s = Shared();
+  shown = false;
+  const int levels = view_.Levels();
+  const std::size_t G = row_.size();
+  // Candidate lists, one flat arena; removals by swapping, undone by counts.
+  std::vector<std::size_t> candOff(static_cast<std::size_t>(levels) + 1, 0);
+  for (int l = 0; l < levels; ++l)
+    candOff[static_cast<std::size_t>(l) + 1] = candOff[static_cast<std::size_t>(l)] + view_.KlassOrder[static_cast<std::size_t>(l)].Count;
+  std::vector<uint16_t> cand(candOff.back());
+  std::vector<int> live(static_cast<std::size_t>(levels));
+  for (int l = 0; l < levels; ++l) {
+    const int count = view_.KlassOrder[static_cast<std::size_t>(l)].Count;
+    for (int j = 0; j < count; ++j) cand[candOff[static_cast<std::size_t>(l)] + static_cast<std::size_t>(j)] = static_cast<uint16_t>(j + 1);
+    live[static_cast<std::size_t>(l)] = count;
+  }
+  std::vector<int> stack(static_cast<std::size_t>(levels) * static_cast<std::size_t>(levels) + 1);
+  std::size_t top = 0;
+  chosen_.assign(static_cast<std::size_t>(levels), 0);
+  // Hour budget rows: what each group teacher still misses after the
+  // levels before, and what the levels from here on can give at most.
+  std::vector<int32_t> missing, canGive;
+  if (selection) {
+    missing.assign((static_cast<std::size_t>(levels) + 1) * G, 0);
+    canGive.assign((static_cast<std::size_t>(levels) + 1) * G, 0);
+    for (std::size_t i = 0; i < G; ++i) missing[i] = m_.Teachers[row_[i]]->DayMinLeft;
+    std::vector<int32_t> need(G);
+    for (int l = levels - 1; l >= 0; --l) {
+      GetTeachersNeed(levelKlass_[static_cast<std::size_t>(l)], need.data());
+      for (std::size_t i = 0; i < G; ++i)
+        canGive[static_cast<std::size_t>(l) * G + i] = canGive[static_cast<std::size_t>(l + 1) * G + i] + need[i];
+    }
+  }
+  auto publish = [&](int l) {
+    view_.LiveCounts[static_cast<std::size_t>(l)].Live = static_cast<uint16_t>(live[static_cast<std::size_t>(l)]);
+    view_.LiveCounts[static_cast<std::size_t>(l)].Removed =
+        static_cast<uint16_t>(view_.KlassOrder[static_cast<std::size_t>(l)].Count - live[static_cast<std::size_t>(l)]);
+  };
+  auto solution = [&]() -> bool {  // false: the run ends
+    for (int l = 0; l < levels; ++l)
+      ApplyVariant(levelKlass_[static_cast<std::size_t>(l)], chosen_[static_cast<std::size_t>(l)], !selection);
+    var_.ClearDay(day_);
+    var_.PutDayLessons(day_);
+    gridHoldsShown_ = false;
+    const int score = var_.GetGroupWindows(day_, m_.CurGroup);
+    if (s.FindBest) {
+      if (bestScore_ >= 0 && score >= bestScore_) return true;
+      if (score == 0) s.AbortPlanning = 1;
+    }
+    bestScore_ = score;
+    bestChoice_ = chosen_;
+    bestLevels_ = levels;
+    gridHoldsShown_ = true;
+    shown = true;
+    ++s.SolutionsFound;
+    s.WaitUser = 1;
+    host_->SolutionFound();
+    host_->InfoActive(false);
+    WaitUser();
+    if (s.AbortPlanning) return false;
+    host_->InfoActive(true);
+    return true;
+  };
+  if (levels == 0) {
+    solution();
+    return shown ? TPlanOutcome::Solved : TPlanOutcome::Aborted;
+  }
+  int k = 0;
+  view_.CurChoice[0] = 0;
+  bool tryNow = true;
+  while (true) {
+    if (tryNow) {
+      ++steps_;
+      if (Poll()) break;
+      const std::size_t lk = static_cast<std::size_t>(k);
+      const int a = cand[candOff[lk] + view_.CurChoice[lk]];
+      bool ok = true;
+      if (selection) {
+        const uint8_t* counts = &stores_[static_cast<std::size_t>(levelKlass_[lk])].Counts[static_cast<std::size_t>(a - 1) * G];
+        for (std::size_t i = 0; i < G && ok; ++i) {
+          const int32_t r = missing[lk * G + i] - counts[i];
+          if (r > canGive[(lk + 1) * G + i]) ok = false;
+          missing[(lk + 1) * G + i] = r;
+        }
+      }
+      if (ok) {
+        const TStore& st = stores_[static_cast<std::size_t>(levelKlass_[lk])];
+        const uint64_t* row = st.Compat.empty() ? nullptr : &st.Compat[static_cast<std::size_t>(a - 1) * st.RowWords];
+        const std::size_t base = levelOffset_[lk + 1];
+        std::size_t sp = top;
+        for (int l = k + 1; l < levels; ++l) {
+          const std::size_t ll = static_cast<std::size_t>(l);
+          uint16_t* list = &cand[candOff[ll]];
+          int lv = live[ll];
+          const std::size_t off = levelOffset_[ll] - base;
+          for (int i = 0; i < lv;) {
+            const std::size_t bit = off + list[i] - 1u;
+            if ((row[bit / 64] >> (bit % 64)) & 1u) {
+              ++i;
+            } else {
+              std::swap(list[i], list[lv - 1]);
+              --lv;
+            }
+          }
+          stack[sp++] = live[ll] - lv;
+          live[ll] = lv;
+          if (lv == 0) {
+            ok = false;
+            for (int l2 = l; l2 > k; --l2) live[static_cast<std::size_t>(l2)] += stack[--sp];
+            break;
+          }
+        }
+        if (ok) top = sp;
+      }
+      if (ok) {
+        chosen_[lk] = static_cast<uint16_t>(a);
+        for (int l = k + 1; l < levels; ++l) publish(l);
+        ++k;
+        if (k == levels) {
+          if (!solution()) break;
+          k = levels - 1;
+          tryNow = false;
+          continue;
+        }
+        view_.CurChoice[static_cast<std::size_t>(k)] = 0;
+        if (!selection && k >= 1 && s.SolutionsFound == 0 && s.BestDepth <= k) {
+          const int first = cand[candOff[static_cast<std::size_t>(k)]];
+          ShowChoices(k, first);
+          gridHoldsShown_ = false;
+          const int score = var_.GetGroupWindows(day_, m_.CurGroup);
+          if (!(k == s.BestDepth && score >= bestPartialScore_)) {
+            bestPartialScore_ = score;
+            s.BestDepth = k;
+            bestChoice_.assign(chosen_.begin(), chosen_.begin() + k);
+            bestChoice_.push_back(static_cast<uint16_t>(first));
+            bestLevels_ = k + 1;
+            gridHoldsShown_ = true;
+            s.WaitUser = 1;
+            host_->DeeperPartial();
+            Pump();
+            s.WaitUser = 0;
+            if (s.AbortPlanning) break;
+          }
+        }
+        continue;
+      }
+      tryNow = false;
+    }
+    // Advance to the next candidate, going back while a level is exhausted.
+    bool over = false;
+    while (view_.CurChoice[static_cast<std::size_t>(k)] + 1 >= live[static_cast<std::size_t>(k)]) {
+      if (k == 0) {
+        over = true;
+        break;
+      }
+      view_.CurChoice[static_cast<std::size_t>(k)] = 0xFFFF;
+      for (int l = levels - 1; l >= k; --l) {
+        live[static_cast<std::size_t>(l)] += stack[--top];
+        publish(l);
+      }
+      --k;
+    }
+    if (over) break;
+    ++view_.CurChoice[static_cast<std::size_t>(k)];
+    tryNow = true;
+  }
+  return shown ? TPlanOutcome::Solved : (s.AbortPlanning ? TPlanOutcome::Aborted : TPlanOutcome::NoSolution);
+}
+
+TPlanOutcome TDayPlanner::SelectVariants() {
+  if (m_.Klasses.Count() == 0) return TPlanOutcome::NoSolution;
+  SharedState& s = Shared();
+  optimising_ = false;
+  host_->ProgressOpen(2);
+  const int32_t* row = m_.Teachers.GroupRow(m_.CurGroup);
+  s.GroupSize = static_cast<uint32_t>(m_.Teachers.GroupSize(m_.CurGroup));
+  m_.Teachers.ResetDay();
+  m_.Klasses.ResetDay(false);
+  const int groupSize = static_cast<int>(s.GroupSize);
+  for (int j = 0; row && j < groupSize;) {
+    const int r = SelectDayLessons(row[j]);
+    if (r < 0) {
+      host_->ProgressClose();
+      return TPlanOutcome::Failed;
+    }
+    j = r == 0 ? j + 1 : 0;
+  }
+  var_.FetchDayLessons(day_, -1);
+  PrepareSizes();
+  const TPlanOutcome prep = PrepareArrangements(true);
+  if (prep != TPlanOutcome::Solved) {
+    host_->ProgressClose();
+    return prep;
+  }
+  host_->InfoOpen(view_);
+  bool shown = false;
+  TPlanOutcome out = Search(true, shown);
+  RestoreShown();
+  host_->InfoClose();
+  host_->ProgressClose();
+  if (!shown && !s.AbortPlanning) Tell(10063, {});
+  return out;
+}
+
+TPlanOutcome TDayPlanner::OptimizeDay() {
+  if (m_.Klasses.Count() == 0) return TPlanOutcome::NoSolution;
+  SharedState& s = Shared();
+  optimising_ = true;
+  host_->ProgressOpen(2);
+  s.GroupSize = static_cast<uint32_t>(m_.Teachers.GroupSize(m_.CurGroup));
+  m_.Teachers.ResetDay();
+  m_.Klasses.ResetDay(true);
+  var_.FetchDayLessons(day_, -1);
+  PrepareSizes();
+  const TPlanOutcome prep = PrepareArrangements(false);
+  if (prep != TPlanOutcome::Solved) {
+    host_->ProgressClose();
+    return prep;
+  }
+  host_->InfoOpen(view_);
+  bool shown = false;
+  TPlanOutcome out = Search(false, shown);
+  RestoreShown();
+  host_->InfoClose();
+  host_->ProgressClose();
+  if (!shown) {
+    if (s.BestDepth < 0) {
+      if (!s.AbortPlanning) Tell(10061, {});
+    } else {
+      Tell(s.AbortPlanning ? 10076 : 10075, {});
+    }
+  }
+  return out;
+}
+
+// ---- one day without a window ----
+
+namespace {
+
+// Takes each solution at once; stops after the first unless looking for
+// the best.
+class TAutoHost : public IPlanningHost {
+ public:
+  explicit TAutoHost(bool best) : best_(best) {}
+  void Pump() override {}
+  void SolutionFound() override {
+    Shared().WaitUser = 0;
+    if (!best_) Shared().AbortPlanning = 1;
+  }
+  void DeeperPartial() override { Shared().WaitUser = 0; }
+  void WaitWhileSet(const uint8_t&) override {}
+
+ private:
+  bool best_;
+};
+
+// Messages of a run without a window are not shown.
+class TSilentPrompt : public IPrompt {
+ public:
+  std::string Last;
+  int ShowErrMsgText(PromptOwner, const std::string& text, uint8_t kind) override {
+    Last = text;
+    return kind == kBoxOk ? kResYes : kResNo;
+  }
+};
+
+void StartRun(TDayPlanner& p, const TAutoPlanOptions& o) {
+  SharedState& s = Shared();
+  s.AbortPlanning = 0;
+  s.WaitUser = 0;
+  s.SolutionsFound = 0;
+  s.BestDepth = -1;
+  p.StepLimit = o.StepBudget;
+  if (o.TimeBudgetMs > 0) p.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(o.TimeBudgetMs);
+}
+
+// The collecting rows of single teachers make the arrangements of every
+// klass explode combinatorially; teachers that share no lesson and no room
+// can be planned one row each.
+void SplitIntoConnectedRows(TRunModel& m) {
+  const int T = m.Teachers.Count();
+  std::vector<int> parent(static_cast<std::size_t>(T));
+  for (int t = 0; t < T; ++t) parent[static_cast<std::size_t>(t)] = t;
+  auto find = [&](int x) {
+    while (parent[static_cast<std::size_t>(x)] != x) x = parent[static_cast<std::size_t>(x)] = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(x)])];
+    return x;
+  };
+  auto unite = [&](int a, int b) {
+    if (a >= 0 && b >= 0 && a < T && b < T) parent[static_cast<std::size_t>(find(a))] = find(b);
+  };
+  for (int t = 0; t < T; ++t) {
+    const TRTITeacherItem* teacher = m.Teachers[t];
+    for (const auto& c : teacher->Lessons)
+      if (c->SubItemsCount() > 1)
+        for (int g = 0; g < c->SubItemsCount(); ++g) unite(t, c->GetSubItem(g)->TeacherID);
+    for (int32_t p : teacher->Partners) {
+      if (p < 0) break;
+      unite(t, p);
+    }
+  }
+  std::vector<std::vector<int32_t>> rows;
+  for (int r = 0; r < m.Teachers.GroupCount(); ++r) {
+    const int32_t* row = m.Teachers.GroupRow(r);
+    std::vector<std::vector<int32_t>> parts;
+    std::vector<int> roots;
+    for (int i = 0; row[i] >= 0; ++i) {
+      const int root = find(row[i]);
+      auto it = std::find(roots.begin(), roots.end(), root);
+      if (it == roots.end()) {
+        roots.push_back(root);
+        parts.push_back({row[i]});
+      } else {
+        parts[static_cast<std::size_t>(it - roots.begin())].push_back(row[i]);
+      }
+    }
+    for (auto& p : parts) rows.push_back(std::move(p));
+  }
+  m.Teachers.SetGroups(std::move(rows));
+}
+
+}  // namespace
+
+TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& o) {
+  TAutoPlanResult res;
+  if (day < 1 || day > 6) return res;
+  SharedState& s = Shared();
+  const uint8_t oldFindBest = s.FindBest;
+  TSilentPrompt silent;
+  ScopedPrompt scoped(&silent);
+  m.Teachers.PrepareDaySlots(day);
+  m.Teachers.CountDayWishes();
+  m.Teachers.BuildGroups(var, true, day);
+  m.Klasses.CountDayClosedSlots();
+  SplitIntoConnectedRows(m);
+  res.Ok = true;
+  const int rows = m.Teachers.GroupCount();
+  for (int r = 0; r < rows; ++r) {
+    m.CurGroup = r;
+    ++res.Rows;
+    var.CountTeachersFreeDays(true, day);
+    PrepareDayNorms(m, var, day);
+    {
+      TAutoHost host(o.SelectBest);
+      s.FindBest = o.SelectBest ? 1 : 0;
+      TDayPlanner p(m, var, day, &host);
+      StartRun(p, o);
+      const TPlanOutcome out = p.SelectVariants();
+      if (out != TPlanOutcome::Solved) {
+        res.Ok = false;
+        res.FailedRow = r;
+        res.Outcome = out;
+        res.Message = silent.Last;
+        break;
+      }
+    }
+    if (!o.Optimize) continue;
+    // Re-arrange the row's lessons for fewer idle hours; a run without a
+    // full solution leaves the selected day as it was.
+    TTableVarItem backup(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
+    backup.Assign(var);
+    var.CountTeachersFreeDays(true, day);
+    PrepareDayNorms(m, var, day);
+    TAutoHost host(true);
+    s.FindBest = 1;
+    TDayPlanner p(m, var, day, &host);
+    StartRun(p, o);
+    m.ReplanGroupLessons = 1;
+    const TPlanOutcome out = p.OptimizeDay();
+    m.ReplanGroupLessons = 0;
+    if (out != TPlanOutcome::Solved) var.Assign(backup);
+  }
+  s.FindBest = oldFindBest;
+  s.AbortPlanning = 0;
+  s.WaitUser = 0;
+  for (int t = 0; t < m.Teachers.Count(); ++t) res.Windows += var.GetTeacherWindows(t, day);
+  for (int k = 0; k < var.KlassCount(); ++k) res.DraftHours += var.CountKlassDraft(k, day);
+  return res;
+}
+
+}  // namespace korvant
