@@ -12,6 +12,7 @@
 #include "core/rti_model.h"
 #include "core/table_var.h"
 #include "core/week_vars.h"
+#include "school_gen.h"
 
 namespace korvant {
 namespace {
@@ -119,6 +120,7 @@ std::shared_ptr<const TProjectData> DemoProject() {
 
 const bool registered = [] {
   if (auto demo = DemoProject()) RegisterWeekBenchmarks("demo", demo);
+  RegisterWeekBenchmarks("school32", std::shared_ptr<const TProjectData>(GenerateSchool(32, 8, 1)));
   return true;
 }();
 

@@ -64,20 +64,25 @@ struct ProfileDef {
   const char* roomName;  // teachers' own rooms; null: laboratories
 };
 
-const std::array<ProfileDef, 8> kProfiles{{
-    {{Rus, Lit}, "русский язык"},
-    {{Math, Alg, Geom, Inf}, "математика"},
-    {{Eng}, "английский язык"},
-    {{Hist, Soc}, "история"},
-    {{Geo, Bio}, "биология"},
-    {{Phys, Chem}, nullptr},
-    {{Pe}, nullptr},
-    {{Tech, Music, Art}, "технология"},
-}};
+// A function-local table: the generator may run from static initialisers
+// of the benchmark programs, before this file's own globals are built.
+const std::array<ProfileDef, 8>& Profiles() {
+  static const std::array<ProfileDef, 8> profiles{{
+      {{Rus, Lit}, "русский язык"},
+      {{Math, Alg, Geom, Inf}, "математика"},
+      {{Eng}, "английский язык"},
+      {{Hist, Soc}, "история"},
+      {{Geo, Bio}, "биология"},
+      {{Phys, Chem}, nullptr},
+      {{Pe}, nullptr},
+      {{Tech, Music, Art}, "технология"},
+  }};
+  return profiles;
+}
 
 int ProfileOf(Subj s) {
-  for (std::size_t p = 0; p < kProfiles.size(); ++p)
-    for (Subj x : kProfiles[p].subjects)
+  for (std::size_t p = 0; p < Profiles().size(); ++p)
+    for (Subj x : Profiles()[p].subjects)
       if (x == s) return static_cast<int>(p);
   return 0;
 }
@@ -304,7 +309,7 @@ std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uin
           subject[static_cast<std::size_t>(s)]->ChangeWishedRoom(kMaxWishedRooms, r->ID());
 
   int teacherNo = 0;
-  for (std::size_t p = 0; p < kProfiles.size(); ++p) {
+  for (std::size_t p = 0; p < Profiles().size(); ++p) {
     std::vector<Demand*> ds;
     for (const auto& dm : demands)
       if (dm->profile == static_cast<int>(p)) ds.push_back(dm.get());
@@ -319,10 +324,10 @@ std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uin
       const int in = static_cast<int>(std::size(kInitials));
       teacher->SetName(T(kSurnames[i % sn]) + " " + T(kInitials[(i / sn + i) % in]) + ". " +
                        T(kInitials[(i * 7 + 3) % in]) + ".");
-      if (kProfiles[p].roomName) {
-        teacher->TeacherRoom = NewRoom(*d, roomName(2, kProfiles[p].roomName), 30,
-                                       kSubjects[kProfiles[p].subjects.front()].spec, false)->ID();
-      } else if (kProfiles[p].subjects.front() == Pe) {
+      if (Profiles()[p].roomName) {
+        teacher->TeacherRoom = NewRoom(*d, roomName(2, Profiles()[p].roomName), 30,
+                                       kSubjects[Profiles()[p].subjects.front()].spec, false)->ID();
+      } else if (Profiles()[p].subjects.front() == Pe) {
         if (static_cast<std::size_t>(t) < gyms.size()) teacher->TeacherRoom = gyms[static_cast<std::size_t>(t)]->ID();
       } else if (physUsed < physLabs.size()) {
         teacher->TeacherRoom = physLabs[physUsed++]->ID();
