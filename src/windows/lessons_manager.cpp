@@ -149,7 +149,6 @@ TLessonsManager::TLessonsManager(TLessonsCollection& lessons, const TTeachersCol
       },
       [this](const std::string& t) { return StoreQuants(t); }, [this] { return QuantsText(*Item()); });
   quantEdit_->installEventFilter(this);
-  quantEdit_->setToolTip(QStringLiteral("Двойной щелчок: отделить часы"));
 
   noRoomBox_ = new QCheckBox(QStringLiteral("Открепить кабинеты:"), this);
   noRoomBox_->setLayoutDirection(Qt::RightToLeft);  // the text left of the box
