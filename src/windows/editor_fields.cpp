@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/klasses.h"
+#include "core/params.h"
 
 namespace korvant {
 
@@ -48,6 +49,33 @@ std::optional<std::vector<int>> ParseStartLessons(std::string_view text) {
       inRun = true;
       if (run <= INT32_MAX) run = run * 10 + (c - '0');
       if (run > INT32_MAX) run = INT32_MAX;
+    } else if (!endRun()) {
+      return std::nullopt;
+    }
+  }
+  if (!endRun()) return std::nullopt;
+  return numbers;
+}
+
+std::optional<std::vector<int>> ParseQuants(std::string_view text, int maxBlocks) {
+  std::vector<int> numbers;
+  int64_t run = 0;
+  bool inRun = false;
+  auto endRun = [&]() -> bool {
+    if (!inRun) return true;
+    inRun = false;
+    if (run == 0) return true;
+    if (run > kMaxLessonsPerDay) return false;
+    if (static_cast<int>(numbers.size()) >= maxBlocks) return false;
+    if (!numbers.empty() && run < numbers.back()) return false;
+    numbers.push_back(static_cast<int>(run));
+    return true;
+  };
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      if (!inRun) run = 0;
+      inRun = true;
+      if (run <= INT32_MAX) run = run * 10 + (c - '0');
     } else if (!endRun()) {
       return std::nullopt;
     }

@@ -18,4 +18,10 @@ std::optional<int> ParseNumberField(std::string_view text, int lo, int hi);
 // A text without numbers gives the empty list.
 std::optional<std::vector<int>> ParseStartLessons(std::string_view text);
 
+// The hour layout of a lesson: runs of decimal digits are block lengths
+// (a run of value 0 is none), any other character separates them. nullopt
+// when a length is smaller than the one before it, longer than a school
+// day (24), or when more than maxBlocks lengths are given.
+std::optional<std::vector<int>> ParseQuants(std::string_view text, int maxBlocks);
+
 }  // namespace korvant

@@ -10,6 +10,7 @@ TListEditor* TListEditorSet::At(int kind) const {
     case kTagSubjects: return Subjects;
     case kTagKlasses: return Klasses;
     case kTagTeachers: return Teachers;
+    case kTagLessons: return Lessons;
     default: return nullptr;
   }
 }
@@ -30,6 +31,8 @@ TListEditorSet CreateListEditors(TProjectData& data, const EditorHost& host,
   place(set.Klasses);
   set.Teachers = new TTeachersManager(data.Teachers, data.Rooms, data.Params);
   place(set.Teachers);
+  set.Lessons = new TLessonsManager(data.Lessons, data.Teachers, data.Klasses, data.Subjects, data.Params);
+  place(set.Lessons);
   return set;
 }
 
@@ -40,6 +43,7 @@ void FreeListEditors(TListEditorSet& set) {
     if (frame != e && qobject_cast<QMdiSubWindow*>(frame)) delete frame;  // takes the editor with it
     else delete e;
   };
+  free(set.Lessons);
   free(set.Teachers);
   free(set.Klasses);
   free(set.Subjects);

@@ -1,10 +1,11 @@
 #pragma once
-// The four list editors of a project, created together for the main window.
+// The five list editors of a project, created together for the main window.
 #include <array>
 #include <functional>
 
 #include "core/project_data.h"
 #include "windows/klasses_manager.h"
+#include "windows/lessons_manager.h"
 #include "windows/rooms_manager.h"
 #include "windows/subjects_manager.h"
 #include "windows/teachers_manager.h"
@@ -16,18 +17,19 @@ struct TListEditorSet {
   TSubjectsManager* Subjects = nullptr;
   TKlassesManager* Klasses = nullptr;
   TTeachersManager* Teachers = nullptr;
+  TLessonsManager* Lessons = nullptr;
 
-  // Kind 0..3; null for any other kind.
+  // Kind 0..4; null for any other kind.
   TListEditor* At(int kind) const;
-  std::array<TListEditor*, 4> All() const { return {Rooms, Subjects, Klasses, Teachers}; }
+  std::array<TListEditor*, 5> All() const { return {Rooms, Subjects, Klasses, Teachers, Lessons}; }
 };
 
 // Puts a new editor where it lives, e.g. into the main window's MDI area
 // (QMdiArea::addSubWindow). It runs before the editor shows itself.
 using EditorHost = std::function<void(TListEditor& editor)>;
 
-// Creates the editors of rooms, subjects, klasses and teachers in this
-// order over data's lists (borrowed: data must outlive them), hands each
+// Creates the editors of rooms, subjects, klasses, teachers and lessons in
+// this order over data's lists (borrowed: data must outlive them), hands each
 // to host, and shows each as the project's recorded show command says
 // (0 hidden, 1 normal, 3 maximized, 6 minimized). Nothing is reported to
 // the main window. Without a host the editors are top-level windows that
@@ -36,7 +38,7 @@ using EditorHost = std::function<void(TListEditor& editor)>;
 TListEditorSet CreateListEditors(TProjectData& data, const EditorHost& host = {},
                                  const std::function<void()>& pump = {});
 
-// Frees the editors in the reverse order (teachers first), together with
+// Frees the editors in the reverse order (lessons first), together with
 // the MDI sub-windows holding them, and clears the set.
 void FreeListEditors(TListEditorSet& set);
 

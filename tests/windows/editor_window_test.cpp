@@ -22,14 +22,14 @@ struct MdiFixture {
   MessageTraceRecorder trace;
   TListEditorSet editors;
 
-  explicit MdiFixture(std::array<int32_t, 4> cmds = {1, 1, 1, 1}) {
+  explicit MdiFixture(std::array<int32_t, 5> cmds = {1, 1, 1, 1, 1}) {
     (new QVBoxLayout(&main))->addWidget(area);
     main.resize(900, 700);
     main.show();
     main.activateWindow();
     QApplication::setActiveWindow(&main);
     (void)QTest::qWaitForWindowActive(&main);
-    for (int k = 0; k < 4; ++k) data.Params.ShowCmd[static_cast<std::size_t>(k)] = cmds[static_cast<std::size_t>(k)];
+    for (int k = 0; k < 5; ++k) data.Params.ShowCmd[static_cast<std::size_t>(k)] = cmds[static_cast<std::size_t>(k)];
     data.Rooms.Add()->SetName(P("101"));
     data.Klasses.Add()->KlassRoom = 0;
     editors = CreateListEditors(data, [this](TListEditor& e) { area->addSubWindow(&e); });
@@ -51,10 +51,10 @@ struct MdiFixture {
 TEST(EditorWindows, CreatedInOrderAndShownAsRecordedWithoutMessages) {
   // (A maximized child is restored when the area shows another one, so
   // the maximized editor comes last here.)
-  MdiFixture f({kShowNormal, kShowHidden, kShowMinimized, kShowMaximized});
+  MdiFixture f({kShowNormal, kShowHidden, kShowMinimized, kShowNormal, kShowMaximized});
   const auto subs = f.area->subWindowList(QMdiArea::CreationOrder);
-  ASSERT_EQ(subs.size(), 4);
-  for (int k = 0; k < 4; ++k) {
+  ASSERT_EQ(subs.size(), 5);
+  for (int k = 0; k < 5; ++k) {
     EXPECT_EQ(subs[k]->widget(), f.editors.At(k));
     EXPECT_EQ(f.editors.At(k)->Kind(), k);
     EXPECT_EQ(f.editors.At(k)->messageTag(), k);
@@ -63,7 +63,9 @@ TEST(EditorWindows, CreatedInOrderAndShownAsRecordedWithoutMessages) {
   EXPECT_EQ(f.editors.Rooms->ShowCmd(), kShowNormal);
   EXPECT_EQ(f.editors.Subjects->ShowCmd(), kShowHidden);
   EXPECT_EQ(f.editors.Klasses->ShowCmd(), kShowMinimized);
-  EXPECT_EQ(f.editors.Teachers->ShowCmd(), kShowMaximized);
+  EXPECT_EQ(f.editors.Teachers->ShowCmd(), kShowNormal);
+  EXPECT_EQ(f.editors.Lessons->ShowCmd(), kShowMaximized);
+  EXPECT_EQ(f.editors.Lessons->windowTitle(), test::U("Уроки"));
   EXPECT_EQ(f.editors.Rooms->windowTitle(), test::U("Кабинеты"));
   EXPECT_EQ(f.editors.Teachers->windowTitle(), test::U("Учителя"));
   EXPECT_EQ(f.editors.Rooms->size(), QSize(447, 293));
@@ -127,7 +129,7 @@ TEST(EditorWindows, ClosingHidesAndPostsHidden) {
   EXPECT_EQ(f.Received(kMsgEditorShow)[0], std::make_tuple(kMsgEditorShow, kTagKlasses, 0));
   EXPECT_EQ(e->ShowCmd(), kShowHidden);
   EXPECT_FALSE(klasses->isVisible());
-  EXPECT_EQ(f.area->subWindowList().size(), 4);  // not freed
+  EXPECT_EQ(f.area->subWindowList().size(), 5);  // not freed
 
   // Shown again from the main window: visible, record kept, nothing reported.
   f.trace.clear();
@@ -177,7 +179,7 @@ TEST(EditorWindows, ChecksReachTheCallersReport) {
   data.Klasses.Add()->KlassRoom = 42;
   data.Teachers.Add();
   TListEditorSet set = CreateListEditors(data);
-  for (int k = 0; k < 4; ++k) {
+  for (int k = 0; k < 5; ++k) {
     TDataReportPages viaEditor, direct;
     int pumps = 0;
     set.At(k)->CheckData(&viaEditor, [&] { ++pumps; });
@@ -186,6 +188,9 @@ TEST(EditorWindows, ChecksReachTheCallersReport) {
       case 1: CheckSubjects(data.Subjects, data.Rooms, &direct); break;
       case 2: CheckKlasses(data.Klasses, data.Rooms, &direct); break;
       case 3: CheckTeachers(data.Teachers, data.Rooms, data.Params.LessonsPerDay, &direct); break;
+      case 4:
+        CheckLessons(data.Lessons, data.Klasses, data.Subjects, data.Teachers, data.Params.LessonsPerDay, &direct);
+        break;
     }
     EXPECT_EQ(viaEditor.Lines(k), direct.Lines(k)) << k;
     EXPECT_EQ(viaEditor.ActivePage(), k);
