@@ -226,7 +226,7 @@ TLessonsManager::TLessonsManager(TLessonsCollection& lessons, const TTeachersCol
   fictionEdit_->setMaxLength(int(kFictionNameSize) - 1);
   connect(fictionEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
     if (Updating() || !Group()) return;
-    Group()->SetFictionName(FromQ(text));
+    Group()->SetFictionName(FromQt(text));
     Changed();
   });
 
@@ -258,7 +258,7 @@ TLessonSubItem* TLessonsManager::Group() const {
 int32_t TLessonsManager::RecordID(int index) const { return lessons_.GetItem(index)->ID(); }
 
 std::string TLessonsManager::DisplayName(int index) const {
-  return FromQ(KlassText(lessons_.GetItem(index)->KlassID));
+  return FromQt(KlassText(lessons_.GetItem(index)->KlassID));
 }
 
 int TLessonsManager::AppendRecord() {
@@ -326,7 +326,7 @@ void TLessonsManager::ShowGroup() {
   FillSubjectCombo();
   FillTeacherCombo();
   pupilsEdit_->setText(QString::number(g->ChildrenInGroup));
-  fictionEdit_->setText(ToQ(g->GetFictionName()));
+  fictionEdit_->setText(ToQt(g->GetFictionName()));
   ColourLinkBtn();
 }
 
@@ -363,7 +363,7 @@ void TLessonsManager::FillKlassCombo() {
   TLessonItem* l = Item();
   klassCombo_->setCurrentIndex(-1);
   klassModel_->Clear();
-  for (const auto& k : klasses_) klassModel_->Add(ToQ(k->DisplayName()), k->ID());
+  for (const auto& k : klasses_) klassModel_->Add(ToQt(k->DisplayName()), k->ID());
   klassCombo_->setEnabled(true);
   if (!SelectObject(klassCombo_, klassModel_, l->KlassID) && l->KlassID >= 0 && RepairsAllowed()) {
     l->KlassID = -1;
@@ -375,7 +375,7 @@ void TLessonsManager::FillSubjectCombo() {
   TLessonSubItem* g = Group();
   subjectCombo_->setCurrentIndex(-1);
   subjectModel_->Clear();
-  for (const auto& s : subjects_) subjectModel_->Add(ToQ(s->DisplayName()), s->ID());
+  for (const auto& s : subjects_) subjectModel_->Add(ToQt(s->DisplayName()), s->ID());
   if (!SelectObject(subjectCombo_, subjectModel_, g->SubjectID) && g->SubjectID >= 0 && RepairsAllowed()) {
     g->SubjectID = -1;
     Changed();
@@ -386,7 +386,7 @@ void TLessonsManager::FillTeacherCombo() {
   TLessonSubItem* g = Group();
   teacherCombo_->setCurrentIndex(-1);
   teacherModel_->Clear();
-  for (const auto& t : teachers_) teacherModel_->Add(ToQ(t->DisplayName()), t->ID());
+  for (const auto& t : teachers_) teacherModel_->Add(ToQt(t->DisplayName()), t->ID());
   if (!SelectObject(teacherCombo_, teacherModel_, g->TeacherID) && g->TeacherID >= 0 && RepairsAllowed()) {
     g->TeacherID = -1;
     Changed();
@@ -512,7 +512,7 @@ MsgResult TLessonsManager::handleMessage(uint32_t msg, MsgParam w, MsgParam l) {
 std::vector<int32_t> TLessonsManager::KlassOrder() const {
   // The klass box's order: by name, equal names in list order.
   std::vector<std::pair<QString, int32_t>> named;
-  for (const auto& k : klasses_) named.emplace_back(ToQ(k->DisplayName()), k->ID());
+  for (const auto& k : klasses_) named.emplace_back(ToQt(k->DisplayName()), k->ID());
   std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) {
     return RussianCollator().compare(a.first, b.first) < 0;
   });
@@ -523,19 +523,19 @@ std::vector<int32_t> TLessonsManager::KlassOrder() const {
 
 QString TLessonsManager::KlassText(int32_t id) const {
   const TKlassItem* k = id >= 0 ? klasses_.FindItemID(id) : nullptr;
-  return k ? ToQ(k->DisplayName()) : ResQ(kMsgUnknownKlass);
+  return k ? ToQt(k->DisplayName()) : ResQ(kMsgUnknownKlass);
 }
 
 QString TLessonsManager::SubjectText(int32_t id) const {
   if (id < 0) return QStringLiteral("------");
   const TSubjectItem* s = subjects_.FindItemID(id);
-  return s ? ToQ(s->DisplayName()) : ResQ(kMsgUnknownSubject);
+  return s ? ToQt(s->DisplayName()) : ResQ(kMsgUnknownSubject);
 }
 
 QString TLessonsManager::TeacherText(int32_t id) const {
   if (id < 0) return QStringLiteral("------");
   const TTeacherItem* t = teachers_.FindItemID(id);
-  return t ? ToQ(t->DisplayName()) : ResQ(kMsgUnknownTeacher);
+  return t ? ToQt(t->DisplayName()) : ResQ(kMsgUnknownTeacher);
 }
 
 TLessonEntryList* TLessonsManager::FillLinkList(QTreeWidget* view) {

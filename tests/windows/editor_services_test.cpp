@@ -32,7 +32,7 @@ class FrameWithEditors : public ::testing::Test {
 TEST_F(FrameWithEditors, DemoProjectOpensItsEditorsInTheWorkspace) {
   ASSERT_TRUE(frame_->OpenDemoProject());
   QMdiArea& area = *frame_->Workspace();
-  for (int kind = 0; kind <= 3; ++kind) {
+  for (int kind = 0; kind <= 4; ++kind) {
     QMdiSubWindow* sub = FindChildByTag(area, kind);
     ASSERT_NE(sub, nullptr) << kind;
     auto* editor = qobject_cast<TListEditor*>(sub->widget());

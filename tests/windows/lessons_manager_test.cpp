@@ -31,7 +31,7 @@ using Links = std::vector<TLessonLink>;
 struct LessonsFixture {
   TProjectData data;
   test::FakeMainWindow main;
-  test::ScriptedPrompt prompt;
+  test::EditorPrompt prompt;
   ScopedPrompt scope{&prompt};
   std::unique_ptr<TLessonsManager> editor;
   MessageTraceRecorder trace;
