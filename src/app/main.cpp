@@ -2,7 +2,9 @@
 // talks through, the program's folders, and the main window with the
 // demonstration project open.
 #include <QApplication>
+#include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QTranslator>
 
@@ -17,6 +19,10 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("korvant"));
+  // The program is Russian throughout: day names, decimal separators.
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+  // The windows are laid out for a small 8-point dialog font.
+  QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
 
   // Qt's own dialogs (the file dialogs) in Russian.
   QTranslator qtTranslator;
