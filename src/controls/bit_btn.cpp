@@ -1,12 +1,10 @@
 #include "controls/bit_btn.h"
 
 #include <QApplication>
-#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
-#include <QToolTip>
 #include <array>
 
 #include "controls/prg_dialog.h"
@@ -87,12 +85,7 @@ TPrgBitBtn::TPrgBitBtn(TBitBtnKind kind, const QString& caption, QWidget* parent
   ApplyKind(kind, true);
 }
 
-TPrgBitBtn::~TPrgBitBtn() {
-  if (hintWindow_) {
-    auto* w = ShapedHintWindow::Instance();
-    if (w->Control() == this) w->CancelHint();
-  }
-}
+TPrgBitBtn::~TPrgBitBtn() { hint_.Release(this); }
 
 void TPrgBitBtn::SetKind(TBitBtnKind kind) { ApplyKind(kind, false); }
 
@@ -127,33 +120,8 @@ void TPrgBitBtn::SetDefault(bool v) {
 }
 
 void TPrgBitBtn::SetGlyph(const QImage& g) {
-  glyph_.SetGlyph(g);
-  if (!g.isNull() && g.height() > 0 && g.width() % g.height() == 0) {
-    const int n = g.width() / g.height();
-    glyph_.SetNumGlyphs(n > 4 ? 1 : n);
-  }
+  TGlyphButtonLook::SetGlyph(g);
   modifiedGlyph_ = true;
-  update();
-}
-
-void TPrgBitBtn::SetNumGlyphs(int n) {
-  glyph_.SetNumGlyphs(n);
-  update();
-}
-
-void TPrgBitBtn::SetLayout(TButtonLayout l) {
-  layout_ = l;
-  update();
-}
-
-void TPrgBitBtn::SetMargin(int m) {
-  margin_ = m < -1 ? -1 : m;
-  update();
-}
-
-void TPrgBitBtn::SetSpacing(int s) {
-  spacing_ = s;
-  update();
 }
 
 void TPrgBitBtn::OnClicked() {
@@ -186,9 +154,7 @@ void TPrgBitBtn::paintEvent(QPaintEvent*) {
   const bool pushed = isDown();
   const TButtonState st = !isEnabled() ? TButtonState::bsDisabled
                                        : (pushed ? TButtonState::bsDown : TButtonState::bsUp);
-  QRect client = rect().adjusted(3, 3, -3, -3);
-  glyph_.Draw(p, client, pushed ? QPoint(1, 1) : QPoint(0, 0), text(), layout_, margin_, spacing_,
-              st, font(), palette(), isEnabled());
+  DrawGlyphAndCaption(p, rect().adjusted(3, 3, -3, -3), pushed, text(), st);
   if (hasFocus()) {
     QStyleOptionFocusRect fr;
     fr.initFrom(this);
@@ -198,34 +164,22 @@ void TPrgBitBtn::paintEvent(QPaintEvent*) {
 }
 
 bool TPrgBitBtn::event(QEvent* e) {
-  if (e->type() == QEvent::ToolTip) {
-    auto* he = static_cast<QHelpEvent*>(e);
-    if (toolTip().isEmpty()) {
-      QToolTip::hideText();
-    } else {
-      ShapedHintWindow::Instance()->ActivateHint(this, toolTip(), he->globalPos());
-    }
-    return true;
-  }
+  if (ShowShapedHintFor(this, e)) return true;
   return QPushButton::event(e);
 }
 
 void TPrgBitBtn::mouseMoveEvent(QMouseEvent* e) {
   QPushButton::mouseMoveEvent(e);
-  if (hintWindow_) hintWindow_->HintCursorMoved(true, true);
+  hint_.CursorMoved(true);
 }
 
 void TPrgBitBtn::leaveEvent(QEvent* e) {
   QPushButton::leaveEvent(e);
-  if (hintWindow_) {
-    IShapedHintWindow* w = hintWindow_;
-    hintWindow_ = nullptr;
-    w->HintCursorMoved(false, false);
-  }
+  hint_.Drop();
 }
 
 bool TPrgBitBtn::AcceptShapedHint(IShapedHintWindow* window) {
-  hintWindow_ = window;
+  hint_.Set(window);
   return window != nullptr;
 }
 

@@ -17,7 +17,9 @@ enum class TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose,
 // The glyph strip of a kind (two cells: up and disabled), made once.
 const QImage& GetBitBtnGlyph(TBitBtnKind kind);
 
-class TPrgBitBtn : public QPushButton, public IShapedHintControl {
+class TPrgBitBtn : public QPushButton,
+                   public IShapedHintControl,
+                   public TGlyphButtonLook<TPrgBitBtn> {
   Q_OBJECT
  public:
   explicit TPrgBitBtn(QWidget* parent = nullptr);
@@ -40,20 +42,12 @@ class TPrgBitBtn : public QPushButton, public IShapedHintControl {
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int r) { modalResult_ = r; }
 
-  const QImage& Glyph() const { return glyph_.Glyph(); }
+  // Marks the glyph as changed: the kind reads bkCustom from now on.
   void SetGlyph(const QImage& g);
-  int NumGlyphs() const { return glyph_.NumGlyphs(); }
-  void SetNumGlyphs(int n);
-  TButtonLayout Layout() const { return layout_; }
-  void SetLayout(TButtonLayout l);
-  int Margin() const { return margin_; }
-  void SetMargin(int m);
-  int Spacing() const { return spacing_; }
-  void SetSpacing(int s);
 
   bool AcceptShapedHint(IShapedHintWindow* window) override;
   bool ShapedHintPoints(std::array<QPoint, 4>& points) override;
-  IShapedHintWindow* HintWindow() const { return hintWindow_; }
+  IShapedHintWindow* HintWindow() const { return hint_.Window(); }
 
   QSize sizeHint() const override;
 
@@ -76,11 +70,7 @@ class TPrgBitBtn : public QPushButton, public IShapedHintControl {
   bool default_ = false;
   bool cancel_ = false;
   int modalResult_ = 0;
-  TButtonGlyph glyph_;
-  TButtonLayout layout_ = TButtonLayout::blGlyphLeft;
-  int margin_ = -1;
-  int spacing_ = 4;
-  IShapedHintWindow* hintWindow_ = nullptr;
+  ShapedHintLink hint_;
 };
 
 }  // namespace korvant

@@ -15,6 +15,14 @@ void TButtonGlyph::SetGlyph(const QImage& glyph) {
   glyphRect_ = QRect();
 }
 
+void TButtonGlyph::SetGlyphStrip(const QImage& glyph) {
+  SetGlyph(glyph);
+  if (!glyph.isNull() && glyph.height() > 0 && glyph.width() % glyph.height() == 0) {
+    const int n = glyph.width() / glyph.height();
+    SetNumGlyphs(n > 4 ? 1 : n);
+  }
+}
+
 void TButtonGlyph::SetNumGlyphs(int n) { numGlyphs_ = std::clamp(n, 1, 4); }
 
 QSize TButtonGlyph::CellSize() const {

@@ -23,6 +23,9 @@ class TButtonGlyph {
   // colour (compared on the low 24 bits); an image with alpha is
   // transparent where alpha is below one half.
   void SetGlyph(const QImage& glyph);
+  // As SetGlyph; a strip of square cells also says how many it holds
+  // (more than four count as one).
+  void SetGlyphStrip(const QImage& glyph);
   const QImage& Glyph() const { return glyph_; }
   bool IsEmpty() const { return glyph_.isNull(); }
 
@@ -59,6 +62,56 @@ class TButtonGlyph {
   QRgb transparent_ = 0;
   bool alpha_ = false;
   QRect glyphRect_;
+};
+
+// The glyph and its layout as both of the program's buttons publish them,
+// and their painting. Owner is the button widget: a change repaints it.
+template <class Owner>
+class TGlyphButtonLook {
+ public:
+  const QImage& Glyph() const { return glyph_.Glyph(); }
+  void SetGlyph(const QImage& g) {
+    glyph_.SetGlyphStrip(g);
+    Repaint();
+  }
+  int NumGlyphs() const { return glyph_.NumGlyphs(); }
+  void SetNumGlyphs(int n) {
+    glyph_.SetNumGlyphs(n);
+    Repaint();
+  }
+  TButtonLayout Layout() const { return layout_; }
+  void SetLayout(TButtonLayout l) {
+    layout_ = l;
+    Repaint();
+  }
+  int Margin() const { return margin_; }  // -1: centred
+  void SetMargin(int m) {
+    margin_ = m < -1 ? -1 : m;
+    Repaint();
+  }
+  int Spacing() const { return spacing_; }
+  void SetSpacing(int s) {
+    spacing_ = s;
+    Repaint();
+  }
+
+ protected:
+  // Glyph and caption laid out in client, one pixel down and right when
+  // pushed; the glyph rectangle is recorded.
+  void DrawGlyphAndCaption(QPainter& p, const QRect& client, bool pushed, const QString& caption,
+                           TButtonState state) {
+    const Owner& o = static_cast<const Owner&>(*this);
+    glyph_.Draw(p, client, pushed ? QPoint(1, 1) : QPoint(0, 0), caption, layout_, margin_,
+                spacing_, state, o.font(), o.palette(), o.isEnabled());
+  }
+
+  TButtonGlyph glyph_;
+  TButtonLayout layout_ = TButtonLayout::blGlyphLeft;
+  int margin_ = -1;
+  int spacing_ = 4;
+
+ private:
+  void Repaint() { static_cast<Owner&>(*this).update(); }
 };
 
 }  // namespace korvant

@@ -24,97 +24,91 @@ void Dispose(QWidget* w) {
   w->deleteLater();
 }
 
+// What the line-edit editors share: the text, its limit, the caret and the
+// change report. Edit is a QLineEdit made and owned by the wrapper.
+template <class Edit>
+class TLineEditInplace : public IPrgInplaceEditor {
+ public:
+  QWidget* Widget() override { return edit_; }
+  QString Text() const override { return edit_->text(); }
+  void SetText(const QString& t) override { edit_->setText(t); }
+  int MaxLength() const override { return maxLen_; }
+  void SetMaxLength(int n) override {
+    maxLen_ = n;
+    edit_->setMaxLength(n > 0 ? n : 32767);
+  }
+  void CaretHome() override {
+    edit_->deselect();
+    edit_->setCursorPosition(0);
+  }
+  void SetReadOnly(bool ro) override { edit_->setReadOnly(ro); }
+
+ protected:
+  explicit TLineEditInplace(Edit* edit) : edit_(edit) {
+    changed_ = QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this] {
+      if (OnTextChanged) OnTextChanged();
+    });
+  }
+  ~TLineEditInplace() override {
+    if (!edit_) return;
+    QObject::disconnect(changed_);
+    Dispose(edit_);
+  }
+
+  QPointer<Edit> edit_;
+
+ private:
+  QMetaObject::Connection changed_;
+  int maxLen_ = 0;
+};
+
+// The button edit of kinds 3 and 4: its button reports to the wrapper.
+class TInplaceBtnEdit : public TPrgBtnEdit {
+ public:
+  using TPrgBtnEdit::TPrgBtnEdit;
+  void ButtonClick() override {
+    TPrgBtnEdit::ButtonClick();  // takes the focus; no OnEditCall is set
+    if (clicked) {
+      const auto cb = clicked;
+      cb();
+    }
+  }
+  std::function<void()> clicked;
+};
+
 // Kinds 3 and 4: the button edit. Kind 4 leaves the text to the owner's
 // button handler.
-class TPrgBtnEditInplace final : public IPrgInplaceEditor {
+class TPrgBtnEditInplace final : public TLineEditInplace<TInplaceBtnEdit> {
  public:
-  TPrgBtnEditInplace(QWidget* parent, TInplaceType kind) : edit_(new Edit(parent)) {
+  TPrgBtnEditInplace(QWidget* parent, TInplaceType kind)
+      : TLineEditInplace(new TInplaceBtnEdit(parent)) {
     edit_->clicked = [this] {
       if (OnButtonClick) {
         const auto cb = OnButtonClick;
         cb();
       }
     };
-    changed_ = QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this] {
-      if (OnTextChanged) OnTextChanged();
-    });
     if (kind == 4) SetEditorEnabled(false);
   }
   ~TPrgBtnEditInplace() override {
-    if (!edit_) return;
-    edit_->clicked = nullptr;
-    QObject::disconnect(changed_);
-    Dispose(edit_);
+    if (edit_) edit_->clicked = nullptr;
   }
 
-  QWidget* Widget() override { return edit_; }
-  QString Text() const override { return edit_->text(); }
-  void SetText(const QString& t) override { edit_->setText(t); }
-  int MaxLength() const override { return maxLen_; }
-  void SetMaxLength(int n) override {
-    maxLen_ = n;
-    edit_->setMaxLength(n > 0 ? n : 32767);
-  }
-  void CaretHome() override {
-    edit_->deselect();
-    edit_->setCursorPosition(0);
-  }
-  void SetReadOnly(bool ro) override { edit_->setReadOnly(ro); }
   void SetEditorEnabled(bool on) override {
     edit_->SetEditorEnabled(on);
     // A dropped text would change the text past the button.
     edit_->setAcceptDrops(on);
   }
-
- private:
-  class Edit : public TPrgBtnEdit {
-   public:
-    using TPrgBtnEdit::TPrgBtnEdit;
-    void ButtonClick() override {
-      TPrgBtnEdit::ButtonClick();  // takes the focus; no OnEditCall is set
-      if (clicked) {
-        const auto cb = clicked;
-        cb();
-      }
-    }
-    std::function<void()> clicked;
-  };
-
-  QPointer<Edit> edit_;
-  QMetaObject::Connection changed_;
-  int maxLen_ = 0;
 };
 
 // Kind 7: the decimal spin edit; its bounds, step and decimals come from the
-// grid's OnSpinInit through SetSpinParams.
-class TPrgSpinInplace final : public IPrgInplaceEditor {
+// grid's OnSpinInit through SetSpinParams. Every text change counts, the
+// values the control writes itself (a step, a clamp, decimals cut)
+// included: the cell follows the editor.
+class TPrgSpinInplace final : public TLineEditInplace<TPrgSpinEdit> {
  public:
-  explicit TPrgSpinInplace(QWidget* parent) : edit_(new TPrgSpinEdit(parent)) {
-    // Every text change counts, the values the control writes itself (a
-    // step, a clamp, decimals cut) included: the cell follows the editor.
-    changed_ = QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this] {
-      if (OnTextChanged) OnTextChanged();
-    });
-  }
-  ~TPrgSpinInplace() override {
-    if (!edit_) return;
-    QObject::disconnect(changed_);
-    Dispose(edit_);
-  }
+  explicit TPrgSpinInplace(QWidget* parent) : TLineEditInplace(new TPrgSpinEdit(parent)) {}
 
-  QWidget* Widget() override { return edit_; }
-  QString Text() const override { return edit_->text(); }
-  void SetText(const QString& t) override { edit_->setText(t); }
-  int MaxLength() const override { return maxLen_; }
-  void SetMaxLength(int n) override {
-    maxLen_ = n;
-    edit_->setMaxLength(n > 0 ? n : 32767);
-  }
-  void CaretHome() override {
-    edit_->deselect();
-    edit_->setCursorPosition(0);
-  }
-  void SetReadOnly(bool ro) override { edit_->setReadOnly(ro); }
   void SetEditorEnabled(bool on) override { edit_->SetEditorEnabled(on); }
   TPrgSpinParams SpinParams() const override {
     TPrgSpinParams p;
@@ -144,11 +138,6 @@ class TPrgSpinInplace final : public IPrgInplaceEditor {
     *v = d;
     return true;
   }
-
- private:
-  QPointer<TPrgSpinEdit> edit_;
-  QMetaObject::Connection changed_;
-  int maxLen_ = 0;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "controls/shaped_hint.h"
 
 #include <QBitmap>
+#include <QHelpEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -231,6 +232,30 @@ void ShapedHintWindow::paintEvent(QPaintEvent*) {
   if (need.height() < r.height()) r.setTop(r.top() + (r.height() - need.height()) / 2);
   p.setPen(Qt::black);
   p.drawText(r, kTextFlags, text_);
+}
+
+void ShapedHintLink::Drop() {
+  if (!window_) return;
+  IShapedHintWindow* w = window_;
+  window_ = nullptr;
+  w->HintCursorMoved(false, false);
+}
+
+void ShapedHintLink::Release(const QWidget* control) {
+  if (!window_) return;
+  auto* w = ShapedHintWindow::Instance();
+  if (w->Control() == control) w->CancelHint();
+}
+
+bool ShowShapedHintFor(QWidget* control, QEvent* e) {
+  if (e->type() != QEvent::ToolTip) return false;
+  if (control->toolTip().isEmpty()) {
+    QToolTip::hideText();
+  } else {
+    ShapedHintWindow::Instance()->ActivateHint(control, control->toolTip(),
+                                               static_cast<QHelpEvent*>(e)->globalPos());
+  }
+  return true;
 }
 
 }  // namespace korvant

@@ -39,6 +39,29 @@ class IShapedHintControl {
   virtual bool ShapedHintPoints(std::array<QPoint, 4>& points) = 0;
 };
 
+// A button's side of the shaped hint: the hint window that accepted it.
+class ShapedHintLink {
+ public:
+  IShapedHintWindow* Window() const { return window_; }
+  void Set(IShapedHintWindow* window) { window_ = window; }
+  // A mouse move over the control, on its solid part or not.
+  void CursorMoved(bool onSolidPart) const {
+    if (window_) window_->HintCursorMoved(onSolidPart, true);
+  }
+  // The cursor left the control: the window hears it and the link goes.
+  void Drop();
+  // The control goes away: a hint still shown for it is cancelled.
+  void Release(const QWidget* control);
+
+ private:
+  IShapedHintWindow* window_ = nullptr;
+};
+
+// The tool-tip event of a control taking part in shaped hints: its hint
+// goes through the shaped hint window, an empty one hides any tool tip.
+// False for any other event.
+bool ShowShapedHintFor(QWidget* control, QEvent* e);
+
 // Callout shapes 1..12: size 1..3 plus 0 down-right, 3 down-left, 6 up-right,
 // 9 up-left.
 struct CalloutShape {

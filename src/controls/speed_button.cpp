@@ -1,11 +1,9 @@
 #include "controls/speed_button.h"
 
-#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
-#include <QToolTip>
 
 namespace korvant {
 
@@ -15,12 +13,7 @@ TPrgSpeedButton::TPrgSpeedButton(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
 }
 
-TPrgSpeedButton::~TPrgSpeedButton() {
-  if (hintWindow_) {
-    auto* w = ShapedHintWindow::Instance();
-    if (w->Control() == this) w->CancelHint();
-  }
-}
+TPrgSpeedButton::~TPrgSpeedButton() { hint_.Release(this); }
 
 void TPrgSpeedButton::SetAllowAllUp(bool v) {
   if (allowAllUp_ == v) return;
@@ -81,36 +74,6 @@ void TPrgSpeedButton::SetFlat(bool v) {
   update();
 }
 
-void TPrgSpeedButton::SetGlyph(const QImage& g) {
-  glyph_.SetGlyph(g);
-  // A strip of square cells says how many it holds.
-  if (!g.isNull() && g.height() > 0 && g.width() % g.height() == 0) {
-    const int n = g.width() / g.height();
-    glyph_.SetNumGlyphs(n > 4 ? 1 : n);
-  }
-  update();
-}
-
-void TPrgSpeedButton::SetLayout(TButtonLayout l) {
-  layout_ = l;
-  update();
-}
-
-void TPrgSpeedButton::SetMargin(int m) {
-  margin_ = m < -1 ? -1 : m;
-  update();
-}
-
-void TPrgSpeedButton::SetNumGlyphs(int n) {
-  glyph_.SetNumGlyphs(n);
-  update();
-}
-
-void TPrgSpeedButton::SetSpacing(int s) {
-  spacing_ = s;
-  update();
-}
-
 void TPrgSpeedButton::Click() { emit Clicked(); }
 
 bool TPrgSpeedButton::IsInside(QPoint p) const {
@@ -120,7 +83,7 @@ bool TPrgSpeedButton::IsInside(QPoint p) const {
 
 void TPrgSpeedButton::mousePressEvent(QMouseEvent* e) {
   emit MouseDown(e);
-  if (hintWindow_) ShapedHintWindow::Instance()->CancelHint();
+  if (hint_.Window()) ShapedHintWindow::Instance()->CancelHint();
   const QPoint pos = e->position().toPoint();
   if (flat_ && glyph_.IsTransparentAt(pos, state_)) return;
   if (e->button() == Qt::LeftButton && isEnabled()) {
@@ -148,7 +111,7 @@ void TPrgSpeedButton::mouseMoveEvent(QMouseEvent* e) {
       update();
     }
   }
-  if (hintWindow_) hintWindow_->HintCursorMoved(inside, true);
+  hint_.CursorMoved(inside);
 }
 
 void TPrgSpeedButton::mouseReleaseEvent(QMouseEvent* e) {
@@ -184,14 +147,7 @@ void TPrgSpeedButton::enterEvent(QEnterEvent* e) {
 void TPrgSpeedButton::leaveEvent(QEvent* e) {
   QWidget::leaveEvent(e);
   if (flat_ && isEnabled() && !dragging_) mouseInControl_ = false;
-  DropHintLink();
-}
-
-void TPrgSpeedButton::DropHintLink() {
-  if (!hintWindow_) return;
-  IShapedHintWindow* w = hintWindow_;
-  hintWindow_ = nullptr;
-  w->HintCursorMoved(false, false);
+  hint_.Drop();
 }
 
 void TPrgSpeedButton::changeEvent(QEvent* e) {
@@ -200,25 +156,13 @@ void TPrgSpeedButton::changeEvent(QEvent* e) {
 }
 
 bool TPrgSpeedButton::event(QEvent* e) {
-  if (e->type() == QEvent::ToolTip) {
-    auto* he = static_cast<QHelpEvent*>(e);
-    if (toolTip().isEmpty()) {
-      QToolTip::hideText();
-    } else {
-      ShapedHintWindow::Instance()->ActivateHint(this, toolTip(), he->globalPos());
-    }
-    return true;
-  }
+  if (ShowShapedHintFor(this, e)) return true;
   return QWidget::event(e);
 }
 
 bool TPrgSpeedButton::AcceptShapedHint(IShapedHintWindow* window) {
-  if (flat_ && window) {
-    hintWindow_ = window;
-    return true;
-  }
-  hintWindow_ = nullptr;
-  return false;
+  hint_.Set(flat_ ? window : nullptr);
+  return hint_.Window() != nullptr;
 }
 
 bool TPrgSpeedButton::ShapedHintPoints(std::array<QPoint, 4>& pts) {
@@ -245,9 +189,7 @@ void TPrgSpeedButton::PaintTo(QPainter& p) {
     if (state_ == TButtonState::bsExclusive) opt.state |= QStyle::State_On;
     style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
   }
-  const QPoint offset = pushed ? QPoint(1, 1) : QPoint(0, 0);
-  glyph_.Draw(p, rect(), offset, caption_, layout_, margin_, spacing_, state_, font(), palette(),
-              isEnabled());
+  DrawGlyphAndCaption(p, rect(), pushed, caption_, state_);
 }
 
 void TPrgSpeedButton::paintEvent(QPaintEvent*) {

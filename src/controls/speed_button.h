@@ -10,7 +10,9 @@
 
 namespace korvant {
 
-class TPrgSpeedButton : public QWidget, public IShapedHintControl {
+class TPrgSpeedButton : public QWidget,
+                        public IShapedHintControl,
+                        public TGlyphButtonLook<TPrgSpeedButton> {
   Q_OBJECT
  public:
   explicit TPrgSpeedButton(QWidget* parent = nullptr);
@@ -26,16 +28,6 @@ class TPrgSpeedButton : public QWidget, public IShapedHintControl {
   void SetCaption(const QString& c);
   bool Flat() const { return flat_; }
   void SetFlat(bool v);
-  const QImage& Glyph() const { return glyph_.Glyph(); }
-  void SetGlyph(const QImage& g);
-  TButtonLayout Layout() const { return layout_; }
-  void SetLayout(TButtonLayout l);
-  int Margin() const { return margin_; }
-  void SetMargin(int m);
-  int NumGlyphs() const { return glyph_.NumGlyphs(); }
-  void SetNumGlyphs(int n);
-  int Spacing() const { return spacing_; }
-  void SetSpacing(int s);
 
   TButtonState State() const { return state_; }
   bool MouseInControl() const { return mouseInControl_; }
@@ -46,7 +38,7 @@ class TPrgSpeedButton : public QWidget, public IShapedHintControl {
 
   bool AcceptShapedHint(IShapedHintWindow* window) override;
   bool ShapedHintPoints(std::array<QPoint, 4>& points) override;
-  IShapedHintWindow* HintWindow() const { return hintWindow_; }
+  IShapedHintWindow* HintWindow() const { return hint_.Window(); }
 
   // Paints the button onto a painter of the caller's (the paint message
   // with its own device context).
@@ -77,21 +69,16 @@ class TPrgSpeedButton : public QWidget, public IShapedHintControl {
   void UpdateExclusive();
   void ButtonPressed(TPrgSpeedButton* sender);
   void UpdateTracking();
-  void DropHintLink();
 
   int groupIndex_ = 0;
   bool down_ = false;
   bool allowAllUp_ = false;
   bool flat_ = false;
-  TButtonLayout layout_ = TButtonLayout::blGlyphLeft;
-  int margin_ = -1;
-  int spacing_ = 4;
   QString caption_;
-  TButtonGlyph glyph_;
   TButtonState state_ = TButtonState::bsUp;
   bool dragging_ = false;
   bool mouseInControl_ = false;
-  IShapedHintWindow* hintWindow_ = nullptr;
+  ShapedHintLink hint_;
 };
 
 }  // namespace korvant

@@ -113,6 +113,17 @@ TEST_F(SpinFixture, HugeIncrementsSaturate) {
   EXPECT_EQ(edit->Value(), INT_MAX);
 }
 
+TEST_F(SpinFixture, StepsByTheMostNegativeIncrementSaturateBothWays) {
+  Range(INT_MIN, INT_MAX);
+  edit->SetIncrement(INT_MIN);
+  edit->SetValue(0);
+  edit->DownClick();  // 0 - INT_MIN does not fit an int
+  EXPECT_EQ(edit->Value(), INT_MAX);
+  edit->SetValue(-5);
+  edit->UpClick();
+  EXPECT_EQ(edit->Value(), INT_MIN);
+}
+
 TEST_F(SpinFixture, TypedCharactersAreFiltered) {
   Range(0, 100);
   test::BeepCounter beeps;
