@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/catalogue.h"
+#include "core/var_file.h"
 #include "platform/qt/help_service.h"
 #include "windows/error_box.h"
 #include "windows/form_util.h"

@@ -11,10 +11,13 @@
 #include "controls/bit_btn.h"
 #include "controls/prg_dialog.h"
 #include "controls/spin_edit.h"
-#include "core/var_file.h"
 #include "windows/proj_params_dlg.h"
 
 namespace korvant {
+
+// core/var_file.h; not included here, as it cannot share a unit with
+// core/project.h (both declare the save query answers).
+struct TVarOptions;
 
 // The outcome of reading the dialog's texts: 0 when they pass (out is the
 // new record), else the id of the failing field's message (out is then
