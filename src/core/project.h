@@ -9,15 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/save_query.h"
 #include "core/catalogue.h"
 #include "core/project_data.h"
 
 namespace korvant {
 
 constexpr int kEditorKinds = 5;  // rooms, subjects, klasses, teachers, lessons
-
-// Answers of the save queries (of the project and of the variant).
-enum : int { kQuerySaved = 1, kQueryCancelled = 2, kQueryDiscarded = 5 };
 
 // What the window layer does for the project. Every hook has a harmless
 // default, so the core runs (and is tested) without windows.

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/save_query.h"
 #include "core/binio.h"
 #include "core/catalogue.h"
 #include "core/rti_model.h"
@@ -68,8 +69,6 @@ std::string ShownVarName(std::string_view path);
 // else in programFolder.
 std::string NewVariantFileName(const std::string& programFolder);
 
-// Save query answers.
-enum : int { kQuerySaved = 1, kQueryDiscarded = 5, kQueryCancelled = 2 };
 
 // The open variant: what the variant window owns, without the window.
 class TVarDocument {
