@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -124,6 +125,70 @@ void WriteZameshBlock(std::vector<unsigned char>& out, const std::vector<TZamesh
     }
   }
   out.insert(out.end(), w.data().begin(), w.data().end());
+}
+
+// ---- the exclusion table ----
+
+namespace {
+
+char LatinLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameTeacherName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (LatinLower(a[i]) != LatinLower(b[i])) return false;
+  return true;
+}
+
+int TeacherByName(const std::string& name, const std::vector<std::string>& names) {
+  if (name.empty()) return -1;
+  for (std::size_t i = 0; i < names.size() && i < 0xFFFF; ++i)
+    if (SameTeacherName(name, names[i])) return static_cast<int>(i);
+  return -1;
+}
+
+// The lesson column as a number 1..65534, or 0.
+int LessonNumber(const std::string& text) {
+  if (text.empty() || text.size() > 5) return 0;
+  int n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n >= 1 && n <= 65534 ? n : 0;
+}
+
+}  // namespace
+
+bool TExclusionTable::Holds(int teacher, int code) const {
+  for (const TExclusionPair& p : Pairs)
+    if (p.Teacher == teacher && p.Code == code) return true;
+  return false;
+}
+
+TExclusionTable BuildExclusionTable(const std::vector<TZameshRow>& rows, const std::vector<std::string>& teacherNames) {
+  TExclusionTable t;
+  for (const TZameshRow& row : rows) {
+    if (row.Texts[kZamLesson].empty()) continue;
+    const int lesson = LessonNumber(row.Texts[kZamLesson]);
+    const int teacher = TeacherByName(row.Texts[kZamSubstitute], teacherNames);
+    if (lesson > 0 && teacher >= 0)
+      t.Pairs.push_back({static_cast<uint16_t>(teacher), static_cast<uint16_t>(lesson)});
+  }
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const TZameshRow& row = rows[r];
+    if (row.Texts[kZamLesson].empty()) continue;
+    bool earlier = false;
+    for (std::size_t q = 0; q < r && !earlier; ++q)
+      earlier = rows[q].Texts[kZamAbsent] == row.Texts[kZamAbsent];
+    if (earlier) continue;
+    const int teacher = TeacherByName(row.Texts[kZamAbsent], teacherNames);
+    if (teacher < 0) continue;
+    for (int n = 1; n <= 32; ++n)
+      if (row.Objects[kZamAbsent] & (uint32_t(1) << (n - 1)))
+        t.Pairs.push_back({static_cast<uint16_t>(teacher), static_cast<uint16_t>(65535 - n)});
+  }
+  return t;
 }
 
 // ---- the image ----
@@ -254,7 +319,8 @@ std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::string& path, Za
     status = ZameshOpenStatus::CannotOpen;
     return nullptr;
   }
-  if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+  // A file system without locks is used unlocked rather than not at all.
+  if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     ::close(lockFd);
     return nullptr;
   }

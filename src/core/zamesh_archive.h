@@ -78,6 +78,31 @@ void WriteZameshBlock(std::vector<unsigned char>& out, const std::vector<TZamesh
 // 32-bit body size.
 bool ZameshBlockBytes(const std::vector<TZameshRow>& rows, uint64_t& bytes);
 
+// The journal's exclusion table: which teachers of the open variant
+// substitute (code n) or are absent (code 65535 - n) at lesson n of the
+// shown day. It grows with the day, so no day's rows can overrun it.
+struct TExclusionPair {
+  uint16_t Teacher = 0;  // index in the open variant's teachers
+  uint16_t Code = 0;
+  bool operator==(const TExclusionPair&) const = default;
+};
+
+struct TExclusionTable {
+  std::vector<TExclusionPair> Pairs;
+  bool Holds(int teacher, int code) const;
+  bool IsAbsent(int teacher, int lesson) const { return Holds(teacher, 65535 - lesson); }
+  bool IsSubstituting(int teacher, int lesson) const { return Holds(teacher, lesson); }
+};
+
+// Builds the table from the journal rows (rows whose lesson column is
+// filled): first every row's substitute at its lesson, then, for the
+// first row of each absent teacher (same text in column 1), that
+// teacher at every lesson of the row's absence set. A name names the
+// first teacher in teacherNames equal to it with Latin letters compared
+// without case. A lesson column that is not a number 1..65534 adds no
+// substitute pair.
+TExclusionTable BuildExclusionTable(const std::vector<TZameshRow>& rows, const std::vector<std::string>& teacherNames);
+
 enum class ZameshSaveResult {
   Saved,        // a new block was written and the day's entry points to it
   Freed,        // the day was emptied: its entries are free again

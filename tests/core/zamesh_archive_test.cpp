@@ -520,5 +520,44 @@ TEST(ZameshArchive, EverySaveIsOnDiskWithoutClosing) {
   EXPECT_EQ(disk->DayRows(kMonday), a->LoadDay(kMonday));
 }
 
+// ---- the exclusion table ----
+
+TEST(ZameshExclusion, SubstitutesFirstThenEachAbsentTeachersFirstRow) {
+  const std::vector<std::string> teachers = {"Ivanov", cp1251::fromUtf8("Петров"), "Orlova", "ivanov"};
+  std::vector<TZameshRow> rows = {
+      Row("2", "IVANOV", "orlova", 0b0110),               // Latin case ignored: teacher 0 and 2
+      Row("3", "Ivanov", cp1251::fromUtf8("петров"), 0b1000),  // Cyrillic case counts: no substitute
+      Row("3", "IVANOV", "", 0b1),                        // same text as row 1: adds no absence
+      Row("x", "Nobody", "Orlova", 0),                    // not a lesson number: no substitute pair
+      Row("5", cp1251::fromUtf8("Петров"), "Ivanov", uint32_t(1) << 31),
+  };
+  const TExclusionTable t = BuildExclusionTable(rows, teachers);
+  ASSERT_EQ(t.Pairs.size(), 6u);
+  // Substitutes in row order, then IVANOV absent at lessons 2 and 3, Ivanov
+  // (another text, the same teacher) at lesson 4, Petrov at lesson 32.
+  EXPECT_EQ(t.Pairs[0], (TExclusionPair{2, 2}));
+  EXPECT_EQ(t.Pairs[1], (TExclusionPair{0, 5}));
+  EXPECT_EQ(t.Pairs[2], (TExclusionPair{0, 65533}));
+  EXPECT_EQ(t.Pairs[3], (TExclusionPair{0, 65532}));
+  EXPECT_EQ(t.Pairs[4], (TExclusionPair{0, 65531}));
+  EXPECT_EQ(t.Pairs[5], (TExclusionPair{1, 65503}));
+  EXPECT_TRUE(t.IsAbsent(0, 3));
+  EXPECT_TRUE(t.IsSubstituting(2, 2));
+  EXPECT_FALSE(t.IsSubstituting(2, 3));
+  EXPECT_FALSE(t.IsAbsent(3, 2));
+}
+
+TEST(ZameshExclusion, ADayOfMoreThanTeachersTimesLessonsPairsIsHeldWhole) {
+  // One teacher absent all 32 lessons and substituting in 40 rows: far more
+  // pairs than one teacher times a day's lessons.
+  std::vector<TZameshRow> rows;
+  for (int i = 0; i < 40; ++i) rows.push_back(Row(std::to_string(i % 7 + 1), "A", "A", 0xFFFFFFFFu));
+  const TExclusionTable t = BuildExclusionTable(rows, {"A"});
+  EXPECT_EQ(t.Pairs.size(), 40u + 32u);
+  // The journal's empty row and an empty table of teachers add nothing.
+  EXPECT_TRUE(BuildExclusionTable({TZameshRow{}}, {"A"}).Pairs.empty());
+  EXPECT_TRUE(BuildExclusionTable(rows, {}).Pairs.empty());
+}
+
 }  // namespace
 }  // namespace korvant
