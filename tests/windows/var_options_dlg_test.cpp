@@ -188,7 +188,7 @@ TEST(VarOptionsTexts, NumberRules) {
     TVarOptions o = Sample();
     TVarOptionsTexts t;
     t.MaxVarsAtDay = W(c.text);
-    t.MaxWindowsAtDay.assign(1, '1');  // (not = "1": a false -Wrestrict in GCC 12)
+    t.MaxWindowsAtDay.assign(1, '1');
     const int msg = ApplyVarOptionsTexts(t, o);
     if (c.want < 0) {
       EXPECT_EQ(msg, 10144) << c.text;
