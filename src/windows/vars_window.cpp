@@ -181,6 +181,7 @@ void TTableVarsManager::BuildForm() {
   SetHelpContext(switchPanel_, 175);
   switch_ = new QSlider(Qt::Vertical, switchPanel_);
   switch_->setRange(0, 1);
+  switch_->setInvertedAppearance(true);  // position 0 ("Верт.") at the top
   switch_->setPageStep(1);
   switch_->setTickPosition(QSlider::TicksRight);
   switch_->setGeometry(4, 0, 27, 35);
@@ -427,7 +428,7 @@ bool TTableVarsManager::ExecVarFileDialog(const std::string& folder, std::string
   FileDialogRequest req;
   req.save = save;
   req.title = ResQ(save ? kMsgSaveVarTitle : kMsgOpenVarTitle);
-  req.folder = ToQt(folder.empty() ? VariantFolder() : folder);
+  req.folder = QDir::cleanPath(ToQt(folder.empty() ? VariantFolder() : folder));
   req.proposed = save ? ToQt(name) : QString();
   req.filter = VarNameFilter();
   req.defaultSuffix = ResQ(kMsgVarExtension);
