@@ -517,7 +517,11 @@ TEST_F(VarsWindowTest, SaveQueryAnswersThroughThePromptAndItsMessage) {
   EXPECT_TRUE(prompt.asked.empty());
 
   ASSERT_TRUE(w->Var().PlaceLinkedLesson(0, 0, false, 1, 1, 1));
+  // "Да" with the name dialog cancelled: nothing may be closed.
   SetVarModified(true);
+  prompt.answers = {kResYes};
+  EXPECT_EQ(w->QuerySave(), kQueryCancelled);
+  EXPECT_TRUE(GetVarModified());
   prompt.answers = {kResCancel};
   EXPECT_EQ(sendMessage(w, kMsgVarModified, kVarModifiedSaveQuery), kQueryCancelled);
   EXPECT_EQ(prompt.Texts().back(), "Вариант \"Новое расписание\" был изменен. Сохранить изменения?");
@@ -534,10 +538,7 @@ TEST_F(VarsWindowTest, SaveQueryAnswersThroughThePromptAndItsMessage) {
   EXPECT_FALSE(GetVarModified());
   Drain();
   EXPECT_EQ(w->windowTitle(), Ru("q"));
-  // "Да" and then the name dialog cancelled: nothing may be closed.
-  SetVarModified(true);
-  prompt.answers = {kResYes};
-  EXPECT_EQ(w->Document().IsNew, false);
+  EXPECT_FALSE(w->Document().IsNew);
   w->Free();
 }
 
