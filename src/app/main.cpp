@@ -15,6 +15,7 @@
 #include "windows/error_box.h"
 #include "windows/main_frame.h"
 #include "windows/program_folders.h"
+#include "windows/vars_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
 
   korvant::FrameServices services;
   services.editors = korvant::ProjectListEditors();
+  korvant::TVarsWindowFactory variants;
+  services.variants = &variants;
   korvant::TPrgMdiFrame frame(std::move(services));
   // Without a window manager (a bare X server) maximizing does nothing:
   // the window is given the screen's work area first.
