@@ -476,7 +476,9 @@ int TDayPlanner::PrepareSelection(int klass) {
       if (l->SelectedToday && l->CurrentQuant() == 0) skip = true;
     if (!skip) {
       const int lo = std::max(0, k->DayMinLeft - k->QuantSum - k->HoursToday);
-      const int hi = k->DayMaxLeft - k->QuantSum - k->HoursToday;
+      int hi = k->DayMaxLeft - k->QuantSum - k->HoursToday;
+      if (static_cast<std::size_t>(klass) < ExtraCap.size() && ExtraCap[static_cast<std::size_t>(klass)] >= 0)
+        hi = std::min(hi, ExtraCap[static_cast<std::size_t>(klass)]);
       for (int extra = lo; extra <= hi; ++extra) {
         const int r = EnumSelectVariants(klass, extra);
         if (r > 0) total += r;
@@ -526,13 +528,20 @@ void TDayPlanner::FinishStore(int klass) {
   st.Table.clear();
   st.Table.shrink_to_fit();
   st.TeacherSet.clear();
+  st.RowTeachers.clear();
+  st.RowMasks.clear();
   const int T = m_.Teachers.Count();
   for (int t = 0; t < T; ++t)
     for (int i = 0; i < st.Count; ++i)
       if (TeacherMask(&st.Bits[static_cast<std::size_t>(i) * recWords_], 0, t) != 0) {
         st.TeacherSet.push_back(t);
+        if (rowIndex_[static_cast<std::size_t>(t)] >= 0) st.RowTeachers.push_back(t);
         break;
       }
+  st.RowMasks.reserve(st.RowTeachers.size() * static_cast<std::size_t>(st.Count));
+  for (int i = 0; i < st.Count; ++i)
+    for (int t : st.RowTeachers)
+      st.RowMasks.push_back(TeacherMask(&st.Bits[static_cast<std::size_t>(i) * recWords_], 0, t));
 }
 
 // ---- compatibility ----

@@ -106,6 +106,10 @@ class TDayPlanner {
   TPlanOutcome PrepareArrangements(bool selection);
   // Keep the bit records after the rows are built (tests compare pairs).
   bool KeepRecords = false;
+  // Selection: per klass, the most hours of its day that may be kept free
+  // for other rows (a driver that knows what the later rows can still give
+  // sets it; empty or negative: no limit).
+  std::vector<int> ExtraCap;
   int PrepareSelection(int klass);
   int EnumSelectVariants(int klass, int extra);
   int EnumDayVariants(int klass);
@@ -177,6 +181,10 @@ class TDayPlanner {
     std::vector<uint8_t> Counts;   // group size per arrangement
     std::vector<uint32_t> Table;   // hash of records: index + 1, 0 empty
     std::vector<int> TeacherSet;   // teachers appearing in some record
+    // Group teachers (positions in the row) of TeacherSet, and for every
+    // arrangement their hour masks: a solution is scored without the grid.
+    std::vector<int> RowTeachers;
+    std::vector<uint32_t> RowMasks;
     std::vector<uint8_t> Floating; // per lesson: fixed without a start, placed by the arrangement
     std::vector<uint64_t> Compat;  // rows of this klass's level
     std::size_t RowWords = 0;
@@ -199,6 +207,8 @@ class TDayPlanner {
   void ShowChoices(int upToLevel, int firstOfLevel);
   void RestoreShown();
   int GroupSize() const;
+  // Idle hours of the group's teachers in the arrangements chosen_.
+  int ChosenWindows(std::vector<uint32_t>& acc) const;
 
   TRunModel& m_;
   TTableVarItem& var_;
@@ -238,14 +248,33 @@ class TDayPlanner {
 };
 
 // One day planned without a window: for each teacher group row (kept
-// groups), the norms, a selection run and an optimisation run of the row's
-// lessons; the best day found stays in the variant.
+// groups split into teachers that share no lesson and no room), the norms,
+// a selection run and an optimisation run of the row's lessons; the best
+// day found stays in the variant.
+enum class TRowOrder {
+  AsBuilt,  // the rows as the group table gives them
+  ByNeed,   // rows whose teachers must give the most hours today first
+};
+
 struct TAutoPlanOptions {
   // Selection: false takes the first solution; true keeps looking for fewer
   // idle hours of the row's teachers within the budgets.
   bool SelectBest = false;
-  // Optimise each row after its selection (always looking for the best).
+  // Optimise the day once every row is selected: every lesson of the day
+  // at once, or, when that finds nothing, row by row.
   bool Optimize = true;
+  // The optimisation looks for the fewest idle hours of the teachers
+  // (within OptimizeStepBudget); false takes its first whole day.
+  bool OptimizeBest = true;
+  uint64_t OptimizeStepBudget = 0;  // 0: StepBudget
+  // Ask every teacher for at least its even share of the hours it has left
+  // over its open days; a row that cannot give it is run on the plain norms.
+  bool EvenShare = true;
+  TRowOrder RowOrder = TRowOrder::ByNeed;
+  bool CapExtra = true;
+  bool KlassShare = true;
+  // Not 0: rows of similar need in an order drawn from this seed.
+  uint32_t Seed = 0;
   // Budgets of each single run: search steps (0 none) and milliseconds
   // (0 none).
   uint64_t StepBudget = 2'000'000;
@@ -254,14 +283,65 @@ struct TAutoPlanOptions {
 
 struct TAutoPlanResult {
   bool Ok = false;              // every group row was planned
-  int FailedRow = -1;           // the row whose selection found nothing
-  TPlanOutcome Outcome = TPlanOutcome::Solved;  // of the failing run
+  int FailedRow = -1;           // the first row whose selection found nothing
+  TPlanOutcome Outcome = TPlanOutcome::Solved;  // of that run
   int Rows = 0;
+  int Placed = 0;               // fair hours of the day, every klass
   int Windows = 0;              // idle hours of all teachers on the day
+  int FirstWindows = 0;         // the same, rows as their selection left them
   int DraftHours = 0;           // hours left in the day's drafts
+  int KlassGaps = 0;            // open hours between klasses' lessons
+  uint64_t Solutions = 0;       // solutions taken by all runs
+  uint64_t Steps = 0;           // search steps of all runs
   std::string Message;          // CP1251 text the failing run would have shown
 };
 
+// A failed row leaves its lessons for later days; the rows after it run.
 TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options = {});
+
+// The optimisation of a whole day without a window: every lesson of the day
+// at once (the teachers as one group, every lesson free to move), or, when
+// that finds no day, each row of teachers with the others' lessons kept.
+// Ok: the first way found a day. A run without a solution leaves the day.
+TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options,
+                                bool best);
+
+// The week planned day after day from the variant as it stands. A day
+// whose rows do not all plan, or that leaves more than the later days can
+// take, is planned again with other row orders; when no order helps, the
+// day before is planned again with its next order (depth first, within the
+// budget). The best week found (most hours placed) stays in the variant.
+struct TWeekPlanOptions {
+  TAutoPlanOptions Day;
+  int OrdersPerDay = 8;      // row orders tried for one day
+  int MaxDayRuns = 400;      // day plans in all (0 none)
+  int TimeBudgetMs = 0;      // whole week (0 none)
+};
+
+struct TWeekDayResult {
+  double Seconds = 0;        // every plan of this day, retries included
+  int Placed = 0;            // fair hours of the day in the kept week
+  int Windows = 0;
+  int FirstWindows = 0;
+  int Runs = 0;              // day plans made for this day
+  uint64_t Solutions = 0;
+};
+
+struct TWeekPlanResult {
+  bool Complete = false;     // every lesson's hours stand in the fair copy
+  int Placed = 0;            // lesson hours in the fair copy (klass cells)
+  int Due = 0;               // lesson hours of the week (klass cells)
+  int Windows = 0;
+  int FirstWindows = 0;
+  uint64_t Solutions = 0;
+  std::array<TWeekDayResult, 6> Days{};
+};
+
+// Lesson hours due in the week and placed in the fair copy, counted per
+// klass (a joint lesson in each of its klasses); a lesson counts no more
+// hours than it has.
+void CountWeekHours(const TRunModel& m, const TTableVarItem& var, int& placed, int& due);
+
+TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& options = {});
 
 }  // namespace korvant
