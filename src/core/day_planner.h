@@ -185,6 +185,11 @@ class TDayPlanner {
     // arrangement their hour masks: a solution is scored without the grid.
     std::vector<int> RowTeachers;
     std::vector<uint32_t> RowMasks;
+    // Per arrangement: the hour masks of the TeacherSet teachers, and
+    // whether each of them keeps its span alone (the pair test then only
+    // looks at teachers both klasses share).
+    std::vector<uint32_t> SetMasks;
+    std::vector<uint8_t> AloneOk;
     std::vector<uint8_t> Floating; // per lesson: fixed without a start, placed by the arrangement
     std::vector<uint64_t> Compat;  // rows of this klass's level
     std::size_t RowWords = 0;
@@ -198,6 +203,12 @@ class TDayPlanner {
   bool RecordPlacement(int klass, int first, int last, bool selection);
   bool AddRecord(int klass, const uint64_t* rec);
   uint32_t TeacherMask(const uint64_t* rec, int part, int t) const;
+  struct TShared {
+    int A, B, Teacher;  // positions in the two TeacherSets
+  };
+  std::vector<TShared> SharedTeachers(int klassA, int klassB) const;
+  bool PairFits(int klassA, int a, int klassB, int b, const std::vector<TShared>& shared) const;
+  bool SpanFits(int t, uint32_t mask) const;
   uint32_t KlassMask(const uint64_t* rec, int k) const;
   bool Poll();
   void Pump();
@@ -228,6 +239,7 @@ class TDayPlanner {
   std::vector<uint32_t> teacherClosed_;  // HourMarks 999 as hour masks
   std::vector<uint32_t> klassClosed_;    // klass closed hours of the day
   std::vector<int32_t> spanLimit_;
+  std::vector<std::array<uint8_t, 33>> closedBefore_;  // closed hours below bit i
   std::vector<TStore> stores_;
   std::vector<TItem> items_;        // items of the klass being enumerated, [0] unused
   std::vector<uint64_t> scratch_;
@@ -271,7 +283,10 @@ struct TAutoPlanOptions {
   // over its open days; a row that cannot give it is run on the plain norms.
   bool EvenShare = true;
   TRowOrder RowOrder = TRowOrder::ByNeed;
-  bool CapExtra = true;
+  // Keep no more of a klass's day free for later rows than they can still
+  // give it (closer days, but weeks fail more often; off by default).
+  bool CapExtra = false;
+  // Klasses too are asked for their even share.
   bool KlassShare = true;
   // Not 0: rows of similar need in an order drawn from this seed.
   uint32_t Seed = 0;
@@ -306,25 +321,28 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
 TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options,
                                 bool best);
 
-// The week planned day after day from the variant as it stands. A day
-// whose rows do not all plan, or that leaves more than the later days can
-// take, is planned again with other row orders; when no order helps, the
-// day before is planned again with its next order (depth first, within the
-// budget). The best week found (most hours placed) stays in the variant.
+// The week planned day after day from the variant as it stands, each day
+// with PlanDayAuto taking the first solutions. A week that leaves lessons
+// unplaced is planned again from the start with the rows in another order
+// (the next seed), within the budgets; the first complete week (or, when
+// its klasses have idle hours, the closest of a few more), or else the one
+// that placed most, stays. Its days are then optimised for the fewest
+// idle hours, which moves no lesson to another day.
 struct TWeekPlanOptions {
   TAutoPlanOptions Day;
-  int OrdersPerDay = 8;      // row orders tried for one day
-  int MaxDayRuns = 400;      // day plans in all (0 none)
-  int TimeBudgetMs = 0;      // whole week (0 none)
+  int MaxWeeks = 40;         // weeks tried at most
+  int TimeBudgetMs = 0;      // no new week after this (0 none)
+  int ExtraWeeks = 4;        // tried after a complete week with idle klass hours
+  bool OptimizeBest = true;  // the kept week's days, for fewer idle hours
 };
 
 struct TWeekDayResult {
-  double Seconds = 0;        // every plan of this day, retries included
+  double Seconds = 0;        // every plan of this day, all weeks tried
   int Placed = 0;            // fair hours of the day in the kept week
-  int Windows = 0;
-  int FirstWindows = 0;
-  int Runs = 0;              // day plans made for this day
-  uint64_t Solutions = 0;
+  int Windows = 0;           // teachers' idle hours, kept week
+  int FirstWindows = 0;      // the same as the day's selections left them
+  int KlassGaps = 0;         // klasses' idle hours, kept week
+  uint64_t Solutions = 0;    // solutions taken, all weeks tried
 };
 
 struct TWeekPlanResult {
@@ -333,6 +351,8 @@ struct TWeekPlanResult {
   int Due = 0;               // lesson hours of the week (klass cells)
   int Windows = 0;
   int FirstWindows = 0;
+  int KlassGaps = 0;
+  int Weeks = 0;             // weeks tried
   uint64_t Solutions = 0;
   std::array<TWeekDayResult, 6> Days{};
 };

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <random>
-#include <cstdio>
-#include <cstdlib>
 
 #include "core/day_planner.h"
 #include "core/shared_state.h"
@@ -171,7 +169,6 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
     var_.PutDayLessons(day_);
     gridHoldsShown_ = false;
     const int score = var_.GetGroupWindows(day_, m_.CurGroup);
-    if (getenv("PWDBG") && score != ChosenWindows(acc)) fprintf(stderr, "SCORE MISMATCH %d %d\n", score, ChosenWindows(acc));
     if (s.FindBest) {
       if (bestScore_ >= 0 && score >= bestScore_) return true;
       if (score == 0) s.AbortPlanning = 1;
@@ -348,8 +345,6 @@ TPlanOutcome TDayPlanner::OptimizeDay() {
   }
   host_->InfoOpen(view_);
   bool shown = false;
-  if (getenv("PWDBG")) { for (auto& e : view_.KlassOrder) fprintf(stderr, " [k%d:%d]", e.Klass, e.Count); fprintf(stderr, "\n");
-    for (int l = 0; l + 1 < view_.Levels(); ++l) for (int l2 = l + 1; l2 < view_.Levels(); ++l2) { bool any = false; for (int i = 1; i <= view_.KlassOrder[l].Count && !any; ++i) for (int j = 1; j <= view_.KlassOrder[l2].Count && !any; ++j) any = CompatBit(l, i, l2, j); if (!any) fprintf(stderr, "  levels %d-%d never compatible\n", l, l2);} }
   TPlanOutcome out = Search(false, shown);
   RestoreShown();
   host_->InfoClose();
