@@ -334,6 +334,9 @@ struct TWeekPlanOptions {
   int TimeBudgetMs = 0;      // no new week after this (0 none)
   int ExtraWeeks = 4;        // tried after a complete week with idle klass hours
   bool OptimizeBest = true;  // the kept week's days, for fewer idle hours
+  // Each kept day's optimisation looks no longer than this (0: until its
+  // step budget is spent or no better day exists).
+  int OptimizeMsPerDay = 0;
 };
 
 struct TWeekDayResult {

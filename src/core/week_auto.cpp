@@ -90,7 +90,9 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
     TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
     if (optimiseKept) {
       const auto t0 = Clock::now();
-      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, o.Day, true);
+      TAutoPlanOptions best = o.Day;
+      if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = o.OptimizeMsPerDay;
+      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true);
       dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
       dr.Solutions += r.Solutions;
     }
