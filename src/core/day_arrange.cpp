@@ -4,6 +4,7 @@
 // arrangements of different klasses.
 #include <algorithm>
 #include <bit>
+#include <iterator>
 
 #include "core/day_planner.h"
 #include "core/shared_state.h"
@@ -547,6 +548,14 @@ void TDayPlanner::FinishStore(int klass) {
   for (int i = 0; i < st.Count; ++i)
     for (int t : st.RowTeachers)
       st.RowMasks.push_back(TeacherMask(&st.Bits[static_cast<std::size_t>(i) * recWords_], 0, t));
+  st.Words.clear();
+  const std::size_t parts = 2 * teacherWords_ + klassWords_;
+  for (std::size_t w = 0; w < parts; ++w)
+    for (int i = 0; i < st.Count; ++i)
+      if (st.Bits[static_cast<std::size_t>(i) * recWords_ + w] != 0) {
+        st.Words.push_back(static_cast<uint32_t>(w));
+        break;
+      }
   const std::size_t n = st.TeacherSet.size();
   st.SetMasks.resize(n * static_cast<std::size_t>(st.Count));
   st.AloneOk.resize(static_cast<std::size_t>(st.Count));
@@ -572,26 +581,28 @@ bool TDayPlanner::SpanFits(int t, uint32_t mask) const {
   return e - f + 1 - c <= spanLimit_[static_cast<std::size_t>(t)];
 }
 
-std::vector<TDayPlanner::TShared> TDayPlanner::SharedTeachers(int klassA, int klassB) const {
+TDayPlanner::TPairPlan TDayPlanner::PlanPair(int klassA, int klassB) const {
   const TStore& sa = stores_[static_cast<std::size_t>(klassA)];
   const TStore& sb = stores_[static_cast<std::size_t>(klassB)];
-  std::vector<TShared> shared;
-  // Both sets are in ascending teacher order.
+  TPairPlan plan;
+  // Both sets are in ascending order.
   for (std::size_t i = 0, j = 0; i < sa.TeacherSet.size() && j < sb.TeacherSet.size();) {
     if (sa.TeacherSet[i] < sb.TeacherSet[j]) {
       ++i;
     } else if (sb.TeacherSet[j] < sa.TeacherSet[i]) {
       ++j;
     } else {
-      shared.push_back({static_cast<int>(i), static_cast<int>(j), sa.TeacherSet[i]});
+      plan.Teachers.push_back({static_cast<int>(i), static_cast<int>(j), sa.TeacherSet[i]});
       ++i;
       ++j;
     }
   }
-  return shared;
+  std::set_intersection(sa.Words.begin(), sa.Words.end(), sb.Words.begin(), sb.Words.end(),
+                        std::back_inserter(plan.Words));
+  return plan;
 }
 
-bool TDayPlanner::PairFits(int klassA, int a, int klassB, int b, const std::vector<TShared>& shared) const {
+bool TDayPlanner::PairFits(int klassA, int a, int klassB, int b, const TPairPlan& plan) const {
   const TStore& sa = stores_[static_cast<std::size_t>(klassA)];
   const TStore& sb = stores_[static_cast<std::size_t>(klassB)];
   // A teacher that only one of the klasses has keeps its span as that
@@ -599,12 +610,11 @@ bool TDayPlanner::PairFits(int klassA, int a, int klassB, int b, const std::vect
   if (!sa.AloneOk[static_cast<std::size_t>(a - 1)] || !sb.AloneOk[static_cast<std::size_t>(b - 1)]) return false;
   const uint64_t* ra = &sa.Bits[static_cast<std::size_t>(a - 1) * recWords_];
   const uint64_t* rb = &sb.Bits[static_cast<std::size_t>(b - 1) * recWords_];
-  const std::size_t n = 2 * teacherWords_ + klassWords_;
-  for (std::size_t w = 0; w < n; ++w)
+  for (uint32_t w : plan.Words)
     if (ra[w] & rb[w]) return false;
   const uint32_t* ma = sa.SetMasks.data() + static_cast<std::size_t>(a - 1) * sa.TeacherSet.size();
   const uint32_t* mb = sb.SetMasks.data() + static_cast<std::size_t>(b - 1) * sb.TeacherSet.size();
-  for (const TShared& x : shared)
+  for (const TShared& x : plan.Teachers)
     if (!SpanFits(x.Teacher, ma[x.A] | mb[x.B])) return false;
   const uint64_t wa = ra[recWords_ - 1], wb = rb[recWords_ - 1];
   if (wa != 0 && wb != 0) {
@@ -619,7 +629,7 @@ bool TDayPlanner::PairFits(int klassA, int a, int klassB, int b, const std::vect
 }
 
 bool TDayPlanner::Compatible(int klassA, int a, int klassB, int b) const {
-  return PairFits(klassA, a, klassB, b, SharedTeachers(klassA, klassB));
+  return PairFits(klassA, a, klassB, b, PlanPair(klassA, klassB));
 }
 
 bool TDayPlanner::OrderLevels() {
@@ -658,15 +668,15 @@ void TDayPlanner::BuildCompatibility(int level) {
   TStore& st = stores_[static_cast<std::size_t>(ka)];
   st.Compat.assign(st.RowWords * static_cast<std::size_t>(st.Count), 0);
   const std::size_t base = levelOffset_[static_cast<std::size_t>(level) + 1];
-  std::vector<std::vector<TShared>> shared;
-  for (int l = level + 1; l < levels; ++l) shared.push_back(SharedTeachers(ka, levelKlass_[static_cast<std::size_t>(l)]));
+  std::vector<TPairPlan> plans;
+  for (int l = level + 1; l < levels; ++l) plans.push_back(PlanPair(ka, levelKlass_[static_cast<std::size_t>(l)]));
   for (int i = 1; i <= st.Count; ++i) {
     if (Poll()) return;
     uint64_t* row = &st.Compat[static_cast<std::size_t>(i - 1) * st.RowWords];
     for (int l = level + 1; l < levels; ++l) {
       const int kb = levelKlass_[static_cast<std::size_t>(l)];
       const std::size_t off = levelOffset_[static_cast<std::size_t>(l)] - base;
-      const std::vector<TShared>& sh = shared[static_cast<std::size_t>(l - level - 1)];
+      const TPairPlan& sh = plans[static_cast<std::size_t>(l - level - 1)];
       for (int j = 1; j <= stores_[static_cast<std::size_t>(kb)].Count; ++j)
         if (PairFits(ka, i, kb, j, sh)) {
           const std::size_t bit = off + static_cast<std::size_t>(j - 1);

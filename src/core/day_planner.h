@@ -190,6 +190,9 @@ class TDayPlanner {
     // looks at teachers both klasses share).
     std::vector<uint32_t> SetMasks;
     std::vector<uint8_t> AloneOk;
+    // Record words (teacher, partner and klass parts) set in some record:
+    // two klasses' records can only meet in the words both have.
+    std::vector<uint32_t> Words;
     std::vector<uint8_t> Floating; // per lesson: fixed without a start, placed by the arrangement
     std::vector<uint64_t> Compat;  // rows of this klass's level
     std::size_t RowWords = 0;
@@ -206,8 +209,12 @@ class TDayPlanner {
   struct TShared {
     int A, B, Teacher;  // positions in the two TeacherSets
   };
-  std::vector<TShared> SharedTeachers(int klassA, int klassB) const;
-  bool PairFits(int klassA, int a, int klassB, int b, const std::vector<TShared>& shared) const;
+  struct TPairPlan {
+    std::vector<TShared> Teachers;
+    std::vector<uint32_t> Words;
+  };
+  TPairPlan PlanPair(int klassA, int klassB) const;
+  bool PairFits(int klassA, int a, int klassB, int b, const TPairPlan& plan) const;
   bool SpanFits(int t, uint32_t mask) const;
   uint32_t KlassMask(const uint64_t* rec, int k) const;
   bool Poll();
