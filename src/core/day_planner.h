@@ -106,6 +106,9 @@ class TDayPlanner {
   TPlanOutcome PrepareArrangements(bool selection);
   // Keep the bit records after the rows are built (tests compare pairs).
   bool KeepRecords = false;
+  // The optimisation shows its deeper partial days until a solution is
+  // found; a run without a window may leave them out.
+  bool ShowPartials = true;
   // Selection: per klass, the most hours of its day that may be kept free
   // for other rows (a driver that knows what the later rows can still give
   // sets it; empty or negative: no limit).

@@ -249,7 +249,7 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
           continue;
         }
         view_.CurChoice[static_cast<std::size_t>(k)] = 0;
-        if (!selection && k >= 1 && s.SolutionsFound == 0 && s.BestDepth <= k) {
+        if (!selection && ShowPartials && k >= 1 && s.SolutionsFound == 0 && s.BestDepth <= k) {
           const int first = cand[candOff[static_cast<std::size_t>(k)]];
           ShowChoices(k, first);
           gridHoldsShown_ = false;
@@ -651,6 +651,7 @@ TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const
     s.FindBest = best ? 1 : 0;
     TDayPlanner p(m, var, day, &host);
     StartRun(p, o);
+    p.ShowPartials = false;  // nobody looks at them; a failed run restores the day
     if (o.OptimizeStepBudget != 0) p.StepLimit = o.OptimizeStepBudget;
     m.ReplanGroupLessons = 1;
     const TPlanOutcome opt = p.OptimizeDay();
