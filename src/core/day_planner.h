@@ -270,9 +270,9 @@ class TDayPlanner {
 };
 
 // One day planned without a window: for each teacher group row (kept
-// groups split into teachers that share no lesson and no room), the norms,
-// a selection run and an optimisation run of the row's lessons; the best
-// day found stays in the variant.
+// groups split into teachers that share no lesson and no room, in the order
+// chosen), the norms and a selection run; then the whole day's optimisation
+// (OptimizeDayAuto). Free days are counted against the planned days.
 enum class TRowOrder {
   AsBuilt,  // the rows as the group table gives them
   ByNeed,   // rows whose teachers must give the most hours today first
