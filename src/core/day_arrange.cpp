@@ -4,6 +4,7 @@
 // arrangements of different klasses.
 #include <algorithm>
 #include <bit>
+#include <iterator>
 
 #include "core/day_planner.h"
 #include "core/shared_state.h"
@@ -66,6 +67,7 @@ void TDayPlanner::PrepareSizes() {
       }
   Shared().GroupSize = static_cast<uint32_t>(row_.size());
   teacherClosed_.assign(static_cast<std::size_t>(T), 0);
+  closedBefore_.assign(static_cast<std::size_t>(T), {});
   spanLimit_.assign(static_cast<std::size_t>(T), 0);
   for (int t = 0; t < T; ++t) {
     const TRTITeacherItem* teacher = m_.Teachers[t];
@@ -73,6 +75,10 @@ void TDayPlanner::PrepareSizes() {
     for (int h = 1; h <= L_; ++h)
       if (teacher->HourMarks[static_cast<std::size_t>(h)] == kHourClosed) mask |= 1u << (h - 1);
     teacherClosed_[static_cast<std::size_t>(t)] = mask;
+    auto& before = closedBefore_[static_cast<std::size_t>(t)];
+    before[0] = 0;
+    for (int i = 0; i < 32; ++i)
+      before[static_cast<std::size_t>(i + 1)] = static_cast<uint8_t>(before[static_cast<std::size_t>(i)] + ((mask >> i) & 1u));
     spanLimit_[static_cast<std::size_t>(t)] =
         optimising_ ? teacher->HoursToday + teacher->DayMaxLeft : teacher->DayMaxLeft;
   }
@@ -476,7 +482,9 @@ int TDayPlanner::PrepareSelection(int klass) {
       if (l->SelectedToday && l->CurrentQuant() == 0) skip = true;
     if (!skip) {
       const int lo = std::max(0, k->DayMinLeft - k->QuantSum - k->HoursToday);
-      const int hi = k->DayMaxLeft - k->QuantSum - k->HoursToday;
+      int hi = k->DayMaxLeft - k->QuantSum - k->HoursToday;
+      if (static_cast<std::size_t>(klass) < ExtraCap.size() && ExtraCap[static_cast<std::size_t>(klass)] >= 0)
+        hi = std::min(hi, ExtraCap[static_cast<std::size_t>(klass)]);
       for (int extra = lo; extra <= hi; ++extra) {
         const int r = EnumSelectVariants(klass, extra);
         if (r > 0) total += r;
@@ -526,38 +534,88 @@ void TDayPlanner::FinishStore(int klass) {
   st.Table.clear();
   st.Table.shrink_to_fit();
   st.TeacherSet.clear();
+  st.RowTeachers.clear();
+  st.RowMasks.clear();
   const int T = m_.Teachers.Count();
   for (int t = 0; t < T; ++t)
     for (int i = 0; i < st.Count; ++i)
       if (TeacherMask(&st.Bits[static_cast<std::size_t>(i) * recWords_], 0, t) != 0) {
         st.TeacherSet.push_back(t);
+        if (rowIndex_[static_cast<std::size_t>(t)] >= 0) st.RowTeachers.push_back(t);
         break;
       }
+  st.RowMasks.reserve(st.RowTeachers.size() * static_cast<std::size_t>(st.Count));
+  for (int i = 0; i < st.Count; ++i)
+    for (int t : st.RowTeachers)
+      st.RowMasks.push_back(TeacherMask(&st.Bits[static_cast<std::size_t>(i) * recWords_], 0, t));
+  st.Words.clear();
+  const std::size_t parts = 2 * teacherWords_ + klassWords_;
+  for (std::size_t w = 0; w < parts; ++w)
+    for (int i = 0; i < st.Count; ++i)
+      if (st.Bits[static_cast<std::size_t>(i) * recWords_ + w] != 0) {
+        st.Words.push_back(static_cast<uint32_t>(w));
+        break;
+      }
+  const std::size_t n = st.TeacherSet.size();
+  st.SetMasks.resize(n * static_cast<std::size_t>(st.Count));
+  st.AloneOk.resize(static_cast<std::size_t>(st.Count));
+  for (int i = 0; i < st.Count; ++i) {
+    bool ok = true;
+    for (std::size_t j = 0; j < n; ++j) {
+      const int t = st.TeacherSet[j];
+      const uint32_t mask = TeacherMask(&st.Bits[static_cast<std::size_t>(i) * recWords_], 0, t);
+      st.SetMasks[static_cast<std::size_t>(i) * n + j] = mask;
+      if (!SpanFits(t, mask)) ok = false;
+    }
+    st.AloneOk[static_cast<std::size_t>(i)] = ok ? 1 : 0;
+  }
 }
 
 // ---- compatibility ----
 
-bool TDayPlanner::Compatible(int klassA, int a, int klassB, int b) const {
+bool TDayPlanner::SpanFits(int t, uint32_t mask) const {
+  if (mask == 0 || (!optimising_ && rowIndex_[static_cast<std::size_t>(t)] < 0)) return true;
+  const int f = std::countr_zero(mask), e = 31 - std::countl_zero(mask);
+  const auto& before = closedBefore_[static_cast<std::size_t>(t)];
+  const int c = e - f > 1 ? before[static_cast<std::size_t>(e)] - before[static_cast<std::size_t>(f + 1)] : 0;
+  return e - f + 1 - c <= spanLimit_[static_cast<std::size_t>(t)];
+}
+
+TDayPlanner::TPairPlan TDayPlanner::PlanPair(int klassA, int klassB) const {
   const TStore& sa = stores_[static_cast<std::size_t>(klassA)];
   const TStore& sb = stores_[static_cast<std::size_t>(klassB)];
+  TPairPlan plan;
+  // Both sets are in ascending order.
+  for (std::size_t i = 0, j = 0; i < sa.TeacherSet.size() && j < sb.TeacherSet.size();) {
+    if (sa.TeacherSet[i] < sb.TeacherSet[j]) {
+      ++i;
+    } else if (sb.TeacherSet[j] < sa.TeacherSet[i]) {
+      ++j;
+    } else {
+      plan.Teachers.push_back({static_cast<int>(i), static_cast<int>(j), sa.TeacherSet[i]});
+      ++i;
+      ++j;
+    }
+  }
+  std::set_intersection(sa.Words.begin(), sa.Words.end(), sb.Words.begin(), sb.Words.end(),
+                        std::back_inserter(plan.Words));
+  return plan;
+}
+
+bool TDayPlanner::PairFits(int klassA, int a, int klassB, int b, const TPairPlan& plan) const {
+  const TStore& sa = stores_[static_cast<std::size_t>(klassA)];
+  const TStore& sb = stores_[static_cast<std::size_t>(klassB)];
+  // A teacher that only one of the klasses has keeps its span as that
+  // arrangement alone gives it.
+  if (!sa.AloneOk[static_cast<std::size_t>(a - 1)] || !sb.AloneOk[static_cast<std::size_t>(b - 1)]) return false;
   const uint64_t* ra = &sa.Bits[static_cast<std::size_t>(a - 1) * recWords_];
   const uint64_t* rb = &sb.Bits[static_cast<std::size_t>(b - 1) * recWords_];
-  const std::size_t n = 2 * teacherWords_ + klassWords_;
-  for (std::size_t w = 0; w < n; ++w)
+  for (uint32_t w : plan.Words)
     if (ra[w] & rb[w]) return false;
-  auto spanOk = [&](int t) {
-    if (!optimising_ && rowIndex_[static_cast<std::size_t>(t)] < 0) return true;
-    const uint32_t m = TeacherMask(ra, 0, t) | TeacherMask(rb, 0, t);
-    if (m == 0) return true;
-    const int f = std::countr_zero(m), e = 31 - std::countl_zero(m);
-    const uint32_t between = e - f > 1 ? ((1u << e) - 1) & ~((2u << f) - 1) : 0;
-    const int c = std::popcount(teacherClosed_[static_cast<std::size_t>(t)] & between);
-    return e - f + 1 - c <= spanLimit_[static_cast<std::size_t>(t)];
-  };
-  for (int t : sa.TeacherSet)
-    if (!spanOk(t)) return false;
-  for (int t : sb.TeacherSet)
-    if (!spanOk(t)) return false;
+  const uint32_t* ma = sa.SetMasks.data() + static_cast<std::size_t>(a - 1) * sa.TeacherSet.size();
+  const uint32_t* mb = sb.SetMasks.data() + static_cast<std::size_t>(b - 1) * sb.TeacherSet.size();
+  for (const TShared& x : plan.Teachers)
+    if (!SpanFits(x.Teacher, ma[x.A] | mb[x.B])) return false;
   const uint64_t wa = ra[recWords_ - 1], wb = rb[recWords_ - 1];
   if (wa != 0 && wb != 0) {
     for (const auto& [x, win] : {std::pair{klassA, wa}, std::pair{klassB, wb}}) {
@@ -568,6 +626,10 @@ bool TDayPlanner::Compatible(int klassA, int a, int klassB, int b) const {
     }
   }
   return true;
+}
+
+bool TDayPlanner::Compatible(int klassA, int a, int klassB, int b) const {
+  return PairFits(klassA, a, klassB, b, PlanPair(klassA, klassB));
 }
 
 bool TDayPlanner::OrderLevels() {
@@ -606,14 +668,17 @@ void TDayPlanner::BuildCompatibility(int level) {
   TStore& st = stores_[static_cast<std::size_t>(ka)];
   st.Compat.assign(st.RowWords * static_cast<std::size_t>(st.Count), 0);
   const std::size_t base = levelOffset_[static_cast<std::size_t>(level) + 1];
+  std::vector<TPairPlan> plans;
+  for (int l = level + 1; l < levels; ++l) plans.push_back(PlanPair(ka, levelKlass_[static_cast<std::size_t>(l)]));
   for (int i = 1; i <= st.Count; ++i) {
     if (Poll()) return;
     uint64_t* row = &st.Compat[static_cast<std::size_t>(i - 1) * st.RowWords];
     for (int l = level + 1; l < levels; ++l) {
       const int kb = levelKlass_[static_cast<std::size_t>(l)];
       const std::size_t off = levelOffset_[static_cast<std::size_t>(l)] - base;
+      const TPairPlan& sh = plans[static_cast<std::size_t>(l - level - 1)];
       for (int j = 1; j <= stores_[static_cast<std::size_t>(kb)].Count; ++j)
-        if (Compatible(ka, i, kb, j)) {
+        if (PairFits(ka, i, kb, j, sh)) {
           const std::size_t bit = off + static_cast<std::size_t>(j - 1);
           row[bit / 64] |= uint64_t{1} << (bit % 64);
         }

@@ -106,6 +106,13 @@ class TDayPlanner {
   TPlanOutcome PrepareArrangements(bool selection);
   // Keep the bit records after the rows are built (tests compare pairs).
   bool KeepRecords = false;
+  // The optimisation shows its deeper partial days until a solution is
+  // found; a run without a window may leave them out.
+  bool ShowPartials = true;
+  // Selection: per klass, the most hours of its day that may be kept free
+  // for other rows (a driver that knows what the later rows can still give
+  // sets it; empty or negative: no limit).
+  std::vector<int> ExtraCap;
   int PrepareSelection(int klass);
   int EnumSelectVariants(int klass, int extra);
   int EnumDayVariants(int klass);
@@ -177,6 +184,18 @@ class TDayPlanner {
     std::vector<uint8_t> Counts;   // group size per arrangement
     std::vector<uint32_t> Table;   // hash of records: index + 1, 0 empty
     std::vector<int> TeacherSet;   // teachers appearing in some record
+    // Group teachers (positions in the row) of TeacherSet, and for every
+    // arrangement their hour masks: a solution is scored without the grid.
+    std::vector<int> RowTeachers;
+    std::vector<uint32_t> RowMasks;
+    // Per arrangement: the hour masks of the TeacherSet teachers, and
+    // whether each of them keeps its span alone (the pair test then only
+    // looks at teachers both klasses share).
+    std::vector<uint32_t> SetMasks;
+    std::vector<uint8_t> AloneOk;
+    // Record words (teacher, partner and klass parts) set in some record:
+    // two klasses' records can only meet in the words both have.
+    std::vector<uint32_t> Words;
     std::vector<uint8_t> Floating; // per lesson: fixed without a start, placed by the arrangement
     std::vector<uint64_t> Compat;  // rows of this klass's level
     std::size_t RowWords = 0;
@@ -190,6 +209,16 @@ class TDayPlanner {
   bool RecordPlacement(int klass, int first, int last, bool selection);
   bool AddRecord(int klass, const uint64_t* rec);
   uint32_t TeacherMask(const uint64_t* rec, int part, int t) const;
+  struct TShared {
+    int A, B, Teacher;  // positions in the two TeacherSets
+  };
+  struct TPairPlan {
+    std::vector<TShared> Teachers;
+    std::vector<uint32_t> Words;
+  };
+  TPairPlan PlanPair(int klassA, int klassB) const;
+  bool PairFits(int klassA, int a, int klassB, int b, const TPairPlan& plan) const;
+  bool SpanFits(int t, uint32_t mask) const;
   uint32_t KlassMask(const uint64_t* rec, int k) const;
   bool Poll();
   void Pump();
@@ -199,6 +228,8 @@ class TDayPlanner {
   void ShowChoices(int upToLevel, int firstOfLevel);
   void RestoreShown();
   int GroupSize() const;
+  // Idle hours of the group's teachers in the arrangements chosen_.
+  int ChosenWindows(std::vector<uint32_t>& acc) const;
 
   TRunModel& m_;
   TTableVarItem& var_;
@@ -218,6 +249,7 @@ class TDayPlanner {
   std::vector<uint32_t> teacherClosed_;  // HourMarks 999 as hour masks
   std::vector<uint32_t> klassClosed_;    // klass closed hours of the day
   std::vector<int32_t> spanLimit_;
+  std::vector<std::array<uint8_t, 33>> closedBefore_;  // closed hours below bit i
   std::vector<TStore> stores_;
   std::vector<TItem> items_;        // items of the klass being enumerated, [0] unused
   std::vector<uint64_t> scratch_;
@@ -238,14 +270,36 @@ class TDayPlanner {
 };
 
 // One day planned without a window: for each teacher group row (kept
-// groups), the norms, a selection run and an optimisation run of the row's
-// lessons; the best day found stays in the variant.
+// groups split into teachers that share no lesson and no room, in the order
+// chosen), the norms and a selection run; then the whole day's optimisation
+// (OptimizeDayAuto). Free days are counted against the planned days.
+enum class TRowOrder {
+  AsBuilt,  // the rows as the group table gives them
+  ByNeed,   // rows whose teachers must give the most hours today first
+};
+
 struct TAutoPlanOptions {
   // Selection: false takes the first solution; true keeps looking for fewer
   // idle hours of the row's teachers within the budgets.
   bool SelectBest = false;
-  // Optimise each row after its selection (always looking for the best).
+  // Optimise the day once every row is selected: every lesson of the day
+  // at once, or, when that finds nothing, row by row.
   bool Optimize = true;
+  // The optimisation looks for the fewest idle hours of the teachers
+  // (within OptimizeStepBudget); false takes its first whole day.
+  bool OptimizeBest = true;
+  uint64_t OptimizeStepBudget = 0;  // 0: StepBudget
+  // Ask every teacher for at least its even share of the hours it has left
+  // over its open days; a row that cannot give it is run on the plain norms.
+  bool EvenShare = true;
+  TRowOrder RowOrder = TRowOrder::ByNeed;
+  // Keep no more of a klass's day free for later rows than they can still
+  // give it (closer days, but weeks fail more often; off by default).
+  bool CapExtra = false;
+  // Klasses too are asked for their even share.
+  bool KlassShare = true;
+  // Not 0: rows of similar need in an order drawn from this seed.
+  uint32_t Seed = 0;
   // Budgets of each single run: search steps (0 none) and milliseconds
   // (0 none).
   uint64_t StepBudget = 2'000'000;
@@ -254,14 +308,73 @@ struct TAutoPlanOptions {
 
 struct TAutoPlanResult {
   bool Ok = false;              // every group row was planned
-  int FailedRow = -1;           // the row whose selection found nothing
-  TPlanOutcome Outcome = TPlanOutcome::Solved;  // of the failing run
+  int FailedRow = -1;           // the first row whose selection found nothing
+  TPlanOutcome Outcome = TPlanOutcome::Solved;  // of that run
   int Rows = 0;
+  int Placed = 0;               // fair hours of the day, every klass
   int Windows = 0;              // idle hours of all teachers on the day
+  int FirstWindows = 0;         // the same, rows as their selection left them
   int DraftHours = 0;           // hours left in the day's drafts
+  int KlassGaps = 0;            // open hours between klasses' lessons
+  uint64_t Solutions = 0;       // solutions taken by all runs
+  uint64_t Steps = 0;           // search steps of all runs
   std::string Message;          // CP1251 text the failing run would have shown
 };
 
+// A failed row leaves its lessons for later days; the rows after it run.
 TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options = {});
+
+// The optimisation of a whole day without a window: every lesson of the day
+// at once (the teachers as one group, every lesson free to move), or, when
+// that finds no day, each row of teachers with the others' lessons kept.
+// Ok: the first way found a day. A run without a solution leaves the day.
+TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options,
+                                bool best);
+
+// The week planned day after day from the variant as it stands, each day
+// with PlanDayAuto taking the first solutions. A week that leaves lessons
+// unplaced is planned again from the start with the rows in another order
+// (the next seed), within the budgets; the first complete week (or, when
+// its klasses have idle hours, the closest of a few more), or else the one
+// that placed most, stays. Its days are then optimised for the fewest
+// idle hours, which moves no lesson to another day.
+struct TWeekPlanOptions {
+  TAutoPlanOptions Day;
+  int MaxWeeks = 40;         // weeks tried at most
+  int TimeBudgetMs = 0;      // no new week after this (0 none)
+  int ExtraWeeks = 4;        // tried after a complete week with idle klass hours
+  bool OptimizeBest = true;  // the kept week's days, for fewer idle hours
+  // Each kept day's optimisation looks no longer than this (0: until its
+  // step budget is spent or no better day exists).
+  int OptimizeMsPerDay = 0;
+};
+
+struct TWeekDayResult {
+  double Seconds = 0;        // every plan of this day, all weeks tried
+  int Placed = 0;            // fair hours of the day in the kept week
+  int Windows = 0;           // teachers' idle hours, kept week
+  int FirstWindows = 0;      // the same as the day's selections left them
+  int KlassGaps = 0;         // klasses' idle hours, kept week
+  uint64_t Solutions = 0;    // solutions taken, all weeks tried
+};
+
+struct TWeekPlanResult {
+  bool Complete = false;     // every lesson's hours stand in the fair copy
+  int Placed = 0;            // lesson hours in the fair copy (klass cells)
+  int Due = 0;               // lesson hours of the week (klass cells)
+  int Windows = 0;
+  int FirstWindows = 0;
+  int KlassGaps = 0;
+  int Weeks = 0;             // weeks tried
+  uint64_t Solutions = 0;
+  std::array<TWeekDayResult, 6> Days{};
+};
+
+// Lesson hours due in the week and placed in the fair copy, counted per
+// klass (a joint lesson in each of its klasses); a lesson counts no more
+// hours than it has.
+void CountWeekHours(const TRunModel& m, const TTableVarItem& var, int& placed, int& due);
+
+TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& options = {});
 
 }  // namespace korvant

@@ -2,6 +2,8 @@
 // forward checking over the compatibility rows; each solution is shown in
 // the variant and the user decides (through the host) whether to go on.
 #include <algorithm>
+#include <bit>
+#include <random>
 
 #include "core/day_planner.h"
 #include "core/shared_state.h"
@@ -102,6 +104,22 @@ void TDayPlanner::RestoreShown() {
   gridHoldsShown_ = true;
 }
 
+int TDayPlanner::ChosenWindows(std::vector<uint32_t>& acc) const {
+  std::fill(acc.begin(), acc.end(), 0u);
+  const int levels = view_.Levels();
+  for (int l = 0; l < levels; ++l) {
+    const TStore& st = stores_[static_cast<std::size_t>(levelKlass_[static_cast<std::size_t>(l)])];
+    const std::size_t n = st.RowTeachers.size();
+    const uint32_t* masks = st.RowMasks.data() + static_cast<std::size_t>(chosen_[static_cast<std::size_t>(l)] - 1) * n;
+    for (std::size_t i = 0; i < n; ++i)
+      acc[static_cast<std::size_t>(rowIndex_[static_cast<std::size_t>(st.RowTeachers[i])])] |= masks[i];
+  }
+  int windows = 0;
+  for (uint32_t m : acc)
+    if (m != 0) windows += (32 - std::countl_zero(m)) - std::countr_zero(m) - std::popcount(m);
+  return windows;
+}
+
 TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
   SharedState& s = Shared();
   shown = false;
@@ -140,7 +158,11 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
     view_.LiveCounts[static_cast<std::size_t>(l)].Removed =
         static_cast<uint16_t>(view_.KlassOrder[static_cast<std::size_t>(l)].Count - live[static_cast<std::size_t>(l)]);
   };
+  std::vector<uint32_t> acc(G);
   auto solution = [&]() -> bool {  // false: the run ends
+    // A solution that would not be shown is scored from its arrangements'
+    // teacher hours and never written into the grid.
+    if (s.FindBest && bestScore_ >= 0 && ChosenWindows(acc) >= bestScore_) return true;
     for (int l = 0; l < levels; ++l)
       ApplyVariant(levelKlass_[static_cast<std::size_t>(l)], chosen_[static_cast<std::size_t>(l)], !selection);
     var_.ClearDay(day_);
@@ -227,7 +249,7 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
           continue;
         }
         view_.CurChoice[static_cast<std::size_t>(k)] = 0;
-        if (!selection && k >= 1 && s.SolutionsFound == 0 && s.BestDepth <= k) {
+        if (!selection && ShowPartials && k >= 1 && s.SolutionsFound == 0 && s.BestDepth <= k) {
           const int first = cand[candOff[static_cast<std::size_t>(k)]];
           ShowChoices(k, first);
           gridHoldsShown_ = false;
@@ -422,6 +444,116 @@ void SplitIntoConnectedRows(TRunModel& m) {
   m.Teachers.SetGroups(std::move(rows));
 }
 
+// The norms leave two hours of slack for every later day, so a week
+// planned day after day to the norms alone keeps too little on its first
+// days and overflows its last. Like a user raising the minimums in the
+// preparation dialog, each teacher is asked for at least its even share of
+// what is left over the days still open to it.
+void RaiseToEvenShare(TRunModel& m, const TTableVarItem& var, int day, bool klassesToo) {
+  const int L = m.L();
+  std::array<bool, 7> planned{};
+  for (int d = 1; d <= 6; ++d) planned[static_cast<std::size_t>(d)] = d != day && !var.DayIsEmpty(d);
+  for (int t = 0; t < m.Teachers.Count(); ++t) {
+    TRTITeacherItem* x = m.Teachers[t];
+    int open = 1, freeTaken = 0;
+    for (int d = 1; d <= 6; ++d) {
+      if (d == day) continue;
+      const bool teaches = var.CountTeacherFair(t, d) + var.CountTeacherDraft(t, d) > 0;
+      if (!planned[static_cast<std::size_t>(d)]) ++open;
+      else if (!teaches) ++freeTaken;
+    }
+    const int owed = std::max(0, x->MetodicalDays - freeTaken);
+    const int D = std::max(1, open - owed);
+    const int R = x->RemainingHours + x->TodayHours;
+    const int share = std::min(R / D, L - x->ClosedHoursToday);
+    x->DayMinLeft = std::max(x->DayMinLeft, share);
+    x->DayMaxLeft = std::max(x->DayMaxLeft, share);
+  }
+  if (!klassesToo) return;
+  for (int k = 0; k < m.Klasses.Count(); ++k) {
+    TRTIKlassItem* x = m.Klasses[k];
+    const int D = std::max(1, 7 - x->WorkDays);
+    const int R = x->RemainingHours + x->TodayHours;
+    const int share = std::min(R / D, L - x->ClosedHoursToday);
+    x->DayMinLeft = std::max(x->DayMinLeft, share);
+    x->DayMaxLeft = std::max(x->DayMaxLeft, share);
+  }
+}
+
+// Rows of teachers who must give the most today first: their lessons are
+// the hardest to fit beside what others have already taken. A seed
+// perturbs the order between rows of similar need.
+void OrderRows(TRunModel& m, const TTableVarItem& var, int day, const TAutoPlanOptions& o) {
+  if (o.RowOrder == TRowOrder::AsBuilt && o.Seed == 0) return;
+  var.CountTeachersFreeDays(false, day);
+  PrepareDayNorms(m, var, day);
+  RaiseToEvenShare(m, var, day, false);
+  std::mt19937 rng(o.Seed);
+  std::uniform_real_distribution<double> jitter(0.0, 1.5);
+  std::vector<std::pair<double, std::vector<int32_t>>> rows;
+  for (int r = 0; r < m.Teachers.GroupCount(); ++r) {
+    std::vector<int32_t> row;
+    double need = 0;
+    for (const int32_t* p = m.Teachers.GroupRow(r); *p >= 0; ++p) {
+      row.push_back(*p);
+      need += m.Teachers[*p]->DayMinLeft;
+    }
+    if (o.RowOrder == TRowOrder::AsBuilt) need = 0;
+    if (o.Seed != 0) need += jitter(rng);
+    rows.emplace_back(need, std::move(row));
+  }
+  std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<std::vector<int32_t>> sorted;
+  for (auto& r : rows) sorted.push_back(std::move(r.second));
+  m.Teachers.SetGroups(std::move(sorted));
+}
+
+void PrepareRowNorms(TRunModel& m, const TTableVarItem& var, int day, bool even, bool klassShare = false) {
+  // Free days are counted against the planned days, not the row: a row of
+  // one teacher would never see one.
+  var.CountTeachersFreeDays(false, day);
+  PrepareDayNorms(m, var, day);
+  if (even) RaiseToEvenShare(m, var, day, klassShare);
+}
+
+// Per klass, the most hours the rows after row can still bring to its day:
+// one block of each lesson not on the day yet whose teachers plan later.
+// Hours kept free beyond that would stay idle hours of the klass.
+std::vector<int> LaterRowsCanGive(const TRunModel& m, const TTableVarItem& var, int day, int row) {
+  std::vector<int> rowOf(static_cast<std::size_t>(m.Teachers.Count()), -1);
+  for (int r = 0; r < m.Teachers.GroupCount(); ++r)
+    for (const int32_t* p = m.Teachers.GroupRow(r); *p >= 0; ++p) rowOf[static_cast<std::size_t>(*p)] = r;
+  std::vector<int> caps(static_cast<std::size_t>(m.Klasses.Count()), 0);
+  for (int k = 0; k < m.Klasses.Count(); ++k) {
+    const TRTIKlassItem* klass = m.Klasses[k];
+    for (int li = 0; li < klass->Lessons.Count(); ++li) {
+      const TRTILessonItem* l = klass->Lessons[li];
+      bool later = false;
+      for (int g = 0; g < l->SubItemsCount(); ++g) {
+        const int t = l->RT[static_cast<std::size_t>(g)].Teacher;
+        if (t >= 0 && rowOf[static_cast<std::size_t>(t)] > row) later = true;
+      }
+      if (later && var.CountLessonInDay(k, li, day) == 0) caps[static_cast<std::size_t>(k)] += l->MaxFreeQuant(day);
+    }
+  }
+  return caps;
+}
+
+// Open hours without a lesson between a klass's first and last lesson.
+int KlassGaps(const TRunModel& m, const TTableVarItem& var, int k, int day) {
+  const TRTIKlassItem* klass = m.Klasses[k];
+  int first = 0, last = 0;
+  for (int h = 1; h <= var.LessonsPerDay(); ++h)
+    if (var.GetCell(k, day, h).Lesson >= 0) {
+      if (first == 0) first = h;
+      last = h;
+    }
+  int gaps = 0;
+  for (int h = first + 1; h < last; ++h)
+    if (var.GetCell(k, day, h).Lesson < 0 && klass->GetBusy((day - 1) * kSlotsPerDay + h) == 0) ++gaps;
+  return gaps;
+}
+
 }  // namespace
 
 TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& o) {
@@ -436,48 +568,113 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
   m.Teachers.BuildGroups(var, true, day);
   m.Klasses.CountDayClosedSlots();
   SplitIntoConnectedRows(m);
+  OrderRows(m, var, day, o);
   res.Ok = true;
   const int rows = m.Teachers.GroupCount();
+  TTableVarItem backup(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
   for (int r = 0; r < rows; ++r) {
     m.CurGroup = r;
     ++res.Rows;
-    var.CountTeachersFreeDays(true, day);
-    PrepareDayNorms(m, var, day);
-    {
+    backup.Assign(var);
+    // With the even shares first; a row that cannot give them gets the
+    // plain norms.
+    TPlanOutcome out = TPlanOutcome::NoSolution;
+    for (int pass = o.EvenShare ? 0 : 1; pass < 2 && out != TPlanOutcome::Solved; ++pass) {
+      var.Assign(backup);
+      PrepareRowNorms(m, var, day, pass == 0, o.KlassShare);
       TAutoHost host(o.SelectBest);
       s.FindBest = o.SelectBest ? 1 : 0;
       TDayPlanner p(m, var, day, &host);
+      if (pass == 0 && o.CapExtra) p.ExtraCap = LaterRowsCanGive(m, var, day, r);
       StartRun(p, o);
-      const TPlanOutcome out = p.SelectVariants();
-      if (out != TPlanOutcome::Solved) {
-        res.Ok = false;
+      out = p.SelectVariants();
+      res.Solutions += s.SolutionsFound;
+      res.Steps += p.Steps();
+      if (out != TPlanOutcome::Solved && res.FailedRow < 0 && pass == 1) {
         res.FailedRow = r;
         res.Outcome = out;
         res.Message = silent.Last;
-        break;
       }
     }
-    if (!o.Optimize) continue;
-    // Re-arrange the row's lessons for fewer idle hours; a run without a
-    // full solution leaves the selected day as it was.
-    TTableVarItem backup(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
-    backup.Assign(var);
-    var.CountTeachersFreeDays(true, day);
-    PrepareDayNorms(m, var, day);
-    TAutoHost host(true);
-    s.FindBest = 1;
-    TDayPlanner p(m, var, day, &host);
-    StartRun(p, o);
-    m.ReplanGroupLessons = 1;
-    const TPlanOutcome out = p.OptimizeDay();
-    m.ReplanGroupLessons = 0;
-    if (out != TPlanOutcome::Solved) var.Assign(backup);
+    if (out != TPlanOutcome::Solved) {
+      // The row's lessons stay for later days; the rows after it still run.
+      res.Ok = false;
+      var.Assign(backup);
+      continue;
+    }
+  }
+  for (int t = 0; t < m.Teachers.Count(); ++t) res.FirstWindows += var.GetTeacherWindows(t, day);
+  if (o.Optimize) {
+    const TAutoPlanResult opt = OptimizeDayAuto(m, var, day, o, o.OptimizeBest);
+    res.Solutions += opt.Solutions;
+    res.Steps += opt.Steps;
   }
   s.FindBest = oldFindBest;
   s.AbortPlanning = 0;
   s.WaitUser = 0;
   for (int t = 0; t < m.Teachers.Count(); ++t) res.Windows += var.GetTeacherWindows(t, day);
-  for (int k = 0; k < var.KlassCount(); ++k) res.DraftHours += var.CountKlassDraft(k, day);
+  for (int k = 0; k < var.KlassCount(); ++k) {
+    res.DraftHours += var.CountKlassDraft(k, day);
+    res.Placed += var.CountKlassFair(k, day);
+    res.KlassGaps += KlassGaps(m, var, k, day);
+  }
+  return res;
+}
+
+TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& o, bool best) {
+  TAutoPlanResult res;
+  if (day < 1 || day > 6 || var.DayIsEmpty(day)) return res;
+  SharedState& s = Shared();
+  const uint8_t oldFindBest = s.FindBest;
+  TSilentPrompt silent;
+  ScopedPrompt scoped(&silent);
+  m.Teachers.PrepareDaySlots(day);
+  m.Teachers.CountDayWishes();
+  m.Teachers.BuildGroups(var, true, day);
+  m.Klasses.CountDayClosedSlots();
+  SplitIntoConnectedRows(m);
+  std::vector<std::vector<int32_t>> split;
+  for (int r = 0; r < m.Teachers.GroupCount(); ++r) {
+    std::vector<int32_t> row;
+    for (const int32_t* p = m.Teachers.GroupRow(r); *p >= 0; ++p) row.push_back(*p);
+    split.push_back(std::move(row));
+  }
+  std::vector<int32_t> all;
+  for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
+  TTableVarItem backup(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
+  // A run that finds no whole day leaves the day as it was.
+  auto optimise = [&](int row) {
+    m.CurGroup = row;
+    backup.Assign(var);
+    PrepareRowNorms(m, var, day, false);
+    TAutoHost host(best);
+    s.FindBest = best ? 1 : 0;
+    TDayPlanner p(m, var, day, &host);
+    StartRun(p, o);
+    p.ShowPartials = false;  // nobody looks at them; a failed run restores the day
+    if (o.OptimizeStepBudget != 0) p.StepLimit = o.OptimizeStepBudget;
+    m.ReplanGroupLessons = 1;
+    const TPlanOutcome opt = p.OptimizeDay();
+    m.ReplanGroupLessons = 0;
+    res.Solutions += s.SolutionsFound;
+    res.Steps += p.Steps();
+    if (opt != TPlanOutcome::Solved) var.Assign(backup);
+    return opt == TPlanOutcome::Solved;
+  };
+  m.Teachers.SetGroups({all});
+  res.Ok = optimise(0);
+  if (!res.Ok) {
+    m.Teachers.SetGroups(split);
+    for (int r = 0; r < static_cast<int>(split.size()); ++r) optimise(r);
+  }
+  s.FindBest = oldFindBest;
+  s.AbortPlanning = 0;
+  s.WaitUser = 0;
+  for (int t = 0; t < m.Teachers.Count(); ++t) res.Windows += var.GetTeacherWindows(t, day);
+  for (int k = 0; k < var.KlassCount(); ++k) {
+    res.Placed += var.CountKlassFair(k, day);
+    res.KlassGaps += KlassGaps(m, var, k, day);
+  }
   return res;
 }
 

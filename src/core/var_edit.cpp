@@ -96,7 +96,9 @@ void TTableVarItem::FetchDayLessons(int day, int klass) {
       ForEachBlock(k, day, pass == 1, [&](int h, int len, const TTableCell& c) {
         TRTILessonItem* l = item->Lessons[c.Lesson];
         if (!l) return;
-        l->SelectQuant(item->QuantSum, len, day);
+        // A joint lesson read in a lower klass is already fixed here with
+        // its hours counted; choosing its block again would count them twice.
+        if (!l->IsFixed) l->SelectQuant(item->QuantSum, len, day);
         l->StartHour = static_cast<uint16_t>(pass == 0 ? h : 0);
         if (c.SubFlags != 0)
           for (int g = 0; g < l->SubItemsCount(); ++g) {
