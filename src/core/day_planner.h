@@ -225,6 +225,7 @@ class TDayPlanner {
   void WaitUser();
   void Tell(int id, std::initializer_list<std::string_view> args);
   TPlanOutcome Search(bool selection, bool& shown);
+  TPlanOutcome RunSearch(bool selection, bool& shown);
   void ShowChoices(int upToLevel, int firstOfLevel);
   void RestoreShown();
   int GroupSize() const;
@@ -320,6 +321,10 @@ struct TAutoPlanResult {
   uint64_t Steps = 0;           // search steps of all runs
   std::string Message;          // CP1251 text the failing run would have shown
 };
+
+// Open hours without a lesson between klass k's first and last lesson of
+// the day (the klass's closed hours are not idle).
+int KlassGaps(const TRunModel& m, const TTableVarItem& var, int k, int day);
 
 // A failed row leaves its lessons for later days; the rows after it run.
 TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options = {});

@@ -318,13 +318,20 @@ TPlanOutcome TDayPlanner::SelectVariants() {
     host_->ProgressClose();
     return prep;
   }
-  host_->InfoOpen(view_);
   bool shown = false;
-  TPlanOutcome out = Search(true, shown);
+  const TPlanOutcome out = RunSearch(true, shown);
+  if (!shown && !s.AbortPlanning) Tell(10063, {});
+  return out;
+}
+
+// The search stage both runs share: the information window open while it
+// runs, the best shown day left in the variant, the windows closed.
+TPlanOutcome TDayPlanner::RunSearch(bool selection, bool& shown) {
+  host_->InfoOpen(view_);
+  const TPlanOutcome out = Search(selection, shown);
   RestoreShown();
   host_->InfoClose();
   host_->ProgressClose();
-  if (!shown && !s.AbortPlanning) Tell(10063, {});
   return out;
 }
 
@@ -343,12 +350,8 @@ TPlanOutcome TDayPlanner::OptimizeDay() {
     host_->ProgressClose();
     return prep;
   }
-  host_->InfoOpen(view_);
   bool shown = false;
-  TPlanOutcome out = Search(false, shown);
-  RestoreShown();
-  host_->InfoClose();
-  host_->ProgressClose();
+  const TPlanOutcome out = RunSearch(false, shown);
   if (!shown) {
     if (s.BestDepth < 0) {
       if (!s.AbortPlanning) Tell(10061, {});
@@ -539,7 +542,9 @@ std::vector<int> LaterRowsCanGive(const TRunModel& m, const TTableVarItem& var, 
   return caps;
 }
 
-// Open hours without a lesson between a klass's first and last lesson.
+
+}  // namespace
+
 int KlassGaps(const TRunModel& m, const TTableVarItem& var, int k, int day) {
   const TRTIKlassItem* klass = m.Klasses[k];
   int first = 0, last = 0;
@@ -553,8 +558,6 @@ int KlassGaps(const TRunModel& m, const TTableVarItem& var, int k, int day) {
     if (var.GetCell(k, day, h).Lesson < 0 && klass->GetBusy((day - 1) * kSlotsPerDay + h) == 0) ++gaps;
   return gaps;
 }
-
-}  // namespace
 
 TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& o) {
   TAutoPlanResult res;

@@ -23,24 +23,7 @@ void CountWeekHours(const TRunModel& m, const TTableVarItem& var, int& placed, i
 }
 
 namespace {
-
 using Clock = std::chrono::steady_clock;
-
-// Open hours without a lesson between a klass's first and last lesson.
-int KlassIdle(const TRunModel& m, const TTableVarItem& var, int k, int day) {
-  const TRTIKlassItem* klass = m.Klasses[k];
-  int first = 0, last = 0;
-  for (int h = 1; h <= var.LessonsPerDay(); ++h)
-    if (var.GetCell(k, day, h).Lesson >= 0) {
-      if (first == 0) first = h;
-      last = h;
-    }
-  int gaps = 0;
-  for (int h = first + 1; h < last; ++h)
-    if (var.GetCell(k, day, h).Lesson < 0 && klass->GetBusy((day - 1) * kSlotsPerDay + h) == 0) ++gaps;
-  return gaps;
-}
-
 }  // namespace
 
 TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
@@ -74,7 +57,7 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
     int placed = 0, due = 0, gaps = 0;
     CountWeekHours(m, var, placed, due);
     for (int d = 1; d <= 6; ++d)
-      for (int k = 0; k < var.KlassCount(); ++k) gaps += KlassIdle(m, var, k, d);
+      for (int k = 0; k < var.KlassCount(); ++k) gaps += KlassGaps(m, var, k, d);
     if (placed > bestPlaced || (placed == bestPlaced && gaps < bestGaps)) {
       bestPlaced = placed;
       bestGaps = gaps;
@@ -99,7 +82,7 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
     dr.FirstWindows = bestFirst[static_cast<std::size_t>(d - 1)];
     for (int k = 0; k < var.KlassCount(); ++k) {
       dr.Placed += var.CountKlassFair(k, d);
-      dr.KlassGaps += KlassIdle(m, var, k, d);
+      dr.KlassGaps += KlassGaps(m, var, k, d);
     }
     for (int t = 0; t < var.TeacherCount(); ++t) dr.Windows += var.GetTeacherWindows(t, d);
     res.Windows += dr.Windows;
