@@ -299,6 +299,8 @@ void TPopLessonDlg::ShowAtCursor() {
   if (QWidget* owner = parentWidget()) move(PlaceAt(owner, size()));
   show();
   raise();
+  // The grid knows its cells' places only once it is shown.
+  PlaceSpinEdits();
   timer_->start();
 }
 
@@ -506,7 +508,7 @@ TTPopSetRoomDlg::TTPopSetRoomDlg(QWidget* owner, TTableVarItem& var, int klass, 
     c->setProperty("Tag", i + 1);
     c->setMaxVisibleItems(4);
     c->hide();
-    connect(c, &QComboBox::activated, this, [this, i] { ComboActivated(i + 1); });
+    connect(c, &QComboBox::activated, this, [this, i](int index) { ComboActivated(i + 1, index); });
     combos_[static_cast<std::size_t>(i)] = c;
   }
   timer_ = new QTimer(this);
@@ -547,6 +549,7 @@ TTPopSetRoomDlg::TTPopSetRoomDlg(QWidget* owner, TTableVarItem& var, int klass, 
   if (QWidget* o = parentWidget()) move(PlaceAt(o, size()));
   show();
   raise();
+  FillRoomCombos();
   timer_->start();
 }
 
@@ -663,10 +666,10 @@ bool TTPopSetRoomDlg::ChooseRoom(int blockHour, int room) {
   return true;
 }
 
-void TTPopSetRoomDlg::ComboActivated(int i) {
-  if (filling_) return;
+void TTPopSetRoomDlg::ComboActivated(int i, int index) {
   QComboBox* box = combos_[static_cast<std::size_t>(i - 1)];
-  ChooseRoom(grid_->TopRow() - 1 + i, box->currentData().toInt());
+  if (filling_ || index < 0 || index >= box->count()) return;
+  ChooseRoom(grid_->TopRow() - 1 + i, box->itemData(index).toInt());
 }
 
 void TTPopSetRoomDlg::PaintCell(QPainter& p, int col, int row, const QRect& rect, TPrgGridDrawState state) {
