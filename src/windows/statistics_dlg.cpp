@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QTabWidget>
 
+#include <cmath>
 #include <cstdio>
 
 #include "controls/bit_btn.h"
@@ -78,8 +79,10 @@ TViewStatDlg::TViewStatDlg(QWidget* owner, MessageTarget* ownerTarget, int klass
 }
 
 std::string FormatDifficulty(double value, char decimalPoint) {
+  // Ties go away from zero, as the user counts, not to the even digit.
+  const double tenths = std::round(value * 10);
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.1f", value);
+  std::snprintf(buf, sizeof buf, "%.1f", tenths / 10);
   std::string s(buf);
   for (char& c : s)
     if (c == '.') c = decimalPoint;
