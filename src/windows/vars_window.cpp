@@ -20,6 +20,7 @@
 #include "windows/error_box.h"
 #include "windows/form_util.h"
 #include "windows/program_folders.h"
+#include "windows/statistics_dlg.h"
 #include "windows/var_options_dlg.h"
 
 namespace korvant {
@@ -32,6 +33,7 @@ constexpr int kMsgOpenVarTitle = 10012;
 constexpr int kMsgVarFilter = 10013;
 constexpr int kMsgModifiedSuffix = 10017;
 constexpr int kMsgVarAlreadyOpen = 10057;
+constexpr int kMsgNoLessonsPlaced = 10154;
 
 constexpr int kClientWidth = 622;
 constexpr int kClientHeight = 370;
@@ -466,12 +468,27 @@ void TTableVarsManager::Command(VariantCommand command) {
   if (withdrawn_) return;
   BusyScope busy(*this);
   if (command == VariantCommand::Options) EditVarOptions();
+  else if (command == VariantCommand::Statistics) ShowStatistics();
   else RunPlanningCommand(command);
 }
 
 // ---- messages and events -----------------------------------------------------------------
 
+void TTableVarsManager::ShowStatistics() {
+  if (!VariantHasLessons(Var())) {
+    ShowErrMsgText(OwnerOf(this), LoadResStr(kMsgNoLessonsPlaced), kBoxOk);
+    return;
+  }
+  TViewStatDlg dlg(this, this, Model().Klasses.Count());
+  dlg.ShowModal();
+}
+
 MsgResult TTableVarsManager::handleMessage(uint32_t msg, MsgParam w, MsgParam) {
+  if (msg == kMsgStatisticsFill && !withdrawn_) {
+    if (auto* grid = reinterpret_cast<TStringGrid*>(w))
+      FillStatisticsGrid(*grid, Var(), Model().Klasses, decimalPoint_);
+    return 0;
+  }
   if (msg != kMsgVarModified || withdrawn_) return 0;
   BusyScope busy(*this);
   if (w == kVarModifiedCaption) {

@@ -101,6 +101,9 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   // cancelled or when the open variant was chosen (10057).
   std::string SelectVarFile();
   void Command(VariantCommand command);
+  // "Статистика": the statistics dialog, modal; message 10154 instead when
+  // no lesson stands in the variant.
+  void ShowStatistics();
   // The variant file dialog: folder and name (program text) in, the chosen
   // full name out.
   bool ExecVarFileDialog(const std::string& folder, std::string& name, bool save);

@@ -13,12 +13,14 @@
 #include <deque>
 #include <fstream>
 
+#include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project.h"
 #include "core/shared_state.h"
 #include "platform/qt/window_messages.h"
 #include "windows/form_util.h"
 #include "windows/main_frame.h"
+#include "windows/statistics_dlg.h"
 #include "windows/var_options_dlg.h"
 #include "windows/vars_window.h"
 #include "frame_fakes.h"
@@ -414,10 +416,10 @@ TEST_F(VarsWindowTest, OptionsAcceptedMarkTheVariantModified) {
   w->Command(VariantCommand::Options);
   EXPECT_EQ(optionsRuns, 2);
   EXPECT_TRUE(GetVarModified());
-  // The planning commands do nothing yet.
+  // The other planning commands do nothing yet (statistics: see below).
   for (VariantCommand c : {VariantCommand::Print, VariantCommand::GeneralControl, VariantCommand::WeekVariants,
-                           VariantCommand::Optimize, VariantCommand::AssignRooms, VariantCommand::Statistics,
-                           VariantCommand::Journal, VariantCommand::Abort, VariantCommand::Continue})
+                           VariantCommand::Optimize, VariantCommand::AssignRooms, VariantCommand::Journal,
+                           VariantCommand::Abort, VariantCommand::Continue})
     w->Command(c);
   EXPECT_EQ(optionsRuns, 2);
   EXPECT_TRUE(prompt.asked.empty());
@@ -789,6 +791,79 @@ TEST_F(VarsWindowTest, Screenshot) {
   }
   w->Pages()->setCurrentIndex(0);
   w->Free();
+}
+
+
+// ---- statistics -----------------------------------------------------------------------------
+
+// The mean difficulty of a cell's lesson over its groups.
+double CellDifficulty(const TRunModel& m, int k, const TTableCell& c) {
+  const TRTILessonItem* l = m.KlassLesson(k, c.Lesson);
+  if (!l || l->SubItemsCount() == 0) return 0;
+  double sum = 0;
+  for (int g = 0; g < l->SubItemsCount(); ++g)
+    if (const TSubjectItem* s = m.Subjects.GetItem(l->GetSubItem(g)->SubjectID)) sum += s->SanitarKf;
+  return sum / l->SubItemsCount();
+}
+
+TEST_F(VarsWindowTest, StatisticsShowEachKlassDayLoadOrSayThatNothingIsPlaced) {
+  TTableVarsManager* w = NewWindow();
+  TRunModel& m = w->Model();
+  TTableVarItem& var = w->Var();
+
+  // An empty variant: message 10154 instead of the dialog.
+  w->Command(VariantCommand::Statistics);
+  ASSERT_EQ(prompt.asked.size(), 1u);
+  EXPECT_EQ(prompt.asked[0].text, "В открытом варианте расписания не выставлено ни одного урока.");
+
+  Shared().AbortPlanning = 0;
+  ASSERT_TRUE(PlanDayAuto(m, var, 1).Ok);
+  ASSERT_TRUE(PlanDayAuto(m, var, 3).Ok);
+  // One lesson parked in Tuesday's draft counts too.
+  ASSERT_TRUE(var.PlaceLinkedLesson(0, 0, true, 2, 1, 1));
+
+  bool ran = false;
+  test::WhenModal([&](QWidget* modal) {
+    auto* dlg = qobject_cast<TViewStatDlg*>(modal);
+    ASSERT_NE(dlg, nullptr);
+    ran = true;
+    EXPECT_EQ(dlg->windowTitle(), Ru("Статистика"));
+    TStatGrid* g = dlg->SESKfGrid();
+    ASSERT_EQ(g->RowCount(), m.Klasses.Count() + 1);
+    EXPECT_EQ(g->ColWidths(1), 50);
+    EXPECT_EQ(ToQt(g->Cells(1, 0)), QLocale().dayName(1, QLocale::ShortFormat));
+    const QString point = QLocale().decimalPoint();
+    for (int k = 0; k < m.Klasses.Count(); ++k) {
+      EXPECT_EQ(g->Cells(0, k + 1), m.Klasses[k]->DisplayName());
+      for (int d = 1; d <= 6; ++d) {
+        double sum = 0;
+        for (int h = 1; h <= m.L(); ++h)
+          sum += CellDifficulty(m, k, var.GetCell(k, d, h)) + CellDifficulty(m, k, var.GetDraftCell(k, d, h));
+        QString expected = QString::number(sum, 'f', 1);
+        expected.replace(QLatin1Char('.'), point);
+        EXPECT_EQ(ToQt(g->Cells(d, k + 1)), expected) << "klass " << k << " day " << d;
+        if (d == 5) {
+          EXPECT_EQ(g->Cells(d, k + 1), FormatDifficulty(0, point.at(0).toLatin1()));
+        }
+      }
+    }
+    EXPECT_NE(g->Cells(2, 1), FormatDifficulty(0, point.at(0).toLatin1()));
+    dlg->CloseButton()->click();
+  });
+  w->Command(VariantCommand::Statistics);
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(prompt.asked.size(), 1u);
+}
+
+TEST(StatisticsDialog, FormatAndTheHeadingsWithoutAnOwner) {
+  EXPECT_EQ(FormatDifficulty(12.25, ','), "12,3");  // a tie goes away from zero
+  EXPECT_EQ(FormatDifficulty(0, ','), "0,0");
+  EXPECT_EQ(FormatDifficulty(7.96, '.'), "8.0");
+  TViewStatDlg dlg(nullptr, nullptr, 20);
+  EXPECT_EQ(dlg.SESKfGrid()->RowCount(), 21);
+  EXPECT_EQ(dlg.SESKfGrid()->ColCount(), 7);
+  EXPECT_TRUE(dlg.SESKfGrid()->Cells(0, 0).empty());
+  EXPECT_TRUE(dlg.SESKfGrid()->Cells(1, 1).empty());
 }
 
 }  // namespace
