@@ -160,6 +160,12 @@ int LessonNumber(const std::string& text) {
 
 }  // namespace
 
+int ZameshTeacherByName(const std::string& name, const std::vector<std::string>& names) {
+  return TeacherByName(name, names);
+}
+
+int ZameshLessonNumber(const std::string& text) { return LessonNumber(text); }
+
 bool TExclusionTable::Holds(int teacher, int code) const {
   for (const TExclusionPair& p : Pairs)
     if (p.Teacher == teacher && p.Code == code) return true;

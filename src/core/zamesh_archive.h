@@ -94,6 +94,12 @@ struct TExclusionTable {
   bool IsSubstituting(int teacher, int lesson) const { return Holds(teacher, lesson); }
 };
 
+// The first teacher in names equal to name with Latin letters compared
+// without case (all other characters exactly); -1 for none or an empty name.
+int ZameshTeacherByName(const std::string& name, const std::vector<std::string>& names);
+// A journal row's lesson column as a number 1..65534, or 0 when it is not one.
+int ZameshLessonNumber(const std::string& text);
+
 // Builds the table from the journal rows (rows whose lesson column is
 // filled): first every row's substitute at its lesson, then, for the
 // first row of each absent teacher (same text in column 1), that

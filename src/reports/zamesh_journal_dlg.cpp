@@ -1,0 +1,440 @@
+#include "reports/zamesh_journal_dlg.h"
+
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QScreen>
+
+#include <cstdint>
+
+#include "controls/bit_btn.h"
+#include "controls/prg_string_grid.h"
+#include "controls/speed_button.h"
+#include "core/catalogue.h"
+#include "core/var_file.h"
+#include "platform/qt/help_service.h"
+#include "platform/qt/qt_text.h"
+
+namespace korvant {
+
+namespace {
+
+constexpr int kHelpContext = 600;
+constexpr int kMsgDeleteRecord = 10046;
+constexpr int kMsgLessonNotFound = 10157;
+constexpr int kMsgFirstColumnTitle = 10320;
+constexpr int kMsgFirstReason = 10336;
+constexpr int kReasons = 4;
+
+const QDate& DateBase() {
+  static const QDate base(1899, 12, 30);
+  return base;
+}
+
+QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void* ObjectOf(uint32_t v) { return reinterpret_cast<void*>(static_cast<uintptr_t>(v)); }
+uint32_t ObjectValue(void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+void CentreOnScreen(QWidget* w) {
+  QScreen* screen = w->parentWidget() ? w->parentWidget()->screen() : w->screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
+}
+
+TPrgBitBtn* MakeButton(QWidget* parent, TBitBtnKind kind, const char* caption, const char* hint, QRect r) {
+  auto* b = new TPrgBitBtn(kind, Ru(caption), parent);
+  b->setGeometry(r);
+  b->setToolTip(Ru(hint));
+  return b;
+}
+
+TPrgBitBtn* AddHelpButton(QWidget* parent, QRect r) {
+  auto* b = MakeButton(parent, TBitBtnKind::bkCustom, "Справка", "Справка по диалогу", r);
+  b->SetGlyph(GetBitBtnGlyph(TBitBtnKind::bkHelp));
+  b->SetNumGlyphs(2);
+  SetHelpContext(b, kHelpContext);
+  QObject::connect(b, &TPrgBitBtn::Clicked, b, [] { ShowHelpContext(kHelpContext); });
+  return b;
+}
+
+QListWidget* AddList(QWidget* parent, const char* caption, int x) {
+  auto* label = new QLabel(Ru(caption), parent);
+  label->move(x, 8);
+  auto* list = new QListWidget(parent);
+  list->setGeometry(x, 26, 209, 201);
+  return list;
+}
+
+// Changes the journal does not manage to store are never dropped without
+// the user's word.
+constexpr const char* kUnsavedQuestion =
+    "Изменения в журнале замещений за этот день не сохранены. Продолжить без сохранения?";
+
+}  // namespace
+
+double ZameshDateOf(const QDate& d) { return static_cast<double>(DateBase().daysTo(d)); }
+QDate QDateOfZamesh(double date) { return DateBase().addDays(static_cast<qint64>(ZameshWholeDay(date))); }
+
+// ---- TIllTeacherDlg ----
+
+TIllTeacherDlg::TIllTeacherDlg(QWidget* owner, const TTableVarItem& var, int weekday)
+    : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      var_(var),
+      weekday_(weekday) {
+  setWindowTitle(Ru("Замещаются уроки"));
+  setFixedSize(448, 275);
+  SetHelpContext(this, kHelpContext);
+  teachers_ = AddList(this, "Отсутствующий учитель:", 8);
+  lessons_ = AddList(this, "Замещаемые уроки:", 225);
+  auto* yes = MakeButton(this, TBitBtnKind::bkOK, "Да", "Подтвердить", QRect(40, 240, 80, 25));
+  yes->SetDefault(true);
+  MakeButton(this, TBitBtnKind::bkCancel, "Отмена", "Отменить", QRect(184, 240, 80, 25));
+  AddHelpButton(this, QRect(328, 240, 80, 25));
+
+  for (const std::string& name : VariantTeacherNames(var_)) teachers_->addItem(ToQt(name));
+  if (teachers_->count() > 0) teachers_->setCurrentRow(0);
+  connect(teachers_, &QListWidget::currentRowChanged, this, [this] { FillLessons(); });
+  FillLessons();
+  CentreOnScreen(this);
+}
+
+void TIllTeacherDlg::FillLessons() {
+  lessons_->clear();
+  day_.clear();
+  const int t = teachers_->currentRow();
+  if (t < 0) return;
+  day_ = TeacherDay(var_, t, weekday_);
+  for (std::size_t i = 0; i < day_.size(); ++i) {
+    auto* item = new QListWidgetItem(ToQt(JournalDayLine(static_cast<int>(i) + 1, day_[i])), lessons_);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+    item->setData(Qt::UserRole, day_[i].Found ? 1 : 0);
+  }
+}
+
+std::vector<bool> TIllTeacherDlg::Ticked() const {
+  std::vector<bool> t;
+  for (int i = 0; i < lessons_->count(); ++i) t.push_back(lessons_->item(i)->checkState() == Qt::Checked);
+  return t;
+}
+
+// ---- THealthTeacherDlg ----
+
+THealthTeacherDlg::THealthTeacherDlg(QWidget* owner, const TSubstituteContext& ctx, const TExclusionTable& exclusion,
+                                     int teachersWills)
+    : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint), ctx_(ctx) {
+  setWindowTitle(Ru("Замещающий учитель"));
+  setFixedSize(448, 307);
+  SetHelpContext(this, kHelpContext);
+  label_ = new QLabel(Ru("Замещаемый урок"), this);
+  label_->move(8, 11);
+  lesson_ = new QLineEdit(this);
+  lesson_->setReadOnly(true);
+  lesson_->setGeometry(150, 8, 290, 21);
+  auto* l1 = new QLabel(Ru("Возможные заместители:"), this);
+  l1->move(8, 40);
+  list_ = new QListWidget(this);
+  list_->setGeometry(8, 58, 209, 201);
+  auto* l2 = new QLabel(Ru("Расписание заместителя:"), this);
+  l2->move(225, 40);
+  day_ = new QListWidget(this);
+  day_->setGeometry(225, 58, 209, 201);
+  auto* yes = MakeButton(this, TBitBtnKind::bkOK, "Да", "Подтвердить", QRect(40, 272, 80, 25));
+  yes->SetDefault(true);
+  MakeButton(this, TBitBtnKind::bkCancel, "Отмена", "Отменить", QRect(184, 272, 80, 25));
+  AddHelpButton(this, QRect(328, 272, 80, 25));
+
+  candidates_ = RankSubstitutes(ctx_, exclusion, teachersWills);
+  for (const TSubstituteCandidate& c : candidates_) list_->addItem(ToQt(c.Text));
+  if (list_->count() > 0) list_->setCurrentRow(0);
+  connect(list_, &QListWidget::currentRowChanged, this, [this] { ShowCandidateDay(); });
+  CentreOnScreen(this);
+}
+
+void THealthTeacherDlg::SetLesson(const TZameshRow& row) {
+  label_->setText(Ru("Замещаемый урок") + " (" + ToQt(row.Texts[kZamLesson]) + "):");
+  label_->adjustSize();
+  lesson_->setText(ToQt(row.Texts[kZamAbsent] + ", " + row.Texts[kZamSubject] + ", " + row.Texts[kZamKlass]));
+}
+
+const TSubstituteCandidate* THealthTeacherDlg::Selected() const {
+  const int r = list_->currentRow();
+  if (r < 0 || r >= static_cast<int>(candidates_.size()) || list_->selectedItems().isEmpty()) return nullptr;
+  return &candidates_[static_cast<std::size_t>(r)];
+}
+
+void THealthTeacherDlg::ShowCandidateDay() {
+  day_->clear();
+  const TSubstituteCandidate* c = Selected();
+  if (!c || !ctx_.Var) return;
+  const auto day = TeacherDay(*ctx_.Var, c->Teacher, ctx_.Weekday);
+  for (std::size_t i = 0; i < day.size(); ++i)
+    day_->addItem(ToQt(JournalDayLine(static_cast<int>(i) + 1, day[i])));
+}
+
+// ---- TViewZameshDlg ----
+
+TViewZameshDlg::TViewZameshDlg(QWidget* owner, TZameshArchive& archive, const TTableVarItem& var,
+                               int teachersWills, const QDate& today)
+    : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      archive_(archive),
+      var_(var),
+      teachersWills_(teachersWills) {
+  setWindowTitle(Ru("Журнал замещений"));
+  setFixedSize(529, 348);
+  SetHelpContext(this, kHelpContext);
+
+  auto* dateLabel = new QLabel(Ru("Дата:"), this);
+  dateLabel->move(8, 11);
+  picker_ = new QDateEdit(this);
+  const QLocale ru(QLocale::Russian, QLocale::Russia);
+  picker_->setLocale(ru);
+  picker_->setDisplayFormat(ru.dateFormat(QLocale::ShortFormat));
+  picker_->setCalendarPopup(true);
+  picker_->setGeometry(48, 8, 120, 21);
+  auto* dayLabel = new QLabel(Ru("День недели:"), this);
+  dayLabel->move(300, 11);
+  weekday_ = new QLineEdit(this);
+  weekday_->setReadOnly(true);
+  weekday_->setGeometry(390, 8, 131, 21);
+
+  grid_ = new TPrgStringGrid(this);
+  grid_->setGeometry(8, 38, 513, 265);
+  grid_->SetColCount(kZameshColumns);
+  grid_->SetFixedCols(0);
+  grid_->SetFixedRows(1);
+  grid_->SetRowCount(2);
+  grid_->SetDefaultRowHeight(24);
+  const int widths[kZameshColumns] = {40, 89, 82, 53, 41, 80, 101, 89, 135};
+  for (int c = 0; c < kZameshColumns; ++c) grid_->SetColWidths(c, widths[c]);
+  grid_->SetSelectedColor(Qt::yellow);
+  grid_->SetCellTextAlignment(TAlignment::taCenter);
+  grid_->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
+                    goColSizing | goColMouseSizing | goEditing);
+
+  grid_->OnEditCell = [](TPrgStringGrid& g, int col, int row, TInplaceType& kind) {
+    kind = 0;
+    if (g.Cells(kZamLesson, row).empty()) return;
+    switch (col) {
+      case kZamReason: kind = 5; break;
+      case kZamSubstitute: kind = 4; break;
+      case kZamTaught: kind = 6; break;
+      case kZamNote: kind = 1; break;
+      default: break;
+    }
+  };
+  grid_->OnFillCombo = [this](TPrgStringGrid&, int col, int, std::vector<std::string>& items, std::string&) {
+    if (col == kZamReason) {
+      for (int i = 0; i < kReasons; ++i) items.push_back(LoadResStr(kMsgFirstReason + i));
+    } else if (col == kZamTaught) {
+      items = VariantSubjectNames(var_);
+    }
+  };
+  grid_->OnSetEditText = [this](TPrgStringGrid&, int col, int row, bool, bool&, const std::string& value) {
+    if (grid_->Cells(col, row) == value) return;
+    SetModified();
+    if (col == kZamSubstitute) {
+      // The grid stores the text after this call; the table needs it now.
+      std::vector<TZameshRow> rows = Rows();
+      if (row >= 1 && row <= static_cast<int>(rows.size()))
+        rows[static_cast<std::size_t>(row - 1)].Texts[kZamSubstitute] = value;
+      BuildBusyTable(rows);
+    }
+  };
+  grid_->OnBtnEditClick = [this](TPrgStringGrid& g, int col, int row, std::string& value) {
+    if (col != kZamSubstitute) return;
+    if (ChooseSubstitute(row)) value = g.Cells(kZamSubstitute, row);
+  };
+
+  add_ = new TPrgSpeedButton(this);
+  add_->setGeometry(8, 312, 28, 28);
+  add_->SetFlat(true);
+  add_->SetCaption("+");
+  add_->setToolTip(Ru("Добавить запись"));
+  connect(add_, &TPrgSpeedButton::Clicked, this, [this] { AddRecords(); });
+  del_ = new TPrgSpeedButton(this);
+  del_->setGeometry(40, 312, 28, 28);
+  del_->SetFlat(true);
+  del_->SetCaption("-");
+  del_->setToolTip(Ru("Удалить запись"));
+  connect(del_, &TPrgSpeedButton::Clicked, this, [this] { DeleteRecord(); });
+
+  report_ = MakeButton(this, TBitBtnKind::bkCustom, "Отчет", "Отчет за период", QRect(265, 314, 80, 25));
+  connect(report_, &TPrgBitBtn::Clicked, this, [this] {
+    if (OnReport) OnReport(*this);
+  });
+  close_ = MakeButton(this, TBitBtnKind::bkCustom, "Закрыть", "Закрыть диалог", QRect(353, 314, 80, 25));
+  close_->SetModalResult(mrOk);
+  SetCloseResult(mrOk);
+  help_ = AddHelpButton(this, QRect(441, 314, 80, 25));
+
+  picker_->setDate(today);
+  connect(picker_, &QDateEdit::dateChanged, this, &TViewZameshDlg::DateChanged);
+  DateChanged(today);
+  for (int c = 0; c < kZameshColumns; ++c) grid_->SetCells(c, 0, LoadResStr(kMsgFirstColumnTitle + c));
+  grid_->SetLeftCol(0);
+  grid_->SetTopRow(1);
+  grid_->FocusCell(0, 1, true);
+  CentreOnScreen(this);
+}
+
+std::vector<TZameshRow> TViewZameshDlg::Rows() const {
+  std::vector<TZameshRow> rows;
+  for (int r = 1; r < grid_->RowCount(); ++r) {
+    TZameshRow row;
+    for (int c = 0; c < kZameshColumns; ++c) {
+      row.Texts[static_cast<std::size_t>(c)] = grid_->Cells(c, r);
+      row.Objects[static_cast<std::size_t>(c)] = ObjectValue(grid_->Objects(c, r));
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+void TViewZameshDlg::ShowRows(const std::vector<TZameshRow>& rows) {
+  grid_->HideEditor();
+  const int col = grid_->Col(), row = grid_->Row();
+  grid_->BeginUpdate();
+  grid_->SetRowCount(static_cast<int>(std::max<std::size_t>(rows.size(), 1)) + 1);
+  for (int r = 1; r < grid_->RowCount(); ++r) {
+    const TZameshRow empty;
+    const TZameshRow& src = r <= static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(r - 1)] : empty;
+    for (int c = 0; c < kZameshColumns; ++c) {
+      grid_->SetCells(c, r, src.Texts[static_cast<std::size_t>(c)]);
+      grid_->SetObjects(c, r, ObjectOf(src.Objects[static_cast<std::size_t>(c)]));
+    }
+  }
+  grid_->EndUpdate();
+  if (row >= 1 && row < grid_->RowCount() && col >= 0 && col < grid_->ColCount()) return;
+  grid_->FocusCell(0, 1, true);
+}
+
+void TViewZameshDlg::ShowWeekday(const QDate& d) {
+  QString name = QLocale(QLocale::Russian, QLocale::Russia).dayName(d.dayOfWeek(), QLocale::LongFormat);
+  if (!name.isEmpty()) name[0] = name[0].toUpper();
+  weekday_->setText(name);
+}
+
+void TViewZameshDlg::DateChanged(const QDate& d) {
+  if (revertingDate_) return;
+  if (!LeaveDay()) {
+    // The day whose changes could not be stored stays on screen.
+    revertingDate_ = true;
+    picker_->setDate(QDateOfZamesh(shownDate_));
+    revertingDate_ = false;
+    return;
+  }
+  ShowWeekday(d);
+  LoadDay(ZameshDateOf(d));
+}
+
+bool TViewZameshDlg::LeaveDay() {
+  if (!modified_) return true;
+  grid_->EndEditing();
+  const ZameshSaveResult res = archive_.SaveDay(shownDate_, Rows(), this);
+  if (res == ZameshSaveResult::Saved || res == ZameshSaveResult::Freed || res == ZameshSaveResult::Unchanged) {
+    entry_ = archive_.FindEntry(shownDate_);
+    modified_ = false;
+    return true;
+  }
+  // The archive has told why; the day's rows are still only on screen.
+  return ShowErrMsgText(this, cp1251::fromUtf8(kUnsavedQuestion), kBoxYesNo) == kResYes;
+}
+
+void TViewZameshDlg::LoadDay(double date) {
+  if (date == shownDate_) return;
+  shownDate_ = date;
+  entry_ = archive_.FindEntry(date);
+  const std::vector<TZameshRow> rows = archive_.LoadDay(date);
+  ShowRows(rows);
+  grid_->SetLeftCol(0);
+  grid_->SetTopRow(1);
+  grid_->FocusCell(0, 1, true);
+  BuildBusyTable(rows);
+  modified_ = false;
+}
+
+void TViewZameshDlg::BuildBusyTable(const std::vector<TZameshRow>& rows) {
+  exclusion_ = BuildExclusionTable(rows, VariantTeacherNames(var_));
+}
+
+void TViewZameshDlg::SetModified() { modified_ = true; }
+
+bool TViewZameshDlg::CloseQuery() {
+  if (!LeaveDay()) return false;
+  // Nothing is left to save: a discarded day must not be saved later.
+  modified_ = false;
+  return true;
+}
+
+void TViewZameshDlg::AddRecords() {
+  grid_->EndEditing();
+  TIllTeacherDlg dlg(this, var_, ZameshWeekday(shownDate_));
+  if (dlg.ShowModal() != mrOk) return;
+  const int t = dlg.Teachers()->currentRow();
+  const std::vector<std::string> names = VariantTeacherNames(var_);
+  if (t < 0 || t >= static_cast<int>(names.size())) return;
+  std::vector<TZameshRow> rows = Rows();
+  AddAbsenceRows(rows, names[static_cast<std::size_t>(t)], dlg.Day(), dlg.Ticked());
+  ShowRows(rows);
+  SetModified();
+  BuildBusyTable(rows);
+}
+
+void TViewZameshDlg::DeleteRecord() {
+  const int row = grid_->Row();
+  if (row < 1 || row >= grid_->RowCount() || grid_->Cells(kZamLesson, row).empty()) return;
+  if (ShowErrMsg(this, kMsgDeleteRecord, kBoxYesNo) != kResYes) return;
+  grid_->EndEditing();
+  std::vector<TZameshRow> rows = Rows();
+  if (!DeleteJournalRow(rows, row - 1)) return;
+  ShowRows(rows);
+  SetModified();
+  BuildBusyTable(rows);
+}
+
+bool TViewZameshDlg::ChooseSubstitute(int row) {
+  const std::vector<TZameshRow> rows = Rows();
+  if (row < 1 || row > static_cast<int>(rows.size())) return false;
+  const TZameshRow& src = rows[static_cast<std::size_t>(row - 1)];
+  TSubstituteContext ctx;
+  if (!LocateReplacedLesson(var_, src, ZameshWeekday(shownDate_), ctx)) {
+    ShowErrMsg(this, kMsgLessonNotFound, kBoxOk);
+    return false;
+  }
+  THealthTeacherDlg dlg(this, ctx, exclusion_, teachersWills_);
+  dlg.SetLesson(src);
+  dlg.ShowCandidateDay();
+  if (dlg.ShowModal() != mrOk) return false;
+  const TSubstituteCandidate* chosen = dlg.Selected();
+  if (!chosen) return false;
+  TZameshRow changed = src;
+  ApplySubstitute(changed, *chosen, var_);
+  grid_->SetCells(kZamSubstitute, row, changed.Texts[kZamSubstitute]);
+  grid_->SetObjects(kZamSubstitute, row, ObjectOf(changed.Objects[kZamSubstitute]));
+  SetModified();
+  BuildBusyTable();
+  return true;
+}
+
+bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::string& archivePath) {
+  std::unique_ptr<TZameshArchive> archive = TZameshArchive::Open(archivePath, owner);
+  if (!archive) return false;
+  {
+    TViewZameshDlg dlg(owner, *archive, var, teachersWills);
+    dlg.ShowModal();
+  }
+  return true;
+}
+
+bool ViewZamesh(QWidget* owner, TVarDocument& doc) {
+  return ViewZamesh(owner, doc.Var(), doc.Options.TeachersWills, ZameshArchivePath());
+}
+
+}  // namespace korvant

@@ -1,0 +1,148 @@
+#pragma once
+// The substitution journal: one calendar day of replaced lessons over the
+// open substitution archive, the dialog that adds an absent teacher's
+// lessons and the dialog that chooses a substitute.
+#include <QDate>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controls/prg_dialog.h"
+#include "core/table_var.h"
+#include "core/zamesh_archive.h"
+#include "core/zamesh_journal.h"
+
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+namespace korvant {
+
+class TPrgBitBtn;
+class TPrgSpeedButton;
+class TPrgStringGrid;
+class TVarDocument;
+
+// Journal dates are days since 1899-12-30.
+double ZameshDateOf(const QDate& d);
+QDate QDateOfZamesh(double date);
+
+// "Замещаются уроки": the absent teacher and the lessons of the day to replace.
+class TIllTeacherDlg : public TPrgDialog {
+  Q_OBJECT
+ public:
+  TIllTeacherDlg(QWidget* owner, const TTableVarItem& var, int weekday);
+  QListWidget* Teachers() const { return teachers_; }
+  QListWidget* Lessons() const { return lessons_; }
+  // The selected teacher's day as listed (one entry per lesson 1..L).
+  const std::vector<TJournalLesson>& Day() const { return day_; }
+  std::vector<bool> Ticked() const;
+  void FillLessons();
+
+ private:
+  const TTableVarItem& var_;
+  int weekday_;
+  QListWidget* teachers_;
+  QListWidget* lessons_;
+  std::vector<TJournalLesson> day_;
+};
+
+// "Замещающий учитель": the ranked candidates and the chosen one's day.
+class THealthTeacherDlg : public TPrgDialog {
+  Q_OBJECT
+ public:
+  THealthTeacherDlg(QWidget* owner, const TSubstituteContext& ctx, const TExclusionTable& exclusion,
+                    int teachersWills);
+  void SetLesson(const TZameshRow& row);
+  const std::vector<TSubstituteCandidate>& Candidates() const { return candidates_; }
+  QListWidget* CandidateList() const { return list_; }
+  QListWidget* DayList() const { return day_; }
+  QLabel* LessonLabel() const { return label_; }
+  QLineEdit* LessonEdit() const { return lesson_; }
+  // The selected candidate, or null.
+  const TSubstituteCandidate* Selected() const;
+  void ShowCandidateDay();
+
+ private:
+  TSubstituteContext ctx_;
+  std::vector<TSubstituteCandidate> candidates_;
+  QLabel* label_;
+  QLineEdit* lesson_;
+  QListWidget* list_;
+  QListWidget* day_;
+};
+
+// The journal dialog. The archive and the variant are borrowed for its
+// whole life.
+class TViewZameshDlg : public TPrgDialog {
+  Q_OBJECT
+ public:
+  TViewZameshDlg(QWidget* owner, TZameshArchive& archive, const TTableVarItem& var, int teachersWills,
+                 const QDate& today = QDate::currentDate());
+
+  TPrgStringGrid* Grid() const { return grid_; }
+  QDateEdit* DatePicker() const { return picker_; }
+  QLineEdit* WeekdayEdit() const { return weekday_; }
+  TPrgSpeedButton* AddButton() const { return add_; }
+  TPrgSpeedButton* DeleteButton() const { return del_; }
+  TPrgBitBtn* CloseButton() const { return close_; }
+  double ShownDate() const { return shownDate_; }
+  int EntryIndex() const { return entry_; }
+  bool Modified() const { return modified_; }
+  const TExclusionTable& Exclusion() const { return exclusion_; }
+
+  // The grid's data rows as the archive stores them.
+  std::vector<TZameshRow> Rows() const;
+
+  // The commands, as their buttons run them.
+  void AddRecords();
+  void DeleteRecord();
+  // The button of the substitute cell of a row; false when nothing changed.
+  bool ChooseSubstitute(int row);
+  // The "Отчет" button; the reports plug in here.
+  std::function<void(TViewZameshDlg&)> OnReport;
+
+ protected:
+  bool CloseQuery() override;
+
+ private:
+  void DateChanged(const QDate& d);
+  // Saves a modified day. False when its changes could not be saved and the
+  // user chose to keep the day on screen.
+  bool LeaveDay();
+  void LoadDay(double date);
+  void ShowRows(const std::vector<TZameshRow>& rows);
+  void BuildBusyTable(const std::vector<TZameshRow>& rows);
+  void BuildBusyTable() { BuildBusyTable(Rows()); }
+  void SetModified();
+  void ShowWeekday(const QDate& d);
+
+  TZameshArchive& archive_;
+  const TTableVarItem& var_;
+  int teachersWills_;
+  double shownDate_ = 0;
+  int entry_ = -1;
+  bool modified_ = false;
+  bool revertingDate_ = false;
+  TExclusionTable exclusion_;
+
+  QDateEdit* picker_;
+  QLineEdit* weekday_;
+  TPrgStringGrid* grid_;
+  TPrgSpeedButton* add_;
+  TPrgSpeedButton* del_;
+  TPrgBitBtn* report_;
+  TPrgBitBtn* close_;
+  TPrgBitBtn* help_;
+};
+
+// The variant window's "Журнал замещений": opens the archive, shows the
+// journal modally over the open variant, closes the archive. When the
+// archive cannot be opened the user is told and nothing opens; the answer
+// is then false.
+bool ViewZamesh(QWidget* owner, TVarDocument& doc);
+bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::string& archivePath);
+
+}  // namespace korvant
