@@ -17,6 +17,7 @@
 #include "core/project.h"
 #include "platform/qt/help_service.h"
 #include "platform/qt/qt_text.h"
+#include "windows/details_window.h"
 #include "windows/error_box.h"
 #include "windows/form_util.h"
 #include "windows/program_folders.h"
@@ -291,6 +292,31 @@ void TTableVarsManager::FreeDetailsWindow() {
   if (auto* frame = qobject_cast<QMdiSubWindow*>(d->parentWidget())) d = frame;
   d->hide();
   d->deleteLater();
+}
+
+QWidget* TTableVarsManager::CreateDetailsWindow() {
+  QMdiArea* area = sub_ ? sub_->mdiArea() : nullptr;
+  if (!area) return nullptr;
+  const auto hours = static_cast<uint16_t>(((selectedHours_[0] & 0xFF) << 8) | (selectedHours_[1] & 0xFF));
+  auto* details = new TTableDetailsManeger(nullptr, Model(), Var(), selection_, selectionKind_ == 1, hours);
+  QMdiSubWindow* frame = area->addSubWindow(details, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                         Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+  frame->setAttribute(Qt::WA_DeleteOnClose, false);
+  frame->setWindowTitle(windowTitle());
+  frame->setGeometry(QRect(QPoint(0, 0), area->viewport()->size()));
+  frame->show();
+  details->show();
+  return details;
+}
+
+void TTableVarsManager::SetDetailsCaption(const QString& caption) {
+  if (!details_) return;
+  details_->setWindowTitle(caption);
+  if (auto* frame = qobject_cast<QMdiSubWindow*>(details_->parentWidget())) frame->setWindowTitle(caption);
+}
+
+void TTableVarsManager::RepaintDetailsWindow() {
+  if (auto* details = qobject_cast<TTableDetailsManeger*>(details_.data())) details->InvalidateTables();
 }
 
 // ---- tables -----------------------------------------------------------------------------

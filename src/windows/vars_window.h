@@ -119,10 +119,10 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   // ---- what the manual regime and the planning commands add later ----------
   // The details window of the manual regime, as an MDI child; null while
   // there is none (this window then stays visible).
-  virtual QWidget* CreateDetailsWindow() { return nullptr; }
+  virtual QWidget* CreateDetailsWindow();
   virtual void FreeDetailsWindow();
-  virtual void SetDetailsCaption(const QString& /*caption*/) {}
-  virtual void RepaintDetailsWindow() {}
+  virtual void SetDetailsCaption(const QString& caption);
+  virtual void RepaintDetailsWindow();
   // Printing, the planning runs, control, statistics, journal, abort and
   // continue: nothing yet.
   virtual void RunPlanningCommand(VariantCommand /*command*/) {}

@@ -639,12 +639,12 @@ TEST_F(VarsWindowTest, FreedWhileItsCreationOptionsAreOpenGivesNoWindow) {
   EXPECT_TRUE(area->subWindowList().isEmpty());
 }
 
-TEST_F(VarsWindowTest, ManualRegimeWithoutDetailsWindowKeepsTheTablesInView) {
+TEST_F(VarsWindowTest, ManualRegimeHidesTheTablesBehindTheDetailsWindow) {
   TTableVarsManager* w = NewWindow();
   w->SetRegime(0);
   EXPECT_EQ(Shared().PlanningRegime, 0);
-  EXPECT_TRUE(w->SubWindow()->isVisible());
-  EXPECT_EQ(w->DetailsWindow(), nullptr);
+  EXPECT_FALSE(w->SubWindow()->isVisible());
+  EXPECT_NE(w->DetailsWindow(), nullptr);
   // Back to automatic with the orientation changed meanwhile: laid out again.
   Shared().VerticalView = 0;
   Shared().CurDay = 4;
