@@ -11,6 +11,7 @@
 #include "core/catalogue.h"
 #include "core/window_messages.h"
 #include "platform/qt/window_messages.h"
+#include "reports/print_dlg.h"
 #include "windows/editor_services.h"
 #include "windows/error_box.h"
 #include "windows/main_frame.h"
@@ -41,6 +42,10 @@ int main(int argc, char** argv) {
   services.editors = korvant::ProjectListEditors();
   korvant::TVarsWindowFactory variants;
   services.variants = &variants;
+  services.printData = [](korvant::TMdiTable& project, QWidget* owner) {
+    korvant::TPrintDatasDlg dlg(owner, project.Data());
+    dlg.ShowModal();
+  };
   korvant::TPrgMdiFrame frame(std::move(services));
   // Without a window manager (a bare X server) maximizing does nothing:
   // the window is given the screen's work area first.
