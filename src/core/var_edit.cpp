@@ -310,9 +310,16 @@ bool TTableVarItem::FindTeacherDraftLesson(int teacher, int n, int day, int& pos
       const TTableCell c = GetDraftCell(k, day, p);
       if (!CellHasTeacher(k, c, teacher, g)) continue;
       const TRTIGroup& rt = LessonAt(k, c.Lesson)->RT[static_cast<std::size_t>(g)];
+      // A joint lesson is counted once, in its lowest klass, for a teacher
+      // who teaches it there too; a teacher of another klass's group has
+      // it in the draft in that klass alone.
       bool lower = false;
-      for (int i = 0; i < rt.LinksCount(); ++i)
-        if (rt.Links[static_cast<std::size_t>(i)].Klass < k) lower = true;
+      for (int i = 0; i < rt.LinksCount(); ++i) {
+        const TParallelLesson& ln = rt.Links[static_cast<std::size_t>(i)];
+        if (ln.Klass >= k) continue;
+        const TRTILessonItem* other = LessonAt(ln.Klass, ln.Lesson);
+        if (other && other->GroupOfTeacher(teacher) >= 0) lower = true;
+      }
       if (lower) continue;
       if (++counted == n) {
         position = p;

@@ -22,6 +22,7 @@
 #include "windows/form_util.h"
 #include "windows/program_folders.h"
 #include "windows/statistics_dlg.h"
+#include "windows/var_manual_edit.h"
 #include "windows/var_options_dlg.h"
 
 namespace korvant {
@@ -81,6 +82,8 @@ class TTableVarsManager::BusyScope {
   TTableVarsManager& w_;
 };
 
+std::shared_ptr<void> TTableVarsManager::HoldBusy() { return std::make_shared<BusyScope>(*this); }
+
 // ---- building -----------------------------------------------------------------------
 
 TTableVarsManager* TTableVarsManager::CreateNew(TMdiTable& project, QMdiArea& workspace, TVarsWindowHooks hooks) {
@@ -118,6 +121,7 @@ TTableVarsManager::TTableVarsManager(TMdiTable& project, QMdiArea& workspace, st
     if (p.size() == 1) decimalPoint_ = p[0];
   }
   BuildForm();
+  manual_ = std::make_unique<TVarManualEdit>(*this);
 
   TRunModel& m = doc_->Model();
   s.CurRooms = &m.Rooms;
@@ -513,6 +517,12 @@ MsgResult TTableVarsManager::handleMessage(uint32_t msg, MsgParam w, MsgParam) {
   if (msg == kMsgStatisticsFill && !withdrawn_) {
     if (auto* grid = reinterpret_cast<TStringGrid*>(w))
       FillStatisticsGrid(*grid, Var(), Model().Klasses, decimalPoint_);
+    return 0;
+  }
+  if ((msg == kMsgGroupToDraft || msg == kMsgGroupClear) && !withdrawn_) {
+    BusyScope busy(*this);
+    if (msg == kMsgGroupToDraft) manual_->GroupToDrafts(static_cast<int>(w));
+    else manual_->GroupClear(static_cast<int>(w));
     return 0;
   }
   if (msg != kMsgVarModified || withdrawn_) return 0;

@@ -40,6 +40,7 @@ namespace korvant {
 
 class TMdiTable;
 class TVarOptionsDlg;
+class TVarManualEdit;
 
 // What tests replace: the variant file dialog and the options dialog.
 struct TVarsWindowHooks {
@@ -81,6 +82,18 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   QWidget* DetailsWindow() const { return details_; }
   // The lessons the details window opens on and its selected hours.
   const TLinkedLists& Selection() const { return selection_; }
+  uint8_t SelectionKind() const { return selectionKind_; }
+  int SelectedHour(int side) const { return selectedHours_[side == 0 ? 0 : 1]; }
+  void SetSelection(const TLinkedLists& lists, uint8_t kind, int klassHour, int teacherHour) {
+    selection_ = lists;
+    selectionKind_ = kind;
+    selectedHours_ = {klassHour, teacherHour};
+  }
+  // Editing by hand in the grids.
+  TVarManualEdit& Manual() { return *manual_; }
+  // Counts as one of the window's own loops while held: a Free() meanwhile
+  // waits until it is released.
+  std::shared_ptr<void> HoldBusy();
 
   // ---- operations ---------------------------------------------------------
   void UpdateCaption();
@@ -170,6 +183,7 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   QLabel* horzLabel_;
   QTabWidget* pages_;
   std::array<TSchoolTable*, kVarGridCount> grids_{};
+  std::unique_ptr<TVarManualEdit> manual_;
 };
 
 // The program's variant window behind the main window's interface.
