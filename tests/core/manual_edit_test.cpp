@@ -206,9 +206,11 @@ TEST_F(ManualEdit, MenuRulesOfClosedDays) {
   EXPECT_TRUE(KlassDayClosed(M(), A, kDay));
   EXPECT_TRUE(KlassHourClosed(M(), A, kDay, 3));
   // Closed plus undesired hours reaching L close the teacher's day.
-  for (int h = 1; h < L; ++h) M().Teachers[T2]->SetBusy((kDay - 1) * kSlotsPerDay + h, {1, 0});
+  auto* t2 = M().Teachers[T2];
+  ASSERT_NE(t2, nullptr);
+  for (int h = 1; h < L; ++h) t2->SetBusy((kDay - 1) * kSlotsPerDay + h, {1, 0});
   EXPECT_FALSE(TeacherDayClosed(M(), T2, kDay));
-  M().Teachers[T2]->SetBusy((kDay - 1) * kSlotsPerDay + L, {1, 1});
+  t2->SetBusy((kDay - 1) * kSlotsPerDay + L, {1, 1});
   EXPECT_TRUE(TeacherDayClosed(M(), T2, kDay));
   M().TeachersWills = 4;  // undesired hours allowed
   EXPECT_FALSE(TeacherDayClosed(M(), T2, kDay));
