@@ -113,19 +113,12 @@ void TTableDetailsManeger::BuildForm() {
   klassesEdit_ = readOnly(8, 190);
   teachersEdit_ = readOnly(252, 191);
 
-  switchPanel_ = new QWidget(this);
-  switchPanel_->setGeometry(500, 1, 35, 35);
-  SetHelpContext(switchPanel_, 175);
-  switch_ = new QSlider(Qt::Vertical, switchPanel_);
-  switch_->setRange(0, 1);
-  switch_->setInvertedAppearance(true);  // position 0 ("Верт.") at the top
-  switch_->setPageStep(1);
-  switch_->setTickPosition(QSlider::TicksRight);
-  switch_->setGeometry(4, 0, 27, 35);
-  SetHelpContext(switch_, 175);
+  const TOrientationSwitch sw = MakeOrientationSwitch(this);
+  switchPanel_ = sw.Panel;
+  switch_ = sw.Slider;
+  vertLabel_ = sw.Vert;
+  horzLabel_ = sw.Horz;
   connect(switch_, &QSlider::valueChanged, this, &TTableDetailsManeger::SwitchChanged);
-  vertLabel_ = new QLabel(Ru("Верт."), this);
-  horzLabel_ = new QLabel(Ru("Горз."), this);
 
   pages_ = new QTabWidget(this);
   pages_->move(8, 37);

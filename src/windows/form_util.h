@@ -8,6 +8,8 @@
 #include "controls/bit_btn.h"
 #include "platform/qt/qt_text.h"
 
+class QLabel;
+class QSlider;
 class QWidget;
 
 namespace korvant {
@@ -22,5 +24,15 @@ void CentreOnScreen(QWidget* w);
 // A button with the help glyph that opens help at `context` when clicked;
 // its own help context (for F1 over it) is `ownContext`.
 TPrgBitBtn* MakeHelpButton(QWidget* parent, const QString& caption, int context, int ownContext);
+
+// The "Верт."/"Горз." orientation switch of the timetable windows, at
+// (500, 1) of parent; the caller connects the slider and places the labels.
+struct TOrientationSwitch {
+  QWidget* Panel;
+  QSlider* Slider;
+  QLabel* Vert;
+  QLabel* Horz;
+};
+TOrientationSwitch MakeOrientationSwitch(QWidget* parent);
 
 }  // namespace korvant

@@ -183,19 +183,12 @@ void TTableVarsManager::BuildForm() {
   tryMore_ = runButton(16, "Продолжить", VariantCommand::Continue);
   abort_ = runButton(36, "Прервать", VariantCommand::Abort);
 
-  switchPanel_ = new QWidget(this);
-  switchPanel_->setGeometry(500, 1, 35, 35);
-  SetHelpContext(switchPanel_, 175);
-  switch_ = new QSlider(Qt::Vertical, switchPanel_);
-  switch_->setRange(0, 1);
-  switch_->setInvertedAppearance(true);  // position 0 ("Верт.") at the top
-  switch_->setPageStep(1);
-  switch_->setTickPosition(QSlider::TicksRight);
-  switch_->setGeometry(4, 0, 27, 35);
-  SetHelpContext(switch_, 175);
+  const TOrientationSwitch sw = MakeOrientationSwitch(this);
+  switchPanel_ = sw.Panel;
+  switch_ = sw.Slider;
+  vertLabel_ = sw.Vert;
+  horzLabel_ = sw.Horz;
   connect(switch_, &QSlider::valueChanged, this, &TTableVarsManager::SwitchChanged);
-  vertLabel_ = new QLabel(Ru("Верт."), this);
-  horzLabel_ = new QLabel(Ru("Горз."), this);
 
   pages_ = new QTabWidget(this);
   pages_->move(8, 37);
