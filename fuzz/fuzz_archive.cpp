@@ -23,8 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int r = 0; r <= buf.Count() + 1; ++r)
       for (int c = -1; c <= kZameshColumns; ++c) (void)buf.Text(c, r), (void)buf.Object(c, r);
 
+    // The same day with another time of day (whole days are cut towards
+    // zero, so the fraction keeps the sign of the date).
+    const double sameDay = ZameshWholeDay(e.Date) + (e.Date < 0 ? -0.5 : 0.5);
     std::unique_ptr<TZameshImage> next;
-    const ZameshSaveResult res = img->PlanSave(e.Date + 0.5, buf.Rows, next);
+    const ZameshSaveResult res = img->PlanSave(sameDay, buf.Rows, next);
     if (res == ZameshSaveResult::Saved) {
       auto again = TZameshImage::FromBytes(next->Bytes());
       if (!again || again->DayRows(e.Date) != buf.Rows) __builtin_trap();

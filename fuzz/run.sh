@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the file-reader fuzzers with clang and runs each for FUZZ_SECONDS
-# (60 by default), all at once. Any crash fails the run.
+# (60 by default), all at once, from a fixed seed so that a run explores
+# the same inputs as the last one checked here. Any crash fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
@@ -21,7 +22,7 @@ for src in "${targets[@]}"; do
   work=build/fuzz/work/$short
   rm -rf "$work" && mkdir -p "$work/corpus"
   cp fuzz/corpus/"$short"/* "$work/corpus/" 2>/dev/null || true
-  ( cd "$work" && "../../fuzz/$name" -max_total_time="$seconds" -rss_limit_mb=2048 \
+  ( cd "$work" && "../../fuzz/$name" -max_total_time="$seconds" -seed=1 -rss_limit_mb=2048 \
       -print_final_stats=1 corpus >log.txt 2>&1 ) &
   pids+=($!)
   names+=("$short")
