@@ -253,6 +253,11 @@ void TTableVarsManager::Withdraw() {
 
 void TTableVarsManager::Free() {
   if (freePending_) return;
+  // A run of this window on the stack ends before the window can go.
+  if (runActive_) {
+    Shared().AbortPlanning = 1;
+    Shared().WaitUser = 0;
+  }
   FreeDetailsWindow();
   Withdraw();
   if (busy_ > 0) {
