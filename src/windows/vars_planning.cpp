@@ -337,9 +337,11 @@ void TTableVarsManager::SolutionStep() {
 }
 
 void TTableVarsManager::TryMoreBtnClick() {
+  // Without a run "running" would leave the main window's commands off.
+  if (!Shared().PlanningRunning) return;
   sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningRunning);
   tryMore_->setEnabled(false);
-  if (Shared().PlanningRunning) Shared().WaitUser = 0;
+  Shared().WaitUser = 0;
 }
 
 void TTableVarsManager::AbortPlanningBtnClick() {
