@@ -1,4 +1,5 @@
 #include "windows/vars_window.h"
+#include "windows/vars_window_scope.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -63,24 +64,6 @@ const char* const kGridPages[kVarGridCount] = {"Классы", "Учителя",
 const int kGridHelp[kVarGridCount] = {181, 182, 183, 184, 185};
 
 }  // namespace
-
-// Counts the window's own loops on the stack; the last one to return
-// carries out a Free() asked for meanwhile.
-class TTableVarsManager::BusyScope {
- public:
-  explicit BusyScope(TTableVarsManager& w) : w_(w) { ++w_.busy_; }
-  ~BusyScope() {
-    if (--w_.busy_ == 0 && w_.freePending_) {
-      if (w_.sub_) w_.sub_->deleteLater();
-      else w_.deleteLater();
-    }
-  }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  TTableVarsManager& w_;
-};
 
 std::shared_ptr<void> TTableVarsManager::HoldBusy() { return std::make_shared<BusyScope>(*this); }
 
@@ -268,6 +251,11 @@ void TTableVarsManager::Withdraw() {
 
 void TTableVarsManager::Free() {
   if (freePending_) return;
+  // A run of this window on the stack ends before the window can go.
+  if (runActive_) {
+    Shared().AbortPlanning = 1;
+    Shared().WaitUser = 0;
+  }
   FreeDetailsWindow();
   Withdraw();
   if (busy_ > 0) {
@@ -506,7 +494,8 @@ void TTableVarsManager::ShowStatistics() {
   dlg.ShowModal();
 }
 
-MsgResult TTableVarsManager::handleMessage(uint32_t msg, MsgParam w, MsgParam) {
+MsgResult TTableVarsManager::handleMessage(uint32_t msg, MsgParam w, MsgParam l) {
+  if (HandlePlanningMessage(msg, w, l)) return 0;
   if (msg == kMsgStatisticsFill && !withdrawn_) {
     if (auto* grid = reinterpret_cast<TStringGrid*>(w))
       FillStatisticsGrid(*grid, Var(), Model().Klasses, decimalPoint_);

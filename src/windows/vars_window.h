@@ -41,6 +41,7 @@ namespace korvant {
 class TMdiTable;
 class TVarOptionsDlg;
 class TVarManualEdit;
+class TTableVarsManager;
 
 // What tests replace: the variant file dialog and the options dialog.
 struct TVarsWindowHooks {
@@ -48,6 +49,9 @@ struct TVarsWindowHooks {
   FileDialogHook fileDialog;
   // Runs the options dialog; true when accepted. Empty: modal run.
   std::function<bool(TVarOptionsDlg&)> optionsDialog;
+  // "Печать": the timetable print dialog over the open variant. Empty: the
+  // command does nothing.
+  std::function<void(TTableVarsManager&)> printTable;
 };
 
 class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWindow {
@@ -117,6 +121,29 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   // "Статистика": the statistics dialog, modal; message 10154 instead when
   // no lesson stands in the variant.
   void ShowStatistics();
+  // ---- planning commands (on the current day) ------------------------------
+  // "Общий контроль".
+  void ControlData();
+  // "Расстановка кабинетов".
+  void SetRooms();
+  // "Оптимизация": group editor, preparation, the day's checks, the run.
+  void OptimizeDay();
+  // The placement run: group editor, preparation, the selection run.
+  void CreateVars();
+  // "Подбор вариантов": week group editor, then the week-variant dialog.
+  void WeekVars();
+  void PrintTable();
+  // "Журнал замещений".
+  void ViewZamesh();
+  // "Продолжить" and "Прервать" of a run.
+  void TryMoreBtnClick();
+  void AbortPlanningBtnClick();
+  // Saves the shown solution as a numbered file beside the variant's file;
+  // false (the run stopped) when the file could not be written.
+  bool SaveOptiVariant();
+  // Files the automatic saving of the last run wrote.
+  int RunSavedFiles() const { return runSaves_; }
+
   // The variant file dialog: folder and name (program text) in, the chosen
   // full name out.
   bool ExecVarFileDialog(const std::string& folder, std::string& name, bool save);
@@ -136,9 +163,8 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   virtual void FreeDetailsWindow();
   virtual void SetDetailsCaption(const QString& caption);
   virtual void RepaintDetailsWindow();
-  // Printing, the planning runs, control, statistics, journal, abort and
-  // continue: nothing yet.
-  virtual void RunPlanningCommand(VariantCommand /*command*/) {}
+  // Printing, the planning runs, control, journal, abort and continue.
+  virtual void RunPlanningCommand(VariantCommand command);
 
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -158,6 +184,13 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   void LayOut();
   void ShowOver(QMdiArea& workspace);
   TVarCellView View() const;
+  // Planning: the group chosen in an editor, or -1 after 10060.
+  int UsableGroup(int group);
+  bool OptimizeChecks();
+  void RunPlanner(bool optimise);
+  void EndRun();
+  void SolutionStep();
+  bool HandlePlanningMessage(uint32_t msg, MsgParam w, MsgParam l);
 
   TMdiTable& project_;
   std::unique_ptr<TVarDocument> doc_;
@@ -172,6 +205,9 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   bool freePending_ = false;
   bool withdrawn_ = false;
   bool filling_ = false;
+  bool runActive_ = false;  // the run protocol of this window is on the stack
+  int runSaves_ = 0;
+  int saveOffset_ = 0;  // numbers skipped so that no existing file is replaced
 
   QLabel* dayLabel_;
   QComboBox* dayCombo_;
