@@ -33,7 +33,7 @@ enum Subj { Rus, Lit, Math, Alg, Geom, Eng, Hist, Soc, Geo, Bio, Phys, Chem, Inf
 struct SubjectDef {
   const char* name;
   uint16_t kf;
-  uint8_t spec;
+  uint8_t specialization;
   bool strict;
   std::array<int, 7> hours;  // grades 5..11
 };
@@ -156,12 +156,12 @@ int StaffProfile(std::vector<Demand*>& ds, Rng& rng) {
   return n0;
 }
 
-TRoomItem* NewRoom(TProjectData& d, const std::string& name, uint16_t seats, uint8_t spec, bool strict) {
+TRoomItem* NewRoom(TProjectData& d, const std::string& name, uint16_t seats, uint8_t specialization, bool strict) {
   TRoomItem* r = d.Rooms.Add();
   r->SetName(name);
   r->MaxChildren = seats;
   r->MaxGroups = 1;
-  r->Specialization = spec;
+  r->Specialization = specialization;
   r->NotStrict = strict ? 0 : 1;
   return r;
 }
@@ -185,7 +185,7 @@ std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uin
     TSubjectItem* item = d->Subjects.Add();
     item->SetName(T(def.name));
     item->SanitarKf = def.kf;
-    item->Specialization = def.spec;
+    item->Specialization = def.specialization;
     item->NotStrict = def.strict ? 0 : 1;
     subject[static_cast<std::size_t>(s)] = item;
   }
@@ -293,7 +293,7 @@ std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uin
     const int n = std::max(1, (subjectHours[s] + perRoom - 1) / perRoom);
     for (int i = 0; i < n; ++i) {
       std::string name = s == Pe ? T("Спортивный зал ") + std::to_string(i + 1) : roomName(3, what);
-      rooms.push_back(NewRoom(*d, name, seats, kSubjects[s].spec, true));
+      rooms.push_back(NewRoom(*d, name, seats, kSubjects[s].specialization, true));
     }
     return rooms;
   };
@@ -302,9 +302,9 @@ std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uin
   labs(Inf, 20, "информатика", 30);
   std::vector<TRoomItem*> gyms = labs(Pe, 24, nullptr, 60);
   for (int s = 0; s < SubjCount; ++s)
-    if (kSubjects[static_cast<std::size_t>(s)].spec != 0)
+    if (kSubjects[static_cast<std::size_t>(s)].specialization != 0)
       for (const auto& r : d->Rooms)
-        if (r->Specialization == kSubjects[static_cast<std::size_t>(s)].spec &&
+        if (r->Specialization == kSubjects[static_cast<std::size_t>(s)].specialization &&
             subject[static_cast<std::size_t>(s)]->WishedRoomCount() < 3)
           subject[static_cast<std::size_t>(s)]->ChangeWishedRoom(kMaxWishedRooms, r->ID());
 
@@ -326,7 +326,7 @@ std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uin
                        T(kInitials[(i * 7 + 3) % in]) + ".");
       if (Profiles()[p].roomName) {
         teacher->TeacherRoom = NewRoom(*d, roomName(2, Profiles()[p].roomName), 30,
-                                       kSubjects[Profiles()[p].subjects.front()].spec, false)->ID();
+                                       kSubjects[Profiles()[p].subjects.front()].specialization, false)->ID();
       } else if (Profiles()[p].subjects.front() == Pe) {
         if (static_cast<std::size_t>(t) < gyms.size()) teacher->TeacherRoom = gyms[static_cast<std::size_t>(t)]->ID();
       } else if (physUsed < physLabs.size()) {
@@ -377,7 +377,7 @@ struct Unit {
   std::vector<int> klasses;
   std::vector<std::pair<int, int>> lessons;  // klass, lesson
   std::vector<int> teachers;
-  std::vector<int> kinds;  // room kind per room needed: strict spec, or 0
+  std::vector<int> kinds;  // room kind per room needed: strict specialization, or 0
   std::vector<int> blocks;
   int difficulty = 0;
 };

@@ -211,7 +211,7 @@ class Builder {
       if (name == "name") r.SetName(Text(value, kRoomNameSize));
       else if (name == "seats") r.MaxChildren = static_cast<uint16_t>(Number(value, 0, 65535));
       else if (name == "groups") r.MaxGroups = static_cast<uint16_t>(Number(value, 0, 10000));
-      else if (name == "spec") r.Specialization = static_cast<uint8_t>(Number(value, 0, kSpecializationCount));
+      else if (name == "specialization") r.Specialization = static_cast<uint8_t>(Number(value, 0, kSpecializationCount));
       else if (name == "strict") r.NotStrict = 0;
       else throw Fault("unknown room field: " + name);
     }
@@ -223,7 +223,7 @@ class Builder {
         s.SetName(Text(value, kSubjectNameSize));
       } else if (name == "kf") {
         s.SanitarKf = static_cast<uint16_t>(Number(value, 0, 65535));
-      } else if (name == "spec") {
+      } else if (name == "specialization") {
         s.Specialization = static_cast<uint8_t>(Number(value, 0, kSpecializationCount));
       } else if (name == "strict") {
         s.NotStrict = 0;

@@ -10,8 +10,8 @@
 // name a record by its key, before or after its own line.
 //
 //   project description="..." lessons=8 shifts=1 klassmin=4 teachermin=2
-//   room <key> name="..." seats=30 groups=1 spec=2 [strict]
-//   subject <key> name="..." kf=11 spec=4 [strict] rooms=<room>,<room>
+//   room <key> name="..." seats=30 groups=1 specialization=2 [strict]
+//   subject <key> name="..." kf=11 specialization=4 [strict] rooms=<room>,<room>
 //   klass <key> name="..." pupils=26 room=<room> start=1,2 parallels=<klass>
 //         closed=<day>:<from>-<to>   (repeatable)
 //   teacher <key> name="..." room=<room> metodical=1 plan=18

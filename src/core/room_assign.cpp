@@ -164,7 +164,7 @@ bool ChooseDayRooms(TTableVarItem& var, int day, const std::vector<int>& walk, b
 
 }  // namespace
 
-int ChooseRoom(const TTableVarItem& var, int day, int preferred, uint8_t spec, uint16_t seats, int second,
+int ChooseRoom(const TTableVarItem& var, int day, int preferred, uint8_t specialization, uint16_t seats, int second,
                int hour, int subject, bool listedOnly, bool strict) {
   const TRunModel* m = var.Model();
   const int L = var.LessonsPerDay();
@@ -181,9 +181,9 @@ int ChooseRoom(const TTableVarItem& var, int day, int preferred, uint8_t spec, u
   };
   add(preferred);
   add(second);
-  if (spec != 0)
+  if (specialization != 0)
     for (int r = 0; r < rooms; ++r)
-      if (m->Rooms[r]->Specialization == spec) add(r);
+      if (m->Rooms[r]->Specialization == specialization) add(r);
   if (const TSubjectItem* s = subject >= 0 ? m->Subjects[subject] : nullptr)
     for (int i = 0; i <= kMaxWishedRooms && s->GetWishedRoom(i) >= 0; ++i) add(s->GetWishedRoom(i));
   const std::size_t listedCount = candidates.size();
@@ -196,8 +196,8 @@ int ChooseRoom(const TTableVarItem& var, int day, int preferred, uint8_t spec, u
     const int r = candidates[i];
     const TRoomItem& room = *m->Rooms[r];
     if (room.GetBusy(RoomSlot(day, hour)) != 0) continue;
-    if (spec != 0 && strict && room.Specialization != spec) continue;
-    if (room.Specialization != 0 && room.NotStrict == 0 && room.Specialization != spec) continue;
+    if (specialization != 0 && strict && room.Specialization != specialization) continue;
+    if (room.Specialization != 0 && room.NotStrict == 0 && room.Specialization != specialization) continue;
     if (room.MaxChildren < seats) continue;
     if (var.GetRoomCell(r, day, hour).Klass != -1) continue;
     int score = 1;

@@ -12,15 +12,15 @@ namespace korvant {
 
 // The best room for one group at (day, hour), or -1.
 // preferred: the klass's attached room (-1 none); second: the room last
-// given to the same teacher (-1 none); spec: the subject's specialization
+// given to the same teacher (-1 none); specialization: the subject's specialization
 // (0 none); subject: index of the subject (-1 none). Listed candidates are
-// preferred, second, every room of spec, then the subject's wished rooms;
-// listedOnly tries nothing else. strict with a spec accepts only rooms of
-// exactly that spec. A room is accepted when it is open at the slot, not
+// preferred, second, every room of specialization, then the subject's wished rooms;
+// listedOnly tries nothing else. strict with a specialization accepts only rooms of
+// exactly that specialization. A room is accepted when it is open at the slot, not
 // strictly reserved for another specialization, big enough and free in the
 // variant's room grid; of the accepted rooms the one with most free hours
 // later in the day wins, the earlier candidate on equal scores.
-int ChooseRoom(const TTableVarItem& var, int day, int preferred, uint8_t spec, uint16_t seats, int second,
+int ChooseRoom(const TTableVarItem& var, int day, int preferred, uint8_t specialization, uint16_t seats, int second,
                int hour, int subject, bool listedOnly, bool strict);
 
 // How the day's room assignment ended.

@@ -42,8 +42,8 @@ TEST(DemoSource, BuildsRecordsWithForwardReferencesAndBothWayLinks) {
       "\n"
       "klass a name=\"5А\" pupils=20 start=1,2 parallels=b room=r closed=6:5-6\n"
       "klass b name=\"5Б\" pupils=18 start=1 parallels=a\n"
-      "room r name=\"Каб. 1\" seats=25 spec=2 strict\n"
-      "subject s name=\"Физика\" kf=12 spec=2 strict rooms=r\n"
+      "room r name=\"Каб. 1\" seats=25 specialization=2 strict\n"
+      "subject s name=\"Физика\" kf=12 specialization=2 strict rooms=r\n"
       "teacher t name=\"Петров П. П.\" room=r metodical=1 plan=6 wish=1:1-2:0 wish=2:3-3:2\n"
       "lesson x klass=a blocks=2,1,1 sep=1 group=s:t\n"
       "lesson y klass=b blocks=1,1,2 group=s:t:10 group=s:t:8\n"
@@ -211,16 +211,16 @@ TEST_F(DemoContent, KlassWeeksArePlannable) {
 TEST_F(DemoContent, RoomsLabsAndGym) {
   // Physics, chemistry and informatics are strict labs with strict subjects
   // that recommend them; physical education has its gym.
-  for (int spec : {2, 3, 9, 10}) {
+  for (int specialization : {2, 3, 9, 10}) {
     const TRoomItem* lab = nullptr;
     for (const auto& r : d.Rooms)
-      if (r->Specialization == spec) lab = r.get();
-    ASSERT_TRUE(lab) << spec;
-    EXPECT_EQ(lab->NotStrict, 0) << spec;
+      if (r->Specialization == specialization) lab = r.get();
+    ASSERT_TRUE(lab) << specialization;
+    EXPECT_EQ(lab->NotStrict, 0) << specialization;
     const TSubjectItem* subject = nullptr;
     for (const auto& s : d.Subjects)
-      if (s->Specialization == spec) subject = s.get();
-    ASSERT_TRUE(subject) << spec;
+      if (s->Specialization == specialization) subject = s.get();
+    ASSERT_TRUE(subject) << specialization;
     EXPECT_EQ(subject->NotStrict, 0);
     EXPECT_EQ(subject->GetWishedRoom(0), lab->ID());
   }

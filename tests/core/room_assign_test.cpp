@@ -42,21 +42,21 @@ class ScriptPrompt : public IPrompt {
 
 struct RoomSpec {
   uint16_t seats = 30;
-  uint8_t spec = 0;
+  uint8_t specialization = 0;
   bool strict = false;
 };
 
 TRoomItem* AddRoom(ProjectBuilder& p, RoomSpec r) {
   TRoomItem* room = p.d.Rooms.FindItemID(p.Room());
   room->MaxChildren = r.seats;
-  room->Specialization = r.spec;
+  room->Specialization = r.specialization;
   room->NotStrict = r.strict ? 0 : 1;
   return room;
 }
 
-int32_t AddSubject(ProjectBuilder& p, uint8_t spec, bool strict) {
+int32_t AddSubject(ProjectBuilder& p, uint8_t specialization, bool strict) {
   TSubjectItem* s = p.d.Subjects.FindItemID(p.Subject());
-  s->Specialization = spec;
+  s->Specialization = specialization;
   s->NotStrict = strict ? 0 : 1;
   return s->ID();
 }

@@ -232,13 +232,13 @@ TEST(RoomsManager, SeatsField) {
 TEST(RoomsManager, SpecializationAndStrictFlag) {
   RoomsFixture f({"A"});
   TRoomsManager& e = *f.editor;
-  QComboBox* spec = e.SpecializationComboBox();
-  ASSERT_EQ(spec->count(), 21);
-  EXPECT_EQ(spec->currentText(), U("Общая"));
+  QComboBox* specialization = e.SpecializationComboBox();
+  ASSERT_EQ(specialization->count(), 21);
+  EXPECT_EQ(specialization->currentText(), U("Общая"));
   // Alphabetical: "Биология" first, "Экономика" last.
-  EXPECT_EQ(spec->itemText(0), U("Биология"));
-  EXPECT_EQ(spec->itemText(20), U("Экономика"));
-  spec->setCurrentIndex(spec->findText(U("Физика")));
+  EXPECT_EQ(specialization->itemText(0), U("Биология"));
+  EXPECT_EQ(specialization->itemText(20), U("Экономика"));
+  specialization->setCurrentIndex(specialization->findText(U("Физика")));
   EXPECT_EQ(f.Room(0)->Specialization, 2);
   EXPECT_FALSE(e.StrongSpecializationCheckBox()->isChecked());
   e.StrongSpecializationCheckBox()->setChecked(true);
