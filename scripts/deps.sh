@@ -4,7 +4,7 @@
 set -euo pipefail
 what=${1:-test}
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n fonts-dejavu-core
-      libgtest-dev libgmock-dev googletest libbenchmark-dev)
+      libgtest-dev libgmock-dev googletest libbenchmark-dev ccache)
 if [[ $what == test ]]; then
   pkgs+=(clang libclang-rt-14-dev)
 fi

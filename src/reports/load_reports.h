@@ -1,0 +1,44 @@
+#pragma once
+// The load reports of the timetable print dialog: how each klass's daily
+// difficulty is spread over the six days, as a table and as line charts.
+#include <string>
+#include <vector>
+
+#include "core/table_var.h"
+#include "reports/report_form.h"
+
+namespace korvant {
+
+// selected[k] tells whether klass k of the variant is printed. Descriptions
+// are the project's and the variant's (CP1251).
+class TMedTableRpForm : public TReportForm {
+ public:
+  TMedTableRpForm(MessageTarget* owner, std::vector<bool> selected, const TTableVarItem& var,
+                  std::string projectDescription, std::string variantDescription);
+
+ protected:
+  void BuildReport(TBandReport& report) override;
+
+ private:
+  std::vector<bool> selected_;
+  const TTableVarItem& var_;
+  std::string projectDescription_;
+  std::string variantDescription_;
+};
+
+class TMedChartRpForm : public TReportForm {
+ public:
+  TMedChartRpForm(MessageTarget* owner, std::vector<bool> selected, const TTableVarItem& var,
+                  std::string projectDescription, std::string variantDescription);
+
+ protected:
+  void BuildReport(TBandReport& report) override;
+
+ private:
+  std::vector<bool> selected_;
+  const TTableVarItem& var_;
+  std::string projectDescription_;
+  std::string variantDescription_;
+};
+
+}  // namespace korvant
