@@ -1,16 +1,37 @@
-// korvant-plan-week: plans every day of a project's week automatically in
-// a new variant and prints how long each day took, how many lesson hours
-// stand in the fair copy and the teachers' idle hours. A measuring tool.
+// korvant-plan-week: plans a project's whole week automatically in a new
+// variant and prints, per day, how long it took, how many lesson hours
+// stand in the fair copy, the teachers' idle hours and the search steps.
+// A measuring tool.
 //
-//   korvant-plan-week PROJECT.tbl [--seconds-per-day N] [--seed S]
+//   korvant-plan-week PROJECT.tbl [--seconds N] [--seed S] [--greedy] [--out FILE.rsp]
 //   korvant-plan-week --demo | --generate K [...]
 //
+// The week is planned only with what a user can do in the variant window,
+// so that what it reaches a user can reach too:
+//   1. "Подбор вариантов" (the week-variant search) for a group of every
+//      teacher, into the drafts: each block gets a day, no hour;
+//   2. blocks left without a day are put into the draft of a day with room
+//      by hand (moving a block to a day's draft), where needed after moving
+//      another block of the same klass to a third day's draft;
+//   3. "Оптимизация" of each day with every teacher in one group: the day's
+//      fair and draft lessons are arranged into hours;
+//   4. a day that cannot be arranged gives one of its blocks to the draft of
+//      another day with room (the klass the run names first), and both days
+//      are arranged again; steps 2-4 repeat within the time budget, and the
+//      timetable with most hours arranged is kept (drafts left are emptied);
+//   5. "Оптимизация" with "Искать лучший вариант" of each day for fewer idle
+//      hours in the time left;
+//   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как".
+// --greedy plans day after day with the placement run of every teacher row
+// under the preparation dialog's raised day minima instead (steps 1-4).
+//
 // Output, one line per day and a total:
-//   day 1: 0.004 s, placed 36/36, idle 3
+//   day 1: 0.004 s, placed 36/36, idle 3, steps 1200
 //   total: 0.031 s, placed 219/219, idle 17
 // A day's due hours are its placed hours; the last day's also count every
 // hour the week could not place. Exit status: 0 every hour placed, 1 some
-// left over, 2 the project cannot be read or the arguments are wrong.
+// left over, 2 the project cannot be read, the arguments are wrong or the
+// variant file cannot be written.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +43,7 @@
 #include "core/demo_project.h"
 #include "core/file_io.h"
 #include "core/project_data.h"
+#include "core/room_assign.h"
 #include "core/shared_state.h"
 #include "core/var_file.h"
 #include "school_gen.h"
@@ -31,7 +53,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: korvant-plan-week PROJECT.tbl | --demo | --generate K"
-               " [--seconds-per-day N] [--seed S]\n");
+               " [--seconds N] [--seconds-per-day N] [--seed S] [--greedy] [--out FILE.rsp]\n");
   return 2;
 }
 
@@ -50,6 +72,9 @@ int main(int argc, char** argv) {
   int generate = 0;
   double secondsPerDay = 0;
   double seed = 0;
+  double seconds = 0;
+  bool greedy = false;
+  std::string out;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     double v = 0;
@@ -61,6 +86,13 @@ int main(int argc, char** argv) {
     } else if (a == "--seconds-per-day" && i + 1 < argc && Number(argv[i + 1], v)) {
       secondsPerDay = v;
       ++i;
+    } else if (a == "--seconds" && i + 1 < argc && Number(argv[i + 1], v) && v > 0) {
+      seconds = v;
+      ++i;
+    } else if (a == "--greedy") {
+      greedy = true;
+    } else if (a == "--out" && i + 1 < argc) {
+      out = argv[++i];
     } else if (a == "--seed" && i + 1 < argc && Number(argv[i + 1], v)) {
       seed = v;
       ++i;
@@ -102,18 +134,38 @@ int main(int argc, char** argv) {
 
   TWeekPlanOptions o;
   o.Day.Seed = static_cast<uint32_t>(seed);
+  if (seconds > 0) o.TimeBudgetMs = static_cast<int>(seconds * 1000);
   if (secondsPerDay > 0) {
     o.OptimizeMsPerDay = static_cast<int>(secondsPerDay * 1000);
     o.Day.OptimizeStepBudget = ~uint64_t{0};
   }
   const auto t0 = std::chrono::steady_clock::now();
-  const TWeekPlanResult r = PlanWeekAuto(m, var, o);
+  const TWeekPlanResult r = greedy ? PlanWeekAuto(m, var, o) : PlanWeekDrafts(m, var, o);
   const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   for (int d = 1; d <= 6; ++d) {
     const TWeekDayResult& day = r.Days[static_cast<std::size_t>(d - 1)];
     const int due = day.Placed + (d == 6 ? r.Due - r.Placed : 0);
-    std::printf("day %d: %.3f s, placed %d/%d, idle %d\n", d, day.Seconds, day.Placed, due, day.Windows);
+    std::printf("day %d: %.3f s, placed %d/%d, idle %d, steps %llu\n", d, day.Seconds, day.Placed, due, day.Windows,
+                static_cast<unsigned long long>(day.Steps));
   }
   std::printf("total: %.3f s, placed %d/%d, idle %d\n", total, r.Placed, r.Due, r.Windows);
+  for (const std::string& note : r.Notes) std::printf("note: %s\n", note.c_str());
+  if (!out.empty()) {
+    // Rooms as the room assignment of each day gives them; a question it
+    // asks (rooms short) is answered "Да", so that as many as can be given are.
+    struct TYes : IPrompt {
+      int ShowErrMsgText(PromptOwner, const std::string&, uint8_t) override { return kResYes; }
+    } yes;
+    ScopedPrompt scoped(&yes);
+    for (int d = 1; d <= 6; ++d) {
+      doc->Day = d;
+      doc->PrepareDay();
+      SetDayRooms(var, d);
+    }
+    if (!WriteFileReplacing(out, WriteVarImage(var, doc->Options, 1))) {
+      std::fprintf(stderr, "korvant-plan-week: cannot write %s\n", out.c_str());
+      return 2;
+    }
+  }
   return r.Complete ? 0 : 1;
 }

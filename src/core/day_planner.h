@@ -305,6 +305,9 @@ struct TAutoPlanOptions {
   // (0 none).
   uint64_t StepBudget = 2'000'000;
   int TimeBudgetMs = 0;
+  // The optimisation of a day that finds no whole day tries each row of
+  // teachers on its own (false: the day is left as it was).
+  bool RowFallback = true;
 };
 
 struct TAutoPlanResult {
@@ -361,6 +364,7 @@ struct TWeekDayResult {
   int FirstWindows = 0;      // the same as the day's selections left them
   int KlassGaps = 0;         // klasses' idle hours, kept week
   uint64_t Solutions = 0;    // solutions taken, all weeks tried
+  uint64_t Steps = 0;        // search steps of every run of the day
 };
 
 struct TWeekPlanResult {
@@ -373,6 +377,9 @@ struct TWeekPlanResult {
   int Weeks = 0;             // weeks tried
   uint64_t Solutions = 0;
   std::array<TWeekDayResult, 6> Days{};
+  // What stopped the week short (CP1251 texts the runs would have shown,
+  // or a budget that ran out).
+  std::vector<std::string> Notes;
 };
 
 // Lesson hours due in the week and placed in the fair copy, counted per
@@ -381,5 +388,6 @@ struct TWeekPlanResult {
 void CountWeekHours(const TRunModel& m, const TTableVarItem& var, int& placed, int& due);
 
 TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& options = {});
+TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& options = {});
 
 }  // namespace korvant

@@ -666,7 +666,8 @@ TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const
   };
   m.Teachers.SetGroups({all});
   res.Ok = optimise(0);
-  if (!res.Ok) {
+  if (!res.Ok) res.Message = silent.Last;
+  if (!res.Ok && o.RowFallback) {
     m.Teachers.SetGroups(split);
     for (int r = 0; r < static_cast<int>(split.size()); ++r) optimise(r);
   }

@@ -2,8 +2,12 @@
 // runs; a week that leaves lessons over is planned again in another order.
 #include <algorithm>
 #include <chrono>
+#include <random>
+#include <string>
 
 #include "core/day_planner.h"
+#include "core/shared_state.h"
+#include "core/week_vars.h"
 
 namespace korvant {
 
@@ -51,6 +55,7 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
       TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
       dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
       dr.Solutions += r.Solutions;
+      dr.Steps += r.Steps;
       first[static_cast<std::size_t>(d - 1)] = r.FirstWindows;
     }
     ++res.Weeks;
@@ -78,6 +83,7 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
       const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true);
       dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
       dr.Solutions += r.Solutions;
+      dr.Steps += r.Steps;
     }
     dr.FirstWindows = bestFirst[static_cast<std::size_t>(d - 1)];
     for (int k = 0; k < var.KlassCount(); ++k) {
@@ -87,6 +93,302 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
     for (int t = 0; t < var.TeacherCount(); ++t) dr.Windows += var.GetTeacherWindows(t, d);
     res.Windows += dr.Windows;
     res.FirstWindows += dr.FirstWindows;
+    res.KlassGaps += dr.KlassGaps;
+    res.Solutions += dr.Solutions;
+  }
+  CountWeekHours(m, var, res.Placed, res.Due);
+  res.Complete = res.Placed == res.Due;
+  return res;
+}
+
+
+namespace {
+
+// What the week driver knows of the variant as it stands: the loads of
+// klasses and teachers per day, counted as the week-variant search counts
+// them (a klass's or teacher's closed hours take their place in the day).
+class TWeekBook {
+ public:
+  TWeekBook(TRunModel& m, TTableVarItem& var) : m_(m), var_(var), L_(m.L()) {}
+
+  int KlassLoad(int k, int d) const {
+    int fair = 0, draft = 0;
+    var_.CountKlassLessons(k, d, fair, draft);
+    return fair + draft + KlassClosed(k, d);
+  }
+  int KlassClosed(int k, int d) const {
+    int n = 0;
+    for (int h = 1; h <= L_; ++h)
+      if (m_.Klasses[k]->GetBusy((d - 1) * kSlotsPerDay + h) != 0) ++n;
+    return n;
+  }
+  int TeacherLoad(int t, int d) const {
+    int fair = 0, draft = 0;
+    var_.CountTeacherLessons(t, d, fair, draft);
+    int closed = 0;
+    for (int h = 1; h <= L_; ++h)
+      if (TeacherHourClosed(m_.Teachers[t]->GetBusy((d - 1) * kSlotsPerDay + h), m_.TeachersWills)) ++closed;
+    return fair + draft + closed;
+  }
+  // Whether a block of len hours of the linked set of (k, li) can go to
+  // day d by the counts: no block of the lesson there, room in every
+  // klass's and teacher's day.
+  bool Fits(const TLinkedLists& lists, int d, int len, int slack = 0) const {
+    for (int i = 0; i < lists.LessonCount(); ++i) {
+      const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
+      if (var_.CountLessonInDay(e.A, e.B, d) > 0) return false;
+      if (KlassLoad(e.A, d) + len + slack > L_) return false;
+    }
+    for (int i = 0; i < lists.TeacherCount(); ++i)
+      if (TeacherLoad(lists.Teachers[static_cast<std::size_t>(i)].A, d) + len + slack > L_) return false;
+    return true;
+  }
+
+ private:
+  TRunModel& m_;
+  TTableVarItem& var_;
+  int L_;
+};
+
+struct TBlockRef {
+  int Klass = -1, Lesson = -1, Len = 0;
+};
+
+// The lesson's blocks that stand on no day (lengths), for the lowest klass
+// of a joint lesson only.
+std::vector<int> UnplacedBlocks(const TRunModel& m, const TTableVarItem& var, int k, int li) {
+  std::vector<int> left;
+  const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
+  for (int q = 1; q <= l->QuantsCount(); ++q) left.push_back(l->QuantAt(q));
+  for (int d = 1; d <= 6; ++d) {
+    const int c = var.CountLessonInDay(k, li, d);
+    if (c == 0) continue;
+    auto it = std::find(left.begin(), left.end(), c);
+    if (it != left.end()) left.erase(it);
+  }
+  return left;
+}
+
+}  // namespace
+
+TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
+  TWeekPlanResult res;
+  SharedState& s = Shared();
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::milliseconds(o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 50000);
+  std::vector<int32_t> all;
+  for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
+  // 1. The week-variant search of every teacher into the drafts.
+  m.Teachers.SetGroups({all});
+  m.CurGroup = 0;
+  TWeekSearchContext c = MakeWeekSearchContext(m, var, s);
+  c.PlaceToFair = 0;
+  {
+    TWeekVarsSearch ws(c);
+    long steps = 0;
+    for (;;) {
+      const TWeekStepResult r = ws.Step(1000);
+      steps += 1000;
+      if (r == TWeekStepResult::Finished || r == TWeekStepResult::Aborted) break;
+      if (r == TWeekStepResult::TeacherDone) steps = 0;
+      else if (steps > 200000) ws.RequestEnough();
+    }
+  }
+  TWeekBook book(m, var);
+  std::mt19937 rng(o.Day.Seed + 1);
+  // 2. Blocks without a day go into the draft of the day with most room.
+  auto giveDays = [&]() {
+    for (int k = 0; k < m.Klasses.Count(); ++k)
+      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
+        TLinkedLists lists;
+        if (!m.Klasses.CollectLinkedLessons(k, li, lists)) continue;
+        bool lowest = true;
+        for (int i = 1; i < lists.LessonCount(); ++i)
+          if (lists.Lessons[static_cast<std::size_t>(i)].A < k) lowest = false;
+        if (!lowest) continue;
+        for (int len : UnplacedBlocks(m, var, k, li)) {
+          int best = 0, bestRoom = -1000;
+          for (int d = 1; d <= 6; ++d) {
+            if (!book.Fits(lists, d, len)) continue;
+            const int room = m.L() - book.KlassLoad(k, d) + static_cast<int>(rng() % 2);
+            if (room > bestRoom) {
+              bestRoom = room;
+              best = d;
+            }
+          }
+          if (best > 0) {
+            var.PlaceLinkedLesson(k, li, true, best, 0, len);
+            continue;
+          }
+          // No day has room: a block of the same klass moves from a day
+          // to another with room, and this one takes its place.
+          bool done = false;
+          for (int d = 1; d <= 6 && !done; ++d) {
+            if (var.CountLessonInDay(k, li, d) > 0) continue;
+            for (int lj = 0; lj < m.Klasses[k]->Lessons.Count() && !done; ++lj) {
+              const int len2 = var.CountLessonInDay(k, lj, d);
+              if (lj == li || len2 < len) continue;
+              TLinkedLists other;
+              if (!m.Klasses.CollectLinkedLessons(k, lj, other) || other.LessonCount() > 1) continue;
+              for (int d3 = 1; d3 <= 6 && !done; ++d3) {
+                if (d3 == d || !book.Fits(other, d3, len2)) continue;
+                if (!var.RemoveLesson(k, lj, true, d3, d, 0)) continue;
+                if (book.Fits(lists, d, len)) {
+                  var.PlaceLinkedLesson(k, li, true, d, 0, len);
+                  done = true;
+                } else {
+                  var.RemoveLesson(k, lj, true, d, d3, 0);
+                }
+              }
+            }
+          }
+        }
+      }
+  };
+  giveDays();
+  // 3. Each day arranged by the optimisation; a day that cannot be gives a
+  // block to another day, and both are arranged again.
+  TAutoPlanOptions dayOpt = o.Day;
+  dayOpt.RowFallback = false;
+  if (dayOpt.TimeBudgetMs <= 0) dayOpt.TimeBudgetMs = 4000;
+  dayOpt.OptimizeStepBudget = dayOpt.StepBudget = 300000;
+  std::array<int, 7> ok{};      // 1 arranged, -1 not
+  std::array<std::string, 7> why;
+  auto arrange = [&](int d) {
+    bool drafts = false;
+    for (int k = 0; k < var.KlassCount() && !drafts; ++k) drafts = var.CountKlassDraft(k, d) > 0;
+    if (!drafts) {
+      ok[static_cast<std::size_t>(d)] = 1;
+      return;
+    }
+    const auto t0 = Clock::now();
+    const TAutoPlanResult r = OptimizeDayAuto(m, var, d, dayOpt, false);
+    TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
+    dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+    dr.Steps += r.Steps;
+    ok[static_cast<std::size_t>(d)] = r.Ok ? 1 : -1;
+    why[static_cast<std::size_t>(d)] = r.Message;
+  };
+  for (int d = 1; d <= 6; ++d) arrange(d);
+  int moves = 0;
+  // The fair copy is a whole timetable at every point (a day that cannot
+  // be arranged keeps its last arrangement): the one with most hours stays.
+  TTableVarItem best(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
+  best.Assign(var);
+  int bestPlaced = -1;
+  for (;;) {
+    {
+      int placed = 0, due = 0;
+      CountWeekHours(m, var, placed, due);
+      if (placed > bestPlaced) {
+        bestPlaced = placed;
+        best.Assign(var);
+      }
+    }
+    if (Clock::now() >= deadline) break;
+    std::vector<int> failing;
+    for (int d = 1; d <= 6; ++d)
+      if (ok[static_cast<std::size_t>(d)] < 0) failing.push_back(d);
+    if (failing.empty()) {
+      // Every day stands: what still has no day gets one.
+      int before = 0, due = 0;
+      CountWeekHours(m, var, before, due);
+      if (before == due) break;
+      giveDays();
+      bool any = false;
+      for (int d = 1; d <= 6; ++d) {
+        bool drafts = false;
+        for (int k = 0; k < var.KlassCount() && !drafts; ++k) drafts = var.CountKlassDraft(k, d) > 0;
+        if (drafts) {
+          arrange(d);
+          any = true;
+        }
+      }
+      if (!any) break;  // nothing could be given a day
+      continue;
+    }
+    const int d = failing[rng() % failing.size()];
+    // The klass the run named, else a block of a tight klass or teacher.
+    std::vector<TBlockRef> blocks;
+    std::vector<double> weight;
+    int named = -1;
+    for (int k = 0; k < m.Klasses.Count(); ++k)
+      if (!why[static_cast<std::size_t>(d)].empty() &&
+          why[static_cast<std::size_t>(d)].find(" " + m.Klasses[k]->Name() + ".") != std::string::npos)
+        named = k;
+    for (int k = 0; k < m.Klasses.Count(); ++k) {
+      if (named >= 0 && k != named) continue;
+      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
+        const int len = var.CountLessonInDay(k, li, d);
+        if (len == 0) continue;
+        const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
+        double w = 1.0 + std::max(0, book.KlassLoad(k, d) - m.L() + 2);
+        for (int g = 0; g < l->SubItemsCount(); ++g) {
+          const int t = l->RT[static_cast<std::size_t>(g)].Teacher;
+          if (t >= 0) w += std::max(0, book.TeacherLoad(t, d) - m.L() + 3) * 2.0;
+        }
+        blocks.push_back({k, li, len});
+        weight.push_back(w * w);
+      }
+    }
+    if (blocks.empty()) {
+      ok[static_cast<std::size_t>(d)] = 0;
+      continue;
+    }
+    bool moved = false;
+    for (int attempt = 0; attempt < 20 && !moved; ++attempt) {
+      std::discrete_distribution<std::size_t> pick(weight.begin(), weight.end());
+      const TBlockRef b = blocks[pick(rng)];
+      TLinkedLists lists;
+      if (!m.Klasses.CollectLinkedLessons(b.Klass, b.Lesson, lists)) continue;
+      std::vector<int> targets;
+      for (int d2 = 1; d2 <= 6; ++d2)
+        if (d2 != d && book.Fits(lists, d2, b.Len)) targets.push_back(d2);
+      if (targets.empty()) continue;
+      const int d2 = targets[rng() % targets.size()];
+      if (!var.RemoveLesson(b.Klass, b.Lesson, true, d2, d, 0)) continue;
+      moved = true;
+      ++moves;
+      arrange(d);
+      arrange(d2);
+    }
+    if (!moved) {
+      // Nothing fits elsewhere: the block leaves the week and waits for a
+      // day with room.
+      const TBlockRef b = blocks[rng() % blocks.size()];
+      var.RemoveLesson(b.Klass, b.Lesson, true, 0, d, 0);
+      arrange(d);
+    }
+  }
+  var.Assign(best);
+  // 4. What still stands in a draft leaves the week (it has no hour).
+  for (int d = 1; d <= 6; ++d)
+      for (int k = 0; k < var.KlassCount(); ++k)
+        for (int h = var.LessonsPerDay(); h >= 1; --h) {
+          const TTableCell cell = var.GetDraftCell(k, d, h);
+          if (cell.Lesson >= 0) var.RemoveLesson(k, cell.Lesson, true, 0, d, 0);
+        }
+  // 5. The days' idle hours, in the time left.
+  for (int d = 1; d <= 6; ++d) {
+    TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
+    if (o.OptimizeBest && !var.DayIsEmpty(d)) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      TAutoPlanOptions best = o.Day;
+      best.RowFallback = false;
+      best.TimeBudgetMs = static_cast<int>(std::max<long long>(100, left / (7 - d)));
+      if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = std::min(best.TimeBudgetMs, o.OptimizeMsPerDay);
+      const auto t0 = Clock::now();
+      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true);
+      dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+      dr.Solutions += r.Solutions;
+      dr.Steps += r.Steps;
+    }
+    for (int k = 0; k < var.KlassCount(); ++k) {
+      dr.Placed += var.CountKlassFair(k, d);
+      dr.KlassGaps += KlassGaps(m, var, k, d);
+    }
+    for (int t = 0; t < var.TeacherCount(); ++t) dr.Windows += var.GetTeacherWindows(t, d);
+    res.Windows += dr.Windows;
     res.KlassGaps += dr.KlassGaps;
     res.Solutions += dr.Solutions;
   }

@@ -351,11 +351,24 @@ void TWeekVarsSearch::BuildTables() {
     for (int d = 1; d <= 6; ++d) {
       bool open = false;
       for (int h = 1; h <= L_; ++h) {
-        const bool hourOpen = klass->GetBusy((d - 1) * kSlotsPerDay + h) == 0 && (firstStart < 1 || h >= firstStart);
+        const int slot = (d - 1) * kSlotsPerDay + h;
+        const bool hourOpen = klass->GetBusy(slot) == 0 && (firstStart < 1 || h >= firstStart);
         open = open || hourOpen;
         const bool lesson = var.GetCell(k, d, h).Lesson >= 0;
         if (lesson) ++kl.Timed[D(d)];
-        if (!hourOpen) ++kl.Closed[D(d)];
+        // An hour at which none of the klass's lessons can stand (every
+        // one has a teacher who is closed then) holds no lesson either.
+        bool usable = lesson;
+        for (int li = 0; li < klass->Lessons.Count() && !usable && hourOpen; ++li) {
+          const TRTILessonItem* l = klass->Lessons[li];
+          bool ok = l->GetBusy(slot) == 0;
+          for (int g = 0; g < l->SubItemsCount() && ok; ++g) {
+            const TRTITeacherItem* t = m.Teachers[l->RT[U(g)].Teacher];
+            if (t && TeacherHourClosed(t->GetBusy(slot), ctx_.TeachersWills)) ok = false;
+          }
+          usable = ok;
+        }
+        if (!hourOpen || !usable) ++kl.Closed[D(d)];
         kl.Cells[D(d)][U(h - 1)] = lesson ? kCellBusy : hourOpen ? kCellFree : kCellClosed;
         if (var.GetDraftCell(k, d, h).Lesson >= 0) ++kl.DayOnly[D(d)];
       }
@@ -845,6 +858,9 @@ bool TWeekVarsSearch::DayFits(const TLessonObject& o, int day, int length) const
     const TKlassWeekLoad& kl = klasses_[U(k)];
     const int total = kl.Total(day) + length;
     if (total > kl.MaxPerDay) return false;
+    // As for the teachers: the klass's closed hours of the day take their
+    // place too, or a klass that starts late gets more than its day holds.
+    if (total + kl.Closed[D(day)] > L_) return false;
     if (total == kl.MaxPerDay) {
       int atMax = 1;
       for (int d = 1; d <= 6; ++d)
