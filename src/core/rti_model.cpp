@@ -311,7 +311,9 @@ void TRTIKlassesCollection::FixLesson(int klass, int lesson, int hours) {
     if (TRTITeacherItem* t = teachers[rt.Teacher]) t->SetLessonDayCount(teachers, rt.TeacherLesson, hours);
   }
   const int nt = lists.TeacherCount();
-  bool any = false, all = nt > 0;
+  // A lesson without any teacher has no teacher outside the group: the
+  // group's runs place it (else it would stay in the draft for good).
+  bool any = nt == 0, all = true;
   for (int i = 0; i < nt; ++i) {
     const bool in = teachers.InGroupRow(lists.Teachers[static_cast<std::size_t>(i)].A, model_->CurGroup);
     any = any || in;

@@ -196,7 +196,55 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
   }
   TWeekBook book(m, var);
   std::mt19937 rng(o.Day.Seed + 1);
-  // 2. Blocks without a day go into the draft of the day with most room.
+  std::array<bool, 7> dirty{};
+  // Moves block (k, li) of len hours off day from (0: it stands on no day)
+  // into the draft of another day with room; where no day has room, a
+  // block of the same klass first moves from a day to a third one (which
+  // may be from) to make it. Days changed are marked dirty.
+  auto moveBlock = [&](int k, int li, int from, int len, bool makeRoom) {
+    TLinkedLists lists;
+    if (!m.Klasses.CollectLinkedLessons(k, li, lists)) return false;
+    auto put = [&](int d2) {
+      const bool okMove = from == 0 ? var.PlaceLinkedLesson(k, li, true, d2, 0, len)
+                                    : var.RemoveLesson(k, li, true, d2, from, 0);
+      if (okMove) dirty[static_cast<std::size_t>(from)] = dirty[static_cast<std::size_t>(d2)] = true;
+      return okMove;
+    };
+    std::vector<int> targets;
+    for (int d2 = 1; d2 <= 6; ++d2)
+      if (d2 != from && book.Fits(lists, d2, len)) targets.push_back(d2);
+    if (!targets.empty()) return put(targets[rng() % targets.size()]);
+    if (!makeRoom) return false;
+    std::vector<int> days;
+    for (int d2 = 1; d2 <= 6; ++d2)
+      if (d2 != from && var.CountLessonInDay(k, li, d2) == 0) days.push_back(d2);
+    std::shuffle(days.begin(), days.end(), rng);
+    for (int d2 : days) {
+      const int need = book.KlassLoad(k, d2) + len - m.L();
+      if (need <= 0) continue;  // the klass has room: a teacher has not
+      std::vector<int> others;
+      for (int lj = 0; lj < m.Klasses[k]->Lessons.Count(); ++lj)
+        if (lj != li && var.CountLessonInDay(k, lj, d2) >= need) others.push_back(lj);
+      std::shuffle(others.begin(), others.end(), rng);
+      for (int lj : others) {
+        const int len2 = var.CountLessonInDay(k, lj, d2);
+        TLinkedLists other;
+        if (!m.Klasses.CollectLinkedLessons(k, lj, other)) continue;
+        for (int d3 = 1; d3 <= 6; ++d3) {
+          if (d3 == d2) continue;
+          // The day the block leaves has its hours free for this one.
+          const bool swap = d3 == from && var.CountLessonInDay(k, lj, from) == 0 && book.Fits(other, d3, len2 - len);
+          if (!swap && !book.Fits(other, d3, len2)) continue;
+          if (!var.RemoveLesson(k, lj, true, d3, d2, 0)) continue;
+          dirty[static_cast<std::size_t>(d3)] = dirty[static_cast<std::size_t>(d2)] = true;
+          if (book.Fits(lists, d2, len) && put(d2)) return true;
+          var.RemoveLesson(k, lj, true, d2, d3, 0);
+        }
+      }
+    }
+    return false;
+  };
+  // 2. Blocks without a day go into the draft of a day with room.
   auto giveDays = [&]() {
     for (int k = 0; k < m.Klasses.Count(); ++k)
       for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
@@ -206,46 +254,50 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
         for (int i = 1; i < lists.LessonCount(); ++i)
           if (lists.Lessons[static_cast<std::size_t>(i)].A < k) lowest = false;
         if (!lowest) continue;
-        for (int len : UnplacedBlocks(m, var, k, li)) {
-          int best = 0, bestRoom = -1000;
-          for (int d = 1; d <= 6; ++d) {
-            if (!book.Fits(lists, d, len)) continue;
-            const int room = m.L() - book.KlassLoad(k, d) + static_cast<int>(rng() % 2);
-            if (room > bestRoom) {
-              bestRoom = room;
-              best = d;
-            }
-          }
-          if (best > 0) {
-            var.PlaceLinkedLesson(k, li, true, best, 0, len);
-            continue;
-          }
-          // No day has room: a block of the same klass moves from a day
-          // to another with room, and this one takes its place.
-          bool done = false;
-          for (int d = 1; d <= 6 && !done; ++d) {
-            if (var.CountLessonInDay(k, li, d) > 0) continue;
-            for (int lj = 0; lj < m.Klasses[k]->Lessons.Count() && !done; ++lj) {
-              const int len2 = var.CountLessonInDay(k, lj, d);
-              if (lj == li || len2 < len) continue;
-              TLinkedLists other;
-              if (!m.Klasses.CollectLinkedLessons(k, lj, other) || other.LessonCount() > 1) continue;
-              for (int d3 = 1; d3 <= 6 && !done; ++d3) {
-                if (d3 == d || !book.Fits(other, d3, len2)) continue;
-                if (!var.RemoveLesson(k, lj, true, d3, d, 0)) continue;
-                if (book.Fits(lists, d, len)) {
-                  var.PlaceLinkedLesson(k, li, true, d, 0, len);
-                  done = true;
-                } else {
-                  var.RemoveLesson(k, lj, true, d, d3, 0);
-                }
-              }
-            }
-          }
-        }
+        for (int len : UnplacedBlocks(m, var, k, li)) moveBlock(k, li, 0, len, true);
       }
   };
   giveDays();
+  // When no day has room for what is left, one block goes to the day it
+  // overfills least; that day then gives blocks away as any day that
+  // cannot be arranged does.
+  auto forceDay = [&]() {
+    std::vector<std::pair<TBlockRef, int>> cands;
+    for (int k = 0; k < m.Klasses.Count(); ++k)
+      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
+        TLinkedLists lists;
+        if (!m.Klasses.CollectLinkedLessons(k, li, lists)) continue;
+        bool lowest = true;
+        for (int i = 1; i < lists.LessonCount(); ++i)
+          if (lists.Lessons[static_cast<std::size_t>(i)].A < k) lowest = false;
+        if (!lowest) continue;
+        for (int len : UnplacedBlocks(m, var, k, li)) {
+          int bestDay = 0, bestOver = 1 << 20;
+          for (int d = 1; d <= 6; ++d) {
+            bool free = true;
+            int over = 0;
+            for (int i = 0; i < lists.LessonCount() && free; ++i) {
+              const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
+              free = var.CountLessonInDay(e.A, e.B, d) == 0 && book.KlassClosed(e.A, d) + len <= m.L();
+              over += std::max(0, book.KlassLoad(e.A, d) + len - m.L());
+            }
+            for (int i = 0; i < lists.TeacherCount() && free; ++i)
+              over += std::max(0, book.TeacherLoad(lists.Teachers[static_cast<std::size_t>(i)].A, d) + len - m.L());
+            over = over * 4 + static_cast<int>(rng() % 4);
+            if (free && over < bestOver) {
+              bestOver = over;
+              bestDay = d;
+            }
+          }
+          if (bestDay > 0) cands.push_back({{k, li, len}, bestDay});
+        }
+      }
+    if (cands.empty()) return false;
+    const auto& [b, d] = cands[rng() % cands.size()];
+    if (!var.PlaceLinkedLesson(b.Klass, b.Lesson, true, d, 0, b.Len)) return false;
+    dirty[static_cast<std::size_t>(d)] = true;
+    return true;
+  };
   // 3. Each day arranged by the optimisation; a day that cannot be gives a
   // block to another day, and both are arranged again.
   TAutoPlanOptions dayOpt = o.Day;
@@ -294,17 +346,20 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       int before = 0, due = 0;
       CountWeekHours(m, var, before, due);
       if (before == due) break;
+      dirty = {};
       giveDays();
       bool any = false;
-      for (int d = 1; d <= 6; ++d) {
-        bool drafts = false;
-        for (int k = 0; k < var.KlassCount() && !drafts; ++k) drafts = var.CountKlassDraft(k, d) > 0;
-        if (drafts) {
+      for (int d = 1; d <= 6; ++d)
+        if (dirty[static_cast<std::size_t>(d)]) {
           arrange(d);
           any = true;
         }
-      }
-      if (!any) break;  // nothing could be given a day
+      dirty = {};
+      if (any) continue;
+      if (!forceDay()) break;  // nothing can be given a day
+      for (int d = 1; d <= 6; ++d)
+        if (dirty[static_cast<std::size_t>(d)]) arrange(d);
+      dirty = {};
       continue;
     }
     const int d = failing[rng() % failing.size()];
@@ -336,29 +391,22 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       continue;
     }
     bool moved = false;
+    std::discrete_distribution<std::size_t> pick(weight.begin(), weight.end());
     for (int attempt = 0; attempt < 20 && !moved; ++attempt) {
-      std::discrete_distribution<std::size_t> pick(weight.begin(), weight.end());
       const TBlockRef b = blocks[pick(rng)];
-      TLinkedLists lists;
-      if (!m.Klasses.CollectLinkedLessons(b.Klass, b.Lesson, lists)) continue;
-      std::vector<int> targets;
-      for (int d2 = 1; d2 <= 6; ++d2)
-        if (d2 != d && book.Fits(lists, d2, b.Len)) targets.push_back(d2);
-      if (targets.empty()) continue;
-      const int d2 = targets[rng() % targets.size()];
-      if (!var.RemoveLesson(b.Klass, b.Lesson, true, d2, d, 0)) continue;
-      moved = true;
-      ++moves;
-      arrange(d);
-      arrange(d2);
+      moved = moveBlock(b.Klass, b.Lesson, d, b.Len, false);
     }
     if (!moved) {
       // Nothing fits elsewhere: the block leaves the week and waits for a
       // day with room.
-      const TBlockRef b = blocks[rng() % blocks.size()];
+      const TBlockRef b = blocks[pick(rng)];
       var.RemoveLesson(b.Klass, b.Lesson, true, 0, d, 0);
-      arrange(d);
+      dirty[static_cast<std::size_t>(d)] = true;
     }
+    ++moves;
+    for (int d2 = 1; d2 <= 6; ++d2)
+      if (dirty[static_cast<std::size_t>(d2)]) arrange(d2);
+    dirty = {};
   }
   var.Assign(best);
   // 4. What still stands in a draft leaves the week (it has no hour).
