@@ -424,6 +424,8 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       TAutoPlanOptions best = o.Day;
       best.RowFallback = false;
       best.TimeBudgetMs = static_cast<int>(std::max<long long>(100, left / (7 - d)));
+      // The time left is the budget; steps are not counted.
+      best.StepBudget = best.OptimizeStepBudget = 0;
       if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = std::min(best.TimeBudgetMs, o.OptimizeMsPerDay);
       const auto t0 = Clock::now();
       const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true);
