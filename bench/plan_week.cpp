@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "core/day_planner.h"
+#include "platform/base/cp1251.h"
 #include "core/demo_project.h"
 #include "core/file_io.h"
 #include "core/project_data.h"
@@ -149,7 +150,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(day.Steps));
   }
   std::printf("total: %.3f s, placed %d/%d, idle %d\n", total, r.Placed, r.Due, r.Windows);
-  for (const std::string& note : r.Notes) std::printf("note: %s\n", note.c_str());
+  for (const std::string& note : r.Notes) std::printf("note: %s\n", cp1251::toUtf8(note).c_str());
   if (!out.empty()) {
     // Rooms as the room assignment of each day gives them; a question it
     // asks (rooms short) is answered "Да", so that as many as can be given are.

@@ -77,8 +77,12 @@ enum class TPlanOutcome {
   NoSolution,  // the search ended without a solution; told (10063, 10061, 10075)
   Failed,      // a teacher conflict or a klass without arrangements; told
   Aborted,     // AbortPlanning before any solution (10076 when a partial was shown)
-  TooLarge,    // the day's arrangements exceed the planner's size caps; told (10061)
+  TooLarge,    // the day's arrangements exceed the planner's size caps; told (kMsgDayTooLarge)
 };
+
+// A day whose arrangements or compatibility rows exceed a run's size caps
+// is too large for one run; it is not impossible.
+constexpr int kMsgDayTooLarge = 10074;
 
 // Day norms of every klass and teacher for day (reads the grid, rebuilds
 // the block day marks, sets the teachers' HourMarks of day).
@@ -313,7 +317,7 @@ struct TAutoPlanOptions {
 struct TAutoPlanResult {
   bool Ok = false;              // every group row was planned
   int FailedRow = -1;           // the first row whose selection found nothing
-  TPlanOutcome Outcome = TPlanOutcome::Solved;  // of that run
+  TPlanOutcome Outcome = TPlanOutcome::Solved;  // of that run (optimisation: of the whole-day run)
   int Rows = 0;
   int Placed = 0;               // fair hours of the day, every klass
   int Windows = 0;              // idle hours of all teachers on the day

@@ -50,7 +50,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
     const int c = selection ? PrepareSelection(k) : EnumDayVariants(k);
     if (Shared().AbortPlanning) return TPlanOutcome::Aborted;
     if (stores_[static_cast<std::size_t>(k)].Overflow) {
-      Tell(10061, {});
+      Tell(kMsgDayTooLarge, {});
       return TPlanOutcome::TooLarge;
     }
     if (c < 0 || refused_) {
@@ -60,7 +60,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
     FinishStore(k);
   }
   if (!OrderLevels()) {
-    Tell(10061, {});
+    Tell(kMsgDayTooLarge, {});
     return TPlanOutcome::TooLarge;
   }
   const int levels = view_.Levels();
@@ -659,6 +659,7 @@ TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const
     m.ReplanGroupLessons = 1;
     const TPlanOutcome opt = p.OptimizeDay();
     m.ReplanGroupLessons = 0;
+    if (res.Rows++ == 0) res.Outcome = opt;
     res.Solutions += s.SolutionsFound;
     res.Steps += p.Steps();
     if (opt != TPlanOutcome::Solved) var.Assign(backup);

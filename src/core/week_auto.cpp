@@ -176,6 +176,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
   SharedState& s = Shared();
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::milliseconds(o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 50000);
+  const auto searchDeadline = start + (deadline - start) / 3;
   std::vector<int32_t> all;
   for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
   // 1. The week-variant search of every teacher into the drafts.
@@ -191,7 +192,9 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       steps += 1000;
       if (r == TWeekStepResult::Finished || r == TWeekStepResult::Aborted) break;
       if (r == TWeekStepResult::TeacherDone) steps = 0;
-      else if (steps > 200000) ws.RequestEnough();
+      // "Дальше" after a while for one teacher, and for every teacher
+      // once the search has had its share of the week's time.
+      else if (steps > 200000 || Clock::now() >= searchDeadline) ws.RequestEnough();
     }
   }
   TWeekBook book(m, var);
@@ -306,6 +309,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
   dayOpt.OptimizeStepBudget = dayOpt.StepBudget = 300000;
   std::array<int, 7> ok{};      // 1 arranged, -1 not
   std::array<std::string, 7> why;
+  std::array<TPlanOutcome, 7> outcome{};
   auto arrange = [&](int d) {
     bool drafts = false;
     for (int k = 0; k < var.KlassCount() && !drafts; ++k) drafts = var.CountKlassDraft(k, d) > 0;
@@ -320,6 +324,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
     dr.Steps += r.Steps;
     ok[static_cast<std::size_t>(d)] = r.Ok ? 1 : -1;
     why[static_cast<std::size_t>(d)] = r.Message;
+    outcome[static_cast<std::size_t>(d)] = r.Outcome;
   };
   for (int d = 1; d <= 6; ++d) arrange(d);
   int moves = 0;
@@ -407,6 +412,24 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
     for (int d2 = 1; d2 <= 6; ++d2)
       if (dirty[static_cast<std::size_t>(d2)]) arrange(d2);
     dirty = {};
+  }
+  // What kept the week short, as the last run of each day ended.
+  for (int d = 1; d <= 6; ++d) {
+    if (ok[static_cast<std::size_t>(d)] >= 0) continue;
+    std::string note = "day " + std::to_string(d) + ": ";
+    if (outcome[static_cast<std::size_t>(d)] == TPlanOutcome::Aborted)
+      note += "the arrangement stopped at its budget (" + std::to_string(dayOpt.StepBudget) + " steps, " +
+              std::to_string(dayOpt.TimeBudgetMs) + " ms)";
+    else
+      note += why[static_cast<std::size_t>(d)];
+    res.Notes.push_back(note);
+  }
+  if (Clock::now() >= deadline && bestPlaced >= 0) {
+    int placed = 0, due = 0;
+    CountWeekHours(m, var, placed, due);
+    if (bestPlaced < due)
+      res.Notes.push_back("the week's time budget ran out with " + std::to_string(due - bestPlaced) +
+                          " hours without a place");
   }
   var.Assign(best);
   // 4. What still stands in a draft leaves the week (it has no hour).

@@ -603,6 +603,23 @@ TEST(DaySearch, ImpossibleOrAbortedOptimisationMessages) {
     for (int k = 0; k < 3; ++k) placed += b.var->CountKlassFair(k, kDay);
     EXPECT_EQ(placed, 2);
   }
+  // A day beyond a run's size caps (arrangements of a klass, or the
+  // compatibility rows) is told as too large, not as impossible, and the
+  // variant keeps its day.
+  for (int cap = 0; cap < 2; ++cap) {
+    ResetRun();
+    auto b = MakeTriangle(3);
+    RecordingPrompt prompt;
+    ScopedPrompt sp(&prompt);
+    TDayPlanner planner(*b.model, *b.var, kDay, nullptr);
+    if (cap == 0) planner.MaxArrangements = 1;
+    else planner.MaxCompatBytes = 0;
+    EXPECT_EQ(planner.OptimizeDay(), TPlanOutcome::TooLarge);
+    ASSERT_EQ(prompt.texts.size(), 1u);
+    EXPECT_EQ(prompt.texts[0], LoadResStr(kMsgDayTooLarge));
+    EXPECT_NE(LoadResStr(kMsgDayTooLarge), LoadResStr(10061));
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(b.var->CountKlassDraft(k, kDay), 1);
+  }
   // Aborted while a partial is shown: 10076.
   {
     ResetRun();
