@@ -1,0 +1,77 @@
+// The week planned through the drafts on the real schools of the shared
+// folder (each school that is there; none is copied into the project).
+// One iteration plans the week in a fresh variant within a budget of
+// 50 seconds. Counters: hours placed and due, the teachers' idle hours,
+// seconds of the slowest day's runs and of all days, and search steps.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/day_planner.h"
+#include "core/file_io.h"
+#include "core/project_data.h"
+#include "core/shared_state.h"
+#include "core/var_file.h"
+
+namespace korvant {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void PlanSchool(benchmark::State& state, const std::string& path) {
+  TProjectData project;
+  std::vector<unsigned char> image;
+  if (ReadWholeFile(FsPath(path), image) != FileReadStatus::Ok || !ReadProjectImage(image, project)) {
+    state.SkipWithError("the school cannot be read");
+    return;
+  }
+  Shared().UseAttachedRooms = 1;
+  Shared().UseSepQuants = 1;
+  TWeekPlanResult last;
+  double seconds = 0;
+  for (auto _ : state) {
+    auto doc = TVarDocument::CreateNew(project, "bench.rsp");
+    TWeekPlanOptions o;
+    o.TimeBudgetMs = 50000;
+    const auto t0 = Clock::now();
+    last = PlanWeekDrafts(doc->Model(), doc->Var(), o);
+    seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+  }
+  double slowest = 0;
+  uint64_t steps = 0;
+  for (const TWeekDayResult& d : last.Days) {
+    slowest = std::max(slowest, d.Seconds);
+    steps += d.Steps;
+  }
+  state.counters["placed"] = last.Placed;
+  state.counters["due"] = last.Due;
+  state.counters["idle"] = last.Windows;
+  state.counters["s_slowest_day"] = slowest;
+  state.counters["s_week"] = seconds / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+  state.counters["steps"] = static_cast<double>(steps);
+}
+
+// Registered at start-up, one benchmark per school found.
+const bool registered = [] {
+  namespace fs = std::filesystem;
+  const fs::path dir = KORVANT_SCHOOLS_DIR;
+  std::error_code ec;
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(dir, ec))
+    if (e.path().extension() == ".tbl") files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  for (const fs::path& f : files)
+    benchmark::RegisterBenchmark(("BM_PlanSchool/" + f.stem().string()).c_str(),
+                                 [p = f.string()](benchmark::State& s) { PlanSchool(s, p); })
+        ->Unit(benchmark::kSecond)
+        ->Iterations(1);
+  return true;
+}();
+
+}  // namespace
+}  // namespace korvant
