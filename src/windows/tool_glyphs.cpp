@@ -237,6 +237,16 @@ void Paint(QPainter& p, ToolGlyph g) {
       p.setBrush(kBlue.lighter(140));
       p.drawRect(QRectF(14.5, 11.5, 4, 6));
       break;
+    case ToolGlyph::RunContinue:
+      p.setPen(QPen(kGreen.darker(140), 1));
+      p.setBrush(kGreen);
+      p.drawPolygon(QPolygonF({{4.5, 2.5}, {17.5, 10.0}, {4.5, 17.5}}));
+      break;
+    case ToolGlyph::RunAbort:
+      p.setPen(QPen(kRed.darker(140), 1));
+      p.setBrush(kRed);
+      p.drawRect(QRectF(3.5, 3.5, 13, 13));
+      break;
     case ToolGlyph::Journal:
       p.setPen(QPen(kInk, 1));
       p.setBrush(kRed.darker(110));

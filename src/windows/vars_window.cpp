@@ -23,6 +23,7 @@
 #include "windows/form_util.h"
 #include "windows/program_folders.h"
 #include "windows/statistics_dlg.h"
+#include "windows/tool_glyphs.h"
 #include "windows/var_manual_edit.h"
 #include "windows/var_options_dlg.h"
 
@@ -153,18 +154,19 @@ void TTableVarsManager::BuildForm() {
   SetHelpContext(dayCombo_, 171);
   connect(dayCombo_, &QComboBox::currentIndexChanged, this, &TTableVarsManager::DayComboChanged);
 
-  auto runButton = [this](int left, const char* hint, VariantCommand c) {
+  auto runButton = [this](int left, const char* hint, ToolGlyph glyph, VariantCommand c) {
     auto* b = new TPrgSpeedButton(this);
-    b->setGeometry(left, 11, 16, 16);
+    b->setGeometry(left, 7, 24, 24);
     b->SetFlat(true);
+    b->SetGlyph(DrawToolGlyph(glyph));
     b->setToolTip(Ru(hint));
     b->setEnabled(false);
     b->hide();
     connect(b, &TPrgSpeedButton::Clicked, this, [this, c] { Command(c); });
     return b;
   };
-  tryMore_ = runButton(16, "Продолжить", VariantCommand::Continue);
-  abort_ = runButton(36, "Прервать", VariantCommand::Abort);
+  tryMore_ = runButton(16, "Продолжить", ToolGlyph::RunContinue, VariantCommand::Continue);
+  abort_ = runButton(44, "Прервать", ToolGlyph::RunAbort, VariantCommand::Abort);
 
   const TOrientationSwitch sw = MakeOrientationSwitch(this);
   switchPanel_ = sw.Panel;
