@@ -837,6 +837,16 @@ TEST(ProgramFolders, AReadOnlyProgramFolderGivesWayToTheUsersDataFolder) {
   SetProgramFolder(old);
 }
 
+TEST(ProgramFolders, TheProgramShowsItsRussianNameAndKeepsItsFolderName) {
+  const QString oldName = QCoreApplication::applicationName();
+  const QString oldShown = QGuiApplication::applicationDisplayName();
+  SetUpProgramTitle();
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString::fromUtf8("Корвант"));
+  EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("korvant"));
+  QCoreApplication::setApplicationName(oldName);
+  QGuiApplication::setApplicationDisplayName(oldShown);
+}
+
 // ---- a look at the window ----------------------------------------------------------------------
 
 TEST_F(FrameTest, ScreenshotOfTheMainWindowWithTheDemonstrationProject) {
