@@ -261,6 +261,7 @@ class TGridBase : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   bool focusNextPrevChild(bool next) override;
   void scrollContentsBy(int, int) override {}
   bool viewportEvent(QEvent* e) override;
@@ -276,6 +277,7 @@ class TGridBase : public QAbstractScrollArea {
   void ResizeAxis(std::vector<int>& sizes, int count, int def);
   void ApplyCountChange(int oldCols, int oldRows);
   void MoveTopLeft(int col, int row);
+  QPoint wheelRest_;  // eighths of a degree not yet turned into rows
   void ClampInView(int col, int row);
   TGridCoord ClampTopLeft(TGridCoord tl) const;
   void OnScrollAction(bool horizontal, int action);
