@@ -1126,8 +1126,10 @@ void TGridBase::paintEvent(QPaintEvent*) {
         p.setClipRect(rect);
         DrawCell(p, c, r, rect, state);
         p.restore();
-        if (defaultDrawing_ && (state & gdFocused) && HasOption(goDrawFocusSelected) &&
-            !HasOption(goRowSelect)) {
+        // The platform grids (the timetables, the week grid) always show
+        // where the keyboard is; the program's grid only when asked to.
+        const bool focusRect = profile_ != Profile::Program || HasOption(goDrawFocusSelected);
+        if (defaultDrawing_ && (state & gdFocused) && focusRect && !HasOption(goRowSelect)) {
           QPen pen(Qt::black, 1, Qt::DotLine);
           p.setPen(pen);
           p.setBrush(Qt::NoBrush);
