@@ -16,6 +16,7 @@
 #include "core/lesson_links.h"
 #include "platform/qt/help_service.h"
 #include "windows/editor_fields.h"
+#include "windows/error_box.h"
 #include "windows/sorted_items.h"
 
 namespace korvant {
@@ -570,14 +571,28 @@ void TLessonsManager::ApplyLinks(const TLessonEntryList& list) {
   TLessonItem* cur = Item();
   if (!cur || !Group()) return;
   // Only the pairs listed change; a link is made on both sides or not at all.
+  std::vector<QString> refused;
   for (const TLessonEntry& e : list.Entries) {
     if (e.LessonRef < 0) break;
     if (e.LessonRef == cur->ID()) continue;
-    if (e.Linked == 1) AddLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex});
-    else RemoveLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex});
+    if (e.Linked != 1) {
+      RemoveLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex});
+    } else if (!AddLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex})) {
+      const TLessonItem* other = lessons_.FindItemID(e.LessonRef);
+      const TLessonSubItem* g = other ? other->GetSubItem(e.GroupIndex) : nullptr;
+      if (other && g) refused.push_back(KlassText(other->KlassID) + QStringLiteral(", ") + SubjectText(g->SubjectID));
+    }
   }
   ColourLinkBtn();
   Changed();
+  // A tick that could not be applied is not dropped without a word.
+  if (!refused.empty()) {
+    QString text = QString::fromUtf8("Не удалось связать с подгруппой ");
+    for (std::size_t i = 0; i < refused.size(); ++i)
+      text += (i ? QStringLiteral("; ") : QString()) + refused[i];
+    text += QString::fromUtf8(": у подгруппы может быть не более %1 связок.").arg(kMaxGroupLinks);
+    ShowErrMsgText(OwnerOf(this), FromQt(text), kBoxOk);
+  }
 }
 
 TLessonEntryList* TLessonsManager::FillFindList(QTreeWidget* view) {

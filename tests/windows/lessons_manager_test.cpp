@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QtTest/QTest>
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -435,12 +436,22 @@ TEST(LessonsManager, LinkNeedsRoomOnBothSides) {
   LessonsFixture f;
   TLessonsManager& e = *f.editor;
   for (int id = 100; id < 105; ++id) f.G(2, 0)->ChangeLink(+1, {id, 0});  // lesson 2 is full
+  // The user ticks the full lesson with a double click and presses "Да":
+  // nothing is linked, and the user is told why.
   e.RunLinkDialog = [](TLinkDlg& d) {
-    d.LinkDblClick(0);
-    d.OKBtnClick();
+    d.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+    QTreeWidget* v = d.LessonsViewer();
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualItemRect(v->topLevelItem(0)).center());
+    QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, v->visualItemRect(v->topLevelItem(0)).center());
+    EXPECT_EQ(v->topLevelItem(0)->text(4), U("Да"));
+    QTest::mouseClick(d.DoneButton(), Qt::LeftButton);
     return d.ModalResult();
   };
   e.LinkClick();
+  ASSERT_EQ(f.prompt.texts.size(), 1u);
+  EXPECT_EQ(ToQt(f.prompt.texts[0]),
+            U("Не удалось связать с подгруппой 4А, Математика: у подгруппы может быть не более 5 связок."));
   EXPECT_TRUE(f.LinksOf(0, 0).empty());
   EXPECT_EQ(f.LinksOf(2, 0).size(), 5u);
   EXPECT_EQ(e.LinkBtn()->palette().color(QPalette::ButtonText), e.palette().color(QPalette::ButtonText));
