@@ -790,6 +790,7 @@ void TGridBase::mousePressEvent(QMouseEvent* e) {
   Guarded([&] {
     const QPoint pos = e->position().toPoint();
     lastMouse_ = pos;
+    pressButtons_ = e->buttons();
     dragStart_ = e->globalPosition().toPoint();
     if (dragState_ == DragState::Pending) dragState_ = DragState::None;
     const TGridCoord cell = MouseToCell(pos.x(), pos.y());
