@@ -45,7 +45,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
   for (int k = 0; k < K; ++k) {
     if (Poll()) return TPlanOutcome::Aborted;
     const TRTIKlassItem* klass = m_.Klasses[k];
-    host_->ProgressStep(k + 1, klass->Name());
+    host_->ProgressStep(k + 1, klass->DisplayName());
     refused_ = false;
     const int c = selection ? PrepareSelection(k) : EnumDayVariants(k);
     if (Shared().AbortPlanning) return TPlanOutcome::Aborted;
@@ -54,7 +54,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
       return TPlanOutcome::TooLarge;
     }
     if (c < 0 || refused_) {
-      Tell(10147, {klass->Name()});
+      Tell(10147, {klass->DisplayName()});
       return TPlanOutcome::Failed;
     }
     FinishStore(k);
@@ -66,7 +66,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
   const int levels = view_.Levels();
   host_->ProgressStage(2, std::max(0, levels - 1));
   for (int l = 0; l + 1 < levels; ++l) {
-    host_->ProgressStep(l + 1, m_.Klasses[levelKlass_[static_cast<std::size_t>(l)]]->Name());
+    host_->ProgressStep(l + 1, m_.Klasses[levelKlass_[static_cast<std::size_t>(l)]]->DisplayName());
     BuildCompatibility(l);
     if (Shared().AbortPlanning) return TPlanOutcome::Aborted;
   }
@@ -169,10 +169,10 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
     var_.PutDayLessons(day_);
     gridHoldsShown_ = false;
     const int score = var_.GetGroupWindows(day_, m_.CurGroup);
-    if (s.FindBest) {
-      if (bestScore_ >= 0 && score >= bestScore_) return true;
-      if (score == 0) s.AbortPlanning = 1;
-    }
+    if (s.FindBest && bestScore_ >= 0 && score >= bestScore_) return true;
+    // Nothing beats a day without idle hours: the search ends after it,
+    // once the user has seen it and decided like after any other.
+    const bool last = s.FindBest && score == 0;
     bestScore_ = score;
     bestChoice_ = chosen_;
     bestLevels_ = levels;
@@ -183,7 +183,7 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
     host_->SolutionFound();
     host_->InfoActive(false);
     WaitUser();
-    if (s.AbortPlanning) return false;
+    if (s.AbortPlanning || last) return false;
     host_->InfoActive(true);
     return true;
   };

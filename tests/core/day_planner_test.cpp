@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -619,6 +620,74 @@ TEST(DaySearch, ImpossibleOrAbortedOptimisationMessages) {
   ResetRun();
 }
 
+// A day planned group by group leaves a klass's lessons with an hour free
+// between them, or beginning after the klass's first hour. Those fixed
+// lessons stay where they are; the optimisation arranges the rest around
+// them instead of refusing the klass.
+TEST(DaySearch, OptimisationKeepsFixedLessonsThatLeaveTheKlassAGap) {
+  for (int fixedAt : {2, 3}) {
+    ResetRun();
+    ProjectBuilder p(5);
+    const int32_t s = p.Subject(), t0 = p.Teacher(), t1 = p.Teacher(), k0 = p.Klass();
+    p.d.Klasses[0]->ChangeStartLesson(1, 1);
+    p.Lesson(k0, {{s, t0}}, {1});
+    p.Lesson(k0, {{s, t1}}, {1});
+    auto b = Build(p.d);
+    TRunModel& m = *b.model;
+    m.Teachers.SetGroups({AllTeachers(m)});
+    m.Teachers.PrepareDaySlots(kDay);
+    ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 0, false, kDay, fixedAt, 1));
+    ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 1, true, kDay, 0, 1));
+    PrepareDayNorms(m, *b.var, kDay);
+    for (int t = 0; t < m.Teachers.Count(); ++t) m.Teachers[t]->DayMaxLeft = 5;
+    RecordingPrompt prompt;
+    ScopedPrompt sp(&prompt);
+    ScriptHost host;
+    host.var = b.var.get();
+    TDayPlanner planner(m, *b.var, kDay, &host);
+    EXPECT_EQ(planner.OptimizeDay(), TPlanOutcome::Solved) << fixedAt;
+    EXPECT_TRUE(prompt.texts.empty());
+    // The fixed lesson stays; the other takes an hour of the klass's day
+    // before it: hour 1 only, or hours 1 and 2 with an hour free at 3.
+    ASSERT_EQ(static_cast<int>(host.grids.size()), fixedAt - 1);
+    std::set<int> hours;
+    for (const auto& g : host.grids) {
+      EXPECT_EQ(g[static_cast<std::size_t>(fixedAt - 1)].Lesson, 0);
+      for (int h = 1; h < fixedAt; ++h)
+        if (g[static_cast<std::size_t>(h - 1)].Lesson == 1) hours.insert(h);
+    }
+    EXPECT_EQ(static_cast<int>(hours.size()), fixedAt - 1);
+  }
+  ResetRun();
+}
+
+// The planner's messages name an unnamed klass or teacher as the lists do.
+TEST(DaySearch, MessagesNameAnUnnamedKlassAsTheListsDo) {
+  ResetRun();
+  ProjectBuilder p(2);
+  const int32_t s = p.Subject(), t = p.Teacher(), k0 = p.Klass();
+  p.d.Klasses[0]->ChangeStartLesson(1, 1);
+  p.Lesson(k0, {{s, t}}, {2});
+  p.Lesson(k0, {{s, t}}, {1});
+  auto b = Build(p.d);
+  TRunModel& m = *b.model;
+  ASSERT_TRUE(m.Klasses[0]->Name().empty());
+  m.Teachers.SetGroups({{0}});
+  m.Teachers.PrepareDaySlots(kDay);
+  // Three hours of a two-hour day, one of them fixed in the fair copy.
+  ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 0, false, kDay, 1, 2));
+  ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 1, true, kDay, 0, 1));
+  PrepareDayNorms(m, *b.var, kDay);
+  RecordingPrompt prompt;
+  ScopedPrompt sp(&prompt);
+  TDayPlanner planner(m, *b.var, kDay, nullptr);
+  EXPECT_EQ(planner.OptimizeDay(), TPlanOutcome::Failed);
+  ASSERT_EQ(prompt.texts.size(), 1u);
+  EXPECT_EQ(prompt.texts[0], FormatMsg(10147, {m.Klasses[0]->DisplayName()}));
+  EXPECT_NE(m.Klasses[0]->DisplayName(), "");
+  ResetRun();
+}
+
 TEST(DaySearch, AbortEndsTheRunAtTheNextPoll) {
   ResetRun();
   auto b = MakeTriangle(3);
@@ -678,8 +747,12 @@ TEST(DaySearch, FindBestShowsStrictlyFallingScoresAndStopsAtZero) {
       // The best shown is what the variant keeps.
       EXPECT_EQ(r.b.var->GetGroupWindows(kDay, 0), host.scores.back());
       if (host.scores.back() == 0) {
+        // The day without idle hours is waited for like any other, and
+        // the search ends after it.
         ++stoppedAtZero;
-        EXPECT_EQ(Shared().AbortPlanning, 1);
+        const auto lastSolution = std::find(host.log.rbegin(), host.log.rend(), "solution").base();
+        EXPECT_NE(std::find(lastSolution, host.log.end(), "wait"), host.log.end());
+        EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "solution"), static_cast<long>(host.scores.size()));
       }
     }
   }
