@@ -212,6 +212,17 @@ void Paint(QPainter& p, ToolGlyph g) {
       p.setPen(QPen(kRed, 1.6, Qt::SolidLine, Qt::RoundCap));
       p.drawLine(QPointF(2, 8), QPointF(15, 1.5));
       break;
+    case ToolGlyph::PlaceLessons:
+      // A day's grid with a block of lessons set into it.
+      Grid(p, QRectF(1.5, 5.5, 13, 13), 3, 3, kBlue.lighter(150));
+      p.setPen(QPen(kInk, 1));
+      p.setBrush(kYellow);
+      p.drawRect(QRectF(5.8, 9.8, 4.3, 8.7));
+      p.setPen(QPen(kGreen, 1.8, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(17, 1.5), QPointF(11, 7.5));
+      p.drawLine(QPointF(11, 7.5), QPointF(11, 4));
+      p.drawLine(QPointF(11, 7.5), QPointF(14.5, 7.5));
+      break;
     case ToolGlyph::AssignRooms:
       p.setPen(QPen(kInk, 1));
       p.setBrush(QColor(190, 140, 90));

@@ -64,6 +64,7 @@ void TTableVarsManager::RunPlanningCommand(VariantCommand command) {
     case VariantCommand::Print: PrintTable(); break;
     case VariantCommand::GeneralControl: ControlData(); break;
     case VariantCommand::WeekVariants: WeekVars(); break;
+    case VariantCommand::PlaceLessons: CreateVars(); break;
     case VariantCommand::Optimize: OptimizeDay(); break;
     case VariantCommand::AssignRooms: SetRooms(); break;
     case VariantCommand::Journal: ViewZamesh(); break;

@@ -207,7 +207,8 @@ TEST_F(PlanningCommandsTest, SelectionShowsASolutionContinuesAndStops) {
     if (pause == 1) w->Command(VariantCommand::Continue);
     else w->Command(VariantCommand::Abort);
   };
-  w->CreateVars();
+  // What the main window's "Расстановка уроков" forwards.
+  w->Command(VariantCommand::PlaceLessons);
   ASSERT_GE(driver.seen.size(), 2u);
   EXPECT_EQ(driver.seen[0], QStringLiteral("korvant::TGroupMan"));
   EXPECT_EQ(driver.seen[1], QStringLiteral("korvant::TPrepareDataDlg"));
