@@ -3,7 +3,7 @@
 #include <QFrame>
 
 #include "platform/help_service.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/tool_glyphs.h"
 
 namespace korvant {

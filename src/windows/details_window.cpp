@@ -19,7 +19,7 @@
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
 #include "windows/error_box.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/placement_popups.h"
 
 namespace korvant {

@@ -4,7 +4,7 @@
 #include <QFrame>
 #include <QStyle>
 
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "platform/help_service.h"
 
 namespace korvant {

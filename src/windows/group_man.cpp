@@ -22,7 +22,7 @@
 #include "core/window_messages.h"
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

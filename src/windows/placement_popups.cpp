@@ -19,7 +19,7 @@
 #include "core/list_common.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -10,7 +10,7 @@
 #include "core/catalogue.h"
 #include "core/rti_model.h"
 #include "platform/help_service.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/group_man.h"
 
 namespace korvant {

@@ -7,7 +7,7 @@
 
 #include "core/catalogue.h"
 #include "core/project.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

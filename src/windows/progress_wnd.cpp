@@ -13,7 +13,7 @@
 
 #include "core/shared_state.h"
 #include "platform/help_service.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -6,7 +6,7 @@
 #include "core/project.h"
 #include "platform/help_service.h"
 #include "windows/error_box.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

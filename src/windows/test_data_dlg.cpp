@@ -4,7 +4,7 @@
 
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -12,7 +12,7 @@
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "windows/error_box.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/placement_popups.h"
 #include "windows/vars_window.h"
 

@@ -10,7 +10,7 @@
 #include "core/var_file.h"
 #include "platform/help_service.h"
 #include "windows/error_box.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

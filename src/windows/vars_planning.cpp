@@ -11,7 +11,7 @@
 #include "platform/qt_text.h"
 #include "reports/zamesh_journal_dlg.h"
 #include "windows/error_box.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/group_man.h"
 #include "windows/planning_host_windows.h"
 #include "windows/prepare_dlgs.h"

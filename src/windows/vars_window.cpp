@@ -20,7 +20,7 @@
 #include "platform/qt_text.h"
 #include "windows/details_window.h"
 #include "windows/error_box.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/program_folders.h"
 #include "windows/statistics_dlg.h"
 #include "windows/var_manual_edit.h"

@@ -10,7 +10,7 @@
 #include "core/table_var.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -18,7 +18,7 @@
 #include "core/shared_state.h"
 #include "platform/window_messages.h"
 #include "windows/details_window.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/placement_popups.h"
 #include "windows/program_folders.h"
 #include "windows/vars_window.h"

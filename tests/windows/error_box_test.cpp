@@ -4,7 +4,7 @@
 
 #include "platform/help_service.h"
 #include "windows/error_box.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "window_test_util.h"
 
 namespace korvant {

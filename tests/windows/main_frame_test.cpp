@@ -14,7 +14,7 @@
 #include "platform/help_service.h"
 #include "windows/about_dlg.h"
 #include "windows/error_box.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/main_frame.h"
 #include "windows/proj_params_dlg.h"
 #include "windows/program_folders.h"

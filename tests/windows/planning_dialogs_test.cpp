@@ -16,7 +16,7 @@
 #include "core/shared_state.h"
 #include "core/var_file.h"
 #include "platform/window_messages.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/group_man.h"
 #include "windows/prepare_dlgs.h"
 #include "windows/teacher_groups.h"

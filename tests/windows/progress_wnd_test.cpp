@@ -5,7 +5,7 @@
 #include "core/variant_fixture.h"
 #include "core/shared_state.h"
 #include "platform/help_service.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/planning_host_windows.h"
 #include "windows/progress_wnd.h"
 #include "window_test_util.h"

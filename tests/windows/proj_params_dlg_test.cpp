@@ -3,7 +3,7 @@
 #include <QtTest/QTest>
 
 #include "platform/help_service.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/proj_params_dlg.h"
 #include "window_test_util.h"
 

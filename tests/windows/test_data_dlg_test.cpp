@@ -7,7 +7,7 @@
 #include "core/project.h"
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/test_data_dlg.h"
 #include "window_test_util.h"
 

@@ -14,7 +14,7 @@
 #include "core/project.h"
 #include "core/shared_state.h"
 #include "platform/window_messages.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/placement_popups.h"
 #include "windows/program_folders.h"
 #include "windows/var_manual_edit.h"

@@ -4,7 +4,7 @@
 
 #include "core/var_file.h"
 #include "platform/help_service.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/var_options_dlg.h"
 #include "window_test_util.h"
 

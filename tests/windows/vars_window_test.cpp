@@ -18,7 +18,7 @@
 #include "core/project.h"
 #include "core/shared_state.h"
 #include "platform/window_messages.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 #include "windows/main_frame.h"
 #include "windows/statistics_dlg.h"
 #include "windows/var_options_dlg.h"

@@ -3,9 +3,9 @@
 #include <QtTest/QTest>
 
 #include "platform/help_service.h"
-#include "windows/form_util.h"
-#include "windows/sel_date_dlg.h"
-#include "windows/sel_item_dlg.h"
+#include "controls/form_util.h"
+#include "controls/sel_date_dlg.h"
+#include "controls/sel_item_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {

@@ -1,8 +1,8 @@
-#include "windows/sel_date_dlg.h"
+#include "controls/sel_date_dlg.h"
 
 #include <QLocale>
 
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -1,7 +1,7 @@
-#include "windows/sel_item_dlg.h"
+#include "controls/sel_item_dlg.h"
 
 #include "platform/help_service.h"
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -1,4 +1,4 @@
-#include "windows/form_util.h"
+#include "controls/form_util.h"
 
 #include <QGuiApplication>
 #include <QLabel>
