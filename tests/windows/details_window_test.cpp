@@ -17,11 +17,11 @@
 #include "core/project.h"
 #include "core/shared_state.h"
 #include "platform/window_messages.h"
-#include "windows/details_window.h"
+#include "windows/variant/details_window.h"
 #include "controls/form_util.h"
-#include "windows/placement_popups.h"
-#include "windows/program_folders.h"
-#include "windows/vars_window.h"
+#include "windows/variant/placement_popups.h"
+#include "windows/shell/program_folders.h"
+#include "windows/variant/vars_window.h"
 #include "window_test_util.h"
 
 namespace korvant {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "windows/editor_fields.h"
+#include "windows/editors/editor_fields.h"
 
 namespace korvant {
 namespace {

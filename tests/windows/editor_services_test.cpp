@@ -7,10 +7,10 @@
 #include "core/project.h"
 #include "platform/window_messages.h"
 #include "window_test_util.h"
-#include "windows/editor_services.h"
-#include "windows/list_editor.h"
-#include "windows/main_frame.h"
-#include "windows/workspace_logo.h"
+#include "windows/editors/editor_services.h"
+#include "windows/editors/list_editor.h"
+#include "windows/shell/main_frame.h"
+#include "windows/shell/workspace_logo.h"
 
 namespace korvant {
 namespace {

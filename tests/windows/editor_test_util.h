@@ -16,7 +16,7 @@
 #include "core/catalogue.h"
 #include "base/cp1251.h"
 #include "platform/window_messages.h"
-#include "windows/list_editor.h"
+#include "windows/editors/list_editor.h"
 
 namespace korvant::test {
 

@@ -6,7 +6,7 @@
 
 #include "core/project_data.h"
 #include "editor_test_util.h"
-#include "windows/list_editors.h"
+#include "windows/editors/list_editors.h"
 
 namespace korvant {
 namespace {

@@ -3,7 +3,7 @@
 #include <QtTest/QTest>
 
 #include "platform/help_service.h"
-#include "windows/error_box.h"
+#include "windows/shell/error_box.h"
 #include "controls/form_util.h"
 #include "window_test_util.h"
 

@@ -15,7 +15,7 @@
 
 #include "core/project.h"
 #include "platform/window_messages.h"
-#include "windows/frame_services.h"
+#include "windows/shell/frame_services.h"
 
 namespace korvant::test {
 

@@ -7,8 +7,8 @@
 #include "controls/speed_button.h"
 #include "core/project_data.h"
 #include "editor_test_util.h"
-#include "windows/klasses_manager.h"
-#include "windows/rooms_manager.h"
+#include "windows/editors/klasses_manager.h"
+#include "windows/editors/rooms_manager.h"
 
 namespace korvant {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "controls/bit_btn.h"
 #include "editor_test_util.h"
-#include "windows/lesson_dialogs.h"
+#include "windows/editors/lesson_dialogs.h"
 
 namespace korvant {
 namespace {

@@ -11,8 +11,8 @@
 #include "core/lesson_links.h"
 #include "core/project_data.h"
 #include "editor_test_util.h"
-#include "windows/editor_fields.h"
-#include "windows/lessons_manager.h"
+#include "windows/editors/editor_fields.h"
+#include "windows/editors/lessons_manager.h"
 
 namespace korvant {
 namespace {

@@ -19,7 +19,7 @@
 #include "core/project_data.h"
 #include "core/shared_state.h"
 #include "core/var_file.h"
-#include "windows/placement_popups.h"
+#include "windows/variant/placement_popups.h"
 #include "window_test_util.h"
 
 namespace korvant {

@@ -24,12 +24,12 @@
 #include "core/shared_state.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
-#include "windows/group_man.h"
-#include "windows/prepare_dlgs.h"
-#include "windows/program_folders.h"
-#include "windows/var_options_dlg.h"
-#include "windows/vars_window.h"
-#include "windows/week_vars_dlg.h"
+#include "windows/planning/group_man.h"
+#include "windows/planning/prepare_dlgs.h"
+#include "windows/shell/program_folders.h"
+#include "windows/planning/var_options_dlg.h"
+#include "windows/variant/vars_window.h"
+#include "windows/planning/week_vars_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {

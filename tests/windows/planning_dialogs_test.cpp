@@ -17,9 +17,9 @@
 #include "core/var_file.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"
-#include "windows/group_man.h"
-#include "windows/prepare_dlgs.h"
-#include "windows/teacher_groups.h"
+#include "windows/planning/group_man.h"
+#include "windows/planning/prepare_dlgs.h"
+#include "windows/planning/teacher_groups.h"
 #include "window_test_util.h"
 
 namespace korvant {

@@ -6,8 +6,8 @@
 #include "core/shared_state.h"
 #include "platform/help_service.h"
 #include "controls/form_util.h"
-#include "windows/planning_host_windows.h"
-#include "windows/progress_wnd.h"
+#include "windows/planning/planning_host_windows.h"
+#include "windows/planning/progress_wnd.h"
 #include "window_test_util.h"
 
 namespace korvant {

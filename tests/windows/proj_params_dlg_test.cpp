@@ -4,7 +4,7 @@
 
 #include "platform/help_service.h"
 #include "controls/form_util.h"
-#include "windows/proj_params_dlg.h"
+#include "windows/shell/proj_params_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {

@@ -10,8 +10,8 @@
 #include "core/project_data.h"
 #include "editor_test_util.h"
 #include "platform/help_service.h"
-#include "windows/move_rec_dlg.h"
-#include "windows/rooms_manager.h"
+#include "windows/editors/move_rec_dlg.h"
+#include "windows/editors/rooms_manager.h"
 
 namespace korvant {
 namespace {

@@ -7,8 +7,8 @@
 #include "controls/speed_button.h"
 #include "core/project_data.h"
 #include "editor_test_util.h"
-#include "windows/subjects_manager.h"
-#include "windows/teachers_manager.h"
+#include "windows/editors/subjects_manager.h"
+#include "windows/editors/teachers_manager.h"
 
 namespace korvant {
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"
-#include "windows/test_data_dlg.h"
+#include "windows/shell/test_data_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {

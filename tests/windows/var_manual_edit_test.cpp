@@ -15,11 +15,11 @@
 #include "core/shared_state.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"
-#include "windows/placement_popups.h"
-#include "windows/program_folders.h"
-#include "windows/var_manual_edit.h"
-#include "windows/var_options_dlg.h"
-#include "windows/vars_window.h"
+#include "windows/variant/placement_popups.h"
+#include "windows/shell/program_folders.h"
+#include "windows/variant/var_manual_edit.h"
+#include "windows/planning/var_options_dlg.h"
+#include "windows/variant/vars_window.h"
 #include "window_test_util.h"
 
 namespace korvant {

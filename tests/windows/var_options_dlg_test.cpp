@@ -5,7 +5,7 @@
 #include "core/var_file.h"
 #include "platform/help_service.h"
 #include "controls/form_util.h"
-#include "windows/var_options_dlg.h"
+#include "windows/planning/var_options_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "windows/workspace_logo.h"
+#include "windows/shell/workspace_logo.h"
 
 namespace korvant {
 namespace {
