@@ -436,7 +436,7 @@ TEST_F(DetailsTest, Screenshot) {
     d->Grid(static_cast<TDetailsGrid>(g))->setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
   Drain();
   const QImage shot = d->grab().toImage();
-  const QString path = QDir::current().absoluteFilePath(QStringLiteral("details_window.png"));
+  const QString path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("details_window.png"));
   EXPECT_TRUE(shot.save(path));
   std::printf("details window screenshot: %s\n", qPrintable(path));
   // A Monday lesson cell of the klass holds dark text on white.

@@ -844,7 +844,7 @@ TEST_F(FrameTest, ScreenshotOfTheMainWindowWithTheDemonstrationProject) {
   f.resize(900, 640);
   QApplication::processEvents();
   const QImage shot = f.grab().toImage();
-  const QString path = QDir::current().absoluteFilePath(QStringLiteral("main_window.png"));
+  const QString path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("main_window.png"));
   EXPECT_TRUE(shot.save(path));
   std::printf("main window screenshot: %s\n", qPrintable(path));
 

@@ -759,7 +759,7 @@ TEST_F(VarsWindowTest, Screenshot) {
 
   TSchoolTable* kg = w->Grid(TVarGrid::Klasses);
   const QImage shot = w->grab().toImage();
-  const QString path = QDir::current().absoluteFilePath(QStringLiteral("variant_window.png"));
+  const QString path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("variant_window.png"));
   EXPECT_TRUE(shot.save(path));
   std::printf("variant window screenshot: %s\n", qPrintable(path));
   // A lesson cell holds dark text on white.
