@@ -23,7 +23,7 @@
 #include "windows/variant/statistics_dlg.h"
 #include "windows/planning/var_options_dlg.h"
 #include "windows/variant/vars_window.h"
-#include "frame_fakes.h"
+#include "windows/shell/frame_fakes.h"
 #include "window_test_util.h"
 
 namespace korvant {
