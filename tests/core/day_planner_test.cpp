@@ -664,7 +664,7 @@ TEST(DaySearch, OptimisationKeepsFixedLessonsThatLeaveTheKlassAGap) {
 }
 
 // The planner's messages name an unnamed klass or teacher as the lists do.
-TEST(DaySearch, MessagesNameAnUnnamedKlassAsTheListsDo) {
+TEST(DaySearch, MessagesNameAnUnnamedKlassOrTeacherAsTheListsDo) {
   ResetRun();
   ProjectBuilder p(2);
   const int32_t s = p.Subject(), t = p.Teacher(), k0 = p.Klass();
@@ -687,6 +687,20 @@ TEST(DaySearch, MessagesNameAnUnnamedKlassAsTheListsDo) {
   ASSERT_EQ(prompt.texts.size(), 1u);
   EXPECT_EQ(prompt.texts[0], FormatMsg(10147, {m.Klasses[0]->DisplayName()}));
   EXPECT_NE(m.Klasses[0]->DisplayName(), "");
+  // A teacher who cannot give today's minimum and has no free day left.
+  ASSERT_TRUE(m.Teachers[0]->Name().empty());
+  b.var->ClearDay(kDay);
+  m.Teachers.ResetDay();
+  m.Klasses.ResetDay(false);
+  TRTITeacherItem* teacher = m.Teachers[0];
+  teacher->MetodicalDays = 0;
+  teacher->DayMinLeft = 5;
+  teacher->DayMaxLeft = 5;
+  prompt.texts.clear();
+  EXPECT_EQ(planner.SelectDayLessons(0), -1);
+  ASSERT_EQ(prompt.texts.size(), 1u);
+  EXPECT_EQ(prompt.texts[0], FormatMsg(10149, {teacher->DisplayName()}));
+  EXPECT_NE(teacher->DisplayName(), "");
   ResetRun();
 }
 
