@@ -9,6 +9,8 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest/QTest>
 
 #include <deque>
 #include <fstream>
@@ -19,6 +21,7 @@
 #include "core/shared_state.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"
+#include "controls/speed_button.h"
 #include "windows/shell/main_frame.h"
 #include "windows/variant/statistics_dlg.h"
 #include "windows/planning/var_options_dlg.h"
@@ -698,6 +701,29 @@ TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
   EXPECT_EQ(w->SubWindow()->geometry(), QRect(QPoint(0, 0), frame->Workspace()->viewport()->size()));
   EXPECT_TRUE(w->isVisible());
   EXPECT_TRUE(frame->Button(FrameCmd::Optimize)->isEnabled());
+
+  // "Расстановка уроков" clicked on the tool bar opens the teacher group
+  // editor of the day; Escape closes it and nothing is placed.
+  {
+    std::vector<QString> modals;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      QWidget* m = QApplication::activeModalWidget();
+      if (!m || (!modals.empty() && modals.back() == m->windowTitle())) return;
+      modals.push_back(m->windowTitle());
+      QTest::keyClick(m, Qt::Key_Escape);
+    });
+    poll.start();
+    TPrgSpeedButton* place = frame->Button(FrameCmd::PlaceLessons);
+    ASSERT_TRUE(place->isEnabled());
+    QTest::mouseClick(place, Qt::LeftButton, Qt::NoModifier, place->rect().center());
+    poll.stop();
+    ASSERT_EQ(modals.size(), 1u);
+    EXPECT_TRUE(modals[0].startsWith(Ru("Группы учителей: "))) << modals[0].toStdString();
+    EXPECT_TRUE(w->Var().DayIsEmpty(1));
+    EXPECT_EQ(Shared().PlanningRunning, 0);
+  }
 
   // The frame's caption refresh goes to the window itself.
   SetVarModified(true);
