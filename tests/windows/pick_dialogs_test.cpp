@@ -4,8 +4,8 @@
 
 #include "platform/qt/help_service.h"
 #include "windows/form_util.h"
-#include "windows/sel_date_dlg.h"
-#include "windows/sel_item_dlg.h"
+#include "controls/sel_date_dlg.h"
+#include "controls/sel_item_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {

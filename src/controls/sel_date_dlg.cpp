@@ -1,8 +1,8 @@
-#include "windows/sel_date_dlg.h"
+#include "controls/sel_date_dlg.h"
 
 #include <QLocale>
 
-#include "windows/form_util.h"
+#include "controls/pick_util.h"
 
 namespace korvant {
 
@@ -23,31 +23,31 @@ QDateEdit* MakePicker(QWidget* parent, int y) {
 TSelDateDlg::TSelDateDlg(QWidget* owner, bool dayOnly)
     : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       dayOnly_(dayOnly) {
-  fromLabel_ = new QLabel(Ru("С:"), this);
+  fromLabel_ = new QLabel(QStringLiteral("С:"), this);
   fromLabel_->move(8, 11);
   from_ = MakePicker(this, 8);
-  toLabel_ = new QLabel(Ru("По:"), this);
+  toLabel_ = new QLabel(QStringLiteral("По:"), this);
   toLabel_->move(8, 43);
   to_ = MakePicker(this, 40);
-  yes_ = new TPrgBitBtn(TBitBtnKind::bkOK, Ru("Да"), this);
+  yes_ = new TPrgBitBtn(TBitBtnKind::bkOK, QStringLiteral("Да"), this);
   yes_->setGeometry(88, 72, 75, 25);
   if (dayOnly) {
-    fromLabel_->setText(Ru("Дата:"));
+    fromLabel_->setText(QStringLiteral("Дата:"));
     fromLabel_->adjustSize();
     toLabel_->hide();
     to_->hide();
     yes_->move(88, 72 - 30);
     setFixedSize(240, 104 - 30);
-    setWindowTitle(Ru("Отчетный день"));
+    setWindowTitle(QStringLiteral("Отчетный день"));
   } else {
     setFixedSize(240, 104);
-    setWindowTitle(Ru("Отчетный период"));
+    setWindowTitle(QStringLiteral("Отчетный период"));
   }
   from_->setFocus();
 }
 
 bool TSelDateDlg::Run() {
-  CentreOnScreen(this);
+  CentrePickDialog(this);
   return ShowModal() == mrOk;
 }
 
