@@ -105,7 +105,7 @@ void TTeachersDataRpForm::BuildReport(TBandReport& r) {
 
   // The section columns are wide enough for their captions ("10 - 11 кл.")
   // to print whole; the names wrap instead.
-  const TColumns cols({105, 88, 64, 26, 64, 26, 64, 26, 40, 26});
+  const TColumns cols({121, 72, 64, 26, 64, 26, 64, 26, 40, 26});
   // Two header lines: the groups over their columns, then the sections.
   TReportBand head;
   head.Kind = TBandKind::ColumnHeader;

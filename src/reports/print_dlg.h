@@ -35,6 +35,8 @@ class TPrnPreview : public QWidget, public MessageTarget {
   ~TPrnPreview() override;
 
   TReportPreview* Preview() const { return preview_; }
+  // The report shown; null once the preview has closed.
+  const TReportForm* Form() const { return form_.get(); }
   bool Collate() const { return collate_; }
   bool Confirmed() const { return confirmed_; }
 
