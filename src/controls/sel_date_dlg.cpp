@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-#include "controls/pick_util.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 
@@ -23,31 +23,31 @@ QDateEdit* MakePicker(QWidget* parent, int y) {
 TSelDateDlg::TSelDateDlg(QWidget* owner, bool dayOnly)
     : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       dayOnly_(dayOnly) {
-  fromLabel_ = new QLabel(QStringLiteral("С:"), this);
+  fromLabel_ = new QLabel(Ru("С:"), this);
   fromLabel_->move(8, 11);
   from_ = MakePicker(this, 8);
-  toLabel_ = new QLabel(QStringLiteral("По:"), this);
+  toLabel_ = new QLabel(Ru("По:"), this);
   toLabel_->move(8, 43);
   to_ = MakePicker(this, 40);
-  yes_ = new TPrgBitBtn(TBitBtnKind::bkOK, QStringLiteral("Да"), this);
+  yes_ = new TPrgBitBtn(TBitBtnKind::bkOK, Ru("Да"), this);
   yes_->setGeometry(88, 72, 75, 25);
   if (dayOnly) {
-    fromLabel_->setText(QStringLiteral("Дата:"));
+    fromLabel_->setText(Ru("Дата:"));
     fromLabel_->adjustSize();
     toLabel_->hide();
     to_->hide();
     yes_->move(88, 72 - 30);
     setFixedSize(240, 104 - 30);
-    setWindowTitle(QStringLiteral("Отчетный день"));
+    setWindowTitle(Ru("Отчетный день"));
   } else {
     setFixedSize(240, 104);
-    setWindowTitle(QStringLiteral("Отчетный период"));
+    setWindowTitle(Ru("Отчетный период"));
   }
   from_->setFocus();
 }
 
 bool TSelDateDlg::Run() {
-  CentrePickDialog(this);
+  CentreOnScreen(this);
   return ShowModal() == mrOk;
 }
 

@@ -1,7 +1,7 @@
 #include "controls/sel_item_dlg.h"
 
-#include "platform/qt/help_service.h"
-#include "controls/pick_util.h"
+#include "platform/help_service.h"
+#include "controls/form_util.h"
 
 namespace korvant {
 
@@ -13,30 +13,30 @@ TSelItemDlg::TSelItemDlg(QWidget* owner)
     : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                             Qt::WindowContextHelpButtonHint) {
   setFixedSize(363, 154);
-  setWindowTitle(QStringLiteral("Класс"));
+  setWindowTitle(Ru("Класс"));
   SetHelpContext(this, kHelpContext);
 
   list_ = new QListWidget(this);
   list_->setGeometry(8, 8, 241, 105);
   SetHelpContext(list_, 421);
 
-  yes_ = new TPrgBitBtn(TBitBtnKind::bkOK, QStringLiteral("Да    "), this);
+  yes_ = new TPrgBitBtn(TBitBtnKind::bkOK, Ru("Да    "), this);
   yes_->SetModalResult(mrNone);  // only a selected item closes the dialog
   yes_->setGeometry(270, 8, 80, 25);
-  yes_->setToolTip(QStringLiteral("Осуществить выбор"));
+  yes_->setToolTip(Ru("Осуществить выбор"));
   SetHelpContext(yes_, 422);
   connect(yes_, &TPrgBitBtn::Clicked, this, &TSelItemDlg::Choose);
 
-  cancel_ = new TPrgBitBtn(TBitBtnKind::bkCancel, QStringLiteral("Отмена "), this);
+  cancel_ = new TPrgBitBtn(TBitBtnKind::bkCancel, Ru("Отмена "), this);
   cancel_->setGeometry(270, 48, 80, 25);
-  cancel_->setToolTip(QStringLiteral("Отменить выбор"));
+  cancel_->setToolTip(Ru("Отменить выбор"));
   SetHelpContext(cancel_, 423);
 
-  help_ = MakePickHelpButton(this, QStringLiteral("Справка"), kHelpContext, 424);
+  help_ = MakeHelpButton(this, Ru("Справка"), kHelpContext, 424);
   help_->setGeometry(270, 88, 80, 25);
-  help_->setToolTip(QStringLiteral("Справка по диалогу"));
+  help_->setToolTip(Ru("Справка по диалогу"));
 
-  shortForm_ = new QCheckBox(QStringLiteral("Краткая форма"), this);
+  shortForm_ = new QCheckBox(Ru("Краткая форма"), this);
   shortForm_->setGeometry(8, 128, 113, 17);
 
   connect(list_, &QListWidget::itemDoubleClicked, this, &TSelItemDlg::Choose);
@@ -62,7 +62,7 @@ void TSelItemDlg::SetNoHelp() {
 
 int TSelItemDlg::Run() {
   choice_ = kNoChoice;
-  CentrePickDialog(this);
+  CentreOnScreen(this);
   ShowModal();
   // Cancel, Esc and the close box all leave choice_ at kNoChoice.
   return choice_;

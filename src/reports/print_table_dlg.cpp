@@ -9,7 +9,7 @@
 #include "controls/sel_item_dlg.h"
 #include "core/catalogue.h"
 #include "core/shared_state.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt_text.h"
 #include "reports/load_reports.h"
 #include "reports/subst_reports.h"
 #include "reports/timetable_reports.h"

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "core/window_messages.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 

@@ -17,13 +17,13 @@
 #include "controls/sel_date_dlg.h"
 #include "controls/sel_item_dlg.h"
 #include "controls/speed_button.h"
-#include "platform/qt/qt_text.h"
-#include "platform/qt/report_preview.h"
+#include "platform/qt_text.h"
+#include "platform/report_preview.h"
 #include "reports/load_reports.h"
 #include "reports/subst_reports.h"
 #include "reports/timetable_reports.h"
 #include "report_test_util.h"
-#include "windows/window_test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {

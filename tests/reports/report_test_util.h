@@ -18,7 +18,7 @@
 #include "core/project_data.h"
 #include "core/room_assign.h"
 #include "core/shared_state.h"
-#include "platform/qt/report_engine.h"
+#include "platform/report_engine.h"
 
 // QString in readable form in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

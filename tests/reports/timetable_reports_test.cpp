@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "core/variant_fixture.h"
-#include "platform/qt/qt_text.h"
-#include "platform/qt/window_messages.h"
+#include "platform/qt_text.h"
+#include "platform/window_messages.h"
 #include "reports/data_reports.h"
 #include "report_test_util.h"
-#include "windows/window_test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {
