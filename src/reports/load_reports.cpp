@@ -68,7 +68,7 @@ void TMedTableRpForm::BuildReport(TBandReport& r) {
   const std::vector<int> klasses = SelectedKlasses(selected_, var_);
   if (!klasses.empty()) Progress(kPrintProgressRange, static_cast<MsgParam>(klasses.size()));
 
-  const double dayW = 72;
+  const double dayW = 78;
   const TColumns cols({r.Setup.BodyWidth() - 6 * dayW, dayW, dayW, dayW, dayW, dayW, dayW});
   r.Add(MakeRow(TBandKind::ColumnHeader, cols,
                 {QStringLiteral("Класс"), QStringLiteral("Понедельник"), QStringLiteral("Вторник"),
