@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QScreen>
+#include <QTabWidget>
 
 #include <cstdint>
 
@@ -420,6 +421,92 @@ bool TViewZameshDlg::ChooseSubstitute(int row) {
   grid_->SetObjects(kZamSubstitute, row, ObjectOf(changed.Objects[kZamSubstitute]));
   SetModified();
   BuildBusyTable();
+  return true;
+}
+
+// ---- the count report ----
+
+namespace {
+
+constexpr int kMsgNone = 10072;
+constexpr int kMsgTeacher = 10169;
+constexpr int kMsgJunior = 10340;
+constexpr int kMsgSenior = 10343;
+
+TPrgStringGrid* MakeCountGrid(QWidget* parent, const std::vector<int>& widths, const std::vector<std::string>& titles) {
+  auto* g = new TPrgStringGrid(parent);
+  g->SetColCount(static_cast<int>(widths.size()));
+  g->SetFixedCols(0);
+  g->SetFixedRows(1);
+  g->SetRowCount(2);
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    g->SetColWidths(static_cast<int>(c), widths[c]);
+    g->SetCells(static_cast<int>(c), 0, titles[c]);
+  }
+  g->SetSelectedColor(Qt::yellow);
+  g->SetCellTextAlignment(TAlignment::taCenter);
+  g->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected);
+  return g;
+}
+
+// Writes a row into the last grid row when that is still empty, else
+// into a new row at the end.
+void PutCountRow(TPrgStringGrid& g, const std::vector<std::string>& texts) {
+  if (!g.Cells(0, g.RowCount() - 1).empty()) g.SetRowCount(g.RowCount() + 1);
+  const int row = g.RowCount() - 1;
+  for (std::size_t c = 0; c < texts.size(); ++c) g.SetCells(static_cast<int>(c), row, texts[c]);
+}
+
+void FinishCountGrid(TPrgStringGrid& g) {
+  if (g.Cells(0, 1).empty()) g.SetCells(0, 1, LoadResStr(kMsgNone));
+  g.FocusCell(0, 1, true);
+}
+
+}  // namespace
+
+TZamRprtDlg::TZamRprtDlg(QWidget* owner, double first, double last, const std::vector<TZameshTeacherCount>& counts)
+    : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  setFixedSize(457, 280);
+  SetHelpContext(this, kHelpContext);
+  const QLocale ru(QLocale::Russian, QLocale::Russia);
+  setWindowTitle(Ru("Пропуски и замещения: ") + ru.toString(QDateOfZamesh(first), QLocale::ShortFormat) +
+                 QStringLiteral(" - ") + ru.toString(QDateOfZamesh(last), QLocale::ShortFormat));
+  pages_ = new QTabWidget(this);
+  pages_->setGeometry(8, 8, 441, 229);
+  const std::string junior = LoadResStr(kMsgJunior), senior = LoadResStr(kMsgSenior);
+  const std::string group = cp1251::fromUtf8(" (гр.)");
+  missed_ = MakeCountGrid(nullptr, {182, 108, 104}, {LoadResStr(kMsgTeacher), junior, senior});
+  subst_ = MakeCountGrid(nullptr, {92, 75, 75, 75, 75},
+                         {LoadResStr(kMsgTeacher), junior, junior + group, senior, senior + group});
+  pages_->addTab(missed_, Ru("Пропуски"));
+  pages_->addTab(subst_, Ru("Замещения"));
+
+  auto num = [](int v) { return std::to_string(v); };
+  for (const TZameshTeacherCount& c : counts) {
+    if (c.Missed() != 0) PutCountRow(*missed_, {c.Name, num(c.MissedJunior), num(c.MissedOther)});
+    if (c.Substituted() != 0)
+      PutCountRow(*subst_, {c.Name, num(c.SubstJunior), num(c.SubstJuniorGroup), num(c.SubstOther),
+                            num(c.SubstOtherGroup)});
+  }
+  FinishCountGrid(*missed_);
+  FinishCountGrid(*subst_);
+
+  close_ = MakeButton(this, TBitBtnKind::bkCustom, "Закрыть", "Закрыть диалог", QRect(281, 247, 80, 25));
+  close_->SetModalResult(mrOk);
+  SetCloseResult(mrOk);
+  AddHelpButton(this, QRect(369, 247, 80, 25));
+  CentreOnScreen(this);
+}
+
+bool TViewZameshDlg::ShowCountReport(double first, double last) {
+  first = ZameshWholeDay(first);
+  last = ZameshWholeDay(last);
+  if (last < first) last = first;
+  // The report reads the archive: the day on screen goes there first.
+  if (!LeaveDay()) return false;
+  const std::vector<TZameshTeacherCount> counts = CountZamesh(archive_.Image(), first, last);
+  TZamRprtDlg dlg(this, first, last, counts);
+  dlg.ShowModal();
   return true;
 }
 
