@@ -6,7 +6,7 @@ function(korvant_layer lib)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   if(NOT srcs)
-    set(srcs ${PROJECT_SOURCE_DIR}/src/platform/base/empty.cpp)
+    set(srcs ${PROJECT_SOURCE_DIR}/src/base/empty.cpp)
   endif()
   add_library(${lib} STATIC ${srcs})
   target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR}/src)

@@ -10,7 +10,7 @@
 
 #include "core/catalogue.h"
 #include "core/window_messages.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "reports/print_dlg.h"
 #include "windows/editor_services.h"
 #include "windows/error_box.h"

@@ -2,7 +2,7 @@
 
 #include <QFrame>
 
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/form_util.h"
 #include "windows/tool_glyphs.h"
 

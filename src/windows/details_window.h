@@ -19,7 +19,7 @@
 #include "controls/school_table.h"
 #include "core/rti_model.h"
 #include "core/table_var.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/details_cells.h"
 
 class QHeaderView;

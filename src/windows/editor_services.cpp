@@ -4,7 +4,7 @@
 #include <QMdiSubWindow>
 
 #include "core/project.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/list_editors.h"
 
 namespace korvant {

@@ -5,7 +5,7 @@
 #include <QStyle>
 
 #include "windows/form_util.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 
 namespace korvant {
 

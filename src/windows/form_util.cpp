@@ -7,8 +7,8 @@
 #include <QWidget>
 
 #include "core/catalogue.h"
-#include "platform/base/cp1251.h"
-#include "platform/qt/help_service.h"
+#include "base/cp1251.h"
+#include "platform/help_service.h"
 
 namespace korvant {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "controls/bit_btn.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt_text.h"
 
 class QLabel;
 class QSlider;

@@ -5,7 +5,7 @@
 #include <QVariant>
 
 #include "core/project.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 
 namespace korvant {
 

@@ -7,7 +7,7 @@
 #include "controls/bit_btn.h"
 #include "core/catalogue.h"
 #include "core/lessons.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/list_editor.h"
 
 namespace korvant {

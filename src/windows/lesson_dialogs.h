@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "controls/prg_dialog.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 
 class QListWidget;
 class QTreeWidget;

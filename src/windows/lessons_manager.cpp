@@ -14,7 +14,7 @@
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
 #include "core/lesson_links.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/editor_fields.h"
 #include "windows/sorted_items.h"
 

@@ -19,8 +19,8 @@
 #include "controls/weeking.h"
 #include "core/data_checks.h"
 #include "core/params.h"
-#include "platform/qt/qt_text.h"
-#include "platform/qt/window_messages.h"
+#include "platform/qt_text.h"
+#include "platform/window_messages.h"
 
 class QComboBox;
 class QLabel;

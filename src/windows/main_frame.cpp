@@ -15,7 +15,7 @@
 #include <QToolBar>
 
 #include "core/demo_project.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/about_dlg.h"
 #include "windows/error_box.h"
 #include "windows/form_util.h"

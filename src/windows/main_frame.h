@@ -16,7 +16,7 @@
 #include "controls/speed_button.h"
 #include "core/project.h"
 #include "core/shared_state.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/frame_services.h"
 #include "windows/workspace_logo.h"
 

@@ -4,7 +4,7 @@
 #include <QListWidget>
 
 #include "controls/bit_btn.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 
 namespace korvant {
 

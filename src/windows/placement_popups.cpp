@@ -17,8 +17,8 @@
 #include "controls/spin_edit.h"
 #include "core/catalogue.h"
 #include "core/list_common.h"
-#include "platform/qt/qt_text.h"
-#include "platform/qt/window_messages.h"
+#include "platform/qt_text.h"
+#include "platform/window_messages.h"
 #include "windows/form_util.h"
 
 namespace korvant {

@@ -2,7 +2,7 @@
 
 #include "core/rti_model.h"
 #include "core/shared_state.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/error_box.h"
 
 namespace korvant {

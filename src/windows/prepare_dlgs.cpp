@@ -9,7 +9,7 @@
 #include "controls/prg_string_grid.h"
 #include "core/catalogue.h"
 #include "core/rti_model.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/form_util.h"
 #include "windows/group_man.h"
 

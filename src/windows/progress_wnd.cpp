@@ -12,7 +12,7 @@
 #include <cmath>
 
 #include "core/shared_state.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/form_util.h"
 
 namespace korvant {

@@ -4,7 +4,7 @@
 
 #include "core/catalogue.h"
 #include "core/project.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/error_box.h"
 #include "windows/form_util.h"
 

@@ -1,6 +1,6 @@
 #include "windows/sel_item_dlg.h"
 
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/form_util.h"
 
 namespace korvant {

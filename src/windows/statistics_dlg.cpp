@@ -12,8 +12,8 @@
 #include "core/rti_model.h"
 #include "core/table_var.h"
 #include "core/window_messages.h"
-#include "platform/qt/help_service.h"
-#include "platform/qt/window_messages.h"
+#include "platform/help_service.h"
+#include "platform/window_messages.h"
 #include "windows/form_util.h"
 
 namespace korvant {

@@ -6,7 +6,7 @@
 #include <QListWidget>
 
 #include "controls/speed_button.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/rooms_manager.h"
 #include "windows/sorted_items.h"
 

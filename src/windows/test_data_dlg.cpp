@@ -2,8 +2,8 @@
 
 #include <QCloseEvent>
 
-#include "platform/qt/help_service.h"
-#include "platform/qt/window_messages.h"
+#include "platform/help_service.h"
+#include "platform/window_messages.h"
 #include "windows/form_util.h"
 
 namespace korvant {

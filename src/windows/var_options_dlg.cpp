@@ -8,7 +8,7 @@
 
 #include "core/catalogue.h"
 #include "core/var_file.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/error_box.h"
 #include "windows/form_util.h"
 

@@ -16,8 +16,8 @@
 
 #include "core/day_planner.h"
 #include "core/project.h"
-#include "platform/qt/help_service.h"
-#include "platform/qt/qt_text.h"
+#include "platform/help_service.h"
+#include "platform/qt_text.h"
 #include "windows/details_window.h"
 #include "windows/error_box.h"
 #include "windows/form_util.h"

@@ -24,7 +24,7 @@
 #include "core/rti_model.h"
 #include "core/shared_state.h"
 #include "core/var_file.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/frame_services.h"
 #include "windows/main_frame.h"
 #include "windows/var_cells.h"

@@ -8,8 +8,8 @@
 #include "core/catalogue.h"
 #include "core/shared_state.h"
 #include "core/table_var.h"
-#include "platform/qt/help_service.h"
-#include "platform/qt/qt_text.h"
+#include "platform/help_service.h"
+#include "platform/qt_text.h"
 #include "windows/form_util.h"
 
 namespace korvant {

@@ -12,7 +12,7 @@
 #include "controls/prg_dialog.h"
 #include "controls/string_grid.h"
 #include "core/week_vars.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 
 namespace korvant {
 

@@ -15,7 +15,7 @@
 
 #include "controls/prg_string_grid.h"
 #include "core/variant_fixture.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt_text.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <cstring>

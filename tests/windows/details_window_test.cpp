@@ -16,7 +16,7 @@
 #include "core/demo_project.h"
 #include "core/project.h"
 #include "core/shared_state.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/details_window.h"
 #include "windows/form_util.h"
 #include "windows/placement_popups.h"

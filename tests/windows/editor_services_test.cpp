@@ -5,7 +5,7 @@
 #include <QMdiSubWindow>
 
 #include "core/project.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "window_test_util.h"
 #include "windows/editor_services.h"
 #include "windows/list_editor.h"

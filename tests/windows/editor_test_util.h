@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/catalogue.h"
-#include "platform/base/cp1251.h"
-#include "platform/qt/window_messages.h"
+#include "base/cp1251.h"
+#include "platform/window_messages.h"
 #include "windows/list_editor.h"
 
 namespace korvant::test {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/project.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/frame_services.h"
 
 namespace korvant::test {

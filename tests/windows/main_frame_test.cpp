@@ -11,7 +11,7 @@
 #include <set>
 
 #include "core/shared_state.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/about_dlg.h"
 #include "windows/error_box.h"
 #include "windows/form_util.h"

@@ -2,7 +2,7 @@
 
 #include <QtTest/QTest>
 
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/form_util.h"
 #include "windows/sel_date_dlg.h"
 #include "windows/sel_item_dlg.h"

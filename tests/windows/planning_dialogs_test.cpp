@@ -15,7 +15,7 @@
 #include "core/project_data.h"
 #include "core/shared_state.h"
 #include "core/var_file.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/form_util.h"
 #include "windows/group_man.h"
 #include "windows/prepare_dlgs.h"

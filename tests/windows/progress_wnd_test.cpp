@@ -4,7 +4,7 @@
 
 #include "core/variant_fixture.h"
 #include "core/shared_state.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/form_util.h"
 #include "windows/planning_host_windows.h"
 #include "windows/progress_wnd.h"

@@ -2,7 +2,7 @@
 
 #include <QtTest/QTest>
 
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/form_util.h"
 #include "windows/proj_params_dlg.h"
 #include "window_test_util.h"

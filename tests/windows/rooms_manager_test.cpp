@@ -9,7 +9,7 @@
 #include "controls/speed_button.h"
 #include "core/project_data.h"
 #include "editor_test_util.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/move_rec_dlg.h"
 #include "windows/rooms_manager.h"
 

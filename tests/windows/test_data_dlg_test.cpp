@@ -5,8 +5,8 @@
 
 #include "core/demo_project.h"
 #include "core/project.h"
-#include "platform/qt/help_service.h"
-#include "platform/qt/window_messages.h"
+#include "platform/help_service.h"
+#include "platform/window_messages.h"
 #include "windows/form_util.h"
 #include "windows/test_data_dlg.h"
 #include "window_test_util.h"

@@ -13,7 +13,7 @@
 #include "core/manual_edit.h"
 #include "core/project.h"
 #include "core/shared_state.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/form_util.h"
 #include "windows/placement_popups.h"
 #include "windows/program_folders.h"

@@ -3,7 +3,7 @@
 #include <QtTest/QTest>
 
 #include "core/var_file.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 #include "windows/form_util.h"
 #include "windows/var_options_dlg.h"
 #include "window_test_util.h"

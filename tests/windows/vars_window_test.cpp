@@ -17,7 +17,7 @@
 #include "core/demo_project.h"
 #include "core/project.h"
 #include "core/shared_state.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "windows/form_util.h"
 #include "windows/main_frame.h"
 #include "windows/statistics_dlg.h"

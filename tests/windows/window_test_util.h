@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/catalogue.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant::test {
 

@@ -1,7 +1,7 @@
 // The banded report engine: page breaking, repeated headers, bands kept
 // whole, page numbers, cut and wrapped texts, the preview control and
 // printing to a PDF file.
-#include "platform/qt/report_engine.h"
+#include "platform/report_engine.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qt/report_preview.h"
+#include "platform/report_preview.h"
 
 namespace korvant {
 namespace {

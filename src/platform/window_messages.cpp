@@ -1,4 +1,4 @@
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 
 namespace korvant {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 
 #include <QVariant>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "platform/qt/report_preview.h"
+#include "platform/report_preview.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "platform/qt/report_engine.h"
+#include "platform/report_engine.h"
 
 #include <QFont>
 #include <QFontMetricsF>

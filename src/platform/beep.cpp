@@ -1,4 +1,4 @@
-#include "platform/qt/beep.h"
+#include "platform/beep.h"
 
 #include <QApplication>
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/qt/report_engine.h"
+#include "platform/report_engine.h"
 
 namespace korvant {
 
