@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "core/rti_model.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt_text.h"
 #include "reports/report_parts.h"
 
 namespace korvant {

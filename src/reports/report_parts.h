@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/qt/report_engine.h"
+#include "platform/report_engine.h"
 
 namespace korvant {
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/qt/qt_text.h"
+#include "platform/qt_text.h"
 #include "reports/report_parts.h"
 
 namespace korvant {
