@@ -9,7 +9,7 @@
 #include "core/variant_fixture.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
-#include "windows/window_test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {

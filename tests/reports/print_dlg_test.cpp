@@ -15,7 +15,7 @@
 #include "core/demo_project.h"
 #include "core/variant_fixture.h"
 #include "platform/report_preview.h"
-#include "windows/window_test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {

@@ -20,7 +20,7 @@
 #include <QLineEdit>
 #include <cstring>
 #include "controls/bit_btn.h"
-#include "windows/window_test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {
