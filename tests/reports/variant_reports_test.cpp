@@ -21,7 +21,7 @@
 #include "platform/window_messages.h"
 #include "reports/load_reports.h"
 #include "reports/subst_reports.h"
-#include "windows/window_test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {
