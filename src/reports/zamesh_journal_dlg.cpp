@@ -13,6 +13,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/prg_string_grid.h"
+#include "controls/sel_date_dlg.h"
 #include "controls/speed_button.h"
 #include "core/catalogue.h"
 #include "core/var_file.h"
@@ -267,9 +268,7 @@ TViewZameshDlg::TViewZameshDlg(QWidget* owner, TZameshArchive& archive, const TT
   connect(del_, &TPrgSpeedButton::Clicked, this, [this] { DeleteRecord(); });
 
   report_ = MakeButton(this, TBitBtnKind::bkCustom, "Отчет", "Отчет за период", QRect(265, 314, 80, 25));
-  connect(report_, &TPrgBitBtn::Clicked, this, [this] {
-    if (OnReport) OnReport(*this);
-  });
+  connect(report_, &TPrgBitBtn::Clicked, this, &TViewZameshDlg::ReportShow);
   close_ = MakeButton(this, TBitBtnKind::bkCustom, "Закрыть", "Закрыть диалог", QRect(353, 314, 80, 25));
   close_->SetModalResult(mrOk);
   SetCloseResult(mrOk);
@@ -508,6 +507,18 @@ bool TViewZameshDlg::ShowCountReport(double first, double last) {
   TZamRprtDlg dlg(this, first, last, counts);
   dlg.ShowModal();
   return true;
+}
+
+void TViewZameshDlg::ReportShow() {
+  grid_->EndEditing();
+  double first = 0, last = 0;
+  {
+    TSelDateDlg period(this, false);
+    if (!period.Run()) return;
+    first = ZameshDateOf(period.FromDate());
+    last = ZameshDateOf(period.ToDate());
+  }
+  ShowCountReport(first, last);
 }
 
 bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::string& archivePath) {

@@ -4,7 +4,6 @@
 // lessons and the dialog that chooses a substitute.
 #include <QDate>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -121,7 +120,8 @@ class TViewZameshDlg : public TPrgDialog {
   void DeleteRecord();
   // The button of the substitute cell of a row; false when nothing changed.
   bool ChooseSubstitute(int row);
-  std::function<void(TViewZameshDlg&)> OnReport;
+  // The "Отчет" button: asks for the period and shows the count report.
+  void ReportShow();
   // The count report of first..last (whole days). The shown day is saved
   // first, so its edits are counted; when it cannot be saved the user is
   // asked as when leaving the day, and "no" shows no report. False when

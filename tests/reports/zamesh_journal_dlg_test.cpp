@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <cstring>
 #include "controls/bit_btn.h"
+#include "controls/sel_date_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {
@@ -266,6 +267,22 @@ TZameshRow Stored(const char* lesson, const char* absent, uint32_t section, cons
   return r;
 }
 
+// Runs script on the first modal window of type T once one is up (a window
+// still closing is passed over).
+template <class T>
+void WhenModalOf(std::function<void(T*)> script) {
+  auto poll = std::make_shared<std::function<void()>>();
+  *poll = [script, poll] {
+    if (auto* m = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      script(m);
+      *poll = nullptr;
+      return;
+    }
+    QTimer::singleShot(5, *poll);
+  };
+  QTimer::singleShot(0, *poll);
+}
+
 struct CountReportTest : JournalTest {
   // Tuesday, already stored: Petrov absent twice in the middle section,
   // once replaced by Volkov and once by nobody; "petrov" (another spelling,
@@ -339,6 +356,40 @@ TEST_F(CountReportTest, CountsTheShownDaysEditsAndEveryStoredRow) {
   ASSERT_TRUE(dlg.ShowCountReport(ZameshDateOf(kMonday.addDays(5)), ZameshDateOf(kMonday.addDays(3))));
   EXPECT_EQ(none.first, (Rows{{"Нет", "", ""}}));
   EXPECT_EQ(none.second, (Rows{{"Нет", "", "", "", ""}}));
+}
+
+TEST_F(CountReportTest, TheReportButtonAsksForThePeriod) {
+  auto archive = OpenArchive();
+  StoreTuesday(*archive);
+  TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
+  dlg.show();
+
+  // The period dialog closed without "Да": no report.
+  bool asked = false;
+  WhenModalOf<TSelDateDlg>([&](TSelDateDlg* p) {
+    asked = true;
+    EXPECT_FALSE(p->DayOnly());
+    p->close();  // the window's close box: the dialog has no cancel button
+  });
+  QTest::mouseClick(dlg.ReportButton(), Qt::LeftButton);
+  EXPECT_TRUE(asked);
+
+  // A period given backwards is its first day: Tuesday alone.
+  std::string caption;
+  std::vector<std::vector<std::string>> missed;
+  WhenModalOf<TSelDateDlg>([&](TSelDateDlg* p) {
+    p->FromPicker()->setDate(kMonday.addDays(1));
+    p->ToPicker()->setDate(kMonday);
+    WhenModalOf<TZamRprtDlg>([&](TZamRprtDlg* r) {
+      caption = test::U(FromQt(r->windowTitle()));
+      missed = GridRows(*r->MissedGrid());
+      QTest::mouseClick(r->CloseButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(p->YesButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(dlg.ReportButton(), Qt::LeftButton);
+  EXPECT_EQ(caption, "Пропуски и замещения: 02.01.2024 - 02.01.2024");
+  EXPECT_EQ(missed, (std::vector<std::vector<std::string>>{{"Petrov", "0", "2"}, {"petrov", "1", "0"}}));
 }
 
 TEST_F(CountReportTest, ADayThatCannotBeStoredAsksBeforeTheReport) {
