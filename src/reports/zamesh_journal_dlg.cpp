@@ -1,6 +1,7 @@
 #include "reports/zamesh_journal_dlg.h"
 
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "controls/bit_btn.h"
@@ -456,6 +458,20 @@ void PutCountRow(TPrgStringGrid& g, const std::vector<std::string>& texts) {
   for (std::size_t c = 0; c < texts.size(); ++c) g.SetCells(static_cast<int>(c), row, texts[c]);
 }
 
+// Widens the columns whose title or texts would be cut in this font, and
+// answers the width the grid needs to show every column.
+int FitCountColumns(TPrgStringGrid& g) {
+  const QFontMetrics fm(g.font());
+  int total = 0;
+  for (int c = 0; c < g.ColCount(); ++c) {
+    int w = g.ColWidths(c);
+    for (int r = 0; r < g.RowCount(); ++r) w = std::max(w, fm.horizontalAdvance(ToQt(g.Cells(c, r))) + 12);
+    g.SetColWidths(c, w);
+    total += w + 1;
+  }
+  return total;
+}
+
 void FinishCountGrid(TPrgStringGrid& g) {
   if (g.Cells(0, 1).empty()) g.SetCells(0, 1, LoadResStr(kMsgNone));
   g.FocusCell(0, 1, true);
@@ -465,13 +481,11 @@ void FinishCountGrid(TPrgStringGrid& g) {
 
 TZamRprtDlg::TZamRprtDlg(QWidget* owner, double first, double last, const std::vector<TZameshTeacherCount>& counts)
     : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-  setFixedSize(457, 280);
   SetHelpContext(this, kHelpContext);
   const QLocale ru(QLocale::Russian, QLocale::Russia);
   setWindowTitle(Ru("Пропуски и замещения: ") + ru.toString(QDateOfZamesh(first), QLocale::ShortFormat) +
                  QStringLiteral(" - ") + ru.toString(QDateOfZamesh(last), QLocale::ShortFormat));
   pages_ = new QTabWidget(this);
-  pages_->setGeometry(8, 8, 441, 229);
   const std::string junior = LoadResStr(kMsgJunior), senior = LoadResStr(kMsgSenior);
   const std::string group = cp1251::fromUtf8(" (гр.)");
   missed_ = MakeCountGrid(nullptr, {182, 108, 104}, {LoadResStr(kMsgTeacher), junior, senior});
@@ -489,11 +503,19 @@ TZamRprtDlg::TZamRprtDlg(QWidget* owner, double first, double last, const std::v
   }
   FinishCountGrid(*missed_);
   FinishCountGrid(*subst_);
+  // Column titles such as "5 - 11 кл. (гр.)" and long names are shown whole:
+  // the dialog grows as wide as its wider sheet needs (within the screen).
+  const int need = std::max(FitCountColumns(*missed_), FitCountColumns(*subst_)) + 30;
+  int width = std::max(457, need + 16);
+  if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+    width = std::min(width, std::max(457, screen->availableGeometry().width() - 40));
+  setFixedSize(width, 280);
+  pages_->setGeometry(8, 8, width - 16, 229);
 
-  close_ = MakeButton(this, TBitBtnKind::bkCustom, "Закрыть", "Закрыть диалог", QRect(281, 247, 80, 25));
+  close_ = MakeButton(this, TBitBtnKind::bkCustom, "Закрыть", "Закрыть диалог", QRect(width - 176, 247, 80, 25));
   close_->SetModalResult(mrOk);
   SetCloseResult(mrOk);
-  AddHelpButton(this, QRect(369, 247, 80, 25));
+  AddHelpButton(this, QRect(width - 88, 247, 80, 25));
   CentreOnScreen(this);
 }
 
