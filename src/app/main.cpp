@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   korvant::FrameServices services;
   services.editors = korvant::ProjectListEditors();
   korvant::TVarsWindowFactory variants;
+  variants.hooks.printTable = korvant::RunPrintTableDlg;
   services.variants = &variants;
   services.printData = [](korvant::TMdiTable& project, QWidget* owner) {
     korvant::TPrintDatasDlg dlg(owner, project.Data());

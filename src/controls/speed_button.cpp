@@ -77,7 +77,9 @@ void TPrgSpeedButton::SetFlat(bool v) {
 void TPrgSpeedButton::Click() { emit Clicked(); }
 
 bool TPrgSpeedButton::IsInside(QPoint p) const {
-  if (flat_) return !glyph_.IsTransparentAt(p, state_);
+  // A flat button is shaped by its glyph; one without a glyph (a caption
+  // only) has no transparent pixels and is solid over its whole area.
+  if (flat_ && !glyph_.IsEmpty()) return !glyph_.IsTransparentAt(p, state_);
   return p.x() >= 0 && p.x() < width() && p.y() >= 0 && p.y() <= height();
 }
 
@@ -85,7 +87,7 @@ void TPrgSpeedButton::mousePressEvent(QMouseEvent* e) {
   emit MouseDown(e);
   if (hint_.Window()) ShapedHintWindow::Instance()->CancelHint();
   const QPoint pos = e->position().toPoint();
-  if (flat_ && glyph_.IsTransparentAt(pos, state_)) return;
+  if (flat_ && !glyph_.IsEmpty() && glyph_.IsTransparentAt(pos, state_)) return;
   if (e->button() == Qt::LeftButton && isEnabled()) {
     if (!down_) {
       state_ = TButtonState::bsDown;
@@ -171,7 +173,7 @@ bool TPrgSpeedButton::ShapedHintPoints(std::array<QPoint, 4>& pts) {
   const int cx = l + w / 2;
   pts = {QPoint(cx - 6, t + 6), QPoint(cx + 6, t + 6), QPoint(cx - 6, t + h - 6),
          QPoint(cx + 6, t + h - 6)};
-  return !glyph_.IsTransparentAt(mapFromGlobal(QCursor::pos()), state_);
+  return IsInside(mapFromGlobal(QCursor::pos()));
 }
 
 void TPrgSpeedButton::PaintTo(QPainter& p) {

@@ -1,5 +1,6 @@
 #include "platform/report_engine.h"
 
+#include <QDir>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageSize>
@@ -7,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -417,11 +419,20 @@ bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup
 
 TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner) {
   if (Hook()) return Hook()(printer, pageCount, withDialog, owner);
-  if (QPrinterInfo::availablePrinterNames().isEmpty()) return TPrinterAnswer::NoPrinter;
-  if (!withDialog) return TPrinterAnswer::Ready;
+  const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
+  if (!withDialog) return noPrinter ? TPrinterAnswer::NoPrinter : TPrinterAnswer::Ready;
+  if (noPrinter) {
+    // Without a printer the dialog still offers a PDF file, chosen at once.
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    if (printer.outputFileName().isEmpty()) {
+      QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+      if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+      printer.setOutputFileName(QDir(folder).filePath(QStringLiteral("report.pdf")));
+    }
+  }
   QPrintDialog dlg(&printer, owner);
   dlg.setMinMax(1, std::max(1, pageCount));
-  dlg.setOption(QAbstractPrintDialog::PrintToFile, false);
+  dlg.setOption(QAbstractPrintDialog::PrintToFile, true);  // a PDF file is a way out without a printer
   dlg.setOption(QAbstractPrintDialog::PrintSelection, false);
   dlg.setOption(QAbstractPrintDialog::PrintPageRange, true);
   return dlg.exec() == QDialog::Accepted ? TPrinterAnswer::Ready : TPrinterAnswer::Cancelled;

@@ -174,7 +174,9 @@ bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup
 // install a hook that prints to a PDF file.
 enum class TPrinterAnswer { Ready, Cancelled, NoPrinter };
 // Sets printer up for a report of pageCount pages. withDialog runs the
-// print set-up dialog (owner), else the default printer is taken.
+// print set-up dialog (owner), which also offers a PDF file, preselected
+// when the system has no printer; else the default printer is taken
+// (NoPrinter when there is none).
 using PrinterSetupHook =
     std::function<TPrinterAnswer(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner)>;
 TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner);

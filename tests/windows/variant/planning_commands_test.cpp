@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <functional>
 #include <set>
@@ -30,6 +31,7 @@
 #include "windows/planning/var_options_dlg.h"
 #include "windows/variant/vars_window.h"
 #include "windows/planning/week_vars_dlg.h"
+#include "reports/print_table_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {
@@ -447,6 +449,31 @@ TEST(WeekVarsDialog, AbortStopsBeforeTheNextTeacher) {
   EXPECT_EQ(dlg.ShowModal(), mrCancel);
   EXPECT_FALSE(dlg.Finished());
   EXPECT_LT(dlg.Search().Position(), m.Teachers.GroupSize(0));
+}
+
+// "Печать" of the program opens the timetable print dialog over the open
+// variant, modally; "Закрыть" ends it.
+TEST_F(PlanningCommandsTest, PrintOpensTheTimetablePrintDialog) {
+  w->Free();
+  Drain();
+  TVarsWindowHooks h;
+  h.optionsDialog = [](TVarOptionsDlg&) { return false; };
+  h.printTable = RunPrintTableDlg;
+  w = TTableVarsManager::CreateNew(project, *area, h);
+  ASSERT_TRUE(w);
+  w->Document().Options.Description = W("Весна");
+  bool shown = false;
+  test::WhenModal([&](QWidget* modal) {
+    auto* dlg = qobject_cast<TPrintTableDlg*>(modal);
+    ASSERT_NE(dlg, nullptr);
+    shown = true;
+    EXPECT_EQ(dlg->ReportList()->count(), 8);
+    EXPECT_EQ(dlg->KlassSelection().size(), static_cast<std::size_t>(w->Var().KlassCount()));
+    QTest::mouseClick(dlg->CloseButton(), Qt::LeftButton);
+  });
+  w->Command(VariantCommand::Print);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 }  // namespace
