@@ -2,25 +2,19 @@
 // planned week and a few journal days: their pages as the engine lays them
 // out, the chart's axes, the rows of long days, and each report printed to
 // a PDF file in the build tree's tests/reports folder.
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QLocale>
-#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "core/demo_project.h"
-#include "core/day_planner.h"
-#include "core/shared_state.h"
 #include "core/variant_fixture.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "reports/load_reports.h"
 #include "reports/subst_reports.h"
+#include "report_test_util.h"
 #include "window_test_util.h"
 
 namespace korvant {
@@ -36,64 +30,26 @@ struct Recorder : MessageTarget {
   }
 };
 
-// The demonstration project with its week planned automatically, once.
+// The demonstration project with its planned week, as the other report
+// tests share it.
 struct DemoWeek {
-  TProjectData data;
-  std::unique_ptr<TRunModel> model;
-  std::unique_ptr<TTableVarItem> var;
-  DemoWeek() {
-    EXPECT_TRUE(ReadProjectImage(DemoProjectImage(), data));
-    Shared().AbortPlanning = 0;
-    Shared().UseAttachedRooms = 1;
-    Shared().UseSepQuants = 1;
-    model = BuildRunModel(data);
-    var = std::make_unique<TTableVarItem>(model.get(), model->Teachers.Count(), model->L(), model->Klasses.Count());
-    TWeekPlanOptions o;
-    o.OptimizeBest = false;
-    EXPECT_TRUE(PlanWeekAuto(*model, *var, o).Complete);
-  }
+  const TProjectData& data = test::Planned().Data;
+  const TRunModel* model = test::Planned().Model.get();
+  const std::unique_ptr<TTableVarItem>& var = test::Planned().Var;
   std::vector<bool> All() const { return std::vector<bool>(static_cast<std::size_t>(var->KlassCount()), true); }
   std::string Klass(int k) const { return model->Klasses[k]->DisplayName(); }
   std::string Teacher(int t) const { return model->Teachers[t]->DisplayName(); }
 };
 
 const DemoWeek& Demo() {
-  static DemoWeek* d = new DemoWeek;
-  return *d;
+  static const DemoWeek d;
+  return d;
 }
 
 const std::string kVariantText = W("Вариант 1");
 
-// Prints the pages into tests/reports/<name> beside the test program and
-// answers the file's bytes.
-QByteArray PrintToPdf(const std::vector<TReportPage>& pages, const TReportSetup& setup, const QString& name) {
-  const QString dir = QCoreApplication::applicationDirPath() + "/reports";
-  EXPECT_TRUE(QDir().mkpath(dir));
-  const QString path = dir + "/" + name;
-  QFile::remove(path);
-  {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    EXPECT_TRUE(PrintPages(pages, setup, printer));
-  }
-  QFile f(path);
-  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-  return f.readAll();
-}
-
-// Pages of a PDF written by Qt: one "/Type /Page" object per page.
-int PdfPageCount(const QByteArray& pdf) {
-  int n = 0;
-  for (qsizetype at = pdf.indexOf("/Type /Page"); at >= 0; at = pdf.indexOf("/Type /Page", at + 1))
-    if (pdf.mid(at + 11, 1) != "s") ++n;
-  return n;
-}
-
 void ExpectPdf(const std::vector<TReportPage>& pages, const TReportSetup& setup, const QString& name) {
-  const QByteArray pdf = PrintToPdf(pages, setup, name);
-  EXPECT_TRUE(pdf.startsWith("%PDF")) << name.toStdString();
-  EXPECT_EQ(PdfPageCount(pdf), static_cast<int>(pages.size())) << name.toStdString();
+  EXPECT_EQ(test::PrintToPdf(pages, setup, name), static_cast<int>(pages.size())) << name.toStdString();
 }
 
 // No single-line text of the pages is cut with "…".
