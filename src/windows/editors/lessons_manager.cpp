@@ -116,9 +116,9 @@ TLessonsManager::TLessonsManager(TLessonsCollection& lessons, const TTeachersCol
   NextRecordButton()->move(bx, 104);
   HelpBtn()->move(bx, 136);
 
-  AddLabel(QStringLiteral("Класс, в котором проводится урок:"), QRect(8, 11, 200, 16));
+  AddLabel(QStringLiteral("Класс, в котором проводится урок:"), QRect(8, 11, 212, 16));
   klassCombo_ = new QComboBox(this);
-  klassCombo_->setGeometry(210, 8, 128, 22);
+  klassCombo_->setGeometry(222, 8, 116, 22);
   klassModel_ = new TSortedComboModel(klassCombo_);
   klassModel_->Attach(klassCombo_);
   connect(klassCombo_, &QComboBox::currentIndexChanged, this, [this](int i) {
@@ -153,7 +153,7 @@ TLessonsManager::TLessonsManager(TLessonsCollection& lessons, const TTeachersCol
 
   noRoomBox_ = new QCheckBox(QStringLiteral("Открепить кабинеты:"), this);
   noRoomBox_->setLayoutDirection(Qt::RightToLeft);  // the text left of the box
-  noRoomBox_->setGeometry(8, 64, 150, 20);
+  noRoomBox_->setGeometry(8, 64, 170, 20);
   connect(noRoomBox_, &QCheckBox::toggled, this, [this](bool on) {
     if (Updating() || !Item()) return;
     Item()->NoAttachedRoom = on ? 1 : 0;

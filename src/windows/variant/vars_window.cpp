@@ -148,7 +148,7 @@ TTableVarsManager::~TTableVarsManager() {
 void TTableVarsManager::BuildForm() {
   resize(kClientWidth, kClientHeight);
   dayLabel_ = new QLabel(Ru("День недели:"), this);
-  dayLabel_->setGeometry(16, 11, 78, 16);
+  dayLabel_->setGeometry(8, 11, 86, 16);
   dayCombo_ = new QComboBox(this);
   dayCombo_->setGeometry(94, 8, 120, 21);
   SetHelpContext(dayCombo_, 171);
