@@ -155,6 +155,26 @@ TEST(LessonsManager, EmptyListDisablesEverythingButAdd) {
   EXPECT_EQ(test::Sent(trace, kMsgListModified).size(), 1u);
 }
 
+// A project may hold a lesson without groups (the data check names it):
+// the editor shows it and the user gives it a group by typing the count.
+TEST(LessonsManager, ALessonWithoutGroupsIsShownAndTakesATypedCount) {
+  LessonsFixture f;
+  f.L(0)->SetSubItemsCount(0);
+  TLessonsManager& e = *f.editor;
+  e.show();
+  QApplication::setActiveWindow(&e);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+  e.RefreshRecord();
+  EXPECT_EQ(e.GroupsTabControl()->count(), 0);
+  QTest::mouseClick(e.GroupsCountEdit(), Qt::LeftButton);
+  QTest::keyClick(e.GroupsCountEdit(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(e.GroupsCountEdit(), "2");
+  QTest::keyClick(e.GroupsCountEdit(), Qt::Key_Return);
+  QTest::mouseClick(e.QuantingEdit(), Qt::LeftButton);
+  EXPECT_EQ(f.L(0)->SubItemsCount(), 2);
+  EXPECT_EQ(e.GroupsTabControl()->count(), 2);
+}
+
 TEST(LessonsManager, KlassChoiceDistributesThePupils) {
   LessonsFixture f;
   TLessonsManager& e = *f.editor;
