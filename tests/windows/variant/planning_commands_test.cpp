@@ -273,7 +273,12 @@ TEST_F(PlanningCommandsTest, CancelledEditorOrPreparationStartsNoRun) {
 TEST_F(PlanningCommandsTest, OptimisationAfterTheWeekVariantSearchFindsTheBestDay) {
   ModalDriver driver;
   driver.onWeek = [&](TWeekVarsDlg& d) {
-    if (d.EnoughBtn()->isEnabled()) d.EnoughBtn()->click();
+    // "Дальше" only once the teacher has an arrangement: pressed earlier
+    // (on a slow build) it would leave the teacher without one.
+    int last = d.TchCrpGrid()->RowCount() - 1;
+    while (last > 1 && d.TchCrpGrid()->Cells(0, last).empty()) --last;
+    const std::string improvements = d.TchCrpGrid()->Cells(2, last);
+    if (d.EnoughBtn()->isEnabled() && !improvements.empty() && improvements[0] != '0') d.EnoughBtn()->click();
   };
   Shared().PlaceToFair = 1;
   w->WeekVars();
