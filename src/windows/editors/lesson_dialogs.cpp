@@ -75,15 +75,33 @@ void FitColumns(QTreeWidget* v, std::initializer_list<int> yielding) {
     need[static_cast<std::size_t>(c)] = w;
   }
   const int room = v->width() - 2 * v->frameWidth() - v->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  int total = 0;
-  for (int w : need) total += w;
-  for (int c : yielding) {
-    if (total <= room) break;
-    auto& w = need[static_cast<std::size_t>(c)];
-    const int floor = hf.horizontalAdvance(v->headerItem()->text(c)) + kPad;
-    const int cut = std::min(total - room, std::max(0, w - floor));
-    w -= cut;
-    total -= cut;
+  // The yielding columns are cut to one common cap (never below their
+  // headings), the widest first, until everything fits.
+  auto totalWith = [&](int cap) {
+    int t = 0;
+    for (int c = 0; c < v->columnCount(); ++c) {
+      int w = need[static_cast<std::size_t>(c)];
+      if (std::find(yielding.begin(), yielding.end(), c) != yielding.end()) {
+        const int floor = hf.horizontalAdvance(v->headerItem()->text(c)) + kPad;
+        w = std::max(std::min(w, cap), std::min(w, floor));
+      }
+      t += w;
+    }
+    return t;
+  };
+  int lo = 0, hi = 0;
+  for (int w : need) hi = std::max(hi, w);
+  if (totalWith(hi) > room) {
+    while (lo < hi) {  // the largest cap that fits
+      const int mid = (lo + hi + 1) / 2;
+      if (totalWith(mid) <= room) lo = mid;
+      else hi = mid - 1;
+    }
+    for (int c : yielding) {
+      auto& w = need[static_cast<std::size_t>(c)];
+      const int floor = hf.horizontalAdvance(v->headerItem()->text(c)) + kPad;
+      w = std::max(std::min(w, lo), std::min(w, floor));
+    }
   }
   for (int c = 0; c < v->columnCount(); ++c) v->setColumnWidth(c, need[static_cast<std::size_t>(c)]);
 }
@@ -127,7 +145,7 @@ TLinkDlg::TLinkDlg(MessageTarget* owner, QWidget* parent) : TPrgDialog(parent, k
           [this](QTreeWidgetItem* item) { LinkDblClick(view_->indexOfTopLevelItem(item)); });
 
   list_ = AskList(owner_, kMsgLinksGet, view_);
-  FitColumns(view_, {2, 3, 0});
+  FitColumns(view_, {2, 3});
   FocusSelected(view_);
 }
 
@@ -172,7 +190,7 @@ TLessonFindDlg::TLessonFindDlg(MessageTarget* owner, QWidget* parent)
   connect(view_, &QTreeWidget::itemDoubleClicked, this, [this] { OKBtnClick(); });
 
   list_ = AskList(owner_, kMsgFindInit, view_);
-  FitColumns(view_, {2, 4, 0});
+  FitColumns(view_, {2, 4});
   FocusSelected(view_);
 }
 
