@@ -10,17 +10,17 @@
 
 #include "core/catalogue.h"
 #include "core/window_messages.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "reports/print_dlg.h"
-#include "windows/editor_services.h"
-#include "windows/error_box.h"
-#include "windows/main_frame.h"
-#include "windows/program_folders.h"
-#include "windows/vars_window.h"
+#include "windows/editors/editor_services.h"
+#include "windows/shell/error_box.h"
+#include "windows/shell/main_frame.h"
+#include "windows/shell/program_folders.h"
+#include "windows/variant/vars_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("korvant"));
+  korvant::SetUpProgramTitle();
   // The program is Russian throughout: day names, decimal separators.
   QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   // The windows are laid out for a small 8-point dialog font.
@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   korvant::FrameServices services;
   services.editors = korvant::ProjectListEditors();
   korvant::TVarsWindowFactory variants;
+  variants.hooks.printTable = korvant::RunPrintTableDlg;
   services.variants = &variants;
   services.printData = [](korvant::TMdiTable& project, QWidget* owner) {
     korvant::TPrintDatasDlg dlg(owner, project.Data());

@@ -11,8 +11,8 @@
 
 #include <algorithm>
 
-#include "platform/base/cp1251.h"
-#include "platform/qt/qt_text.h"
+#include "base/cp1251.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 
@@ -641,6 +641,16 @@ bool TPrgStringGrid::EditorKey(QObject* watched, QKeyEvent* e) {
     int k = key;
     OnKeyDown(*this, k, mods);
     if (k == 0) return true;
+  }
+  if (combo) {
+    // A list editor answers the keyboard as a list: Down opens it (the
+    // choice is made in the list, not by stepping silently through the
+    // values), and F4 does nothing.
+    if (key == Qt::Key_Down && !(mods & (Qt::ControlModifier | Qt::ShiftModifier))) {
+      combo->showPopup();
+      return true;
+    }
+    if (key == Qt::Key_F4) return true;
   }
   const QString text = e->text();
   if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() != 127) {

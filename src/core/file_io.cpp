@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cerrno>
 
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 
