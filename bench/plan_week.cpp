@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "core/day_planner.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 #include "core/demo_project.h"
 #include "core/file_io.h"
 #include "core/project_data.h"
