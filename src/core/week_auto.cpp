@@ -223,27 +223,37 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       if (d2 != from && var.CountLessonInDay(k, li, d2) == 0) days.push_back(d2);
     std::shuffle(days.begin(), days.end(), rng);
     for (int d2 : days) {
-      const int need = book.KlassLoad(k, d2) + len - m.L();
-      if (need <= 0) continue;  // the klass has room: a teacher has not
+      if (book.KlassLoad(k, d2) + len - m.L() <= 0) continue;  // the klass has room: a teacher has not
+      // The klass's shortest blocks leave d2 for days with room (a block
+      // of the klass may also take the place this one leaves) until this
+      // one fits; else they come back.
       std::vector<int> others;
       for (int lj = 0; lj < m.Klasses[k]->Lessons.Count(); ++lj)
-        if (lj != li && var.CountLessonInDay(k, lj, d2) >= need) others.push_back(lj);
+        if (lj != li && var.CountLessonInDay(k, lj, d2) > 0) others.push_back(lj);
       std::shuffle(others.begin(), others.end(), rng);
+      std::stable_sort(others.begin(), others.end(),
+                       [&](int a, int b) { return var.CountLessonInDay(k, a, d2) < var.CountLessonInDay(k, b, d2); });
+      std::vector<std::pair<int, int>> done;  // lesson, the day it went to
       for (int lj : others) {
+        if (book.KlassLoad(k, d2) + len <= m.L()) break;
         const int len2 = var.CountLessonInDay(k, lj, d2);
         TLinkedLists other;
         if (!m.Klasses.CollectLinkedLessons(k, lj, other)) continue;
         for (int d3 = 1; d3 <= 6; ++d3) {
           if (d3 == d2) continue;
-          // The day the block leaves has its hours free for this one.
           const bool swap = d3 == from && var.CountLessonInDay(k, lj, from) == 0 && book.Fits(other, d3, len2 - len);
           if (!swap && !book.Fits(other, d3, len2)) continue;
           if (!var.RemoveLesson(k, lj, true, d3, d2, 0)) continue;
-          dirty[static_cast<std::size_t>(d3)] = dirty[static_cast<std::size_t>(d2)] = true;
-          if (book.Fits(lists, d2, len) && put(d2)) return true;
-          var.RemoveLesson(k, lj, true, d2, d3, 0);
+          done.emplace_back(lj, d3);
+          break;
         }
       }
+      if (book.KlassLoad(k, d2) + len <= m.L() && book.Fits(lists, d2, len) && put(d2)) {
+        for (const auto& [lj, d3] : done) dirty[static_cast<std::size_t>(d3)] = true;
+        dirty[static_cast<std::size_t>(d2)] = true;
+        return true;
+      }
+      for (auto it = done.rbegin(); it != done.rend(); ++it) var.RemoveLesson(k, it->first, true, d2, it->second, 0);
     }
     return false;
   };
@@ -301,6 +311,24 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
     dirty[static_cast<std::size_t>(d)] = true;
     return true;
   };
+  // A lesson whose blocks fill every day it may have gives one of them
+  // back: its blocks then look for days anew.
+  auto giveAnyway = [&]() {
+    std::vector<std::pair<int, int>> stuck;
+    for (int k = 0; k < m.Klasses.Count(); ++k)
+      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li)
+        if (!UnplacedBlocks(m, var, k, li).empty()) stuck.emplace_back(k, li);
+    if (stuck.empty()) return false;
+    const auto [k, li] = stuck[rng() % stuck.size()];
+    std::vector<int> days;
+    for (int d = 1; d <= 6; ++d)
+      if (var.CountLessonInDay(k, li, d) > 0) days.push_back(d);
+    if (days.empty()) return false;
+    const int d = days[rng() % days.size()];
+    if (!var.RemoveLesson(k, li, true, 0, d, 0)) return false;
+    dirty[static_cast<std::size_t>(d)] = true;
+    return true;
+  };
   // 3. Each day arranged by the optimisation; a day that cannot be gives a
   // block to another day, and both are arranged again.
   TAutoPlanOptions dayOpt = o.Day;
@@ -333,6 +361,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
   TTableVarItem best(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
   best.Assign(var);
   int bestPlaced = -1;
+  int sinceBest = 0;
   for (;;) {
     {
       int placed = 0, due = 0;
@@ -340,6 +369,12 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       if (placed > bestPlaced) {
         bestPlaced = placed;
         best.Assign(var);
+        sinceBest = 0;
+      } else if (++sinceBest > 400) {
+        // Lost in moves that do not pay: back to the best week so far.
+        var.Assign(best);
+        for (int d = 1; d <= 6; ++d) arrange(d);
+        sinceBest = 0;
       }
     }
     if (Clock::now() >= deadline) break;
@@ -361,7 +396,14 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
         }
       dirty = {};
       if (any) continue;
-      if (!forceDay()) break;  // nothing can be given a day
+      if (!forceDay() && !giveAnyway()) {
+        // Nothing can be given a day from here: another way from the best
+        // week so far, while the time lasts.
+        var.Assign(best);
+        for (int d = 1; d <= 6; ++d) arrange(d);
+        sinceBest = 0;
+        continue;
+      }
       for (int d = 1; d <= 6; ++d)
         if (dirty[static_cast<std::size_t>(d)]) arrange(d);
       dirty = {};
@@ -397,9 +439,12 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
     }
     bool moved = false;
     std::discrete_distribution<std::size_t> pick(weight.begin(), weight.end());
+    // A klass with more hours than its day holds changes blocks with
+    // another day when no day has room for one more.
+    const bool overfull = named >= 0 && book.KlassLoad(named, d) > m.L();
     for (int attempt = 0; attempt < 20 && !moved; ++attempt) {
       const TBlockRef b = blocks[pick(rng)];
-      moved = moveBlock(b.Klass, b.Lesson, d, b.Len, false);
+      moved = moveBlock(b.Klass, b.Lesson, d, b.Len, overfull);
     }
     if (!moved) {
       // Nothing fits elsewhere: the block leaves the week and waits for a
