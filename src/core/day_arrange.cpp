@@ -704,6 +704,11 @@ void TDayPlanner::BuildCompatibility(int level) {
   for (int l = level + 1; l < levels; ++l) plans.push_back(PlanPair(ka, levelKlass_[static_cast<std::size_t>(l)]));
   for (int i = 1; i <= st.Count; ++i) {
     if (Poll()) return;
+    // A row may test many thousand pairs: the deadline is read every row.
+    if (Deadline != std::chrono::steady_clock::time_point{} && std::chrono::steady_clock::now() >= Deadline) {
+      Shared().AbortPlanning = 1;
+      return;
+    }
     uint64_t* row = &st.Compat[static_cast<std::size_t>(i - 1) * st.RowWords];
     for (int l = level + 1; l < levels; ++l) {
       const int kb = levelKlass_[static_cast<std::size_t>(l)];
