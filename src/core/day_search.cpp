@@ -532,14 +532,28 @@ void RaiseToEvenShare(TRunModel& m, const TTableVarItem& var, int day, bool klas
   const int L = m.L();
   std::array<bool, 7> planned{};
   for (int d = 1; d <= 6; ++d) planned[static_cast<std::size_t>(d)] = d != day && !var.DayIsEmpty(d);
+  // A day closed for every klass (a Saturday of a five-day school) is no
+  // day to share the week over.
+  auto klassOpen = [&](int k, int d) {
+    for (int h = 1; h <= L; ++h)
+      if (m.Klasses[k]->GetBusy((d - 1) * kSlotsPerDay + h) == 0) return true;
+    return false;
+  };
+  std::array<bool, 7> schoolDay{};
+  for (int d = 1; d <= 6; ++d)
+    for (int k = 0; k < m.Klasses.Count() && !schoolDay[static_cast<std::size_t>(d)]; ++k)
+      schoolDay[static_cast<std::size_t>(d)] = klassOpen(k, d);
   for (int t = 0; t < m.Teachers.Count(); ++t) {
     TRTITeacherItem* x = m.Teachers[t];
     int open = 1, freeTaken = 0;
     for (int d = 1; d <= 6; ++d) {
       if (d == day) continue;
       const bool teaches = var.CountTeacherFair(t, d) + var.CountTeacherDraft(t, d) > 0;
-      if (!planned[static_cast<std::size_t>(d)]) ++open;
-      else if (!teaches) ++freeTaken;
+      if (!planned[static_cast<std::size_t>(d)]) {
+        if (schoolDay[static_cast<std::size_t>(d)]) ++open;
+      } else if (!teaches) {
+        ++freeTaken;
+      }
     }
     const int owed = std::max(0, x->MetodicalDays - freeTaken);
     const int D = std::max(1, open - owed);
@@ -551,7 +565,10 @@ void RaiseToEvenShare(TRunModel& m, const TTableVarItem& var, int day, bool klas
   if (!klassesToo) return;
   for (int k = 0; k < m.Klasses.Count(); ++k) {
     TRTIKlassItem* x = m.Klasses[k];
-    const int D = std::max(1, 7 - x->WorkDays);
+    int D = 1;  // today and the days not yet used that are open for the klass
+    for (int d = 1; d <= 6; ++d)
+      if (d != day && !planned[static_cast<std::size_t>(d)] && klassOpen(k, d)) ++D;
+    D = std::max(1, std::min(D, 7 - x->WorkDays));
     const int R = x->RemainingHours + x->TodayHours;
     const int share = std::min(R / D, L - x->ClosedHoursToday);
     x->DayMinLeft = std::max(x->DayMinLeft, share);
