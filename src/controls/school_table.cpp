@@ -70,7 +70,8 @@ QSize HeadingNeeds(const QFontMetrics& fm, const THourElementRecord& rec) {
       if (t.empty() || t == "HCS" || t == "SCS" || t == "GCS") continue;
       const QRect b = fm.boundingRect(wide, flags, ToQt(t));
       need.setWidth(std::max(need.width(), ((b.width() + kSpare + 2) * 100 + rec.SubColWidths[c] - 1) / rec.SubColWidths[c]));
-      need.setHeight(std::max(need.height(), ((b.height() + 2) * 100 + rec.SubRowHeights[r] - 1) / rec.SubRowHeights[r]));
+      // A line may give up the blank under its descenders to the sub-row's border.
+      need.setHeight(std::max(need.height(), (b.height() * 100 + rec.SubRowHeights[r] - 1) / rec.SubRowHeights[r] - 1));
     }
   }
   return need;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -249,15 +250,22 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
     // Planning the first day changes the headings' counts.
     ASSERT_TRUE(PlanDayAuto(w->Model(), w->Var(), 1).Ok);
     w->InvalidateTables();
-    // Every page, opened as the user does, by its tab.
+    // Every page, opened as the user does, by its tab, in both orientations
+    // (the names head the rows, then the columns).
     QTabWidget* pages = w->findChild<QTabWidget*>();
+    QSlider* orientation = w->findChild<QSlider*>();
     ASSERT_NE(pages, nullptr);
-    for (int i = 0; i < pages->count(); ++i) {
-      QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(i).center());
-      QCoreApplication::processEvents();
-      ASSERT_EQ(pages->currentIndex(), i);
-      for (std::string& s : CutTexts(w)) cut.push_back(std::move(s));
+    ASSERT_NE(orientation, nullptr);
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_End}) {
+      QTest::keyClick(orientation, key);
+      for (int i = 0; i < pages->count(); ++i) {
+        QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(i).center());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(pages->currentIndex(), i);
+        for (std::string& s : CutTexts(w)) cut.push_back(std::move(s));
+      }
     }
+    QTest::keyClick(orientation, Qt::Key_Home);
     // The details window of the manual regime.
     w->SetRegime(0);
     QCoreApplication::processEvents();
