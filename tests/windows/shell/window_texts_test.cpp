@@ -189,6 +189,17 @@ struct WindowTexts : ::testing::Test {
     for (std::string& s : CutTexts(&w)) cut.push_back(std::move(s));
     w.hide();
   }
+  // Every page of the window's page control, opened as the user does, by its tab.
+  void LookAtPages(QWidget* w) {
+    QTabWidget* pages = w->findChild<QTabWidget*>();
+    ASSERT_NE(pages, nullptr);
+    for (int i = 0; i < pages->count(); ++i) {
+      QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(i).center());
+      QCoreApplication::processEvents();
+      ASSERT_EQ(pages->currentIndex(), i);
+      for (std::string& s : CutTexts(w)) cut.push_back(std::move(s));
+    }
+  }
 };
 
 TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
@@ -250,20 +261,12 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
     // Planning the first day changes the headings' counts.
     ASSERT_TRUE(PlanDayAuto(w->Model(), w->Var(), 1).Ok);
     w->InvalidateTables();
-    // Every page, opened as the user does, by its tab, in both orientations
-    // (the names head the rows, then the columns).
-    QTabWidget* pages = w->findChild<QTabWidget*>();
+    // Both orientations: the names head the rows, then the columns.
     QSlider* orientation = w->findChild<QSlider*>();
-    ASSERT_NE(pages, nullptr);
     ASSERT_NE(orientation, nullptr);
     for (Qt::Key key : {Qt::Key_Home, Qt::Key_End}) {
       QTest::keyClick(orientation, key);
-      for (int i = 0; i < pages->count(); ++i) {
-        QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(i).center());
-        QCoreApplication::processEvents();
-        ASSERT_EQ(pages->currentIndex(), i);
-        for (std::string& s : CutTexts(w)) cut.push_back(std::move(s));
-      }
+      LookAtPages(w);
     }
     QTest::keyClick(orientation, Qt::Key_Home);
     // The details window of the manual regime.
@@ -271,7 +274,7 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
     QCoreApplication::processEvents();
     QWidget* details = w->DetailsWindow();
     ASSERT_NE(details, nullptr);
-    for (std::string& s : CutTexts(details)) cut.push_back(std::move(s));
+    LookAtPages(details);
     w->SetRegime(2);
     QCoreApplication::processEvents();
     {
