@@ -9,19 +9,27 @@
 // The week is planned only with what a user can do in the variant window,
 // so that what it reaches a user can reach too:
 //   1. "Подбор вариантов" (the week-variant search) for a group of every
-//      teacher, into the drafts: each block gets a day, no hour;
-//   2. blocks left without a day are put into the draft of a day with room
-//      by hand (moving a block to a day's draft), where needed after moving
-//      another block of the same klass to a third day's draft;
+//      teacher, into the drafts: each block gets a day, no hour ("Дальше"
+//      when one teacher's search runs long or a third of the time is gone);
+//   2. blocks left without a day are put by hand into the draft of a day
+//      with room, where needed after moving the klass's shortest blocks
+//      from that day into the drafts of days with room; when no day has
+//      room, into the day it overfills least; a lesson whose blocks fill
+//      every day it may have is taken off one of them;
 //   3. "Оптимизация" of each day with every teacher in one group: the day's
 //      fair and draft lessons are arranged into hours;
-//   4. a day that cannot be arranged gives one of its blocks to the draft of
-//      another day with room (the klass the run names first), and both days
-//      are arranged again; steps 2-4 repeat within the time budget, and the
-//      timetable with most hours arranged is kept (drafts left are emptied);
+//   4. a day that cannot be arranged gives one of its blocks (of the klass
+//      the run names, else of its tightest teachers and klasses) to the
+//      draft of another day with room, and both days are arranged again;
+//      with no day with room the block is taken off the week; steps 2-4
+//      repeat within the time budget; the week with most hours arranged is
+//      saved, reopened when the moves get nowhere, and kept at the end
+//      with its drafts emptied;
 //   5. "Оптимизация" with "Искать лучший вариант" of each day for fewer idle
 //      hours in the time left;
 //   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как".
+// Every run has a step and a time budget, the week a time budget (--seconds,
+// 50 by default); what kept the week short is printed as notes.
 // --greedy plans day after day with the placement run of every teacher row
 // under the preparation dialog's raised day minima instead (steps 1-4).
 //
