@@ -198,6 +198,10 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
     }
   }
   TWeekBook book(m, var);
+  // The days as the week search gave them: a way that gets nowhere for a
+  // while starts again from here with other moves.
+  TTableVarItem searched(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
+  searched.Assign(var);
   std::mt19937 rng(o.Day.Seed + 1);
   std::array<bool, 7> dirty{};
   // Moves block (k, li) of len hours off day from (0: it stands on no day)
@@ -362,6 +366,8 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
   best.Assign(var);
   int bestPlaced = -1;
   int sinceBest = 0;
+  auto lastGain = Clock::now();
+  const auto patience = std::max<Clock::duration>(std::chrono::seconds(8), (deadline - Clock::now()) / 5);
   for (;;) {
     {
       int placed = 0, due = 0;
@@ -370,6 +376,15 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
         bestPlaced = placed;
         best.Assign(var);
         sinceBest = 0;
+        lastGain = Clock::now();
+      } else if (Clock::now() - lastGain > patience) {
+        var.Assign(searched);
+        dirty = {};
+        giveDays();
+        for (int d = 1; d <= 6; ++d) arrange(d);
+        dirty = {};
+        sinceBest = 0;
+        lastGain = Clock::now();
       } else if (++sinceBest > 400) {
         // Lost in moves that do not pay: back to the best week so far.
         var.Assign(best);
