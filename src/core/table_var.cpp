@@ -151,6 +151,7 @@ void TTableVarItem::CloseUpDraft(int klass, int day) {
       continue;
     }
     TTableCell c = kept[static_cast<std::size_t>(p - 1)];
+    c.Hour = p;
     if (c.PrevHour >= 0) c.PrevHour = p > 1 ? p - 1 : -1;
     SetDraftCell(klass, day, p, c);
   }
@@ -271,6 +272,11 @@ void TTableVarItem::MapLoadedGrids(const std::vector<TTableCell>& fair, const st
             continue;
           }
           c.Lesson = li;
+          // Every writer keeps a cell's hour at its own place and the hour
+          // before it as the block's link; stored values that say otherwise
+          // would not survive the next save in the klass's first cell.
+          c.Hour = h;
+          if (c.PrevHour >= 0) c.PrevHour = h > 1 ? h - 1 : -1;
           const int groups = std::min(rk->Lessons[li]->SubItemsCount(), kMaxLessonGroups);
           for (int i = 0; i < kMaxLessonGroups; ++i) {
             uint16_t& room = c.Rooms[static_cast<std::size_t>(i)];
