@@ -18,7 +18,6 @@ start=$SECONDS
 sanitizer_env=(
   ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:abort_on_error=1:strict_init_order=1:check_initialization_order=1
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 )
 
 # Every test program of a build run whole, once in order and then once
