@@ -1,7 +1,7 @@
 # korvant_embed(<target> <symbol> <file>)
 # Compiles <file> into <target> as a byte array; code reaches it through
 # KORVANT_RESOURCE(<symbol>) after KORVANT_DECLARE_RESOURCE(<symbol>)
-# (platform/base/resources.h). A named accessor rather than a static
+# (base/resources.h). A named accessor rather than a static
 # registrar, so the linker never drops a resource from a static library.
 set(KORVANT_EMBED_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/EmbedFile.cmake)
 

@@ -1,6 +1,6 @@
 // Writes the seed archives of fuzz_archive into the folder given:
 //   g++ -std=c++20 -Isrc fuzz/tools/make_archive_seeds.cpp \
-//     build/debug/src/core/libkorvant_core.a build/debug/src/platform/base/libkorvant_base.a \
+//     build/debug/src/core/libkorvant_core.a build/debug/src/base/libkorvant_base.a \
 //     -o /tmp/make_archive_seeds && /tmp/make_archive_seeds fuzz/corpus/archive
 #include <cstdio>
 #include <memory>

@@ -1,6 +1,6 @@
 // Writes the seed project files of fuzz_project into the folder given:
 //   g++ -std=c++20 -Isrc fuzz/tools/make_project_seeds.cpp \
-//     build/debug/src/core/libkorvant_core.a build/debug/src/platform/base/libkorvant_base.a \
+//     build/debug/src/core/libkorvant_core.a build/debug/src/base/libkorvant_base.a \
 //     -o /tmp/make_project_seeds && /tmp/make_project_seeds fuzz/corpus/project
 #include <cstdio>
 #include <string>

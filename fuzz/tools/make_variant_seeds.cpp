@@ -1,6 +1,6 @@
 // Writes the seed variant files of fuzz_variant into the folder given:
 //   g++ -std=c++20 -Isrc -Ifuzz fuzz/tools/make_variant_seeds.cpp \
-//     build/debug/src/core/libkorvant_core.a build/debug/src/platform/base/libkorvant_base.a \
+//     build/debug/src/core/libkorvant_core.a build/debug/src/base/libkorvant_base.a \
 //     -o /tmp/make_variant_seeds && /tmp/make_variant_seeds fuzz/corpus/variant
 #include <cstdio>
 #include <string>

@@ -10,13 +10,13 @@
 
 #include "core/catalogue.h"
 #include "core/window_messages.h"
-#include "platform/qt/window_messages.h"
+#include "platform/window_messages.h"
 #include "reports/print_dlg.h"
-#include "windows/editor_services.h"
-#include "windows/error_box.h"
-#include "windows/main_frame.h"
-#include "windows/program_folders.h"
-#include "windows/vars_window.h"
+#include "windows/editors/editor_services.h"
+#include "windows/shell/error_box.h"
+#include "windows/shell/main_frame.h"
+#include "windows/shell/program_folders.h"
+#include "windows/variant/vars_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -8,7 +8,7 @@
 #include <array>
 
 #include "controls/prg_dialog.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 
 namespace korvant {
 namespace {

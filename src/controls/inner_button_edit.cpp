@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "platform/qt/beep.h"
+#include "platform/beep.h"
 
 namespace korvant {
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "controls/bit_btn.h"
-#include "platform/qt/help_service.h"
+#include "platform/help_service.h"
 
 namespace korvant {
 

@@ -11,8 +11,8 @@
 
 #include <algorithm>
 
-#include "platform/base/cp1251.h"
-#include "platform/qt/qt_text.h"
+#include "base/cp1251.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 

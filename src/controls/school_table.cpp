@@ -3,8 +3,8 @@
 #include <QPainter>
 
 #include "controls/grid_geometry.h"
-#include "platform/base/cp1251.h"
-#include "platform/qt/qt_text.h"
+#include "base/cp1251.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 

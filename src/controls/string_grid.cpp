@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QPainter>
 
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 

@@ -3,8 +3,8 @@
 #include <map>
 #include <string_view>
 
-#include "platform/base/cp1251.h"
-#include "platform/base/resources.h"
+#include "base/cp1251.h"
+#include "base/resources.h"
 
 KORVANT_DECLARE_RESOURCE(catalogue);
 

@@ -1,6 +1,6 @@
 #include "core/demo_project.h"
 
-#include "platform/base/resources.h"
+#include "base/resources.h"
 
 KORVANT_DECLARE_RESOURCE(demo_project);
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/file_io.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 

@@ -8,7 +8,7 @@
 #include "core/project_data.h"
 #include "core/shared_state.h"
 #include "core/signature.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 

@@ -2,7 +2,7 @@
 // The program's own window messages: their numbers, the tags by which
 // windows are found, and the port through which the core sends, posts and
 // pumps the message queue. Standard C++ only: the window layer implements
-// the port over Qt (platform/qt/window_messages.h), tests install fakes.
+// the port over Qt (platform/window_messages.h), tests install fakes.
 #include <cstdint>
 
 #include "core/show_cmd.h"

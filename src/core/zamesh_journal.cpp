@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "core/catalogue.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 

@@ -1,8 +1,8 @@
 #include "reports/data_reports.h"
 
 #include "core/catalogue.h"
-#include "platform/base/cp1251.h"
-#include "platform/qt/qt_text.h"
+#include "base/cp1251.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 

@@ -13,9 +13,9 @@
 #include "controls/shaped_hint.h"
 #include "controls/speed_button.h"
 #include "core/catalogue.h"
-#include "platform/base/cp1251.h"
-#include "platform/qt/help_service.h"
-#include "platform/qt/report_preview.h"
+#include "base/cp1251.h"
+#include "platform/help_service.h"
+#include "platform/report_preview.h"
 #include "reports/data_reports.h"
 
 namespace korvant {

@@ -10,8 +10,8 @@
 
 #include "controls/prg_dialog.h"
 #include "core/project_data.h"
-#include "platform/qt/report_engine.h"
-#include "platform/qt/window_messages.h"
+#include "platform/report_engine.h"
+#include "platform/window_messages.h"
 #include "reports/report_form.h"
 
 class QGroupBox;

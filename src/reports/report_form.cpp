@@ -1,8 +1,8 @@
 #include "reports/report_form.h"
 
-#include "platform/base/cp1251.h"
-#include "platform/qt/qt_text.h"
-#include "platform/qt/window_messages.h"
+#include "base/cp1251.h"
+#include "platform/qt_text.h"
+#include "platform/window_messages.h"
 
 namespace korvant {
 

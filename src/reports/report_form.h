@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/window_messages.h"
-#include "platform/qt/report_engine.h"
+#include "platform/report_engine.h"
 
 class QWidget;
 

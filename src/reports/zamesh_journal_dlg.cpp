@@ -15,8 +15,8 @@
 #include "controls/speed_button.h"
 #include "core/catalogue.h"
 #include "core/var_file.h"
-#include "platform/qt/help_service.h"
-#include "platform/qt/qt_text.h"
+#include "platform/help_service.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 

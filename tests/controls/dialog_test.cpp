@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "controls/test_util.h"
-#include "platform/base/cp1251.h"
-#include "platform/qt/help_service.h"
+#include "base/cp1251.h"
+#include "platform/help_service.h"
 
 namespace korvant {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "controls/prg_string_grid.h"
 #include "grid_test_util.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

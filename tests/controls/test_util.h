@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <QtTest/QTest>
 
-#include "platform/qt/beep.h"
+#include "platform/beep.h"
 
 namespace korvant::test {
 

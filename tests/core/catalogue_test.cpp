@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

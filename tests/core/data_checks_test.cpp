@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/data_checks.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -11,7 +11,7 @@
 #include "core/catalogue.h"
 #include "core/demo_project.h"
 #include "core/room_assign.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 #include "core/shared_state.h"
 #include "variant_fixture.h"
 

@@ -11,7 +11,7 @@
 #include "core/demo_project.h"
 #include "core/demo_source.h"
 #include "core/project_data.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/lessons.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

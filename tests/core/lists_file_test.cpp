@@ -8,7 +8,7 @@
 #include "core/rooms.h"
 #include "core/subjects.h"
 #include "core/teachers.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "core/catalogue.h"
 #include "core/params.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "core/file_io.h"
 #include "core/window_messages.h"  // with project.h: one set of show commands
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "core/room_assign.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 #include "variant_fixture.h"
 
 namespace korvant {

@@ -4,7 +4,7 @@
 
 #include "core/data_checks.h"
 #include "core/room_assign.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 #include "school_gen.h"
 #include "variant_fixture.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "core/shared_state.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 #include "variant_fixture.h"
 
 namespace korvant {

@@ -16,7 +16,7 @@
 #include "core/binio.h"
 #include "core/file_io.h"
 #include "core/project.h"
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/base/cp1251.h"
+#include "base/cp1251.h"
 #include "variant_fixture.h"
 
 namespace korvant {

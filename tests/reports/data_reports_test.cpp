@@ -7,9 +7,9 @@
 
 #include "core/demo_project.h"
 #include "core/variant_fixture.h"
-#include "platform/qt/qt_text.h"
-#include "platform/qt/window_messages.h"
-#include "windows/window_test_util.h"
+#include "platform/qt_text.h"
+#include "platform/window_messages.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {

@@ -14,8 +14,8 @@
 #include "controls/speed_button.h"
 #include "core/demo_project.h"
 #include "core/variant_fixture.h"
-#include "platform/qt/report_preview.h"
-#include "windows/window_test_util.h"
+#include "platform/report_preview.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {

@@ -14,12 +14,12 @@
 
 #include "controls/prg_string_grid.h"
 #include "core/variant_fixture.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt_text.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <cstring>
 #include "controls/bit_btn.h"
-#include "windows/window_test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {

@@ -1,0 +1,301 @@
+#include "platform/report_engine.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvant {
+
+namespace {
+
+constexpr double kPad = 2;  // text inset from a cell's sides
+
+QFont CellFont(double size, bool bold, const QString& family) {
+  QFont f(family);
+  // Pixel sizes in points: the painter is scaled to points, so the font
+  // keeps its size on every device, and measures need no device.
+  f.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
+  f.setBold(bold);
+  return f;
+}
+
+QFont CellFont(const TReportCell& c, const TReportSetup& s) { return CellFont(c.FontSize, c.Bold, s.FontFamily); }
+
+double WrappedHeight(const TReportCell& c, const TReportSetup& s) {
+  const QFontMetricsF fm(CellFont(c, s));
+  const double w = std::max(1.0, c.Rect.width() - 2 * kPad);
+  const QRectF r = fm.boundingRect(QRectF(0, 0, w, 1e6), Qt::TextWordWrap | Qt::AlignLeft, c.Text);
+  return r.height() + 2 * kPad;
+}
+
+// A copy whose wrapped cells (and the cells reaching the band's bottom)
+// take the height the lines need.
+TReportBand Grown(const TReportBand& band, const TReportSetup& s) {
+  TReportBand b = band;
+  const double h = BandHeight(band, s);
+  if (h > band.Height) {
+    for (TReportCell& c : b.Cells)
+      if (c.Rect.bottom() >= band.Height - 0.01) c.Rect.setBottom(h);
+    b.Height = h;
+  }
+  return b;
+}
+
+PrinterSetupHook& Hook() {
+  static PrinterSetupHook hook;
+  return hook;
+}
+
+}  // namespace
+
+TReportCell& TReportBand::AddCell(double x, double width, const QString& text, Qt::Alignment align,
+                                  bool frame) {
+  TReportCell c;
+  c.Rect = QRectF(x, 0, width, Height);
+  c.Text = text;
+  c.Align = align;
+  c.Frame = frame;
+  Cells.push_back(c);
+  return Cells.back();
+}
+
+double TReportSetup::PaperWidth() const {
+  const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
+  return Orientation == QPageLayout::Portrait ? a4.width() : a4.height();
+}
+
+double TReportSetup::PaperHeight() const {
+  const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
+  return Orientation == QPageLayout::Portrait ? a4.height() : a4.width();
+}
+
+void TBandReport::SetTitle(TReportBand band) {
+  band.Kind = TBandKind::Title;
+  title_ = std::make_unique<TReportBand>(std::move(band));
+}
+void TBandReport::SetPageHeader(TReportBand band) {
+  band.Kind = TBandKind::PageHeader;
+  pageHeader_ = std::make_unique<TReportBand>(std::move(band));
+}
+void TBandReport::SetPageFooter(TReportBand band) {
+  band.Kind = TBandKind::PageFooter;
+  pageFooter_ = std::make_unique<TReportBand>(std::move(band));
+}
+TReportBand& TBandReport::Add(TReportBand band) {
+  bands_.push_back(std::move(band));
+  return bands_.back();
+}
+
+QStringList TReportPage::Texts() const {
+  QStringList out;
+  for (const TPlacedBand& b : Bands)
+    for (const TReportCell& c : b.Band.Cells)
+      if (!c.Text.isEmpty()) out << c.Text;
+  return out;
+}
+
+double BandHeight(const TReportBand& band, const TReportSetup& setup) {
+  double h = band.Height;
+  for (const TReportCell& c : band.Cells)
+    if (c.Wrap && !c.Text.isEmpty()) h = std::max(h, c.Rect.top() + WrappedHeight(c, setup));
+  return h;
+}
+
+QString FitText(const QString& text, double width, double fontSize, bool bold, const QString& family) {
+  const QFontMetricsF fm(CellFont(fontSize, bold, family));
+  if (fm.horizontalAdvance(text) <= width) return text;
+  QString t = text;
+  const QString ellipsis = QString(QChar(0x2026));
+  while (!t.isEmpty()) {
+    t.chop(1);
+    while (!t.isEmpty() && (t.back() == QLatin1Char(' ') || t.back() == QLatin1Char('.'))) t.chop(1);
+    if (fm.horizontalAdvance(t + ellipsis) <= width) return t + ellipsis;
+  }
+  return fm.horizontalAdvance(ellipsis) <= width ? ellipsis : QString();
+}
+
+std::vector<TReportPage> Paginate(const TBandReport& report) {
+  const TReportSetup& s = report.Setup;
+  std::vector<TReportBand> body = report.Bands();
+  std::vector<int> sources(body.size());
+  for (std::size_t i = 0; i < sources.size(); ++i) sources[i] = static_cast<int>(i);
+  if (std::none_of(body.begin(), body.end(), [](const TReportBand& b) { return b.Kind == TBandKind::Detail; })) {
+    // Say that there is nothing rather than print a bare frame: the note
+    // goes where the rows would have been, before any totals.
+    TReportBand note;
+    note.Kind = TBandKind::Detail;
+    note.Height = 24;
+    TReportCell& c = note.AddCell(0, s.BodyWidth(), report.EmptyText());
+    c.Wrap = true;
+    auto at = std::find_if(body.begin(), body.end(), [](const TReportBand& b) {
+      return b.Kind == TBandKind::GroupFooter || b.Kind == TBandKind::Summary;
+    });
+    sources.insert(sources.begin() + (at - body.begin()), -1);
+    body.insert(at, std::move(note));
+  }
+
+  const double footerH = report.PageFooter() ? BandHeight(*report.PageFooter(), s) : 0;
+  const double bottom = s.PaperHeight() - s.MarginBottom - footerH;
+
+  std::vector<TReportPage> pages;
+  const TReportBand* columnHeader = nullptr;
+  double y = 0;
+  int bodyOnPage = 0;
+  bool repeatedHeaderLast = false;  // the page's last band is a repeated column header
+
+  auto place = [&](const TReportBand& band, int source) {
+    TPlacedBand pb{Grown(band, s), y, source};
+    y += pb.Band.Height;
+    pages.back().Bands.push_back(std::move(pb));
+  };
+  auto startPage = [&] {
+    pages.emplace_back();
+    y = s.MarginTop;
+    bodyOnPage = 0;
+    if (report.Title() && (pages.size() == 1 || s.RepeatTitle)) place(*report.Title(), -1);
+    if (report.PageHeader()) place(*report.PageHeader(), -1);
+    repeatedHeaderLast = false;
+    if (columnHeader) {
+      place(*columnHeader, -1);
+      repeatedHeaderLast = true;
+    }
+  };
+
+  startPage();
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    const TReportBand& band = body[i];
+    if (band.Kind == TBandKind::ColumnHeader) {
+      if (repeatedHeaderLast) {  // a new header replaces the repeated one
+        y = pages.back().Bands.back().Top;
+        pages.back().Bands.pop_back();
+        repeatedHeaderLast = false;
+      }
+      if (band.Cells.empty()) {  // an empty header band ends the repeating
+        columnHeader = nullptr;
+        continue;
+      }
+    }
+    const double h = BandHeight(band, s);
+    double need = h;
+    // A header is never left alone at the bottom of a page.
+    if ((band.Kind == TBandKind::ColumnHeader || band.Kind == TBandKind::GroupHeader) && i + 1 < body.size() &&
+        !body[i + 1].PageBreakBefore)
+      need += BandHeight(body[i + 1], s);
+    const bool full = y + need > bottom;
+    if (bodyOnPage > 0 && (band.PageBreakBefore || full)) {
+      startPage();
+      if (band.Kind == TBandKind::ColumnHeader && repeatedHeaderLast) {
+        y = pages.back().Bands.back().Top;
+        pages.back().Bands.pop_back();
+        repeatedHeaderLast = false;
+      }
+    }
+    if (band.Kind == TBandKind::ColumnHeader) columnHeader = &band;
+    place(band, sources[i]);
+    ++bodyOnPage;
+    repeatedHeaderLast = false;
+  }
+
+  if (report.PageFooter()) {
+    const QString total = QString::number(pages.size());
+    for (std::size_t n = 0; n < pages.size(); ++n) {
+      TReportBand f = Grown(*report.PageFooter(), s);
+      for (TReportCell& c : f.Cells) {
+        c.Text.replace(QStringLiteral("%PAGES%"), total);
+        c.Text.replace(QStringLiteral("%PAGE%"), QString::number(n + 1));
+      }
+      pages[n].Bands.push_back(TPlacedBand{std::move(f), bottom, -1});
+    }
+  }
+  return pages;
+}
+
+void RenderPage(QPainter& p, const TReportPage& page, const TReportSetup& setup) {
+  p.save();
+  p.fillRect(QRectF(0, 0, setup.PaperWidth(), setup.PaperHeight()), Qt::white);
+  for (const TPlacedBand& pb : page.Bands) {
+    for (const TReportCell& c : pb.Band.Cells) {
+      const QRectF r = c.Rect.translated(setup.MarginLeft, pb.Top);
+      if (c.Fill.isValid()) p.fillRect(r, c.Fill);
+      if (c.Frame) {
+        p.setPen(QPen(Qt::black, 0.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r);
+      }
+      if (c.Text.isEmpty()) continue;
+      const QRectF inner = r.adjusted(kPad, 0, -kPad, 0);
+      p.setFont(CellFont(c, setup));
+      p.setPen(Qt::black);
+      p.save();
+      p.setClipRect(r);
+      if (c.Wrap)
+        p.drawText(inner.adjusted(0, kPad, 0, -kPad), static_cast<int>(c.Align) | Qt::TextWordWrap, c.Text);
+      else
+        p.drawText(inner, static_cast<int>(c.Align) | Qt::TextSingleLine,
+                   FitText(c.Text, inner.width(), c.FontSize, c.Bold, setup.FontFamily));
+      p.restore();
+    }
+  }
+  p.restore();
+}
+
+bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup, QPrinter& printer, int from,
+                int to) {
+  if (pages.empty()) return false;
+  const int count = static_cast<int>(pages.size());
+  if (from <= 0) from = 1;
+  if (to <= 0 || to > count) to = count;
+  if (from > to) return false;
+  printer.setFullPage(true);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageOrientation(setup.Orientation);
+  QPainter p;
+  if (!p.begin(&printer)) return false;
+  const double k = printer.resolution() / 72.0;
+  for (int n = from; n <= to; ++n) {
+    if (n > from && !printer.newPage()) {
+      p.end();
+      return false;
+    }
+    p.resetTransform();
+    p.scale(k, k);
+    RenderPage(p, pages[static_cast<std::size_t>(n - 1)], setup);
+  }
+  return p.end();
+}
+
+TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner) {
+  if (Hook()) return Hook()(printer, pageCount, withDialog, owner);
+  if (QPrinterInfo::availablePrinterNames().isEmpty()) return TPrinterAnswer::NoPrinter;
+  if (!withDialog) return TPrinterAnswer::Ready;
+  QPrintDialog dlg(&printer, owner);
+  dlg.setMinMax(1, std::max(1, pageCount));
+  dlg.setOption(QAbstractPrintDialog::PrintToFile, false);
+  dlg.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dlg.setOption(QAbstractPrintDialog::PrintPageRange, true);
+  return dlg.exec() == QDialog::Accepted ? TPrinterAnswer::Ready : TPrinterAnswer::Cancelled;
+}
+
+PrinterSetupHook InstallPrinterSetupHook(PrinterSetupHook hook) {
+  PrinterSetupHook old = std::move(Hook());
+  Hook() = std::move(hook);
+  return old;
+}
+
+TColumns::TColumns(std::initializer_list<double> widths, double left) {
+  double x = left;
+  for (double w : widths) {
+    X.push_back(x);
+    W.push_back(w);
+    x += w;
+  }
+}
+
+}  // namespace korvant

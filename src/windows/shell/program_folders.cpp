@@ -1,0 +1,51 @@
+#include "windows/shell/program_folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "core/catalogue.h"
+#include "core/project.h"
+#include "controls/form_util.h"
+
+namespace korvant {
+
+namespace {
+
+constexpr int kMsgProjectFolder = 10002;
+constexpr int kMsgVariantFolder = 10008;
+constexpr int kMsgArchiveFolder = 10015;
+
+std::string SubFolderOrProgramFolder(int nameId) {
+  const QString sub = ToQt(ProgramFolder()) + QLatin1Char('/') + ResQ(nameId);
+  return QFileInfo(sub).isDir() ? FromQt(sub) : ProgramFolder();
+}
+
+}  // namespace
+
+QString SetUpProgramFolders(const QString& programDir, const QString& userDataDir,
+                            bool programDirWritable) {
+  QString folder = programDir;
+  if (!programDirWritable && !userDataDir.isEmpty()) {
+    folder = userDataDir;
+    QDir dir;
+    for (int id : {kMsgProjectFolder, kMsgVariantFolder, kMsgArchiveFolder})
+      dir.mkpath(userDataDir + QLatin1Char('/') + ResQ(id));
+  }
+  SetProgramFolder(FromQt(QDir::cleanPath(folder)));
+  return QDir::cleanPath(folder);
+}
+
+QString SetUpProgramFolders() {
+  const QString programDir = QCoreApplication::applicationDirPath();
+  const QFileInfo info(programDir);
+  return SetUpProgramFolders(programDir,
+                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                             info.isDir() && info.isWritable());
+}
+
+std::string VariantFolder() { return SubFolderOrProgramFolder(kMsgVariantFolder); }
+std::string ArchiveFolder() { return SubFolderOrProgramFolder(kMsgArchiveFolder); }
+
+}  // namespace korvant

@@ -1,0 +1,62 @@
+#pragma once
+// Helpers of the window tests: a scripted message box and modal scripting.
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/catalogue.h"
+#include "base/cp1251.h"
+
+namespace korvant::test {
+
+inline std::string W(const char* utf8) { return cp1251::fromUtf8(utf8); }
+inline std::string U(const std::string& cp) { return cp1251::toUtf8(cp); }
+
+// Answers the core's boxes from a script and records what was asked.
+// Without a scripted answer a box answers what closing it would.
+class ScriptedPrompt : public IPrompt {
+ public:
+  struct Asked {
+    std::string text;  // UTF-8
+    uint8_t kind;
+  };
+  std::vector<Asked> asked;
+  std::deque<int> answers;
+
+  int ShowErrMsgText(PromptOwner, const std::string& text, uint8_t kind) override {
+    asked.push_back({U(text), kind});
+    if (!answers.empty()) {
+      const int a = answers.front();
+      answers.pop_front();
+      return a;
+    }
+    return kind == kBoxOk ? kResYes : kind == kBoxYesNo ? kResNo : kResCancel;
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> t;
+    for (const Asked& a : asked) t.push_back(a.text);
+    return t;
+  }
+};
+
+// Runs `script` once the next modal loop is running (the modal widget is
+// QApplication::activeModalWidget() then).
+inline void WhenModal(std::function<void(QWidget* modal)> script) {
+  auto poll = std::make_shared<std::function<void()>>();
+  *poll = [script, poll] {
+    if (QWidget* m = QApplication::activeModalWidget()) {
+      script(m);
+      *poll = nullptr;  // breaks the cycle
+      return;
+    }
+    QTimer::singleShot(5, *poll);
+  };
+  QTimer::singleShot(0, *poll);
+}
+
+}  // namespace korvant::test

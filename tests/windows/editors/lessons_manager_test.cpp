@@ -1,0 +1,640 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QTreeWidget>
+
+#include "controls/bit_btn.h"
+#include "controls/speed_button.h"
+#include "core/lesson_links.h"
+#include "core/project_data.h"
+#include "editor_test_util.h"
+#include "windows/editors/editor_fields.h"
+#include "windows/editors/lessons_manager.h"
+
+namespace korvant {
+namespace {
+
+using test::P;
+using test::U;
+using Links = std::vector<TLessonLink>;
+
+// Klasses 5А (25 pupils), 5Б (31), 4А; subjects Математика, Физика;
+// teachers Иванов, Петров. Lessons:
+//   0: 5А, Математика/Иванов, blocks 1,2
+//   1: 5Б, two groups: Физика/Петров and Математика/Иванов
+//   2: 4А, Математика/Иванов
+//   3: 5А, Физика/Иванов
+//   4: klass 7 (none), Физика/Петров
+struct LessonsFixture {
+  TProjectData data;
+  test::FakeMainWindow main;
+  test::EditorPrompt prompt;
+  ScopedPrompt scope{&prompt};
+  std::unique_ptr<TLessonsManager> editor;
+  MessageTraceRecorder trace;
+
+  LessonsFixture() {
+    for (auto [name, pupils] : {std::pair{"5А", 25}, {"5Б", 31}, {"4А", 20}}) {
+      TKlassItem* k = data.Klasses.Add();
+      k->SetName(P(name));
+      k->ChildrenInKlass = static_cast<uint16_t>(pupils);
+    }
+    for (const char* n : {"Математика", "Физика"}) data.Subjects.Add()->SetName(P(n));
+    for (const char* n : {"Иванов", "Петров"}) data.Teachers.Add()->SetName(P(n));
+    Lesson(0, {{0, 0}})->ChangeQuant(+1, 1);
+    data.Lessons.GetItem(0)->ChangeQuant(+1, 2);
+    Lesson(1, {{1, 1}, {0, 0}});
+    Lesson(2, {{0, 0}});
+    Lesson(0, {{1, 0}});
+    Lesson(7, {{1, 1}});
+    editor = std::make_unique<TLessonsManager>(data.Lessons, data.Teachers, data.Klasses, data.Subjects,
+                                               data.Params);
+  }
+  TLessonItem* Lesson(int32_t klass, std::initializer_list<std::pair<int, int>> groups) {
+    TLessonItem* l = data.Lessons.Add();
+    l->KlassID = klass;
+    l->SetSubItemsCount(static_cast<int>(groups.size()));
+    int g = 0;
+    for (auto [subject, teacher] : groups) {
+      l->GetSubItem(g)->SubjectID = subject;
+      l->GetSubItem(g)->TeacherID = teacher;
+      ++g;
+    }
+    return l;
+  }
+  TLessonItem* L(int i) { return data.Lessons.GetItem(i); }
+  TLessonSubItem* G(int i, int g) { return L(i)->GetSubItem(g); }
+  Links LinksOf(int i, int g) {
+    Links v;
+    for (int k = 1; k <= G(i, g)->LinksCount(); ++k) v.push_back(G(i, g)->GetLink(k));
+    return v;
+  }
+  std::vector<int> Pupils(int i) {
+    std::vector<int> v;
+    for (int g = 0; g < L(i)->SubItemsCount(); ++g) v.push_back(G(i, g)->ChildrenInGroup);
+    return v;
+  }
+  std::vector<int> Front(int i) {
+    std::vector<int> v;
+    for (int k = 1; k <= L(i)->QuantsCount(); ++k) v.push_back(L(i)->QuantAt(k));
+    return v;
+  }
+  int Modified() {
+    const auto sent = test::Sent(trace, kMsgListModified);
+    for (const auto& e : sent) EXPECT_EQ(e.w, kTagLessons);
+    return static_cast<int>(sent.size());
+  }
+  void PickKlass(const char* name) {
+    QComboBox* c = editor->KlassComboBox();
+    c->setCurrentIndex(c->findText(U(name)));
+  }
+  static QStringList Row(QTreeWidget* v, int r) {
+    QStringList cells;
+    for (int c = 0; c < v->columnCount(); ++c) cells << v->topLevelItem(r)->text(c);
+    return cells;
+  }
+};
+
+TEST(LessonsManager, CreatedQuietlyShowingTheFirstLesson) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  EXPECT_EQ(f.Modified(), 0);
+  EXPECT_EQ(e.windowTitle(), U("Уроки"));
+  EXPECT_EQ(e.Kind(), kTagLessons);
+  EXPECT_EQ(findMessageTarget(kTagLessons), &e);
+  EXPECT_EQ(e.size(), QSize(447, 369));
+  EXPECT_EQ(e.Current(), 0);
+  EXPECT_EQ(e.KlassComboBox()->currentText(), U("5А"));
+  EXPECT_EQ(e.KlassComboBox()->itemText(0), U("4А"));
+  EXPECT_EQ(e.QuantingEdit()->text(), "1,2");
+  EXPECT_EQ(e.GroupsCountEdit()->text(), "1");
+  EXPECT_EQ(e.GroupsTabControl()->count(), 1);
+  EXPECT_EQ(e.GroupsTabControl()->tabText(0), U("1 группа"));
+  EXPECT_EQ(e.SubjectComboBox()->currentText(), U("Математика"));
+  EXPECT_EQ(e.TeacherComboBox()->currentText(), U("Иванов"));
+  EXPECT_EQ(e.ChildrenInGroupEdit()->text(), "30");
+  EXPECT_TRUE(e.FindRecordBtn()->isEnabled());
+  EXPECT_TRUE(e.MoveRecordButton()->isHidden());
+  EXPECT_FALSE(e.PreviousRecordButton()->isEnabled());
+  EXPECT_TRUE(e.NextRecordButton()->isEnabled());
+
+  // Lesson 4's klass does not exist: loading leaves it, showing it repairs.
+  EXPECT_EQ(f.L(4)->KlassID, 7);
+  e.ShowRecord(4);
+  EXPECT_EQ(f.L(4)->KlassID, -1);
+  EXPECT_EQ(e.KlassComboBox()->currentIndex(), -1);
+  EXPECT_EQ(f.Modified(), 1);
+  EXPECT_FALSE(e.NextRecordButton()->isEnabled());
+}
+
+TEST(LessonsManager, EmptyListDisablesEverythingButAdd) {
+  TProjectData data;
+  test::FakeMainWindow main;
+  MessageTraceRecorder trace;
+  TLessonsManager e(data.Lessons, data.Teachers, data.Klasses, data.Subjects, data.Params);
+  EXPECT_EQ(e.Current(), -1);
+  EXPECT_TRUE(e.AddNewRecordButton()->isEnabled());
+  for (QWidget* w : std::initializer_list<QWidget*>{e.RemoveRecordButton(), e.PreviousRecordButton(), e.NextRecordButton(),
+                                        e.FindRecordBtn(), e.KlassComboBox(), e.GroupsCountEdit(), e.QuantingEdit(),
+                                        e.NoAttachedRoomBox(), e.GroupsTabControl(), e.SubjectComboBox(),
+                                        e.TeacherComboBox(), e.ChildrenInGroupEdit(), e.FictionNameEdit(),
+                                        e.ClrGrpBtn(), e.LinkBtn()})
+    EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
+  EXPECT_EQ(e.GroupsTabControl()->count(), 0);
+
+  e.AddNewRecordClick();
+  ASSERT_EQ(data.Lessons.Count(), 1);
+  EXPECT_EQ(data.Lessons.GetItem(0)->SubItemsCount(), 1);
+  EXPECT_EQ(e.GroupsTabControl()->count(), 1);
+  EXPECT_TRUE(e.LinkBtn()->isEnabled());
+  EXPECT_TRUE(e.RemoveRecordButton()->isEnabled());
+  EXPECT_EQ(test::Sent(trace, kMsgListModified).size(), 1u);
+}
+
+TEST(LessonsManager, KlassChoiceDistributesThePupils) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  e.GroupsCountEdit()->setText("3");
+  f.trace.clear();
+  f.PickKlass("5Б");
+  EXPECT_EQ(f.L(0)->KlassID, 1);
+  EXPECT_EQ(f.Pupils(0), (std::vector<int>{11, 10, 10}));
+  EXPECT_EQ(e.ChildrenInGroupEdit()->text(), "11");
+  EXPECT_EQ(f.Modified(), 1);
+
+  e.GroupsCountEdit()->setText("2");  // the klass's pupils again
+  f.PickKlass("5А");
+  EXPECT_EQ(f.Pupils(0), (std::vector<int>{13, 12}));
+
+  TLessonItem none;
+  none.SetSubItemsCount(4);
+  DistributePupils(none, 30);
+  EXPECT_EQ(f.Pupils(0).size(), 2u);
+  std::vector<int> got;
+  for (int g = 0; g < 4; ++g) got.push_back(none.GetSubItem(g)->ChildrenInGroup);
+  EXPECT_EQ(got, (std::vector<int>{8, 8, 7, 7}));
+  TLessonItem noGroups;
+  DistributePupils(noGroups, 30);  // nothing to distribute
+  EXPECT_EQ(noGroups.SubItemsCount(), 0);
+}
+
+TEST(LessonsManager, GroupCountField) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  TFieldEdit* edit = e.GroupsCountEdit();
+  edit->setText("7");
+  EXPECT_EQ(f.L(0)->SubItemsCount(), 5);
+  EXPECT_EQ(edit->text(), "5");
+  ASSERT_EQ(e.GroupsTabControl()->count(), 5);
+  EXPECT_EQ(e.GroupsTabControl()->tabText(4), U("5 группа"));
+  EXPECT_EQ(e.GroupsTabControl()->currentIndex(), 0);
+  EXPECT_EQ(f.Pupils(0), (std::vector<int>{5, 5, 5, 5, 5}));  // 5А: 25 pupils
+  EXPECT_EQ(f.G(0, 0)->SubjectID, -1);  // fresh groups
+  EXPECT_EQ(f.Modified(), 1);
+
+  edit->setText("0");
+  EXPECT_EQ(f.L(0)->SubItemsCount(), 1);
+  EXPECT_EQ(edit->text(), "1");
+  EXPECT_EQ(e.GroupsTabControl()->count(), 1);
+  EXPECT_EQ(f.Modified(), 2);
+
+  // The same count keeps the groups.
+  f.G(0, 0)->SubjectID = 1;
+  edit->setText("01");
+  edit->clear();
+  edit->setText("1");
+  EXPECT_EQ(f.G(0, 0)->SubjectID, 1);
+  EXPECT_EQ(f.Modified(), 2);
+
+  edit->setText("x");
+  EXPECT_TRUE(f.prompt.texts.empty());
+  test::Leave(edit);
+  EXPECT_TRUE(f.prompt.Asked(10043));
+  EXPECT_EQ(f.L(0)->SubItemsCount(), 1);
+  EXPECT_EQ(edit->text(), "1");
+  EXPECT_EQ(f.Modified(), 2);
+}
+
+TEST(LessonsManager, NewGroupsTakeTheirMirrorLinksAlong) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  e.ShowRecord(1);
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(1), 1, {0, 0}));
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(1), 0, {4, 0}));
+  e.GroupsCountEdit()->setText("3");
+  EXPECT_EQ(f.L(1)->SubItemsCount(), 3);
+  EXPECT_TRUE(f.LinksOf(0, 0).empty());
+  EXPECT_TRUE(f.LinksOf(4, 0).empty());
+  EXPECT_TRUE(f.LinksOf(1, 0).empty());
+}
+
+TEST(LessonsManager, LayoutField) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  TFieldEdit* edit = e.QuantingEdit();
+  edit->setText("1,2,2");
+  EXPECT_EQ(f.Front(0), (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(f.Modified(), 1);
+
+  QString twenty, twentyOne;
+  for (int i = 0; i < 20; ++i) twenty += i ? ",1" : "1";
+  twentyOne = twenty + ",1";
+  for (const QString& bad : {QString("2,1"), twentyOne, QString("1,25")}) {
+    f.prompt.texts.clear();
+    edit->setText(bad);
+    test::Leave(edit);
+    EXPECT_TRUE(f.prompt.Asked(10044)) << bad.toStdString();
+    EXPECT_EQ(f.Front(0), (std::vector<int>{1, 2, 2}));
+    EXPECT_EQ(edit->text(), "1,2,2");
+  }
+  EXPECT_EQ(f.Modified(), 1);
+  edit->setText(twenty);
+  EXPECT_EQ(f.L(0)->QuantsCount(), 20);
+  edit->clear();  // an emptied field keeps the layout
+  EXPECT_EQ(f.L(0)->QuantsCount(), 20);
+
+  auto rules = [](const char* t, int room) { return ParseQuants(t, room); };
+  EXPECT_EQ(rules("1, 2;2 x3", 20), (std::vector<int>{1, 2, 2, 3}));
+  EXPECT_EQ(rules("0,1,00", 20), std::vector<int>{1});
+  EXPECT_EQ(rules("", 20), std::vector<int>{});
+  EXPECT_FALSE(rules("1,1,1", 2).has_value());
+  EXPECT_FALSE(rules("99999999999999999999", 20).has_value());
+}
+
+TEST(LessonsManager, SeparatedBlocksAreRedAndNeverLost) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  TFieldEdit* edit = e.QuantingEdit();
+  const QColor normal = e.palette().color(QPalette::Text);
+  EXPECT_EQ(edit->palette().color(QPalette::Text), normal);
+  f.L(0)->SetQuant(21, 2);  // block 2 separated
+  e.RefreshRecord();
+  EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(255, 0, 0));
+
+  // Growing the block list keeps the separated block.
+  edit->setText("1,1,2,2,3");
+  EXPECT_EQ(f.Front(0), (std::vector<int>{1, 1, 2, 2, 3}));
+  EXPECT_EQ(f.L(0)->SepQuantsCount(), 1);
+  EXPECT_EQ(f.L(0)->GetQuant(21), 2);
+  // Twenty blocks would leave no room beside it: refused.
+  QString twenty;
+  for (int i = 0; i < 20; ++i) twenty += i ? ",1" : "1";
+  edit->setText(twenty);
+  test::Leave(edit);
+  EXPECT_TRUE(f.prompt.Asked(10044));
+  EXPECT_EQ(f.Front(0), (std::vector<int>{1, 1, 2, 2, 3}));
+  EXPECT_EQ(f.L(0)->GetQuant(21), 2);
+  edit->setText(twenty.left(twenty.size() - 2));  // nineteen fit
+  EXPECT_EQ(f.L(0)->QuantsCount(), 19);
+  EXPECT_EQ(f.L(0)->GetQuant(20), 0);
+  EXPECT_EQ(f.L(0)->GetQuant(21), 2);
+}
+
+TEST(LessonsManager, SeparatedHoursDialog) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  e.QuantingEdit()->setText("1,2,2");
+  f.L(0)->SetQuant(21, 2);
+  e.RefreshRecord();
+  f.trace.clear();
+
+  int runs = 0;
+  std::vector<Qt::CheckState> seen;
+  e.RunSepQuantsDialog = [&](TSepQuantsDlg& d) {
+    ++runs;
+    EXPECT_EQ(d.windowTitle(), U("Отделить часы"));
+    QListWidget* box = d.QuantingsBox();
+    seen.clear();
+    for (int r = 0; r < box->count(); ++r) seen.push_back(box->item(r)->checkState());
+    for (int r = 0; r < box->count(); ++r) box->item(r)->setCheckState(Qt::Unchecked);
+    d.OkBtnClick();
+    return d.ModalResult();
+  };
+  // A double click on the field opens it.
+  QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+  QApplication::sendEvent(e.QuantingEdit(), &dbl);
+  EXPECT_EQ(runs, 1);
+  // The separated 2 ticks the last 2, not the first.
+  EXPECT_EQ(seen, (std::vector<Qt::CheckState>{Qt::Unchecked, Qt::Unchecked, Qt::Checked}));
+  EXPECT_EQ(f.L(0)->SepQuantsCount(), 0);
+  EXPECT_EQ(f.Front(0), (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(e.QuantingEdit()->palette().color(QPalette::Text), e.palette().color(QPalette::Text));
+  EXPECT_EQ(f.Modified(), 1);
+
+  // Ticking the first and the last separates them, the last block at word 21.
+  e.RunSepQuantsDialog = [](TSepQuantsDlg& d) {
+    d.QuantingsBox()->item(0)->setCheckState(Qt::Checked);
+    d.QuantingsBox()->item(2)->setCheckState(Qt::Checked);
+    d.OkBtnClick();
+    return d.ModalResult();
+  };
+  e.SepQuantsClick();
+  EXPECT_EQ(f.L(0)->GetQuant(21), 2);
+  EXPECT_EQ(f.L(0)->GetQuant(20), 1);
+  EXPECT_EQ(f.L(0)->GetQuant(19), 0);
+  EXPECT_EQ(f.Front(0), (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(e.QuantingEdit()->palette().color(QPalette::Text), QColor(255, 0, 0));
+
+  // Cancelled: nothing changes, nothing is reported.
+  e.RunSepQuantsDialog = [](TSepQuantsDlg& d) {
+    d.QuantingsBox()->item(1)->setCheckState(Qt::Checked);
+    return int(mrCancel);
+  };
+  e.SepQuantsClick();
+  EXPECT_EQ(f.L(0)->SepQuantsCount(), 2);
+  EXPECT_EQ(f.Modified(), 2);
+}
+
+TEST(LessonsManager, SeparatedHoursThatDoNotFitAreRefused) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  e.QuantingEdit()->setText("1,1,1,1,1,1,1,1,1,1,1,1,1,1,1");  // 15 blocks: room for 5
+  const std::vector<int> front = f.Front(0);
+  bool stayedOpen = false;
+  e.RunSepQuantsDialog = [&](TSepQuantsDlg& d) {
+    for (int r = 0; r < 6; ++r) d.QuantingsBox()->item(r)->setCheckState(Qt::Checked);
+    d.OkBtnClick();
+    stayedOpen = d.ModalResult() == mrNone;
+    return d.ModalResult();
+  };
+  e.SepQuantsClick();
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_TRUE(f.prompt.Asked(10044));
+  EXPECT_EQ(f.Front(0), front);
+  EXPECT_EQ(f.L(0)->SepQuantsCount(), 0);
+
+  e.RunSepQuantsDialog = [&](TSepQuantsDlg& d) {
+    for (int r = 0; r < 5; ++r) d.QuantingsBox()->item(r)->setCheckState(Qt::Checked);
+    d.OkBtnClick();
+    return d.ModalResult();
+  };
+  e.SepQuantsClick();
+  EXPECT_EQ(f.Front(0), front);
+  EXPECT_EQ(f.L(0)->SepQuantsCount(), 5);
+}
+
+TEST(LessonsManager, LinkListAndApplyingItKeepLinksSymmetric) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(0), 0, {2, 0}));  // listed
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(0), 0, {1, 0}));  // lesson 1 is listed by its group 1
+  e.RefreshRecord();
+  EXPECT_EQ(e.LinkBtn()->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+  f.trace.clear();
+
+  e.RunLinkDialog = [&](TLinkDlg& d) {
+    EXPECT_EQ(d.windowTitle(), U("Связать с подгруппой"));
+    QTreeWidget* v = d.LessonsViewer();
+    // Other klasses only, by klass name; each lesson by its first group of the same teacher.
+    EXPECT_EQ(v->topLevelItemCount(), 2);
+    EXPECT_EQ(LessonsFixture::Row(v, 0),
+              (QStringList{U("4А"), "1", U("Математика"), U("Иванов"), U("Да")}));
+    EXPECT_EQ(LessonsFixture::Row(v, 1),
+              (QStringList{U("5Б"), "1.2", U("Математика"), U("Иванов"), U("Нет")}));
+    EXPECT_EQ(v->currentItem(), v->topLevelItem(0));
+    const auto& entries = d.Entries()->Entries;
+    EXPECT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].LessonRef, 1);
+    EXPECT_EQ(entries[1].GroupIndex, 1);
+    d.LinkDblClick(1);
+    d.LinkDblClick(0);
+    d.LinkDblClick(0);
+    d.LinkDblClick(0);  // three times: untick
+    EXPECT_EQ(v->topLevelItem(0)->text(4), U("Нет"));
+    EXPECT_EQ(v->topLevelItem(1)->text(4), U("Да"));
+    EXPECT_TRUE(test::Sent(f.trace, kMsgListModified).empty());
+    d.OKBtnClick();
+    return d.ModalResult();
+  };
+  e.LinkClick();
+  EXPECT_EQ(f.LinksOf(0, 0), (Links{{1, 0}, {1, 1}}));  // the unlisted link survives
+  EXPECT_TRUE(f.LinksOf(2, 0).empty());
+  EXPECT_EQ(f.LinksOf(1, 1), (Links{{0, 0}}));
+  EXPECT_EQ(f.LinksOf(1, 0), (Links{{0, 0}}));
+  EXPECT_EQ(f.Modified(), 1);
+  const auto asked = test::Sent(f.trace, kMsgLinksGet);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].tag, kTagLessons);
+  EXPECT_EQ(test::Sent(f.trace, kMsgLinksSet).size(), 1u);
+
+  // Cancelled: nothing applied.
+  e.RunLinkDialog = [](TLinkDlg& d) {
+    d.LinkDblClick(0);
+    return int(mrCancel);
+  };
+  e.LinkClick();
+  EXPECT_TRUE(f.LinksOf(2, 0).empty());
+  EXPECT_EQ(f.Modified(), 1);
+}
+
+TEST(LessonsManager, LinkNeedsRoomOnBothSides) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  for (int id = 100; id < 105; ++id) f.G(2, 0)->ChangeLink(+1, {id, 0});  // lesson 2 is full
+  e.RunLinkDialog = [](TLinkDlg& d) {
+    d.LinkDblClick(0);
+    d.OKBtnClick();
+    return d.ModalResult();
+  };
+  e.LinkClick();
+  EXPECT_TRUE(f.LinksOf(0, 0).empty());
+  EXPECT_EQ(f.LinksOf(2, 0).size(), 5u);
+  EXPECT_EQ(e.LinkBtn()->palette().color(QPalette::ButtonText), e.palette().color(QPalette::ButtonText));
+
+  // A group without a teacher has no list.
+  f.G(0, 0)->TeacherID = -1;
+  e.RefreshRecord();
+  int rows = -1;
+  e.RunLinkDialog = [&](TLinkDlg& d) {
+    rows = d.LessonsViewer()->topLevelItemCount();
+    EXPECT_TRUE(d.Entries()->Entries.empty());
+    return int(mrCancel);
+  };
+  e.LinkClick();
+  EXPECT_EQ(rows, 0);
+}
+
+TEST(LessonsManager, FindListOrderLabelsAndShowing) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  f.L(1)->ChangeQuant(+1, 2);
+  f.L(1)->ChangeQuant(+1, 2);
+  f.L(1)->SetQuant(21, 2);
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(1), 1, {2, 0}));
+  e.ShowRecord(3);
+
+  e.RunFindDialog = [&](TLessonFindDlg& d) {
+    EXPECT_EQ(d.windowTitle(), U("Найти запись"));
+    QTreeWidget* v = d.LessonsViewer();
+    EXPECT_EQ(v->topLevelItemCount(), 6);
+    const QStringList expected[] = {
+        {U("4А"), "1", U("Математика"), "0", U("Иванов"), U("Да")},
+        {U("5А"), "1", U("Математика"), "3", U("Иванов"), U("Нет")},
+        {U("5А"), "2", U("Физика"), "0", U("Иванов"), U("Нет")},
+        {U("5Б"), "1.1", U("Физика"), "4 *", U("Петров"), U("Нет")},
+        {U("5Б"), "1.2", U("Математика"), "4 *", U("Иванов"), U("Да")},
+        {U("Неизвестный класс"), "1", U("Физика"), "0", U("Петров"), U("Нет")},
+    };
+    for (int r = 0; r < 6; ++r) EXPECT_EQ(LessonsFixture::Row(v, r), expected[r]) << r;
+    const auto& entries = d.Entries()->Entries;
+    EXPECT_EQ(entries[4].LessonRef, 1);
+    EXPECT_EQ(entries[4].GroupIndex, 1);
+    EXPECT_EQ(entries[4].Linked, 1);
+    EXPECT_EQ(v->currentItem(), v->topLevelItem(2));  // the lesson shown
+    v->setCurrentItem(v->topLevelItem(4));
+    d.OKBtnClick();
+    return d.ModalResult();
+  };
+  e.FindRecordClick();
+  EXPECT_EQ(e.Current(), 1);
+  EXPECT_EQ(e.CurrentGroup(), 1);
+  EXPECT_EQ(e.GroupsTabControl()->currentIndex(), 1);
+  EXPECT_EQ(e.SubjectComboBox()->currentText(), U("Математика"));
+  EXPECT_EQ(e.LinkBtn()->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+
+  // Tabs switch groups.
+  e.GroupsTabControl()->setCurrentIndex(0);
+  EXPECT_EQ(e.CurrentGroup(), 0);
+  EXPECT_EQ(e.TeacherComboBox()->currentText(), U("Петров"));
+
+  // Without a selected row "Показать" and "Копировать" do nothing.
+  e.RunFindDialog = [](TLessonFindDlg& d) {
+    d.LessonsViewer()->clearSelection();
+    d.OKBtnClick();
+    d.CopyBtnClick();
+    return d.ModalResult();
+  };
+  const int before = f.data.Lessons.Count();
+  e.FindRecordClick();
+  EXPECT_EQ(f.data.Lessons.Count(), before);
+  EXPECT_EQ(e.Current(), 1);
+}
+
+TEST(LessonsManager, CopyingALessonFromTheFindList) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  f.L(1)->ChangeQuant(+1, 1);
+  f.L(1)->ChangeQuant(+1, 2);
+  f.L(1)->SetQuant(21, 2);
+  f.L(1)->SetBusy(5, 1);
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(1), 1, {2, 0}));
+  f.trace.clear();
+  e.RunFindDialog = [](TLessonFindDlg& d) {
+    d.LessonsViewer()->setCurrentItem(d.LessonsViewer()->topLevelItem(4));  // lesson 1, group 2
+    d.CopyBtnClick();
+    return d.ModalResult();
+  };
+  e.FindRecordClick();
+  ASSERT_EQ(f.data.Lessons.Count(), 6);
+  TLessonItem* copy = f.L(5);
+  EXPECT_EQ(e.Current(), 5);
+  EXPECT_EQ(e.CurrentGroup(), 1);
+  EXPECT_EQ(e.GroupsTabControl()->currentIndex(), 1);
+  EXPECT_EQ(copy->KlassID, -1);
+  EXPECT_EQ(e.KlassComboBox()->currentIndex(), -1);
+  EXPECT_EQ(copy->SubItemsCount(), 2);
+  EXPECT_EQ(f.G(5, 0)->TeacherID, 1);
+  EXPECT_EQ(f.Front(5), (std::vector<int>{1, 2}));
+  EXPECT_EQ(copy->GetQuant(21), 2);
+  EXPECT_EQ(copy->GetBusy(5), 1);
+  EXPECT_EQ(f.LinksOf(5, 1), (Links{{2, 0}}));
+  EXPECT_EQ(f.LinksOf(2, 0), (Links{{1, 1}, {5, 1}}));  // mirrored
+  EXPECT_EQ(f.Modified(), 1);
+}
+
+TEST(LessonsManager, RemovalAsksAndTakesTheMirrorLinksAlong) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(0), 0, {2, 0}));
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(0), 0, {1, 1}));
+  f.prompt.answers = {kResNo};
+  e.RemoveRecordClick();
+  EXPECT_TRUE(f.prompt.Asked(10046));
+  EXPECT_EQ(f.prompt.kinds.back(), kBoxYesNo);
+  EXPECT_EQ(f.data.Lessons.Count(), 5);
+  EXPECT_EQ(f.Modified(), 0);
+
+  f.prompt.answers = {kResYes};
+  e.RemoveRecordClick();
+  EXPECT_EQ(f.data.Lessons.Count(), 4);
+  EXPECT_EQ(f.data.Lessons.IndexOfID(0), -1);
+  EXPECT_TRUE(f.LinksOf(0, 0).empty());  // lesson 1 now stands first
+  EXPECT_TRUE(f.LinksOf(0, 1).empty());
+  EXPECT_TRUE(f.LinksOf(1, 0).empty());
+  EXPECT_EQ(e.Current(), 0);
+  EXPECT_EQ(f.Modified(), 1);
+}
+
+TEST(LessonsManager, EachEditReportsOnce) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  f.L(4)->KlassID = -1;  // nothing to repair on the way
+  int expected = 0;
+  auto step = [&](const char* what, const std::function<void()>& edit) {
+    edit();
+    ++expected;
+    EXPECT_EQ(f.Modified(), expected) << what;
+  };
+  step("klass", [&] { f.PickKlass("4А"); });
+  step("subject", [&] { e.SubjectComboBox()->setCurrentIndex(e.SubjectComboBox()->findText(U("Физика"))); });
+  EXPECT_EQ(f.G(0, 0)->SubjectID, 1);
+  step("teacher", [&] { e.TeacherComboBox()->setCurrentIndex(e.TeacherComboBox()->findText(U("Петров"))); });
+  EXPECT_EQ(f.G(0, 0)->TeacherID, 1);
+  step("pupils", [&] { e.ChildrenInGroupEdit()->setText("12000"); });
+  EXPECT_EQ(f.G(0, 0)->ChildrenInGroup, 10000);
+  step("fiction", [&] { e.FictionNameEdit()->setText(U("Зал")); });
+  EXPECT_EQ(f.G(0, 0)->GetFictionName(), P("Зал"));
+  step("no room", [&] { e.NoAttachedRoomBox()->setChecked(true); });
+  EXPECT_EQ(f.L(0)->NoAttachedRoom, 1);
+  step("grid", [&] {
+    e.BusyButton()->Click();
+    TMouseState s = e.LessonBusyTable()->StateOfMouse();
+    e.LessonBusyTable()->OnSetDateElement(*e.LessonBusyTable(), 2, 3, s);
+  });
+  EXPECT_EQ(f.L(0)->GetBusy(24 + 3), 1);
+  step("clear", [&] { e.ClearGrpClick(); });
+  EXPECT_EQ(f.G(0, 0)->SubjectID, -1);
+  EXPECT_EQ(f.G(0, 0)->TeacherID, -1);
+  EXPECT_EQ(f.G(0, 0)->GetFictionName(), "");
+  EXPECT_EQ(f.G(0, 0)->ChildrenInGroup, 10000);  // pupils stay
+  EXPECT_EQ(e.SubjectComboBox()->currentIndex(), -1);
+  step("add", [&] { e.AddNewRecordClick(); });
+  e.PreviousRecordClick();
+  e.NextRecordClick();
+  EXPECT_EQ(f.Modified(), expected);  // navigation changes nothing
+
+  f.prompt.texts.clear();
+  e.ChildrenInGroupEdit()->setText("1a");
+  test::Leave(e.ChildrenInGroupEdit());
+  EXPECT_TRUE(f.prompt.Asked(10045));
+  EXPECT_EQ(f.Modified(), expected);
+}
+
+TEST(LessonsManager, ActivationRepairsRemovedSubjects) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  f.data.Subjects.Delete(0);  // Математика
+  e.Activated();
+  EXPECT_EQ(f.G(0, 0)->SubjectID, -1);
+  EXPECT_EQ(e.SubjectComboBox()->count(), 1);
+  EXPECT_EQ(f.Modified(), 1);
+  e.Activated();
+  EXPECT_EQ(f.Modified(), 1);
+}
+
+TEST(LessonsManager, ChecksReachTheReport) {
+  LessonsFixture f;
+  TDataReportPages viaEditor, direct;
+  f.editor->CheckData(&viaEditor);
+  CheckLessons(f.data.Lessons, f.data.Klasses, f.data.Subjects, f.data.Teachers, f.data.Params.LessonsPerDay,
+               &direct);
+  EXPECT_EQ(viaEditor.Lines(kTagLessons), direct.Lines(kTagLessons));
+  EXPECT_FALSE(direct.Lines(kTagLessons).empty());
+}
+
+}  // namespace
+}  // namespace korvant

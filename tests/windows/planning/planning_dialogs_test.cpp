@@ -1,0 +1,351 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+#include "controls/bit_btn.h"
+#include "controls/prg_string_grid.h"
+#include "core/day_planner.h"
+#include "core/demo_project.h"
+#include "core/project_data.h"
+#include "core/shared_state.h"
+#include "core/var_file.h"
+#include "platform/window_messages.h"
+#include "controls/form_util.h"
+#include "windows/planning/group_man.h"
+#include "windows/planning/prepare_dlgs.h"
+#include "windows/planning/teacher_groups.h"
+#include "window_test_util.h"
+
+namespace korvant {
+namespace {
+
+using test::W;
+using test::WhenModal;
+
+// The demonstration project with a fresh variant; day 1 holds one block of
+// the first lesson of every klass.
+struct Demo {
+  TProjectData project;
+  std::unique_ptr<TVarDocument> doc;
+  Demo() {
+    EXPECT_TRUE(ReadProjectImage(DemoProjectImage(), project));
+    doc = TVarDocument::CreateNew(project, "demo.rsp");
+    TRunModel& m = doc->Model();
+    for (int k = 0; k < m.Klasses.Count(); ++k)
+      if (m.Klasses[k]->Lessons.Count() > 0)
+        doc->Var().PlaceLinkedLesson(k, 0, false, 1, 1, m.Klasses[k]->Lessons[0]->QuantAt(1));
+    doc->PrepareDay();
+    doc->Var().CountTeachersFreeDays(false, 1);
+    PrepareDayNorms(m, doc->Var(), 1);
+  }
+  TRunModel& M() { return doc->Model(); }
+  // Three groups of the teachers in index order.
+  void ThreeGroups() {
+    const int n = M().Teachers.Count();
+    std::vector<std::vector<int32_t>> rows(3);
+    for (int t = 0; t < n; ++t) rows[static_cast<std::size_t>(t * 3 / n)].push_back(t);
+    M().Teachers.SetGroups(rows);
+  }
+  TTableVarItem& V() { return doc->Var(); }
+};
+
+// The variant window's side of "В черновик" / "Снять    ".
+class FakeVarsWindow : public MessageTarget {
+ public:
+  struct Got {
+    uint32_t msg;
+    MsgParam w, l;
+    uint8_t replan, curDay;
+  };
+  explicit FakeVarsWindow(TRunModel& m) : m_(m) { setMessageTag(kTagVariantWindow); }
+  MsgResult handleMessage(uint32_t msg, MsgParam w, MsgParam l) override {
+    got.push_back({msg, w, l, m_.ReplanGroupLessons, Shared().CurDay});
+    return 1;
+  }
+  std::vector<Got> got;
+
+ private:
+  TRunModel& m_;
+};
+
+TEST(GroupTable, AppendInsertAttach) {
+  Demo d;
+  TRunModel& m = d.M();
+  m.Teachers.SetGroups({{0, 1, 2}, {3}, {4, 5}});
+  TGroupTable t = TGroupTable::FromCollection(m.Teachers);
+  EXPECT_EQ(t.ShownGroups(), 3);
+  EXPECT_EQ(t.ShownMembers(3), 10);
+  EXPECT_EQ(t.TeacherCount(), m.Teachers.Count());
+  int pos = -1;
+  EXPECT_FALSE(t.AppendMove(0, 1, 0));
+  ASSERT_TRUE(t.AppendMove(0, 1, 1, &pos));
+  EXPECT_EQ(t.Row(0), (std::vector<int32_t>{0, 2}));
+  EXPECT_EQ(t.Row(1), (std::vector<int32_t>{3, 1}));
+  EXPECT_EQ(pos, 1);
+  // Inside one group, a row below the last member means the last place.
+  ASSERT_TRUE(t.InsertMove(2, 0, 2, 8, &pos));
+  EXPECT_EQ(t.Row(2), (std::vector<int32_t>{5, 4}));
+  EXPECT_EQ(pos, 1);
+  ASSERT_TRUE(t.InsertMove(2, 1, 2, 0, &pos));
+  EXPECT_EQ(t.Row(2), (std::vector<int32_t>{4, 5}));
+  // Into another group: before the member at the row.
+  ASSERT_TRUE(t.InsertMove(2, 1, 0, 1, &pos));
+  EXPECT_EQ(t.Row(0), (std::vector<int32_t>{0, 5, 2}));
+  ASSERT_TRUE(t.Attach(2, 1));
+  EXPECT_EQ(t.Row(1), (std::vector<int32_t>{3, 1, 4}));
+  EXPECT_EQ(t.Size(2), 0);
+  EXPECT_FALSE(t.Attach(1, 1));
+  EXPECT_EQ(t.ShownGroups(), 2);
+  t.StoreInto(m.Teachers);
+  EXPECT_EQ(m.Teachers.FindTeacherGroup(4), 1);
+  EXPECT_EQ(m.Teachers.GroupSize(2), 0);
+  // A teacher listed twice in the collection is taken once.
+  m.Teachers.SetGroups({{0, 1, 0}, {2, 3, 4, 5}});
+  EXPECT_EQ(TGroupTable::FromCollection(m.Teachers).Row(0), (std::vector<int32_t>{0, 1}));
+}
+
+TEST(GroupMan, FillsTheGridFromTheModelAndDropsWriteBack) {
+  Demo d;
+  TRunModel& m = d.M();
+  ASSERT_GE(m.Teachers.Count(), 6);
+  d.ThreeGroups();
+  TGroupMan g(nullptr, d.V(), m, 1, 0);
+  EXPECT_EQ(g.size(), QSize(430, 383));
+  EXPECT_TRUE(g.windowTitle().startsWith(Ru("Группы учителей: ")));
+  const int G = g.ShownGroups();
+  EXPECT_EQ(g.TeachersGroupsGrid()->ColCount(), G);
+  EXPECT_EQ(g.TeachersGroupsGrid()->RowCount(), g.ShownMembers() + 1);
+  EXPECT_EQ(g.SelectedGroupCombo()->count(), G);
+  EXPECT_EQ(g.AttachGroupCombo()->currentIndex(), -1);
+  EXPECT_EQ(test::U(g.TeachersGroupsGrid()->Cells(1, 0)), "Группа 2");
+  EXPECT_EQ(g.SelectedGroup(), 0);
+  const int teacher = m.Teachers.GroupRow(0)[0];
+  EXPECT_EQ(g.TeachersGroupsGrid()->Cells(0, 1), m.Teachers[teacher]->DisplayName());
+
+  EXPECT_FALSE(g.DropTeacher(0, 1, 0, 3));  // same column: ignored by this editor
+  EXPECT_FALSE(g.DropTeacher(0, 1, 1, 0));  // header row
+  ASSERT_TRUE(g.DropTeacher(0, 1, 1, 1));
+  EXPECT_EQ(m.Teachers.FindTeacherGroup(teacher), 1);
+  EXPECT_EQ(g.SelectedGroup(), 1);
+  EXPECT_EQ(g.TeachersGroupsGrid()->Col(), 1);
+  EXPECT_EQ(g.TeachersGroupsGrid()->Cells(1, g.TeachersGroupsGrid()->Row()), m.Teachers[teacher]->DisplayName());
+
+  // Attaching is written back only by a later step.
+  const int size0 = g.Table().Size(0), size1 = g.Table().Size(1);
+  g.SelectGroup(1);
+  g.AttachGroup(0);
+  EXPECT_EQ(g.Table().Size(1), size0 + size1);
+  EXPECT_EQ(m.Teachers.GroupSize(1), size1);
+  g.AddGroup();
+  EXPECT_EQ(g.ShownGroups(), G + 1);
+  EXPECT_EQ(m.Teachers.GroupSize(1), size0 + size1);
+  EXPECT_EQ(g.SelectedGroupCombo()->count(), G + 1);
+}
+
+TEST(GroupMan, OptionsAreWrittenOnClick) {
+  Demo d;
+  SharedState& s = Shared();
+  s.UseAttachedRooms = 1;
+  s.FindBest = 0;
+  TGroupMan g(nullptr, d.V(), d.M(), 1, 1);
+  EXPECT_FALSE(g.AttachedRoomsBox()->isChecked());
+  g.AttachedRoomsBox()->click();
+  EXPECT_EQ(s.UseAttachedRooms, 0);
+  g.FindBestBox()->click();
+  EXPECT_EQ(s.FindBest, 1);
+  g.FindBestBox()->click();
+  EXPECT_EQ(s.FindBest, 0);
+  s.UseAttachedRooms = 1;
+
+  s.PlaceToFair = 1;
+  s.UseParallels = 1;
+  TWeekGroupMan w(nullptr, d.V(), d.M(), 1);
+  EXPECT_EQ(w.size(), QSize(430, 415));
+  EXPECT_TRUE(w.ToFairButton()->isChecked());
+  w.ToDraftRadio()->click();
+  EXPECT_EQ(s.PlaceToFair, 0);
+  w.ParallelsBox()->click();
+  EXPECT_EQ(s.UseParallels, 0);
+  s.PlaceToFair = 1;
+  s.UseParallels = 1;
+}
+
+TEST(GroupMan, DraftAndClearReachTheVariantWindowWithTheReplanFlag) {
+  Demo d;
+  FakeVarsWindow win(d.M());
+  Shared().CurDay = 3;
+  TGroupMan g(nullptr, d.V(), d.M(), 3, 0);
+  g.ToDraftButton()->click();
+  ASSERT_EQ(win.got.size(), 1u);
+  EXPECT_EQ(win.got[0].msg, kMsgGroupToDraft);
+  EXPECT_EQ(win.got[0].w, 0);
+  EXPECT_EQ(win.got[0].replan, 1);
+  EXPECT_EQ(d.M().ReplanGroupLessons, 0);
+
+  TWeekGroupMan w(nullptr, d.V(), d.M(), 3);
+  win.got.clear();
+  w.ClearButton()->click();
+  ASSERT_EQ(win.got.size(), 6u);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(win.got[static_cast<std::size_t>(i)].msg, kMsgGroupClear);
+    EXPECT_EQ(win.got[static_cast<std::size_t>(i)].curDay, i + 1);
+  }
+  EXPECT_EQ(Shared().CurDay, 3);
+}
+
+TEST(GroupMan, WeekEditorMovesInsideAGroup) {
+  Demo d;
+  TRunModel& m = d.M();
+  std::vector<int32_t> all;
+  for (int t = 0; t < 4; ++t) all.push_back(t);
+  m.Teachers.SetGroups({all});
+  TWeekGroupMan w(nullptr, d.V(), m, 1);
+  ASSERT_TRUE(w.DropTeacher(0, 1, 0, 9));  // below the last member
+  EXPECT_EQ(m.Teachers.GroupRow(0)[3], 0);
+  EXPECT_EQ(m.Teachers.GroupRow(0)[0], 1);
+  EXPECT_FALSE(w.DropTeacher(0, 2, 0, 2));  // onto itself
+}
+
+TEST(GroupMan, EntryFunctionsReturnTheChoiceApartFromTheCloseCode) {
+  Demo d;
+  TRunModel& m = d.M();
+  d.ThreeGroups();
+  const auto before = m.Teachers.GroupSize(0);
+  WhenModal([](QWidget* w) { static_cast<TGroupMan*>(w)->CloseButton()->click(); });
+  TGroupChoice c = RunGroupMan(nullptr, d.V(), m, 1, 0);
+  EXPECT_FALSE(c.Run);
+  EXPECT_EQ(m.Teachers.GroupSize(0), before);
+
+  // Group 2 chosen: a group index equal to the cancel code is still a choice.
+  WhenModal([](QWidget* w) {
+    auto* g = static_cast<TGroupMan*>(w);
+    g->SelectedGroupCombo()->setCurrentIndex(2);
+    g->PlaceButton()->click();
+  });
+  c = RunGroupMan(nullptr, d.V(), m, 1, 0);
+  EXPECT_TRUE(c.Run);
+  EXPECT_EQ(c.Group, 2);
+}
+
+TEST(PrepareFigures, MatchTheDayNorms) {
+  Demo d;
+  TRunModel& m = d.M();
+  TPrepTables t = FillPrepareFigures(m, d.V(), 1, TPrepKind::Placement, 1);
+  ASSERT_EQ(t.Klasses.Count(), m.Klasses.Count());
+  for (int k = 0; k < m.Klasses.Count(); ++k) {
+    const TRTIKlassItem* x = m.Klasses[k];
+    EXPECT_EQ(t.Klasses.At(k, 1), std::to_string(x->WeekHours));
+    EXPECT_EQ(t.Klasses.At(k, 5), std::to_string(x->TodayHours));
+    EXPECT_EQ(t.Klasses.At(k, 7), std::to_string(std::max(0, x->DayMinLeft - x->TodayHours)));
+    EXPECT_EQ(t.Klasses.At(k, 8), std::to_string(std::max(0, x->DayMaxLeft - x->TodayHours)));
+  }
+  for (int i = 0; i < m.Teachers.Count(); ++i)
+    EXPECT_EQ(t.Teachers.At(i, 11), std::to_string(std::max(0, m.Teachers[i]->DayMaxLeft - m.Teachers[i]->TodayHours)));
+  EXPECT_GT(m.Klasses[0]->TodayHours, 0);
+}
+
+TEST(PrepareFigures, MarksFollowTheGroupAndTheDay) {
+  Demo d;
+  TRunModel& m = d.M();
+  m.Teachers.SetGroups({{}, {0}});
+  m.CurGroup = 1;
+  TPrepTables t = FillPrepareFigures(m, d.V(), 1, TPrepKind::Placement, 1);
+  MarkPrepareColumns(m, 1, TPrepKind::Placement, t);
+  EXPECT_TRUE(t.Teachers.Marked[0]);
+  for (int i = 1; i < m.Teachers.Count(); ++i) EXPECT_FALSE(t.Teachers.Marked[static_cast<std::size_t>(i)]);
+  for (int c = 0; c < m.Teachers[0]->Lessons.Count(); ++c)
+    EXPECT_TRUE(t.Klasses.Marked[static_cast<std::size_t>(m.Teachers[0]->Lessons[c]->KlassID)]);
+  // Every klass holds a block on day 1, so each is marked by the day alone.
+  TPrepTables o = FillPrepareFigures(m, d.V(), 1, TPrepKind::Optimisation, 1);
+  MarkPrepareColumns(m, 1, TPrepKind::Optimisation, o);
+  for (int k = 0; k < m.Klasses.Count(); ++k)
+    if (m.Klasses[k]->TodayHours > 0) {
+      EXPECT_TRUE(o.Klasses.Marked[static_cast<std::size_t>(k)]);
+    }
+}
+
+TEST(PrepareDataDlg, NarrowedFigureReachesTheModelAndCancelChangesNothing) {
+  Demo d;
+  TRunModel& m = d.M();
+  std::vector<int32_t> all;
+  for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
+  m.Teachers.SetGroups({all});
+  m.CurGroup = 0;
+  const int placed = m.Klasses[0]->TodayHours;
+  const int min0 = m.Klasses[0]->DayMinLeft, max0 = m.Klasses[0]->DayMaxLeft;
+  const int max1 = m.Klasses[1]->DayMaxLeft;
+
+  WhenModal([](QWidget* w) {
+    auto* p = static_cast<TPrepareDataDlg*>(w);
+    p->EditCell(false, 0, 7, "9");
+    p->CancelButton()->click();
+  });
+  EXPECT_FALSE(RunPrepareDataDlg(nullptr, m, d.V(), 1));
+  EXPECT_EQ(m.Klasses[0]->DayMinLeft, min0);
+  EXPECT_EQ(m.Klasses[0]->DayMaxLeft, max0);
+
+  // "Да" without an edit changes nothing.
+  WhenModal([](QWidget* w) { static_cast<TPrepareDataDlg*>(w)->YesButton()->click(); });
+  EXPECT_TRUE(RunPrepareDataDlg(nullptr, m, d.V(), 1));
+  EXPECT_EQ(m.Klasses[0]->DayMaxLeft, max0);
+
+  TPrepareDataDlg p(nullptr, m, d.V(), 1);
+  EXPECT_EQ(p.size(), QSize(514, 279));
+  EXPECT_FALSE(p.RestoreButton()->isEnabled());
+  p.EditCell(false, 0, 7, "9");  // the maximum follows the minimum
+  EXPECT_EQ(p.Tables().Klasses.At(0, 8), "9");
+  EXPECT_EQ(p.KlassesDataGrid()->Cells(1, 8), "9");
+  EXPECT_TRUE(p.RestoreButton()->isEnabled());
+  p.EditCell(true, 0, 11, "0");  // the minimum follows the maximum
+  EXPECT_EQ(p.Tables().Teachers.At(0, 10), "0");
+  p.EditCell(false, 1, 8, "");  // emptied: the former value comes back
+  EXPECT_EQ(p.Tables().Klasses.At(1, 8), std::to_string(std::max(0, max1 - m.Klasses[1]->TodayHours)));
+  p.YesButton()->click();
+  EXPECT_EQ(p.ModalResult(), mrYes);
+  EXPECT_EQ(m.Klasses[0]->DayMinLeft, 9 + placed);
+  EXPECT_EQ(m.Klasses[0]->DayMaxLeft, 9 + placed);
+  EXPECT_EQ(m.Teachers[0]->DayMaxLeft, m.Teachers[0]->TodayHours);
+  EXPECT_EQ(m.Klasses[1]->DayMaxLeft, max1);  // untouched figures stay as they were
+}
+
+TEST(PrepareOptiDlg, PlannedLessonsNeverBelowPlacedAndOkWritesTheModel) {
+  Demo d;
+  TRunModel& m = d.M();
+  m.Teachers.SetGroups({{0, 1}});
+  m.CurGroup = 0;
+  const int placed = m.Klasses[0]->TodayHours;
+  ASSERT_GT(placed, 0);
+  TPrepareOptiDlg p(nullptr, m, d.V(), 1, 2);
+  EXPECT_EQ(p.size(), QSize(514, 283));
+  EXPECT_TRUE(p.TeacherToggle()->isChecked());
+  p.EditCell(false, 0, 7, "0");
+  EXPECT_EQ(p.Tables().Klasses.At(0, 7), std::to_string(placed));
+  p.EditCell(false, 0, 7, "8");
+  p.EditCell(true, 0, 10, "3");
+  EXPECT_EQ(p.Tables().Teachers.At(1, 10), std::to_string(std::max(d.V().GetTeacherWindows(1, 1), 2)));
+  p.TeacherToggle()->click();  // off: the teachers' own idle hours
+  EXPECT_EQ(p.Tables().Teachers.At(1, 10), std::to_string(d.V().GetTeacherWindows(1, 1)));
+  p.YesButton()->click();
+  EXPECT_EQ(m.Klasses[0]->TodayHours, 8);
+  EXPECT_EQ(m.Teachers[1]->DayMaxLeft, d.V().GetTeacherWindows(1, 1));
+}
+
+TEST(ControlDataDlg, ShowsFiguresAndEditsNothing) {
+  Demo d;
+  TControlDataDlg c(nullptr, d.M(), d.V(), 1);
+  EXPECT_TRUE(c.windowTitle().startsWith(Ru("Общий контроль: ")));
+  EXPECT_EQ(c.CancelButton(), nullptr);
+  EXPECT_EQ(test::U(c.TeachersDataGrid()->Cells(0, 1)), "Своб. дней");
+  EXPECT_EQ(c.KlassesDataGrid()->Cells(1, 0), d.M().Klasses[0]->DisplayName());
+  c.EditCell(false, 0, 7, "5");
+  EXPECT_FALSE(c.Changed());
+}
+
+}  // namespace
+}  // namespace korvant

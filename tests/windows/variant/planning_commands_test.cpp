@@ -1,0 +1,453 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <set>
+
+#include "controls/bit_btn.h"
+#include "controls/speed_button.h"
+#include "core/day_planner.h"
+#include "core/demo_project.h"
+#include "core/project.h"
+#include "core/shared_state.h"
+#include "platform/qt_text.h"
+#include "platform/window_messages.h"
+#include "windows/planning/group_man.h"
+#include "windows/planning/prepare_dlgs.h"
+#include "windows/shell/program_folders.h"
+#include "windows/planning/var_options_dlg.h"
+#include "windows/variant/vars_window.h"
+#include "windows/planning/week_vars_dlg.h"
+#include "window_test_util.h"
+
+namespace korvant {
+namespace {
+
+using test::U;
+using test::W;
+
+void Drain() {
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Answers every box: "Да" for questions unless told otherwise, and records.
+class AnsweringPrompt : public IPrompt {
+ public:
+  int yesNoAnswer = kResYes;
+  std::vector<std::string> texts;
+  int ShowErrMsgText(PromptOwner, const std::string& text, uint8_t kind) override {
+    texts.push_back(U(text));
+    return kind == kBoxOk ? kResYes : yesNoAnswer;
+  }
+  bool Asked(const char* part) const {
+    for (const auto& t : texts)
+      if (t.find(part) != std::string::npos) return true;
+    return false;
+  }
+};
+
+// Stands in for the main window: records 45267 and 45277 and lets a test
+// act when a run pauses (from the event loop, as a user would).
+class MainStub : public MessageTarget {
+ public:
+  MainStub() { setMessageTag(kTagMainWindow); }
+  MsgResult handleMessage(uint32_t msg, MsgParam w, MsgParam) override {
+    if (msg == kMsgPlanningState) {
+      states.push_back(static_cast<int>(w));
+      if (w == kPlanningPaused && onPause) {
+        ++pauses;
+        QTimer::singleShot(0, [this] { if (onPause) onPause(pauses); });
+      }
+    }
+    if (msg == kMsgReopenAutoSaved) ++reopens;
+    if (msg == kMsgAbortWait) ++abortWaits;
+    return 0;
+  }
+  std::vector<int> states;
+  int pauses = 0;
+  int reopens = 0;
+  int abortWaits = 0;
+  std::function<void(int pause)> onPause;
+};
+
+// Clicks through the dialogs in front of a run as they come up.
+class ModalDriver {
+ public:
+  int group = 0;
+  bool prepareYes = true;
+  std::vector<QString> seen;
+  std::function<void(TWeekVarsDlg&)> onWeek;
+
+  ModalDriver() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+    timer_.start();
+  }
+
+ private:
+  void Tick() {
+    QWidget* m = QApplication::activeModalWidget();
+    if (!m) return;
+    if (auto* week = qobject_cast<TWeekVarsDlg*>(m)) {
+      if (!m->property("driven").toBool()) {
+        m->setProperty("driven", true);
+        seen.push_back(m->metaObject()->className());
+      }
+      if (onWeek) onWeek(*week);
+      if (week->OKButton()->isEnabled()) week->OKButton()->click();
+      return;
+    }
+    // A new dialog may take the address of the last one.
+    if (m->property("driven").toBool()) return;
+    m->setProperty("driven", true);
+    seen.push_back(m->metaObject()->className());
+    if (auto* g = qobject_cast<TGroupManBase*>(m)) {
+      g->SelectGroup(group);
+      g->PlaceButton()->click();
+    } else if (auto* p = qobject_cast<TPrepareDlgBase*>(m)) {
+      (prepareYes ? p->YesButton() : p->CancelButton())->click();
+    }
+  }
+  QTimer timer_;
+};
+
+std::vector<int> StatesOf(const MessageTraceRecorder& trace) {
+  std::vector<int> s;
+  for (const auto& e : trace.of(kMsgPlanningState))
+    if (e.event == MessageEvent::Sent) s.push_back(static_cast<int>(e.w));
+  return s;
+}
+
+struct PlanningCommandsTest : ::testing::Test {
+  AnsweringPrompt prompt;
+  ScopedPrompt promptScope{&prompt};
+  QtMessagePort port;
+  ScopedMessagePort portScope{&port};
+  QTemporaryDir dir;
+  std::string oldFolder = ProgramFolder();
+  QLocale oldLocale;
+  MainStub main;
+  TMdiTable project;
+  std::unique_ptr<QMdiArea> area;
+  QPointer<TTableVarsManager> w;
+
+  void SetUp() override {
+    Drain();
+    SharedState& s = Shared();
+    s.PlanningRunning = s.AbortPlanning = s.WaitUser = 0;
+    s.AutoSaving = s.FindBest = 0;
+    s.LastAutoSavedFile.clear();
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    SetProgramFolder(FromQt(dir.path()));
+    ASSERT_TRUE(project.OpenImage(W("Демо.tbl"), DemoProjectImage()));
+    area = std::make_unique<QMdiArea>();
+    area->resize(900, 600);
+    area->show();
+    TVarsWindowHooks h;
+    h.optionsDialog = [](TVarOptionsDlg&) { return false; };
+    w = TTableVarsManager::CreateNew(project, *area, h);
+    ASSERT_TRUE(w);
+    w->Document().FileName = FromQt(dir.filePath(QStringLiteral("v.rsp")));
+  }
+  void TearDown() override {
+    if (w) w->Free();
+    area.reset();
+    Drain();
+    SharedState& s = Shared();
+    s.PlanningRunning = s.AbortPlanning = s.WaitUser = 0;
+    s.AutoSaving = s.FindBest = 0;
+    SetVarModified(false);
+    SetProgramFolder(oldFolder);
+    QLocale::setDefault(oldLocale);
+  }
+  // Selects day 1 for every teacher group row without a window.
+  void FillDayOne() {
+    TAutoPlanOptions o;
+    o.Optimize = false;
+    PlanDayAuto(w->Model(), w->Var(), 1, o);
+    ASSERT_FALSE(w->Var().DayIsEmpty(1));
+  }
+  QString Saved(int n, bool opt = true) const {
+    return dir.filePath(QString::fromUtf8(opt ? "Понедельник_Опт_" : "Понедельник_") + QString::number(n) +
+                        QStringLiteral(".rsp"));
+  }
+  void ExpectRunOver() {
+    EXPECT_EQ(Shared().PlanningRunning, 0);
+    EXPECT_EQ(Shared().WaitUser, 0);
+    EXPECT_TRUE(w->TryMoreButton()->isHidden());
+    EXPECT_TRUE(w->AbortButton()->isHidden());
+    EXPECT_FALSE(w->DayCombo()->isHidden());
+    ASSERT_FALSE(main.states.empty());
+    EXPECT_EQ(main.states.back(), 3);
+  }
+};
+
+TEST_F(PlanningCommandsTest, SelectionShowsASolutionContinuesAndStops) {
+  ModalDriver driver;
+  MessageTraceRecorder trace;
+  bool buttonsDuringPause = false;
+  main.onPause = [&](int pause) {
+    buttonsDuringPause = w->TryMoreButton()->isVisible() && w->TryMoreButton()->isEnabled() &&
+                         w->AbortButton()->isEnabled() && w->DayCombo()->isHidden() &&
+                         Shared().PlanningRunning == 1 && Shared().WaitUser == 1;
+    if (pause == 1) w->Command(VariantCommand::Continue);
+    else w->Command(VariantCommand::Abort);
+  };
+  w->CreateVars();
+  ASSERT_GE(driver.seen.size(), 2u);
+  EXPECT_EQ(driver.seen[0], QStringLiteral("korvant::TGroupMan"));
+  EXPECT_EQ(driver.seen[1], QStringLiteral("korvant::TPrepareDataDlg"));
+  ASSERT_GE(main.pauses, 1);
+  EXPECT_TRUE(buttonsDuringPause);
+  EXPECT_FALSE(w->Var().DayIsEmpty(1));
+  EXPECT_TRUE(GetVarModified());
+  ExpectRunOver();
+  // Running, paused, running again (continue), then finished; the run
+  // never pauses again after the stop.
+  const std::vector<int> states = StatesOf(trace);
+  ASSERT_GE(states.size(), 3u);
+  EXPECT_EQ(states[0], 1);
+  EXPECT_EQ(states[1], 2);
+  if (main.pauses >= 2) {
+    EXPECT_EQ(states, (std::vector<int>{1, 2, 1, 2, 3}));
+    EXPECT_EQ(Shared().SolutionsFound, 2u);
+  } else {
+    EXPECT_EQ(states, (std::vector<int>{1, 2, 1, 3}));
+  }
+  // Each solution reached the window as 45269, sent inside the run.
+  EXPECT_EQ(static_cast<int>(trace.of(kMsgSolutionFound).size()) / 2, main.pauses);
+  EXPECT_EQ(main.reopens, 0);
+}
+
+TEST_F(PlanningCommandsTest, CancelledEditorOrPreparationStartsNoRun) {
+  ModalDriver driver;
+  driver.prepareYes = false;
+  w->CreateVars();
+  EXPECT_EQ(driver.seen.size(), 2u);
+  EXPECT_TRUE(main.states.empty());
+  EXPECT_TRUE(w->Var().DayIsEmpty(1));
+  // Optimisation of an empty day: 10059 and no dialog at all.
+  driver.seen.clear();
+  w->OptimizeDay();
+  EXPECT_TRUE(driver.seen.empty());
+  EXPECT_TRUE(prompt.Asked("На текущий день не выставлено ни одного урока."));
+}
+
+TEST_F(PlanningCommandsTest, OptimisationWithFindBestLeavesTheBestDayInTheVariant) {
+  ModalDriver driver;
+  main.onPause = [&](int) { w->Command(VariantCommand::Abort); };
+  w->CreateVars();  // the group's day as the selection leaves it
+  ASSERT_FALSE(w->Var().DayIsEmpty(1));
+  main.pauses = 0;
+  prompt.yesNoAnswer = kResNo;  // go on past the day's doubtful lessons
+  Shared().FindBest = 1;
+  std::vector<int> scores;
+  main.onPause = [&](int pause) {
+    scores.push_back(w->Var().GetGroupWindows(1, w->Model().CurGroup));
+    w->Command(pause >= 4 ? VariantCommand::Abort : VariantCommand::Continue);
+  };
+  w->OptimizeDay();
+  ExpectRunOver();
+  // The demonstration day may hold a klass the optimisation cannot
+  // arrange; the run then ends, told, without a solution.
+  if (scores.empty()) {
+    EXPECT_FALSE(prompt.texts.empty());
+    GTEST_SKIP() << "no arrangement of the demonstration day";
+  }
+  for (std::size_t i = 1; i < scores.size(); ++i) EXPECT_LT(scores[i], scores[i - 1]);
+  EXPECT_EQ(w->Var().GetGroupWindows(1, w->Model().CurGroup), scores.back());
+  // Nothing was saved automatically, so there is nothing to reopen.
+  Drain();
+  EXPECT_EQ(main.reopens, 0);
+}
+
+TEST_F(PlanningCommandsTest, AutoSavingWritesNumberedFilesUpToTheMaximumAndKeepsOldOnes) {
+  ModalDriver driver;
+  Shared().AutoSaving = 1;
+  Shared().FindBest = 0;
+  w->Document().Options.MaxVarsAtDay = 3;
+  w->CreateVars();
+  ExpectRunOver();
+  EXPECT_EQ(Shared().SolutionsFound, 3u);
+  EXPECT_EQ(main.pauses, 0);
+  for (int n = 1; n <= 3; ++n) EXPECT_TRUE(QFileInfo::exists(Saved(n))) << n;
+  EXPECT_FALSE(QFileInfo::exists(Saved(4)));
+  EXPECT_EQ(Shared().LastAutoSavedFile, FromQt(Saved(3)));
+  EXPECT_EQ(w->Document().FileName, FromQt(Saved(3)));
+  EXPECT_EQ(w->RunSavedFiles(), 3);
+  EXPECT_FALSE(GetVarModified());
+
+  // A second run keeps the first run's files and numbers on past them.
+  QFile f1(Saved(1));
+  ASSERT_TRUE(f1.open(QIODevice::ReadOnly));
+  const QByteArray first = f1.readAll();
+  f1.close();
+  ASSERT_TRUE(QFile::resize(Saved(2), 200));
+  main.states.clear();
+  w->CreateVars();
+  ExpectRunOver();
+  for (int n = 4; n <= 6; ++n) EXPECT_TRUE(QFileInfo::exists(Saved(n))) << n;
+  EXPECT_FALSE(QFileInfo::exists(Saved(7)));
+  QFile again(Saved(1));
+  ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+  EXPECT_EQ(again.readAll(), first);
+  EXPECT_EQ(QFileInfo(Saved(2)).size(), 200);
+}
+
+TEST_F(PlanningCommandsTest, AFailedAutoSaveStopsTheRunWithItsMessage) {
+  ModalDriver driver;
+  Shared().AutoSaving = 1;
+  Shared().FindBest = 1;
+  w->Document().FileName = FromQt(dir.filePath(QStringLiteral("missing/v.rsp")));
+  w->CreateVars();
+  ExpectRunOver();
+  EXPECT_EQ(Shared().SolutionsFound, 1u);
+  EXPECT_TRUE(prompt.Asked("Ошибка при записи файла"));
+  EXPECT_EQ(w->RunSavedFiles(), 0);
+  EXPECT_TRUE(Shared().LastAutoSavedFile.empty());
+  Drain();
+  EXPECT_EQ(main.reopens, 0);  // nothing this run saved
+}
+
+TEST_F(PlanningCommandsTest, FindBestWithAutoSavingReopensTheLastSavedFile) {
+  ModalDriver driver;
+  Shared().AutoSaving = 1;
+  Shared().FindBest = 1;
+  w->Document().Options.MaxVarsAtDay = 2;
+  w->CreateVars();
+  ExpectRunOver();
+  Drain();
+  EXPECT_EQ(main.reopens, 1);
+  EXPECT_EQ(Shared().LastAutoSavedFile, w->Document().FileName);
+}
+
+TEST_F(PlanningCommandsTest, ClosingDuringARunAbortsItCleanlyAndKeepsTheWindow) {
+  ModalDriver driver;
+  main.onPause = [&](int) { w->SubWindow()->close(); };
+  w->CreateVars();
+  ASSERT_TRUE(w);
+  EXPECT_EQ(main.pauses, 1);
+  EXPECT_EQ(main.abortWaits, 0);  // posted: delivered from the event loop
+  ExpectRunOver();
+  Drain();
+  EXPECT_EQ(main.abortWaits, 1);
+  EXPECT_TRUE(w);
+  // A command that arrives while a run is on is ignored, not nested.
+  Shared().PlanningRunning = 1;
+  w->Command(VariantCommand::Optimize);
+  EXPECT_TRUE(driver.seen.size() == 2u);
+  Shared().PlanningRunning = 0;
+}
+
+TEST_F(PlanningCommandsTest, FreedDuringARunGoesOnlyAfterTheRun) {
+  ModalDriver driver;
+  main.onPause = [&](int) {
+    w->Free();  // as the project would when the program is closed
+    EXPECT_TRUE(w);  // its run is still on the stack; Free ends the run
+  };
+  w->CreateVars();
+  EXPECT_EQ(Shared().PlanningRunning, 0);
+  EXPECT_EQ(main.states.back(), 3);
+  Drain();
+  EXPECT_FALSE(w);
+}
+
+TEST_F(PlanningCommandsTest, RoomsOfTheDayAreAssignedWithoutConflicts) {
+  FillDayOne();
+  SetVarModified(false);
+  w->SetRooms();
+  EXPECT_TRUE(GetVarModified());
+  const TTableVarItem& var = w->Var();
+  const TRunModel& m = w->Model();
+  int given = 0;
+  for (int h = 1; h <= var.LessonsPerDay(); ++h) {
+    std::map<int, std::pair<int, int>> used;  // room -> klass, lesson
+    for (int k = 0; k < var.KlassCount(); ++k) {
+      const TTableCell c = var.GetCell(k, 1, h);
+      if (c.Lesson < 0) continue;
+      for (int g = 0; g < m.Klasses[k]->Lessons[c.Lesson]->SubItemsCount(); ++g) {
+        const uint16_t r = c.Rooms[static_cast<std::size_t>(g)];
+        if (r == kNoRoom) continue;
+        ++given;
+        const TRoomCell rc = var.GetRoomCell(r, 1, h);
+        EXPECT_NE(rc.Klass, -1) << "room " << r << " hour " << h;
+        auto it = used.find(r);
+        if (it != used.end()) {
+          // Only a joint lesson may share a room: the same linked set.
+          TLinkedLists lists;
+          m.Klasses.CollectLinkedLessons(k, c.Lesson, lists);
+          bool linked = false;
+          for (const TLinkEntry& e : lists.Lessons)
+            linked |= e.A == it->second.first && e.B == it->second.second;
+          EXPECT_TRUE(linked) << "room " << r << " twice at hour " << h;
+        } else {
+          used[r] = {k, c.Lesson};
+        }
+      }
+    }
+  }
+  EXPECT_GT(given, 0);
+}
+
+TEST_F(PlanningCommandsTest, WeekVariantDialogRunsToTheEndForOneGroup) {
+  ModalDriver driver;
+  int groupSize = 0;
+  bool okDisabledWhileRunning = true;
+  driver.onWeek = [&](TWeekVarsDlg& d) {
+    if (!d.Finished() && d.OKButton()->isEnabled()) okDisabledWhileRunning = false;
+    // A teacher's first improvement is enough for the test.
+    int last = d.TchCrpGrid()->RowCount() - 1;
+    while (last > 1 && d.TchCrpGrid()->Cells(0, last).empty()) --last;
+    const std::string improvements = d.TchCrpGrid()->Cells(2, last);
+    if (d.EnoughBtn()->isEnabled() && !improvements.empty() && improvements[0] != '0') d.EnoughBtn()->click();
+    groupSize = w->Model().Teachers.GroupSize(w->Model().CurGroup);
+  };
+  SetVarModified(false);
+  w->WeekVars();
+  ASSERT_GE(driver.seen.size(), 2u);
+  EXPECT_EQ(driver.seen[0], QStringLiteral("korvant::TWeekGroupMan"));
+  EXPECT_EQ(driver.seen[1], QStringLiteral("korvant::TWeekVarsDlg"));
+  EXPECT_TRUE(okDisabledWhileRunning);
+  EXPECT_GT(groupSize, 0);
+  EXPECT_TRUE(GetVarModified());
+  bool placed = false;
+  for (int d = 1; d <= 6; ++d) placed |= !w->Var().DayIsEmpty(d);
+  EXPECT_TRUE(placed);
+}
+
+TEST(WeekVarsDialog, AbortStopsBeforeTheNextTeacher) {
+  TProjectData data;
+  TMdiTable project;
+  ASSERT_TRUE(project.OpenImage(W("Демо.tbl"), DemoProjectImage()));
+  auto doc = TVarDocument::CreateNew(project.Data(), "x.rsp");
+  TRunModel& m = doc->Model();
+  doc->PrepareDay();
+  m.Teachers.BuildGroups(doc->Var(), true, 1);
+  m.CurGroup = 0;
+  ASSERT_GT(m.Teachers.GroupSize(0), 1);
+  TWeekVarsDlg dlg(nullptr, m, doc->Var());
+  EXPECT_EQ(U(dlg.TchCrpGrid()->Cells(0, 0)), "Учитель");
+  EXPECT_EQ(U(dlg.TchCrpGrid()->Cells(4, 0)), "Распред. уроков");
+  EXPECT_FALSE(dlg.OKButton()->isEnabled());
+  test::WhenModal([&dlg](QWidget*) { dlg.AbortBtn()->click(); });
+  EXPECT_EQ(dlg.ShowModal(), mrCancel);
+  EXPECT_FALSE(dlg.Finished());
+  EXPECT_LT(dlg.Search().Position(), m.Teachers.GroupSize(0));
+}
+
+}  // namespace
+}  // namespace korvant
