@@ -2,7 +2,7 @@
 // the demonstration project's week planned, its first day only, and an
 // empty variant, each followed by a short edit script.
 //   g++ -std=c++20 -Isrc -Ifuzz fuzz/tools/make_demo_variant_seeds.cpp \
-//     build/release/src/core/libkorvant_core.a build/release/src/platform/base/libkorvant_base.a \
+//     build/release/src/core/libkorvant_core.a build/release/src/base/libkorvant_base.a \
 //     -o /tmp/make_demo_variant_seeds && /tmp/make_demo_variant_seeds fuzz/corpus/demo_variant
 #include <cstdio>
 #include <string>
