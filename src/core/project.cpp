@@ -65,6 +65,8 @@ void TMdiTable::CreateNew(const std::string& fileName) {
 }
 
 bool TMdiTable::Open(const std::string& fileName) {
+  // A project opened again in this object must not meet its own lock.
+  lock_.Release();
   std::vector<unsigned char> image;
   FileLock lock;
   bool heldElsewhere = false;
