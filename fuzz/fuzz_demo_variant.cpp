@@ -1,6 +1,7 @@
 // Fuzzed variant files against the demonstration project, then edited as
 // a person would: the bytes after the grids are a script of block moves,
-// moves to the draft, lessons taken off a day and room assignments. What
+// moves to the draft, lessons taken off a day, room assignments and a
+// teacher group's lessons regrouped. What
 // is read must survive the edits and save to a file that reads back the
 // same.
 #include <cstddef>
@@ -63,12 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)SetDayRooms(v, day);
         break;
       case 4: {
-        // A draft lesson back into the fair copy, as the pop-ups place it.
-        const TTableCell c = v.GetDraftCell(klass, day, hour);
-        if (c.Lesson >= 0 && v.CountLessonInDraft(klass, c.Lesson, day) > 0) {
-          const int hours = v.CountLessonInDraft(klass, c.Lesson, day);
-          if (v.RemoveLesson(klass, c.Lesson, false, day, day, target)) (void)hours;
-        }
+        // A teacher group's lessons of the day to the drafts or off the
+        // day, as the group editor's commands do.
+        TRunModel& m = doc->Model();
+        if (m.Teachers.GroupCount() > 0)
+          (void)RegroupDay(m, v, day, data[i + 3] % m.Teachers.GroupCount(), data[i + 2] % 2 == 0);
         break;
       }
     }
