@@ -21,20 +21,22 @@ sanitizer_env=(
 )
 
 # Every test program of a build run whole, once in order and then once
-# shuffled (the programs side by side; the two runs of one program one
-# after the other, as some tests use fixed temporary names); a failure
-# shows what the program's log says of it.
+# shuffled by a seed drawn here and shown (repeat a failing order with
+# --gtest_shuffle --gtest_random_seed=N). The programs run side by side,
+# the two runs of one program one after the other, as some tests use fixed
+# temporary names. A failure shows what the program's log says of it.
 whole_runs() {
   local dir=$1
   shift
   local pids=() names=()
+  local seed=$((RANDOM % 99999 + 1))
   for t in "$dir"/tests/korvant_*_tests; do
     local name
     name=$(basename "$t")
     (
       rc=0
       env QT_QPA_PLATFORM=offscreen "$@" timeout 1200 "$t" --gtest_brief=1 >"$logs/$name-order.log" 2>&1 || rc=1
-      env QT_QPA_PLATFORM=offscreen "$@" timeout 1200 "$t" --gtest_brief=1 --gtest_shuffle \
+      env QT_QPA_PLATFORM=offscreen "$@" timeout 1200 "$t" --gtest_brief=1 --gtest_shuffle --gtest_random_seed="$seed" \
         >"$logs/$name-shuffle.log" 2>&1 || rc=$((rc + 2))
       exit $rc
     ) &
@@ -46,15 +48,15 @@ whole_runs() {
     rc=0
     wait "${pids[$i]}" || rc=$?
     bit=1
-    for mode in order shuffle; do
+    for mode in order "shuffle (seed $seed)"; do
       failed=$((rc & bit))
       bit=2
       if ((failed == 0)); then
         echo "whole ${names[$i]} $mode: passed" | tee -a "$summary"
       else
         echo "whole ${names[$i]} $mode: FAILED" | tee -a "$summary"
-        grep -E "Randomizing|FAILED|Failure|ERROR: (Address|Leak)Sanitizer|runtime error|SUMMARY" \
-          "$logs/${names[$i]}-$mode.log" | head -40
+        grep -E "FAILED|Failure|ERROR: (Address|Leak)Sanitizer|runtime error|SUMMARY" \
+          "$logs/${names[$i]}-${mode%% *}.log" | head -40
         status=1
       fi
     done
