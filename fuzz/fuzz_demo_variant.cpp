@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto saved = WriteVarImage(v, doc->Options, doc->Day);
   auto back = TVarDocument::FromImage(*project, saved, "fuzz.rsp");
   if (!back) __builtin_trap();
-  if (!fuzzing::SameVariant(v, back->Var())) __builtin_trap();
+  if (!fuzzing::RoomGridAgrees(v) || !fuzzing::SameVariant(v, back->Var())) __builtin_trap();
   if (WriteVarImage(back->Var(), back->Options, back->Day) != saved) __builtin_trap();
   return 0;
 }

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto back = TVarDocument::FromImage(d, saved, "fuzz.rsp");
   if (!back) __builtin_trap();
   if (!VariantFitsFile(v)) return 0;  // the save refuses it (tested elsewhere)
-  if (!fuzzing::SameVariant(v, back->Var())) __builtin_trap();
+  if (!fuzzing::RoomGridAgrees(v) || !fuzzing::SameVariant(v, back->Var())) __builtin_trap();
   if (WriteVarImage(back->Var(), back->Options, back->Day) != saved) __builtin_trap();
   return 0;
 }
