@@ -9,7 +9,7 @@
 # FUZZ_SEED=N repeats a run exactly (the seed of every run is printed).
 # FUZZ_KEEP=1 adds to fuzz/corpus/<target> what a run found that covers
 # more than the kept corpus (smallest first, the folder kept under
-# FUZZ_KEEP_KB, 100 by default), so that the next run starts there.
+# FUZZ_KEEP_KB, 80 by default), so that the next run starts there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-${FUZZ_SECONDS:-60}}
@@ -55,7 +55,7 @@ for i in "${!pids[@]}"; do
   fi
 done
 if [[ ${FUZZ_KEEP:-0} == 1 && $status == 0 ]]; then
-  cap=${FUZZ_KEEP_KB:-100}
+  cap=${FUZZ_KEEP_KB:-80}
   for short in "${names[@]}"; do
     work=build/fuzz/work/$short
     kept=fuzz/corpus/$short
