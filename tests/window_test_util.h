@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the window tests: a scripted message box and modal scripting.
 #include <QApplication>
+#include <gtest/gtest.h>
 #include <QTimer>
 #include <QWidget>
 
@@ -47,8 +48,15 @@ class ScriptedPrompt : public IPrompt {
 // Runs `script` once the next modal loop is running (the modal widget is
 // QApplication::activeModalWidget() then).
 inline void WhenModal(std::function<void(QWidget* modal)> script) {
+  // The poll belongs to the test that armed it: when no dialog came, it
+  // must not run its script (and the references it holds) in a later test.
+  const ::testing::TestInfo* owner = ::testing::UnitTest::GetInstance()->current_test_info();
   auto poll = std::make_shared<std::function<void()>>();
-  *poll = [script, poll] {
+  *poll = [script, poll, owner] {
+    if (::testing::UnitTest::GetInstance()->current_test_info() != owner) {
+      *poll = nullptr;
+      return;
+    }
     if (QWidget* m = QApplication::activeModalWidget()) {
       script(m);
       *poll = nullptr;  // breaks the cycle

@@ -20,7 +20,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("korvant"));
+  korvant::SetUpProgramTitle();
   // The program is Russian throughout: day names, decimal separators.
   QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   // The windows are laid out for a small 8-point dialog font.
@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   korvant::FrameServices services;
   services.editors = korvant::ProjectListEditors();
   korvant::TVarsWindowFactory variants;
+  variants.hooks.printTable = korvant::RunPrintTableDlg;
   services.variants = &variants;
   services.printData = [](korvant::TMdiTable& project, QWidget* owner) {
     korvant::TPrintDatasDlg dlg(owner, project.Data());

@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 
 #include "core/catalogue.h"
@@ -426,7 +428,9 @@ void TGridBase::OnScrollAction(bool horizontal, int action) {
     case QAbstractSlider::SliderToMinimum: next = ax.fixed; break;
     case QAbstractSlider::SliderToMaximum: next = maxFirst; break;
     case QAbstractSlider::SliderMove:
-      if (!HasOption(goThumbTracking)) return;
+      // Without thumb tracking a dragged thumb moves the view when it is
+      // let go; a wheel turned over the bar moves it at once.
+      if (!HasOption(goThumbTracking) && sb->isSliderDown()) return;
       next = ax.fixed + MulDiv(sb->sliderPosition(), maxFirst - ax.fixed, 127);
       break;
     default: return;
@@ -434,6 +438,31 @@ void TGridBase::OnScrollAction(bool horizontal, int action) {
   if (horizontal) MoveTopLeft(next, topLeft_.Y);
   else MoveTopLeft(topLeft_.X, next);
   sb->setSliderPosition(ScrollPos(horizontal));
+}
+
+// The wheel scrolls the view by rows (sideways, or with Shift, by
+// columns); the scroll bars follow from the new top-left cell.
+void TGridBase::wheelEvent(QWheelEvent* e) {
+  e->accept();
+  QPoint d = e->angleDelta();
+  bool horizontal = std::abs(d.x()) > std::abs(d.y());
+  if ((e->modifiers() & Qt::ShiftModifier) && !horizontal) {
+    d = QPoint(d.y(), 0);
+    horizontal = true;
+  }
+  if (horizontal && horizontalScrollBar()->maximum() == 0) return;
+  if (!horizontal && verticalScrollBar()->maximum() == 0) return;
+  int& rest = horizontal ? wheelRest_.rx() : wheelRest_.ry();
+  rest += horizontal ? d.x() : d.y();
+  const int notches = rest / QWheelEvent::DefaultDeltasPerStep;
+  if (notches == 0) return;
+  rest -= notches * QWheelEvent::DefaultDeltasPerStep;
+  const int lines = notches * std::max(1, QApplication::wheelScrollLines());
+  Guarded([&] {
+    EndEditing();
+    if (horizontal) MoveTopLeft(topLeft_.X - lines, topLeft_.Y);
+    else MoveTopLeft(topLeft_.X, topLeft_.Y - lines);
+  });
 }
 
 void TGridBase::OnSliderReleased(bool horizontal) {
@@ -761,6 +790,7 @@ void TGridBase::mousePressEvent(QMouseEvent* e) {
   Guarded([&] {
     const QPoint pos = e->position().toPoint();
     lastMouse_ = pos;
+    pressButtons_ = e->buttons();
     dragStart_ = e->globalPosition().toPoint();
     if (dragState_ == DragState::Pending) dragState_ = DragState::None;
     const TGridCoord cell = MouseToCell(pos.x(), pos.y());
@@ -1097,8 +1127,10 @@ void TGridBase::paintEvent(QPaintEvent*) {
         p.setClipRect(rect);
         DrawCell(p, c, r, rect, state);
         p.restore();
-        if (defaultDrawing_ && (state & gdFocused) && HasOption(goDrawFocusSelected) &&
-            !HasOption(goRowSelect)) {
+        // The platform grids (the timetables, the week grid) always show
+        // where the keyboard is; the program's grid only when asked to.
+        const bool focusRect = profile_ != Profile::Program || HasOption(goDrawFocusSelected);
+        if (defaultDrawing_ && (state & gdFocused) && focusRect && !HasOption(goRowSelect)) {
           QPen pen(Qt::black, 1, Qt::DotLine);
           p.setPen(pen);
           p.setBrush(Qt::NoBrush);

@@ -170,6 +170,9 @@ class TGridBase : public QAbstractScrollArea {
   void SetCol(int value);
   void SetRow(int value);
   bool HasCurrentCell() const { return hasCurrent_; }
+  // The buttons held with the press being handled (OnMouseDown): the
+  // event's own, not a global state another window may have left.
+  Qt::MouseButtons PressButtons() const { return pressButtons_; }
   int LeftCol() const { return topLeft_.X; }
   int TopRow() const { return topLeft_.Y; }
   void SetLeftCol(int value);
@@ -261,6 +264,7 @@ class TGridBase : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   bool focusNextPrevChild(bool next) override;
   void scrollContentsBy(int, int) override {}
   bool viewportEvent(QEvent* e) override;
@@ -276,6 +280,8 @@ class TGridBase : public QAbstractScrollArea {
   void ResizeAxis(std::vector<int>& sizes, int count, int def);
   void ApplyCountChange(int oldCols, int oldRows);
   void MoveTopLeft(int col, int row);
+  QPoint wheelRest_;
+  Qt::MouseButtons pressButtons_ = Qt::NoButton;  // eighths of a degree not yet turned into rows
   void ClampInView(int col, int row);
   TGridCoord ClampTopLeft(TGridCoord tl) const;
   void OnScrollAction(bool horizontal, int action);

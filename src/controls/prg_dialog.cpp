@@ -30,10 +30,27 @@ void TPrgDialog::CheckModalEnd() {
   QDialog::done(QDialog::Accepted);
 }
 
+namespace {
+
+// A window of the program's own that stays on top (the progress windows of
+// a planning run) is on screen.
+bool StayOnTopWindowShown(const QWidget* self) {
+  for (const QWidget* w : QApplication::topLevelWidgets())
+    if (w != self && w->isVisible() && (w->windowFlags() & Qt::WindowStaysOnTopHint)) return true;
+  return false;
+}
+
+}  // namespace
+
 int TPrgDialog::ShowModal() {
   modalResult_ = mrNone;
   inModal_ = true;
+  // A box or dialog raised during a run must come above the run's progress
+  // window, or the program looks hung and the window's "Отмена" is blocked.
+  const bool lift = !(windowFlags() & Qt::WindowStaysOnTopHint) && StayOnTopWindowShown(this);
+  if (lift) setWindowFlag(Qt::WindowStaysOnTopHint, true);
   QDialog::exec();
+  if (lift) setWindowFlag(Qt::WindowStaysOnTopHint, false);
   inModal_ = false;
   return modalResult_;
 }

@@ -63,7 +63,9 @@ double TPrgSpinEdit::Value() {
     if (cut != t) WriteTextSilently(cut);
     return v;
   }
-  setText(FormatValue(MinValue()));
+  // A sign or a separator typed first is the start of a number: it stays
+  // while the user types and is put right when the field is left.
+  if (!hasFocus()) setText(FormatValue(MinValue()));
   return MinValue();
 }
 

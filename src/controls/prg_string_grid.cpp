@@ -642,6 +642,16 @@ bool TPrgStringGrid::EditorKey(QObject* watched, QKeyEvent* e) {
     OnKeyDown(*this, k, mods);
     if (k == 0) return true;
   }
+  if (combo) {
+    // A list editor answers the keyboard as a list: Down opens it (the
+    // choice is made in the list, not by stepping silently through the
+    // values), and F4 does nothing.
+    if (key == Qt::Key_Down && !(mods & (Qt::ControlModifier | Qt::ShiftModifier))) {
+      combo->showPopup();
+      return true;
+    }
+    if (key == Qt::Key_F4) return true;
+  }
   const QString text = e->text();
   if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() != 127) {
     if (!CanEditAcceptKey(text[0])) {

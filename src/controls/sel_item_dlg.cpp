@@ -37,7 +37,7 @@ TSelItemDlg::TSelItemDlg(QWidget* owner)
   help_->setToolTip(Ru("Справка по диалогу"));
 
   shortForm_ = new QCheckBox(Ru("Краткая форма"), this);
-  shortForm_->setGeometry(8, 128, 113, 17);
+  shortForm_->setGeometry(8, 128, 160, 17);
 
   connect(list_, &QListWidget::itemDoubleClicked, this, &TSelItemDlg::Choose);
   list_->setFocus();

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <qdrawutil.h>
 #include <QStyle>
 #include <QStyleOption>
 
@@ -77,15 +78,22 @@ void TPrgSpeedButton::SetFlat(bool v) {
 void TPrgSpeedButton::Click() { emit Clicked(); }
 
 bool TPrgSpeedButton::IsInside(QPoint p) const {
-  if (flat_) return !glyph_.IsTransparentAt(p, state_);
+  if (flat_ && !glyph_.IsEmpty()) return !glyph_.IsTransparentAt(p, state_);
   return p.x() >= 0 && p.x() < width() && p.y() >= 0 && p.y() <= height();
+}
+
+// Only a glyph's own key-colour pixels are transparent: a flat button that
+// shows no glyph (a caption alone) is solid over its whole face.
+bool TPrgSpeedButton::IsSolidAt(QPoint p) const {
+  if (flat_ && !glyph_.IsEmpty()) return !glyph_.IsTransparentAt(p, state_);
+  return rect().contains(p);
 }
 
 void TPrgSpeedButton::mousePressEvent(QMouseEvent* e) {
   emit MouseDown(e);
   if (hint_.Window()) ShapedHintWindow::Instance()->CancelHint();
   const QPoint pos = e->position().toPoint();
-  if (flat_ && glyph_.IsTransparentAt(pos, state_)) return;
+  if (flat_ && !IsSolidAt(pos)) return;
   if (e->button() == Qt::LeftButton && isEnabled()) {
     if (!down_) {
       state_ = TButtonState::bsDown;
@@ -171,7 +179,7 @@ bool TPrgSpeedButton::ShapedHintPoints(std::array<QPoint, 4>& pts) {
   const int cx = l + w / 2;
   pts = {QPoint(cx - 6, t + 6), QPoint(cx + 6, t + 6), QPoint(cx - 6, t + h - 6),
          QPoint(cx + 6, t + h - 6)};
-  return !glyph_.IsTransparentAt(mapFromGlobal(QCursor::pos()), state_);
+  return IsSolidAt(mapFromGlobal(QCursor::pos()));
 }
 
 void TPrgSpeedButton::PaintTo(QPainter& p) {
@@ -188,6 +196,13 @@ void TPrgSpeedButton::PaintTo(QPainter& p) {
     opt.state |= pushed ? QStyle::State_Sunken : QStyle::State_Raised;
     if (state_ == TButtonState::bsExclusive) opt.state |= QStyle::State_On;
     style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
+  } else if (pushed) {
+    // A flat button has no bevel of its own, so its pressed and latched
+    // states would look like the released one: sink it, and dot the face
+    // of a latched one.
+    if (state_ == TButtonState::bsExclusive)
+      p.fillRect(rect().adjusted(1, 1, -1, -1), QBrush(palette().color(QPalette::Light), Qt::Dense4Pattern));
+    qDrawShadePanel(&p, rect(), palette(), true, 1);
   }
   DrawGlyphAndCaption(p, rect(), pushed, caption_, state_);
 }

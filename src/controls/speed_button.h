@@ -64,6 +64,7 @@ class TPrgSpeedButton : public QWidget,
 
   bool Dragging() const { return dragging_; }
   bool IsInside(QPoint p) const;
+  bool IsSolidAt(QPoint p) const;
 
  private:
   void UpdateExclusive();

@@ -157,6 +157,11 @@ int TSpinEdit::MinHeight() const {
 int TSpinEdit::Value() {
   bool ok = false;
   const int v = text().toInt(&ok, 10);
+  // While the user types, an empty, partial or out-of-range text is left
+  // as it is (Backspace then a digit must not meet a rewritten text); what
+  // is read meanwhile is the checked value. The text is put right when the
+  // field is left.
+  if (hasFocus()) return CheckValue(ok ? v : MinValue());
   if (ok) return v;
   setText(QString::number(MinValue()));
   return MinValue();
@@ -171,7 +176,7 @@ void TSpinEdit::SetValue(int v) {
 }
 
 void TSpinEdit::TextChanged() {
-  if (!WritingOwnText()) {
+  if (!WritingOwnText() && !hasFocus()) {
     const int v = Value();
     if (CheckValue(v) != v) SetValue(v);
   }

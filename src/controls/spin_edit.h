@@ -188,7 +188,9 @@ class TSpinEdit : public TIntSpinEditCore {
  public:
   explicit TSpinEdit(QWidget* parent = nullptr);
 
-  // Reading a text that is no integer rewrites it to MinValue.
+  // The text's integer; a text that is no integer gives MinValue and is
+  // rewritten to it. While the field has the focus (the user may be in the
+  // middle of typing) the text is left alone and the checked value is read.
   int Value() override;
   void SetValue(int v) override;
   int CheckValue(int v) const { return Clamped(v); }

@@ -334,10 +334,37 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
   const int n = static_cast<int>(items_.size()) - 1;
   const uint32_t closed = klassClosed_[static_cast<std::size_t>(klass)];
   auto isClosed = [&](int h) { return h >= 1 && h <= L_ && ((closed >> (h - 1)) & 1u); };
+  // The optimisation keeps the lessons fixed at their hours where they
+  // stand. A day planned group by group (or by the week-variant search)
+  // may leave a klass an idle hour between them or begin it after its
+  // first allowed hour; that day is still an arrangement of itself, so the
+  // window stretches over the fixed lessons instead of refusing the klass.
+  int pinnedLo = 0, pinnedHi = 0;
+  bool startCoversPinned = false, stretchedStart = false;
+  if (!selection) {
+    for (int j = 1; j <= n; ++j) {
+      const TItem& it = items_[static_cast<std::size_t>(j)];
+      if (it.FixedStart <= 0) continue;
+      if (pinnedLo == 0 || it.FixedStart < pinnedLo) pinnedLo = it.FixedStart;
+      pinnedHi = std::max(pinnedHi, it.FixedStart + it.Len - 1);
+    }
+    for (int i = 1; pinnedLo > 0 && i <= kMaxStartLessons + 1; ++i) {
+      const int s = k->GetStartLesson(i);
+      if (s < 1) break;
+      if (s <= pinnedLo) startCoversPinned = true;
+    }
+  }
   for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
-    const int first = k->GetStartLesson(i);
+    int first = k->GetStartLesson(i);
     if (first < 1) break;
     if (first > L_) continue;
+    if (pinnedLo > 0 && first > pinnedLo) {
+      // No allowed start lies before the first fixed lesson: the day
+      // begins with that lesson, once.
+      if (startCoversPinned || stretchedStart) continue;
+      stretchedStart = true;
+      first = pinnedLo;
+    }
     for (int h = 1; h <= 24; ++h) {
       k->ItemSlot[static_cast<std::size_t>(h)] = baseItem_[static_cast<std::size_t>(h)];
       k->LessonSlot[static_cast<std::size_t>(h)] = baseLesson_[static_cast<std::size_t>(h)];
@@ -360,6 +387,11 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
       }
       if (h > L_) continue;
       last = h;
+    }
+    if (pinnedHi > last) {
+      for (int h = last + 1; h <= pinnedHi; ++h)
+        if (isClosed(h) && k->ItemSlot[static_cast<std::size_t>(h)] == 0) k->ItemSlot[static_cast<std::size_t>(h)] = kClosedSlot;
+      last = pinnedHi;
     }
     if (selection) {
       // No open gap between the lessons and the klass's closed hours.

@@ -239,7 +239,7 @@ int TDayPlanner::SelectDayLessons(int teacherIndex) {
     }
     if (avail == 0) {
       if (teacher->FreeDays + teacher->ClosedDays == teacher->MetodicalDays) {
-        Tell(10148, {teacher->Name()});
+        Tell(10148, {teacher->DisplayName()});
         return -1;
       }
       return 0;
@@ -291,10 +291,10 @@ int TDayPlanner::SelectDayLessons(int teacherIndex) {
   }
   if (teacher->FreeDays + teacher->ClosedDays >= teacher->MetodicalDays && teacher->DayMaxLeft > 0) {
     if (kind == 1) {
-      Tell(10149, {teacher->Name()});
+      Tell(10149, {teacher->DisplayName()});
     } else {
       const TRTIKlassItem* k = klasses[conflictKlass];
-      Tell(10150, {teacher->Name(), k ? k->Name() : std::string()});
+      Tell(10150, {teacher->DisplayName(), k ? k->DisplayName() : std::string()});
     }
     return -1;
   }

@@ -145,6 +145,10 @@ class TDayPlanner {
   void GetTeachersNeed(int klass, int32_t* out) const;
   const TSearchView& View() const { return view_; }
 
+  // Looking for the best (FindBest), the optimisation cuts branches whose
+  // teachers' idle hours cannot fall below the best day shown. Off: every
+  // branch is searched (the same fewest idle hours, more slowly).
+  bool BoundIdleHours = true;
   // Pumping: the clock is read every PumpCheckSteps polls and the host
   // pumped when PumpIntervalMs have passed (0: at every check).
   int PumpCheckSteps = 1024;

@@ -45,7 +45,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
   for (int k = 0; k < K; ++k) {
     if (Poll()) return TPlanOutcome::Aborted;
     const TRTIKlassItem* klass = m_.Klasses[k];
-    host_->ProgressStep(k + 1, klass->Name());
+    host_->ProgressStep(k + 1, klass->DisplayName());
     refused_ = false;
     const int c = selection ? PrepareSelection(k) : EnumDayVariants(k);
     if (Shared().AbortPlanning) return TPlanOutcome::Aborted;
@@ -54,7 +54,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
       return TPlanOutcome::TooLarge;
     }
     if (c < 0 || refused_) {
-      Tell(10147, {klass->Name()});
+      Tell(10147, {klass->DisplayName()});
       return TPlanOutcome::Failed;
     }
     FinishStore(k);
@@ -66,7 +66,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
   const int levels = view_.Levels();
   host_->ProgressStage(2, std::max(0, levels - 1));
   for (int l = 0; l + 1 < levels; ++l) {
-    host_->ProgressStep(l + 1, m_.Klasses[levelKlass_[static_cast<std::size_t>(l)]]->Name());
+    host_->ProgressStep(l + 1, m_.Klasses[levelKlass_[static_cast<std::size_t>(l)]]->DisplayName());
     BuildCompatibility(l);
     if (Shared().AbortPlanning) return TPlanOutcome::Aborted;
   }
@@ -159,6 +159,81 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
         static_cast<uint16_t>(view_.KlassOrder[static_cast<std::size_t>(l)].Count - live[static_cast<std::size_t>(l)]);
   };
   std::vector<uint32_t> acc(G);
+  // Looking for the fewest idle hours, a branch whose idle hours cannot
+  // fall below the best day shown is cut: the days it could show would all
+  // be skipped. Per group teacher: its hours so far (accRows, per level),
+  // and from the levels still to choose the latest first hour and the
+  // earliest last hour that every arrangement of one klass gives it (the
+  // day spans at least that far) and the most hours they can add.
+  // Idle hours = span - hours, so span - (hours so far + hours to come) is
+  // a lower bound. The fewest idle hours found stay the same; the days
+  // shown on the way may differ, as the candidates are tried in another
+  // order once fewer branches have reordered them.
+  const bool bound = !selection && BoundIdleHours && G > 0;
+  constexpr int kNoFirst = 64;
+  std::vector<uint32_t> accRows;
+  std::vector<int8_t> sufFirst, sufLast;
+  std::vector<int16_t> sufHours;
+  if (bound) {
+    const std::size_t rows = static_cast<std::size_t>(levels) + 1;
+    accRows.assign(rows * G, 0);
+    sufFirst.assign(rows * G, kNoFirst);
+    sufLast.assign(rows * G, -1);
+    sufHours.assign(rows * G, 0);
+    for (int l = levels - 1; l >= 0; --l) {
+      const std::size_t lk = static_cast<std::size_t>(l);
+      std::copy_n(&sufFirst[(lk + 1) * G], G, &sufFirst[lk * G]);
+      std::copy_n(&sufLast[(lk + 1) * G], G, &sufLast[lk * G]);
+      std::copy_n(&sufHours[(lk + 1) * G], G, &sufHours[lk * G]);
+      const TStore& st = stores_[static_cast<std::size_t>(levelKlass_[lk])];
+      const std::size_t n = st.RowTeachers.size();
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t g = lk * G + static_cast<std::size_t>(rowIndex_[static_cast<std::size_t>(st.RowTeachers[i])]);
+        bool every = true;
+        int latestFirst = -1, earliestLast = kNoFirst, most = 0;
+        for (int a = 0; a < st.Count; ++a) {
+          const uint32_t mask = st.RowMasks[static_cast<std::size_t>(a) * n + i];
+          if (mask == 0) {
+            every = false;
+            continue;
+          }
+          latestFirst = std::max(latestFirst, std::countr_zero(mask));
+          earliestLast = std::min(earliestLast, 31 - std::countl_zero(mask));
+          most = std::max(most, std::popcount(mask));
+        }
+        if (every && st.Count > 0) {
+          sufFirst[g] = static_cast<int8_t>(std::min<int>(sufFirst[g], latestFirst));
+          sufLast[g] = static_cast<int8_t>(std::max<int>(sufLast[g], earliestLast));
+        }
+        sufHours[g] = static_cast<int16_t>(sufHours[g] + most);
+      }
+    }
+  }
+  // Teacher hours of levels 0..k with arrangement a of level k (into row
+  // k + 1); false when even the best day below cannot beat the best shown.
+  auto promising = [&](std::size_t lk, int a) -> bool {
+    uint32_t* next = &accRows[(lk + 1) * G];
+    std::copy_n(&accRows[lk * G], G, next);
+    const TStore& st = stores_[static_cast<std::size_t>(levelKlass_[lk])];
+    const std::size_t n = st.RowTeachers.size();
+    const uint32_t* masks = st.RowMasks.data() + static_cast<std::size_t>(a - 1) * n;
+    for (std::size_t i = 0; i < n; ++i) next[rowIndex_[static_cast<std::size_t>(st.RowTeachers[i])]] |= masks[i];
+    if (!s.FindBest || bestScore_ < 0) return true;
+    const std::size_t base = (lk + 1) * G;
+    int lower = 0;
+    for (std::size_t i = 0; i < G; ++i) {
+      const uint32_t m = next[i];
+      int f = sufFirst[base + i], e = sufLast[base + i];
+      if (m != 0) {
+        f = std::min(f, std::countr_zero(m));
+        e = std::max(e, 31 - std::countl_zero(m));
+      }
+      if (f > e) continue;
+      const int idle = e - f + 1 - std::popcount(m) - sufHours[base + i];
+      if (idle > 0 && (lower += idle) >= bestScore_) return false;
+    }
+    return true;
+  };
   auto solution = [&]() -> bool {  // false: the run ends
     // A solution that would not be shown is scored from its arrangements'
     // teacher hours and never written into the grid.
@@ -169,10 +244,10 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
     var_.PutDayLessons(day_);
     gridHoldsShown_ = false;
     const int score = var_.GetGroupWindows(day_, m_.CurGroup);
-    if (s.FindBest) {
-      if (bestScore_ >= 0 && score >= bestScore_) return true;
-      if (score == 0) s.AbortPlanning = 1;
-    }
+    if (s.FindBest && bestScore_ >= 0 && score >= bestScore_) return true;
+    // Nothing beats a day without idle hours: the search ends after it,
+    // once the user has seen it and decided like after any other.
+    const bool last = s.FindBest && score == 0;
     bestScore_ = score;
     bestChoice_ = chosen_;
     bestLevels_ = levels;
@@ -183,7 +258,7 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
     host_->SolutionFound();
     host_->InfoActive(false);
     WaitUser();
-    if (s.AbortPlanning) return false;
+    if (s.AbortPlanning || last) return false;
     host_->InfoActive(true);
     return true;
   };
@@ -209,6 +284,7 @@ TPlanOutcome TDayPlanner::Search(bool selection, bool& shown) {
           missing[(lk + 1) * G + i] = r;
         }
       }
+      if (ok && bound && !promising(lk, a)) ok = false;
       if (ok) {
         const TStore& st = stores_[static_cast<std::size_t>(levelKlass_[lk])];
         const uint64_t* row = st.Compat.empty() ? nullptr : &st.Compat[static_cast<std::size_t>(a - 1) * st.RowWords];

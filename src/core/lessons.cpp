@@ -254,10 +254,11 @@ bool TLessonsCollection::LoadFromStream(const TLessonsHeader& header, ByteReader
   if (header.Count < 0 || header.NextID < 0 || header.Bytes < 0) return false;
   const auto bytes = static_cast<std::size_t>(header.Bytes);
   if (!r.has(bytes)) return false;
-  // Every lesson takes its head and at least one group.
-  if (static_cast<uint64_t>(header.Count) * (headSize + kLessonGroupSize) > bytes) return false;
+  // Every lesson takes at least its head (a lesson without groups is read,
+  // and the data check tells the user of it).
+  if (static_cast<uint64_t>(header.Count) * headSize > bytes) return false;
 
-  // First pass: the section must be exactly Count lessons of 1..5 groups
+  // First pass: the section must be exactly Count lessons of 0..5 groups
   // with distinct, non-negative identifiers.
   {
     ByteReader probe = r;
@@ -268,7 +269,7 @@ bool TLessonsCollection::LoadFromStream(const TLessonsHeader& header, ByteReader
       if (!sec.has(headSize)) return false;
       const int32_t id = sec.i32();
       const int groups = sec.u16();
-      if (id < 0 || id == INT32_MAX || groups < 1 || groups > kMaxLessonGroups) return false;
+      if (id < 0 || id == INT32_MAX || groups > kMaxLessonGroups) return false;
       sec.skip(headSize - 6);
       sec.skip(kLessonGroupSize * static_cast<std::size_t>(groups));
       if (!sec.ok()) return false;

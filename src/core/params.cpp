@@ -170,10 +170,14 @@ int ApplyProjParamsTexts(TProjParamsRec& p, const TProjParamsTexts& t) {
   auto shifts = ParseShiftStarts(t.ShiftStarts);
   if (!shifts) return 10036;
 
-  p.Description = DescriptionFromMemo(t.Description);
+  // A comment shown and given back untouched stays as it was: turning its
+  // line ends into blanks again would lengthen it at every visit.
+  if (t.Description != p.Description) p.Description = DescriptionFromMemo(t.Description);
   p.LessonsPerDay = static_cast<uint16_t>(l);
-  p.ClassMinLessons = static_cast<uint16_t>(std::min(*klassMin, l));
-  p.TeacherMinLessons = static_cast<uint16_t>(std::min(*teacherMin, l));
+  // The minima are not on screen: a smaller L must not lower them for
+  // good. Planning cuts them to L where it reads them.
+  p.ClassMinLessons = static_cast<uint16_t>(std::min<int32_t>(*klassMin, kMaxLessonsPerDay));
+  p.TeacherMinLessons = static_cast<uint16_t>(std::min<int32_t>(*teacherMin, kMaxLessonsPerDay));
   p.ShiftStarts = *shifts;
   return 0;
 }

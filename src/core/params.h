@@ -71,8 +71,9 @@ TProjParamsTexts ProjParamsTexts(const TProjParamsRec& p);
 // Validates every field and, only when all pass, stores them all into p.
 // Answers 0, or the catalogue message of the first failing field in the
 // order lessons per day (10032), klass minimum (10033), teacher minimum
-// (10034), shift starts (10036). Minimum fields above the new L are
-// lowered to L: the user cannot see them.
+// (10034), shift starts (10036). The minimum fields, which the user
+// cannot see, are kept even above the new L (planning cuts them to L); an
+// unchanged comment is kept as it is.
 int ApplyProjParamsTexts(TProjParamsRec& p, const TProjParamsTexts& t);
 
 }  // namespace korvant

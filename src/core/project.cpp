@@ -261,11 +261,21 @@ std::string ProjectCaption(std::string_view fileName, bool modified) {
 }
 
 bool SameFileName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (fold(a[i]) != fold(b[i])) return false;
-  return true;
+  namespace fs = std::filesystem;
+  const fs::path pa = FsPath(a), pb = FsPath(b);
+  // Files that exist are the same when they are one file on disk, however
+  // the names are spelt (case on a case-blind disk, links, "..").
+  std::error_code ea, eb;
+  if (fs::exists(pa, ea) && fs::exists(pb, eb)) {
+    std::error_code e;
+    const bool same = fs::equivalent(pa, pb, e);
+    if (!e) return same;
+  }
+  // A file not yet written: its name as the disk would take it.
+  std::error_code e1, e2;
+  const fs::path na = fs::weakly_canonical(pa, e1), nb = fs::weakly_canonical(pb, e2);
+  if (!e1 && !e2) return na == nb;
+  return pa.lexically_normal() == pb.lexically_normal();
 }
 
 bool CheckNotAlreadyOpen(const TMdiTable* open, const std::string& fileName, PromptOwner owner) {

@@ -146,8 +146,9 @@ std::string ProjectCaption(std::string_view fileName, bool modified);
 // and everything after it are cut.
 std::string NameWithoutExtension(std::string_view fileName);
 
-// File names are compared as the file dialogs give them: the letters a..z
-// without regard to case, every other character exactly.
+// Whether two names lead to the same file: for existing files, the same
+// file on disk (so "A.tbl" and "a.tbl" are two files on a case-sensitive
+// disk and one on a case-blind one); otherwise the same normalised path.
 bool SameFileName(std::string_view a, std::string_view b);
 // False (after showing 10050) when fileName is the open project's file.
 bool CheckNotAlreadyOpen(const TMdiTable* open, const std::string& fileName,

@@ -633,6 +633,12 @@ int TRTITeachersCollection::FindTeacherGroup(int teacher) const {
 void TRTITeachersCollection::SetGroups(std::vector<std::vector<int32_t>> rows) {
   for (auto& row : rows)
     if (row.empty() || row.back() != -1) row.push_back(-1);
+  // The table in use is replaced: a kept grouping the user edited is the
+  // one kept for the next opening.
+  if (cur_ == &kept_) {
+    kept_ = std::move(rows);
+    return;
+  }
   built_ = std::move(rows);
   cur_ = &built_;
 }

@@ -240,7 +240,8 @@ class TRTITeachersCollection : public TTeachersCollection {
   bool InGroupRow(int teacher, int r) const;
   // The row holding teacher, or -1.
   int FindTeacherGroup(int teacher) const;
-  // Replaces the current table (the group editors hand back their copy).
+  // Replaces the table in use (the group editors hand back their copy);
+  // when that is the kept table, the new rows are kept.
   void SetGroups(std::vector<std::vector<int32_t>> rows);
 
  private:

@@ -76,8 +76,8 @@ TWeekSearchContext MakeWeekSearchContext(TRunModel& model, TTableVarItem& var, c
   c.OptimizeQueue = state.OptimizeQueue;
   c.TeachersWills = model.TeachersWills;
   c.L = model.L();
-  c.ClassMinLessons = model.Params.ClassMinLessons;
-  c.TeacherMinLessons = model.Params.TeacherMinLessons;
+  c.ClassMinLessons = std::min<int>(model.Params.ClassMinLessons, c.L);
+  c.TeacherMinLessons = std::min<int>(model.Params.TeacherMinLessons, c.L);
   c.GroupRow = model.CurGroup;
   return c;
 }

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
@@ -182,19 +183,27 @@ TExclusionTable BuildExclusionTable(const std::vector<TZameshRow>& rows, const s
     if (lesson > 0 && teacher >= 0)
       t.Pairs.push_back({static_cast<uint16_t>(teacher), static_cast<uint16_t>(lesson)});
   }
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    const TZameshRow& row = rows[r];
+  // A teacher entered absent in several rows is absent at every lesson of
+  // every one of them: the union of the rows' sets, in the order the
+  // teachers first appear.
+  std::vector<int> order;
+  std::vector<uint32_t> sets;
+  for (const TZameshRow& row : rows) {
     if (row.Texts[kZamLesson].empty()) continue;
-    bool earlier = false;
-    for (std::size_t q = 0; q < r && !earlier; ++q)
-      earlier = rows[q].Texts[kZamAbsent] == row.Texts[kZamAbsent];
-    if (earlier) continue;
     const int teacher = TeacherByName(row.Texts[kZamAbsent], teacherNames);
     if (teacher < 0) continue;
-    for (int n = 1; n <= 32; ++n)
-      if (row.Objects[kZamAbsent] & (uint32_t(1) << (n - 1)))
-        t.Pairs.push_back({static_cast<uint16_t>(teacher), static_cast<uint16_t>(65535 - n)});
+    const auto at = std::find(order.begin(), order.end(), teacher);
+    if (at == order.end()) {
+      order.push_back(teacher);
+      sets.push_back(row.Objects[kZamAbsent]);
+    } else {
+      sets[static_cast<std::size_t>(at - order.begin())] |= row.Objects[kZamAbsent];
+    }
   }
+  for (std::size_t i = 0; i < order.size(); ++i)
+    for (int n = 1; n <= 32; ++n)
+      if (sets[i] & (uint32_t(1) << (n - 1)))
+        t.Pairs.push_back({static_cast<uint16_t>(order[i]), static_cast<uint16_t>(65535 - n)});
   return t;
 }
 

@@ -101,12 +101,12 @@ int ZameshTeacherByName(const std::string& name, const std::vector<std::string>&
 int ZameshLessonNumber(const std::string& text);
 
 // Builds the table from the journal rows (rows whose lesson column is
-// filled): first every row's substitute at its lesson, then, for the
-// first row of each absent teacher (same text in column 1), that
-// teacher at every lesson of the row's absence set. A name names the
-// first teacher in teacherNames equal to it with Latin letters compared
-// without case. A lesson column that is not a number 1..65534 adds no
-// substitute pair.
+// filled): first every row's substitute at its lesson, then each absent
+// teacher, in the order of first appearance, at every lesson of the union
+// of the absence sets of all his rows (a teacher entered absent twice is
+// absent at both times). A name names the first teacher in teacherNames
+// equal to it with Latin letters compared without case. A lesson column
+// that is not a number 1..65534 adds no substitute pair.
 TExclusionTable BuildExclusionTable(const std::vector<TZameshRow>& rows, const std::vector<std::string>& teacherNames);
 
 enum class ZameshSaveResult {

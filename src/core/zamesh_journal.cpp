@@ -1,5 +1,6 @@
 #include "core/zamesh_journal.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/catalogue.h"
@@ -207,6 +208,47 @@ void ApplySubstitute(TZameshRow& row, const TSubstituteCandidate& chosen, const 
   else
     row.Texts[kZamSubstitute] = chosen.Text.size() >= 4 ? chosen.Text.substr(4) : std::string();
   row.Objects[kZamSubstitute] = chosen.Rank == SubstituteRank::Group ? 1 : 0;
+}
+
+std::vector<TZameshTeacherCount> CountZamesh(const TZameshImage& archive, double first, double last) {
+  std::vector<TZameshTeacherCount> out;
+  first = ZameshWholeDay(first);
+  last = ZameshWholeDay(last);
+  if (!std::isfinite(first) || !std::isfinite(last)) return out;
+  // Only days with an entry hold rows: walk those of the period by date.
+  std::vector<double> days;
+  for (std::size_t i = 0; i < kZameshEntries; ++i) {
+    const TZameshIndexEntry& e = archive.Entry(i);
+    const double d = ZameshWholeDay(e.Date);
+    if (!e.IsFree() && d >= first && d <= last) days.push_back(d);
+  }
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+
+  auto teacher = [&out](const std::string& name) -> TZameshTeacherCount& {
+    for (TZameshTeacherCount& c : out)
+      if (c.Name == name) return c;
+    out.push_back(TZameshTeacherCount{name});
+    return out.back();
+  };
+  ZameshDayBuffer day;
+  for (double d : days) {
+    archive.ReadDay(d, day);
+    for (int row = 1; row <= day.Count(); ++row) {
+      const bool junior = day.Object(kZamKlass, row) == 0;
+      const bool group = day.Object(kZamSubstitute, row) != 0;
+      const std::string& absent = day.Text(kZamAbsent, row);
+      if (!absent.empty()) ++(junior ? teacher(absent).MissedJunior : teacher(absent).MissedOther);
+      const std::string& substitute = day.Text(kZamSubstitute, row);
+      if (substitute.empty()) continue;
+      TZameshTeacherCount& c = teacher(substitute);
+      if (junior)
+        ++(group ? c.SubstJuniorGroup : c.SubstJunior);
+      else
+        ++(group ? c.SubstOtherGroup : c.SubstOther);
+    }
+  }
+  return out;
 }
 
 }  // namespace korvant

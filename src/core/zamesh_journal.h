@@ -52,6 +52,26 @@ int AddAbsenceRows(std::vector<TZameshRow>& rows, const std::string& teacherName
 // instead. False, with nothing changed, for a row without a lesson.
 bool DeleteJournalRow(std::vector<TZameshRow>& rows, int index);
 
+// ---- the count of missed and substituted lessons ----
+
+// One teacher's counts over a period, by the school section of the lesson's
+// klass: section 0 ("1 - 3 кл.") or any other ("5 - 11 кл."); substitutions
+// also by whether the substitute came from the group list.
+struct TZameshTeacherCount {
+  std::string Name;
+  int MissedJunior = 0, MissedOther = 0;
+  int SubstJunior = 0, SubstJuniorGroup = 0, SubstOther = 0, SubstOtherGroup = 0;
+  int Missed() const { return MissedJunior + MissedOther; }
+  int Substituted() const { return SubstJunior + SubstJuniorGroup + SubstOther + SubstOtherGroup; }
+};
+
+// Counts every journal row of the days first..last (whole days) in date
+// order: the absent teacher missed the lesson, the substitute took it.
+// Teachers are listed in order of first appearance; names are compared
+// exactly. A row without a substitute counts only the absence; an empty
+// name is never counted.
+std::vector<TZameshTeacherCount> CountZamesh(const TZameshImage& archive, double first, double last);
+
 // ---- choice of a substitute ----
 
 enum class SubstituteRank : uint8_t {

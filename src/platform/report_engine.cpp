@@ -1,5 +1,6 @@
 #include "platform/report_engine.h"
 
+#include <QDir>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageSize>
@@ -7,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -46,6 +48,121 @@ TReportBand Grown(const TReportBand& band, const TReportSetup& s) {
     b.Height = h;
   }
   return b;
+}
+
+// Axis values from min to max by step (none for a step that is not positive).
+std::vector<double> Ticks(double min, double max, double step) {
+  std::vector<double> out;
+  if (!(step > 0) || !(max >= min)) return out;
+  for (int i = 0; i <= 1000; ++i) {
+    const double v = min + i * step;
+    if (v > max + step * 1e-9) break;
+    out.push_back(v);
+  }
+  return out;
+}
+
+QString AxisNumber(double v) { return QString::number(v, 'g', 10); }
+
+struct TChartGeometry {
+  QRectF Plot;
+  double LegendHeight = 0;
+};
+
+TChartGeometry ChartGeometry(const TReportChart& ch, const QString& family) {
+  const QFontMetricsF fm(CellFont(ch.FontSize, false, family));
+  double yLabelW = 0;
+  for (const QString& t : ch.YLabels()) yLabelW = std::max(yLabelW, fm.horizontalAdvance(t));
+  double xLabelW = 0;
+  for (const QString& t : ch.XLabels()) xLabelW = std::max(xLabelW, fm.horizontalAdvance(t));
+  TChartGeometry g;
+  g.LegendHeight = ch.Series.empty() ? 0 : fm.height() + 6;
+  const double left = yLabelW + 7;                        // labels, gap and tick
+  const double top = g.LegendHeight + fm.height() / 2 + 2;  // the top label stays inside
+  const double right = std::max(6.0, xLabelW / 2 + 2);    // the last label stays inside
+  const double bottom = fm.height() + 6;
+  g.Plot = ch.Rect.adjusted(left, top, -right, -bottom);
+  if (g.Plot.width() < 1) g.Plot.setWidth(1);
+  if (g.Plot.height() < 1) g.Plot.setHeight(1);
+  return g;
+}
+
+void DrawChart(QPainter& p, const TReportChart& ch, const QPointF& origin, const QString& family) {
+  const TChartGeometry g = ChartGeometry(ch, family);
+  const QRectF plot = g.Plot.translated(origin);
+  const QFont font = CellFont(ch.FontSize, false, family);
+  const QFontMetricsF fm(font);
+  const double xSpan = ch.XMax > ch.XMin ? ch.XMax - ch.XMin : 1;
+  const double ySpan = ch.YMax > ch.YMin ? ch.YMax - ch.YMin : 1;
+  auto mapX = [&](double x) { return plot.left() + (x - ch.XMin) / xSpan * plot.width(); };
+  auto mapY = [&](double y) { return plot.bottom() - (y - ch.YMin) / ySpan * plot.height(); };
+
+  p.save();
+  p.setFont(font);
+  // Grid and the left axis' labels.
+  for (double v : Ticks(ch.YMin, ch.YMax, ch.YStep)) {
+    const double y = mapY(v);
+    p.setPen(QPen(QColor(200, 200, 200), 0.4, Qt::DotLine));
+    if (v > ch.YMin) p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    p.setPen(QPen(Qt::black, 0.5));
+    p.drawLine(QPointF(plot.left() - 3, y), QPointF(plot.left(), y));
+    const QRectF r(ch.Rect.left() + origin.x(), y - fm.height() / 2, plot.left() - 5 - ch.Rect.left() - origin.x(),
+                   fm.height());
+    p.drawText(r, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, AxisNumber(v));
+  }
+  // The bottom axis' ticks and labels.
+  for (double v : Ticks(ch.XMin, ch.XMax, ch.XStep)) {
+    const double x = mapX(v);
+    p.setPen(QPen(Qt::black, 0.5));
+    p.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 3));
+    const QString label = ch.XLabel ? ch.XLabel(v) : AxisNumber(v);
+    if (label.isEmpty()) continue;
+    const double w = fm.horizontalAdvance(label) + 2;
+    p.drawText(QRectF(x - w / 2, plot.bottom() + 4, w, fm.height()), Qt::AlignCenter | Qt::TextSingleLine, label);
+  }
+  p.setPen(QPen(Qt::black, 0.8));
+  p.drawLine(plot.bottomLeft(), plot.topLeft());
+  p.drawLine(plot.bottomLeft(), plot.bottomRight());
+
+  // The series, clipped to the plot area.
+  p.save();
+  p.setClipRect(plot.adjusted(-1, -1, 1, 1));
+  p.setRenderHint(QPainter::Antialiasing, true);
+  for (const TChartSeries& s : ch.Series) {
+    if (s.Points.empty()) continue;
+    std::vector<QPointF> pts;
+    for (const QPointF& v : s.Points) pts.emplace_back(mapX(v.x()), mapY(v.y()));
+    p.setPen(QPen(s.Color, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+  }
+  p.restore();
+
+  // The legend: a sample of each series' line and its title, centred.
+  if (!ch.Series.empty()) {
+    constexpr double sample = 14, gap = 3, between = 10;
+    double total = 0;
+    for (const TChartSeries& s : ch.Series) total += sample + gap + fm.horizontalAdvance(s.Title) + between;
+    total -= between;
+    const QRectF box(origin.x() + ch.Rect.left(), origin.y() + ch.Rect.top(), ch.Rect.width(), g.LegendHeight - 2);
+    double x = box.center().x() - std::min(total, box.width() - 8) / 2;
+    const double y = box.center().y();
+    p.setPen(QPen(QColor(160, 160, 160), 0.4));
+    p.drawRect(QRectF(x - 4, box.top(), std::min(total, box.width() - 8) + 8, box.height()));
+    p.save();
+    p.setClipRect(box);
+    for (const TChartSeries& s : ch.Series) {
+      p.setPen(QPen(s.Color, 1.2));
+      p.drawLine(QPointF(x, y), QPointF(x + sample, y));
+      x += sample + gap;
+      const double w = fm.horizontalAdvance(s.Title) + 1;
+      p.setPen(Qt::black);
+      p.drawText(QRectF(x, box.top(), w, box.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                 s.Title);
+      x += w + between;
+    }
+    p.restore();
+  }
+  p.restore();
 }
 
 PrinterSetupHook& Hook() {
@@ -95,11 +212,34 @@ TReportBand& TBandReport::Add(TReportBand band) {
 
 QStringList TReportPage::Texts() const {
   QStringList out;
-  for (const TPlacedBand& b : Bands)
+  for (const TPlacedBand& b : Bands) {
     for (const TReportCell& c : b.Band.Cells)
       if (!c.Text.isEmpty()) out << c.Text;
+    for (const TReportChart& ch : b.Band.Charts) {
+      for (const TChartSeries& s : ch.Series)
+        if (!s.Title.isEmpty()) out << s.Title;
+      out << ch.XLabels() << ch.YLabels();
+    }
+  }
   return out;
 }
+
+QStringList TReportChart::XLabels() const {
+  QStringList out;
+  for (double v : Ticks(XMin, XMax, XStep)) {
+    const QString t = XLabel ? XLabel(v) : AxisNumber(v);
+    if (!t.isEmpty()) out << t;
+  }
+  return out;
+}
+
+QStringList TReportChart::YLabels() const {
+  QStringList out;
+  for (double v : Ticks(YMin, YMax, YStep)) out << AxisNumber(v);
+  return out;
+}
+
+QRectF TReportChart::PlotRect(const QString& fontFamily) const { return ChartGeometry(*this, fontFamily).Plot; }
 
 double BandHeight(const TReportBand& band, const TReportSetup& setup) {
   double h = band.Height;
@@ -242,6 +382,12 @@ void RenderPage(QPainter& p, const TReportPage& page, const TReportSetup& setup)
                    FitText(c.Text, inner.width(), c.FontSize, c.Bold, setup.FontFamily));
       p.restore();
     }
+    for (const TReportLine& l : pb.Band.Lines) {
+      p.setPen(QPen(Qt::black, l.Width));
+      const QPointF at(setup.MarginLeft, pb.Top);
+      p.drawLine(l.From + at, l.To + at);
+    }
+    for (const TReportChart& ch : pb.Band.Charts) DrawChart(p, ch, QPointF(setup.MarginLeft, pb.Top), setup.FontFamily);
   }
   p.restore();
 }
@@ -273,11 +419,20 @@ bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup
 
 TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner) {
   if (Hook()) return Hook()(printer, pageCount, withDialog, owner);
-  if (QPrinterInfo::availablePrinterNames().isEmpty()) return TPrinterAnswer::NoPrinter;
-  if (!withDialog) return TPrinterAnswer::Ready;
+  const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
+  if (!withDialog) return noPrinter ? TPrinterAnswer::NoPrinter : TPrinterAnswer::Ready;
+  if (noPrinter) {
+    // Without a printer the dialog still offers a PDF file, chosen at once.
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    if (printer.outputFileName().isEmpty()) {
+      QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+      if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+      printer.setOutputFileName(QDir(folder).filePath(QStringLiteral("report.pdf")));
+    }
+  }
   QPrintDialog dlg(&printer, owner);
   dlg.setMinMax(1, std::max(1, pageCount));
-  dlg.setOption(QAbstractPrintDialog::PrintToFile, false);
+  dlg.setOption(QAbstractPrintDialog::PrintToFile, true);  // a PDF file is a way out without a printer
   dlg.setOption(QAbstractPrintDialog::PrintSelection, false);
   dlg.setOption(QAbstractPrintDialog::PrintPageRange, true);
   return dlg.exec() == QDialog::Accepted ? TPrinterAnswer::Ready : TPrinterAnswer::Cancelled;

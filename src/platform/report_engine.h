@@ -10,6 +10,7 @@
 // device's resolution.
 #include <QColor>
 #include <QPageLayout>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
 
@@ -38,6 +39,40 @@ struct TReportCell {
   QColor Fill;  // invalid: no fill
 };
 
+// A straight line of a band (the ruled lines of a notes area), relative to
+// the band's top left corner.
+struct TReportLine {
+  QPointF From, To;
+  double Width = 0.5;  // points
+};
+
+// One line series of a chart: points in axis units, joined in order.
+struct TChartSeries {
+  QString Title;
+  QColor Color = Qt::black;
+  std::vector<QPointF> Points;
+};
+
+// A line chart placed in a band: a left and a bottom axis with fixed ranges
+// and steps, the legend at the top listing the series, the series drawn
+// over the plot area and clipped to it. Drawn as vectors, so the preview,
+// the printer and a PDF show the same chart.
+struct TReportChart {
+  QRectF Rect;  // relative to the band's top left corner
+  double XMin = 0, XMax = 1, XStep = 1;
+  double YMin = 0, YMax = 1, YStep = 1;
+  double FontSize = 8;  // points, of the labels and the legend
+  // The label of a bottom-axis value; unset gives the number.
+  std::function<QString(double)> XLabel;
+  std::vector<TChartSeries> Series;
+
+  // The axis labels as printed (empty ones left out), bottom then left.
+  QStringList XLabels() const;
+  QStringList YLabels() const;
+  // Where the axes' values lie in band coordinates.
+  QRectF PlotRect(const QString& fontFamily) const;
+};
+
 enum class TBandKind {
   Title,         // first page only (or every page with RepeatTitle)
   PageHeader,    // top of every page, under the title
@@ -53,6 +88,8 @@ struct TReportBand {
   TBandKind Kind = TBandKind::Detail;
   double Height = 16;
   std::vector<TReportCell> Cells;
+  std::vector<TReportLine> Lines;
+  std::vector<TReportChart> Charts;
   // A band that starts a new page before itself (the report's new-page
   // operation); the first band of a page never breaks again.
   bool PageBreakBefore = false;
@@ -109,7 +146,8 @@ struct TPlacedBand {
 
 struct TReportPage {
   std::vector<TPlacedBand> Bands;
-  // Every text on the page in drawing order (for tests and searching).
+  // Every text on the page in drawing order (for tests and searching): the
+  // cells', then each chart's legend and axis labels.
   QStringList Texts() const;
 };
 
@@ -136,7 +174,9 @@ bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup
 // install a hook that prints to a PDF file.
 enum class TPrinterAnswer { Ready, Cancelled, NoPrinter };
 // Sets printer up for a report of pageCount pages. withDialog runs the
-// print set-up dialog (owner), else the default printer is taken.
+// print set-up dialog (owner), which also offers a PDF file, preselected
+// when the system has no printer; else the default printer is taken
+// (NoPrinter when there is none).
 using PrinterSetupHook =
     std::function<TPrinterAnswer(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner)>;
 TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner);

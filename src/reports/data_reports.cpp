@@ -103,7 +103,9 @@ void TTeachersDataRpForm::BuildReport(TBandReport& r) {
   Progress(kPrintProgressRange, data_.Teachers.Count());
   r.SetTitle(MakeTitleBand(r.Setup, QStringLiteral("Нагрузка по учебному плану"), {ToQt(data_.Params.Description)}));
 
-  const TColumns cols({121, 100, 38, 38, 38, 38, 38, 38, 40, 38});
+  // The section columns are wide enough for their captions ("10 - 11 кл.")
+  // to print whole; the names wrap instead.
+  const TColumns cols({121, 72, 64, 26, 64, 26, 64, 26, 40, 26});
   // Two header lines: the groups over their columns, then the sections.
   TReportBand head;
   head.Kind = TBandKind::ColumnHeader;

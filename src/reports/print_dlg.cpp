@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolTip>
+#include <QVBoxLayout>
 
 #include "controls/bit_btn.h"
 #include "controls/shaped_hint.h"
@@ -48,6 +49,10 @@ TPrnPreview::TPrnPreview(TPrintDlgBase* dialog, std::unique_ptr<TReportForm> for
                          const TReportSetup& setup)
     : QWidget(dialog, Qt::Widget), dialog_(dialog), form_(std::move(form)), preview_(new TReportPreview(this)) {
   SetHelpContext(this, kPreviewHelp);
+  // The control fills the form and follows its size.
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(preview_);
   preview_->SetPages(std::move(pages), setup);
   preview_->ZoomToWidth();  // as the pressed zoom button says
   connect(preview_, &TReportPreview::MouseMoved, this,
@@ -56,6 +61,8 @@ TPrnPreview::TPrnPreview(TPrintDlgBase* dialog, std::unique_ptr<TReportForm> for
 }
 
 TPrnPreview::~TPrnPreview() = default;
+
+void TPrnPreview::ReleaseForm() { form_.reset(); }
 
 void TPrnPreview::closeEvent(QCloseEvent* e) {
   QWidget::closeEvent(e);
@@ -233,6 +240,7 @@ void TPrintDlgBase::PreviewReportClick() {
   SetHelpContext(this, kPreviewHelp);
   std::unique_ptr<TReportForm> form = CreateReport();
   if (!form) {
+    ReportDone();
     SetHelpContext(this, kDialogHelp);
     SwitchMode(false);
     busy_ = false;
@@ -250,8 +258,13 @@ void TPrintDlgBase::PreviewClosed() {
   TPrnPreview* p = preview_;
   SetHelpContext(this, kDialogHelp);
   preview_ = nullptr;
-  // The form is inside its own close handler: it goes once that returns.
-  if (p) p->deleteLater();
+  // The form is inside its own close handler: it goes once that returns;
+  // the report it shows goes now, before what it reads is released.
+  if (p) {
+    p->ReleaseForm();
+    p->deleteLater();
+  }
+  ReportDone();
   SwitchMode(false);
   busy_ = false;
 }
@@ -274,6 +287,7 @@ void TPrintDlgBase::PrintReportClick() {
         break;
     }
   }
+  ReportDone();
   busy_ = false;
   ShowProgress(false);
 }

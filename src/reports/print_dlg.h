@@ -35,6 +35,8 @@ class TPrnPreview : public QWidget, public MessageTarget {
   ~TPrnPreview() override;
 
   TReportPreview* Preview() const { return preview_; }
+  // The report shown; null once the preview has closed.
+  const TReportForm* Form() const { return form_.get(); }
   bool Collate() const { return collate_; }
   bool Confirmed() const { return confirmed_; }
 
@@ -44,6 +46,8 @@ class TPrnPreview : public QWidget, public MessageTarget {
   void PrintSetupDialog();
   // Prints every page on the default printer.
   void PrintNow();
+  // Frees the report form; the pages shown stay.
+  void ReleaseForm();
 
  signals:
   void Closed();
@@ -97,6 +101,9 @@ class TPrintDlgBase : public TPrgDialog, public MessageTarget {
   // The chosen report's form; null when the user gave up a choice on the
   // way (no report then).
   virtual std::unique_ptr<TReportForm> CreateReport() = 0;
+  // The chosen report has been printed, its preview closed, or it was not
+  // made: what was opened for it can go.
+  virtual void ReportDone() {}
   QWidget* ChoiceArea() const { return choiceArea_; }
 
   bool CloseQuery() override;

@@ -1,17 +1,21 @@
 #include "reports/zamesh_journal_dlg.h"
 
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QScreen>
+#include <QTabWidget>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "controls/bit_btn.h"
 #include "controls/prg_string_grid.h"
+#include "controls/sel_date_dlg.h"
 #include "controls/speed_button.h"
 #include "core/catalogue.h"
 #include "core/var_file.h"
@@ -266,9 +270,7 @@ TViewZameshDlg::TViewZameshDlg(QWidget* owner, TZameshArchive& archive, const TT
   connect(del_, &TPrgSpeedButton::Clicked, this, [this] { DeleteRecord(); });
 
   report_ = MakeButton(this, TBitBtnKind::bkCustom, "Отчет", "Отчет за период", QRect(265, 314, 80, 25));
-  connect(report_, &TPrgBitBtn::Clicked, this, [this] {
-    if (OnReport) OnReport(*this);
-  });
+  connect(report_, &TPrgBitBtn::Clicked, this, &TViewZameshDlg::ReportShow);
   close_ = MakeButton(this, TBitBtnKind::bkCustom, "Закрыть", "Закрыть диалог", QRect(353, 314, 80, 25));
   close_->SetModalResult(mrOk);
   SetCloseResult(mrOk);
@@ -421,6 +423,124 @@ bool TViewZameshDlg::ChooseSubstitute(int row) {
   SetModified();
   BuildBusyTable();
   return true;
+}
+
+// ---- the count report ----
+
+namespace {
+
+constexpr int kMsgNone = 10072;
+constexpr int kMsgTeacher = 10169;
+constexpr int kMsgJunior = 10340;
+constexpr int kMsgSenior = 10343;
+
+TPrgStringGrid* MakeCountGrid(QWidget* parent, const std::vector<int>& widths, const std::vector<std::string>& titles) {
+  auto* g = new TPrgStringGrid(parent);
+  g->SetColCount(static_cast<int>(widths.size()));
+  g->SetFixedCols(0);
+  g->SetFixedRows(1);
+  g->SetRowCount(2);
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    g->SetColWidths(static_cast<int>(c), widths[c]);
+    g->SetCells(static_cast<int>(c), 0, titles[c]);
+  }
+  g->SetSelectedColor(Qt::yellow);
+  g->SetCellTextAlignment(TAlignment::taCenter);
+  g->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected);
+  return g;
+}
+
+// Writes a row into the last grid row when that is still empty, else
+// into a new row at the end.
+void PutCountRow(TPrgStringGrid& g, const std::vector<std::string>& texts) {
+  if (!g.Cells(0, g.RowCount() - 1).empty()) g.SetRowCount(g.RowCount() + 1);
+  const int row = g.RowCount() - 1;
+  for (std::size_t c = 0; c < texts.size(); ++c) g.SetCells(static_cast<int>(c), row, texts[c]);
+}
+
+// Widens the columns whose title or texts would be cut in this font, and
+// answers the width the grid needs to show every column.
+int FitCountColumns(TPrgStringGrid& g) {
+  const QFontMetrics fm(g.font());
+  int total = 0;
+  for (int c = 0; c < g.ColCount(); ++c) {
+    int w = g.ColWidths(c);
+    for (int r = 0; r < g.RowCount(); ++r) w = std::max(w, fm.horizontalAdvance(ToQt(g.Cells(c, r))) + 12);
+    g.SetColWidths(c, w);
+    total += w + 1;
+  }
+  return total;
+}
+
+void FinishCountGrid(TPrgStringGrid& g) {
+  if (g.Cells(0, 1).empty()) g.SetCells(0, 1, LoadResStr(kMsgNone));
+  g.FocusCell(0, 1, true);
+}
+
+}  // namespace
+
+TZamRprtDlg::TZamRprtDlg(QWidget* owner, double first, double last, const std::vector<TZameshTeacherCount>& counts)
+    : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  SetHelpContext(this, kHelpContext);
+  const QLocale ru(QLocale::Russian, QLocale::Russia);
+  setWindowTitle(Ru("Пропуски и замещения: ") + ru.toString(QDateOfZamesh(first), QLocale::ShortFormat) +
+                 QStringLiteral(" - ") + ru.toString(QDateOfZamesh(last), QLocale::ShortFormat));
+  pages_ = new QTabWidget(this);
+  const std::string junior = LoadResStr(kMsgJunior), senior = LoadResStr(kMsgSenior);
+  const std::string group = cp1251::fromUtf8(" (гр.)");
+  missed_ = MakeCountGrid(nullptr, {182, 108, 104}, {LoadResStr(kMsgTeacher), junior, senior});
+  subst_ = MakeCountGrid(nullptr, {92, 75, 75, 75, 75},
+                         {LoadResStr(kMsgTeacher), junior, junior + group, senior, senior + group});
+  pages_->addTab(missed_, Ru("Пропуски"));
+  pages_->addTab(subst_, Ru("Замещения"));
+
+  auto num = [](int v) { return std::to_string(v); };
+  for (const TZameshTeacherCount& c : counts) {
+    if (c.Missed() != 0) PutCountRow(*missed_, {c.Name, num(c.MissedJunior), num(c.MissedOther)});
+    if (c.Substituted() != 0)
+      PutCountRow(*subst_, {c.Name, num(c.SubstJunior), num(c.SubstJuniorGroup), num(c.SubstOther),
+                            num(c.SubstOtherGroup)});
+  }
+  FinishCountGrid(*missed_);
+  FinishCountGrid(*subst_);
+  // Column titles such as "5 - 11 кл. (гр.)" and long names are shown whole:
+  // the dialog grows as wide as its wider sheet needs (within the screen).
+  const int need = std::max(FitCountColumns(*missed_), FitCountColumns(*subst_)) + 30;
+  int width = std::max(457, need + 16);
+  if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+    width = std::min(width, std::max(457, screen->availableGeometry().width() - 40));
+  setFixedSize(width, 280);
+  pages_->setGeometry(8, 8, width - 16, 229);
+
+  close_ = MakeButton(this, TBitBtnKind::bkCustom, "Закрыть", "Закрыть диалог", QRect(width - 176, 247, 80, 25));
+  close_->SetModalResult(mrOk);
+  SetCloseResult(mrOk);
+  AddHelpButton(this, QRect(width - 88, 247, 80, 25));
+  CentreOnScreen(this);
+}
+
+bool TViewZameshDlg::ShowCountReport(double first, double last) {
+  first = ZameshWholeDay(first);
+  last = ZameshWholeDay(last);
+  if (last < first) last = first;
+  // The report reads the archive: the day on screen goes there first.
+  if (!LeaveDay()) return false;
+  const std::vector<TZameshTeacherCount> counts = CountZamesh(archive_.Image(), first, last);
+  TZamRprtDlg dlg(this, first, last, counts);
+  dlg.ShowModal();
+  return true;
+}
+
+void TViewZameshDlg::ReportShow() {
+  grid_->EndEditing();
+  double first = 0, last = 0;
+  {
+    TSelDateDlg period(this, false);
+    if (!period.Run()) return;
+    first = ZameshDateOf(period.FromDate());
+    last = ZameshDateOf(period.ToDate());
+  }
+  ShowCountReport(first, last);
 }
 
 bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::string& archivePath) {

@@ -4,7 +4,6 @@
 // lessons and the dialog that chooses a substitute.
 #include <QDate>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QTabWidget;
 
 namespace korvant {
 
@@ -74,6 +74,24 @@ class THealthTeacherDlg : public TPrgDialog {
   QListWidget* day_;
 };
 
+// "Пропуски и замещения": per teacher the lessons he missed and the lessons
+// he took over in a period, on two sheets.
+class TZamRprtDlg : public TPrgDialog {
+  Q_OBJECT
+ public:
+  TZamRprtDlg(QWidget* owner, double first, double last, const std::vector<TZameshTeacherCount>& counts);
+  QTabWidget* Pages() const { return pages_; }
+  TPrgStringGrid* MissedGrid() const { return missed_; }
+  TPrgStringGrid* SubstGrid() const { return subst_; }
+  TPrgBitBtn* CloseButton() const { return close_; }
+
+ private:
+  QTabWidget* pages_;
+  TPrgStringGrid* missed_;
+  TPrgStringGrid* subst_;
+  TPrgBitBtn* close_;
+};
+
 // The journal dialog. The archive and the variant are borrowed for its
 // whole life.
 class TViewZameshDlg : public TPrgDialog {
@@ -88,6 +106,7 @@ class TViewZameshDlg : public TPrgDialog {
   TPrgSpeedButton* AddButton() const { return add_; }
   TPrgSpeedButton* DeleteButton() const { return del_; }
   TPrgBitBtn* CloseButton() const { return close_; }
+  TPrgBitBtn* ReportButton() const { return report_; }
   double ShownDate() const { return shownDate_; }
   int EntryIndex() const { return entry_; }
   bool Modified() const { return modified_; }
@@ -101,8 +120,13 @@ class TViewZameshDlg : public TPrgDialog {
   void DeleteRecord();
   // The button of the substitute cell of a row; false when nothing changed.
   bool ChooseSubstitute(int row);
-  // The "Отчет" button; the reports plug in here.
-  std::function<void(TViewZameshDlg&)> OnReport;
+  // The "Отчет" button: asks for the period and shows the count report.
+  void ReportShow();
+  // The count report of first..last (whole days). The shown day is saved
+  // first, so its edits are counted; when it cannot be saved the user is
+  // asked as when leaving the day, and "no" shows no report. False when
+  // no report was shown.
+  bool ShowCountReport(double first, double last);
 
  protected:
   bool CloseQuery() override;

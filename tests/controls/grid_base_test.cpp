@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QTest>
 
 #include "controls/prg_string_grid.h"
@@ -246,6 +248,49 @@ TEST(GridGeometry, CellRectAndMouseToCellRoundTripWhileScrolled) {
   EXPECT_FALSE(g.CellRect(29, 6).isEmpty());
   const QRect last = g.CellRect(29, 6);
   EXPECT_LE(last.right(), g.viewport()->width() - 1);
+}
+
+void Wheel(QWidget* target, int dy, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  const QPointF local(target->width() / 2.0, target->height() / 2.0);
+  QWheelEvent e(local, target->mapToGlobal(local), QPoint(), QPoint(0, dy), Qt::NoButton, mods,
+                Qt::NoScrollPhase, false);
+  QApplication::sendEvent(target, &e);
+}
+
+// The wheel over the cells scrolls them by rows (columns with Shift), the
+// wheel over the bar scrolls them too, and the bar always shows where the
+// view is: a later drag starts from the right place.
+TEST(GridWheel, TheWheelMovesTheCellsAndTheBarStaysInStep) {
+  TStringGrid g;
+  g.SetColCount(30);
+  g.SetRowCount(100);
+  g.resize(300, 200);
+  test::ShowActive(g);
+  QScrollBar* bar = g.verticalScrollBar();
+  const int lines = std::max(1, QApplication::wheelScrollLines());
+  ASSERT_EQ(g.TopRow(), 1);
+  Wheel(g.viewport(), -120);
+  EXPECT_EQ(g.TopRow(), 1 + lines);
+  EXPECT_GT(bar->value(), 0);
+  Wheel(g.viewport(), -60);  // half a notch waits for the other half
+  EXPECT_EQ(g.TopRow(), 1 + lines);
+  Wheel(g.viewport(), -60);
+  EXPECT_EQ(g.TopRow(), 1 + 2 * lines);
+  Wheel(g.viewport(), 240);
+  EXPECT_EQ(g.TopRow(), 1);
+  EXPECT_EQ(bar->value(), 0);
+
+  for (int i = 0; i < 5; ++i) Wheel(bar, -120);
+  EXPECT_GT(g.TopRow(), 1);
+  const int before = g.TopRow();
+  const int shown = bar->value();
+  g.SetTopRow(1);
+  g.SetTopRow(before);  // the bar shows the place of the rows in view
+  EXPECT_EQ(bar->value(), shown);
+
+  Wheel(g.viewport(), -120, Qt::ShiftModifier);
+  EXPECT_EQ(g.LeftCol(), 1 + lines);
+  EXPECT_EQ(g.TopRow(), before);
 }
 
 TEST(GridEvents, ErrorsInHandlersStayInsideTheGrid) {

@@ -3,6 +3,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QLocale>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -63,6 +64,30 @@ TEST_F(PrgSpinFixture, EmptyTextReadsZeroEvenAboveMinValue) {
   edit->setText(QString());
   EXPECT_DOUBLE_EQ(edit->Value(), 0.0);
   EXPECT_EQ(edit->text(), QString());
+}
+
+// A sign or a decimal comma typed first starts a number; it is not
+// replaced by MinValue while the user goes on typing.
+TEST_F(PrgSpinFixture, ASignTypedFirstStays) {
+  auto* other = new QLineEdit(&top);
+  other->setGeometry(10, 50, 80, 24);
+  top.show();
+  QApplication::setActiveWindow(&top);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+  edit->SetMinValue(-5);
+  edit->SetMaxValue(5);
+  QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_TRUE(edit->hasFocus());
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(edit, Qt::Key_Minus);
+  EXPECT_EQ(edit->text(), QStringLiteral("-"));
+  QTest::keyClick(edit, Qt::Key_2);
+  EXPECT_EQ(edit->text(), QStringLiteral("-2"));
+  EXPECT_DOUBLE_EQ(edit->Value(), -2.0);
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(edit, Qt::Key_Plus);
+  QTest::mouseClick(other, Qt::LeftButton);
+  EXPECT_EQ(edit->text(), QStringLiteral("-5,00"));
 }
 
 TEST_F(PrgSpinFixture, TextThatIsNoNumberBecomesMinValue) {

@@ -202,6 +202,31 @@ TEST(PrgStringGridEditing, EnterInAnOpenListChoosesAndEndsEditing) {
   EXPECT_EQ(f.calls.back(), (EditCall{1, 1, true, "three"}));
 }
 
+// Down in a list cell opens the list instead of changing the value unseen;
+// the user picks with the arrows and Enter. F4 leaves the list shut.
+TEST(PrgStringGridEditing, DownOpensTheListAndF4DoesNot) {
+  EditFixture f;
+  f.kinds[{1, 1}] = 6;
+  f.g->SetCells(1, 1, "one");
+  f.g->OnFillCombo = [](TPrgStringGrid&, int, int, std::vector<std::string>& items, std::string&) {
+    items = {"one", "three", "two"};
+  };
+  f.Open(1, 1);
+  QComboBox* combo = f.g->InplaceEdit()->Combo();
+  ASSERT_TRUE(combo);
+  ASSERT_EQ(f.Focus(), combo);
+  QTest::keyClick(combo, Qt::Key_F4);
+  EXPECT_FALSE(combo->view()->isVisible());
+  QTest::keyClick(combo, Qt::Key_Down);
+  ASSERT_TRUE(combo->view()->isVisible());
+  EXPECT_EQ(combo->currentText(), QStringLiteral("one"));
+  EXPECT_TRUE(f.calls.empty());
+  QTest::keyClick(combo->view(), Qt::Key_Down);
+  QTest::keyClick(combo->view(), Qt::Key_Return);
+  EXPECT_FALSE(f.g->EditorMode());
+  EXPECT_EQ(f.g->Cells(1, 1), "three");
+}
+
 TEST(PrgStringGridEditing, ListCellKeepsATextNotInTheList) {
   EditFixture f;
   f.kinds[{1, 1}] = 6;

@@ -84,6 +84,32 @@ TEST(SchoolTable, SixtyFortyBlocks) {
   EXPECT_EQ(s[0].hi - r.left(), 78);
 }
 
+// The user sees which cell the keyboard is on: a click makes it current and
+// a frame shows it; the frame moves with the next click.
+TEST(SchoolTable, TheCurrentCellIsFramed) {
+  TableFixture f;
+  auto click = [&](int c, int r) {
+    test::Press(f.t, test::Centre(f.t, c, r));
+    test::Release(f.t, test::Centre(f.t, c, r));
+  };
+  auto frameDots = [&](const QImage& img, int c, int r) {
+    const QRect rect = f.t.CellRect(c, r);
+    int dark = 0;
+    for (int x = rect.left(); x <= rect.right(); ++x)
+      for (int y : {rect.top(), rect.bottom()}) dark += QColor(img.pixel(x, y)).lightness() < 100;
+    return dark;
+  };
+  click(2, 3);
+  ASSERT_EQ(f.t.Col(), 2);
+  ASSERT_TRUE(f.t.hasFocus());
+  const QImage first = test::Shot(f.t);
+  click(3, 4);
+  const QImage second = test::Shot(f.t);
+  EXPECT_GT(frameDots(first, 2, 3), f.t.CellRect(2, 3).width() / 2);
+  EXPECT_EQ(frameDots(second, 2, 3), 0);
+  EXPECT_GT(frameDots(second, 3, 4), f.t.CellRect(3, 4).width() / 2);
+}
+
 TEST(SchoolTable, ThreeColumnsTwoRowsAndTexts) {
   TableFixture f;
   THourElementRecord rec;

@@ -172,5 +172,36 @@ TEST_F(GroupFixture, OtherGroupsAndGroupZeroAreUntouched) {
   EXPECT_TRUE(b[0]->Down());
 }
 
+// The journal's "+" and "−", the preview's tool bar: flat buttons with a
+// caption and no glyph are pressed like any other button, and a latched
+// flat button (the regime pair, the editors' states) looks latched.
+TEST(FlatSpeedButton, WithoutGlyphIsSolidAndShowsWhenItIsLatched) {
+  QWidget top;
+  top.resize(200, 60);
+  auto* plus = new TPrgSpeedButton(&top);
+  plus->SetFlat(true);
+  plus->SetCaption(QStringLiteral("+"));
+  auto* regime = new TPrgSpeedButton(&top);
+  regime->move(40, 0);
+  regime->SetFlat(true);
+  regime->SetGroupIndex(1);
+  regime->SetGlyph(HoleGlyph());
+  test::ShowAndPaint(top);
+  QSignalSpy clicks(plus, &TPrgSpeedButton::Clicked);
+  QTest::mouseClick(plus, Qt::LeftButton, {}, QPoint(3, 3));
+  QTest::mouseClick(plus, Qt::LeftButton, {}, QPoint(12, 12));
+  EXPECT_EQ(clicks.count(), 2);
+
+  const QImage up = regime->grab().toImage();
+  const QPoint solid = regime->GlyphPainter().GlyphRect().center();
+  QTest::mouseClick(regime, Qt::LeftButton, {}, solid);
+  ASSERT_TRUE(regime->Down());
+  const QImage latched = regime->grab().toImage();
+  EXPECT_NE(up, latched);
+  // Only the face changed: the glyph stays where it was and the frame sits
+  // on the button's rim.
+  EXPECT_NE(up.pixel(0, 0), latched.pixel(0, 0));
+}
+
 }  // namespace
 }  // namespace korvant

@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <QLineEdit>
 
 #include "controls/test_util.h"
 
@@ -77,6 +78,49 @@ TEST_F(SpinFixture, MinAboveMaxSettlesInsteadOfLooping) {
   EXPECT_EQ(edit->text(), QStringLiteral("2"));
   edit->setText(QStringLiteral("abc"));
   EXPECT_TRUE(edit->text() == QStringLiteral("1") || edit->text() == QStringLiteral("2"));
+}
+
+// The user edits the number in place: the text is not rewritten while it
+// is empty or a bare sign, and is checked when the field is left.
+TEST_F(SpinFixture, TypingIsLeftAloneUntilTheFieldIsLeft) {
+  auto* other = new QLineEdit(&top);
+  other->setGeometry(10, 50, 80, 24);
+  top.show();
+  QApplication::setActiveWindow(&top);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+  Range(1, 99);
+  edit->SetValue(12);
+  QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_TRUE(edit->hasFocus());
+  QTest::keyClick(edit, Qt::Key_End);
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit->text(), QString());
+  EXPECT_EQ(edit->Value(), 1);  // read meanwhile: the checked value
+  EXPECT_EQ(edit->text(), QString());
+  QTest::keyClick(edit, Qt::Key_5);
+  EXPECT_EQ(edit->text(), QStringLiteral("5"));
+
+  Range(-10, 10);
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(edit, Qt::Key_Minus);
+  EXPECT_EQ(edit->text(), QStringLiteral("-"));
+  QTest::keyClick(edit, Qt::Key_5);
+  EXPECT_EQ(edit->text(), QStringLiteral("-5"));
+  EXPECT_EQ(edit->Value(), -5);
+
+  // Out of range or unfinished when the field is left: put right then.
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(edit, "77");
+  EXPECT_EQ(edit->text(), QStringLiteral("77"));
+  QTest::mouseClick(other, Qt::LeftButton);
+  ASSERT_TRUE(other->hasFocus());
+  EXPECT_EQ(edit->text(), QStringLiteral("10"));
+  QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(edit, Qt::Key_Minus);
+  QTest::mouseClick(other, Qt::LeftButton);
+  EXPECT_EQ(edit->text(), QStringLiteral("-10"));
 }
 
 TEST_F(SpinFixture, TextThatIsNoNumberReadsAsMinValue) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -13,6 +14,7 @@
 #include "core/room_assign.h"
 #include "base/cp1251.h"
 #include "core/shared_state.h"
+#include "school_gen.h"
 #include "variant_fixture.h"
 
 namespace korvant {
@@ -35,6 +37,7 @@ struct RecordingPrompt : IPrompt {
 // stopAfter solutions, then stops; optionally aborts at the n-th pump.
 struct ScriptHost : IPlanningHost {
   TTableVarItem* var = nullptr;
+  int day = kDay;
   std::vector<std::string> log;
   std::vector<std::vector<TTableCell>> grids;
   std::vector<int> scores;
@@ -51,9 +54,9 @@ struct ScriptHost : IPlanningHost {
     if (var) {
       std::vector<TTableCell> g;
       for (int k = 0; k < var->KlassCount(); ++k)
-        for (int h = 1; h <= var->LessonsPerDay(); ++h) g.push_back(var->GetCell(k, kDay, h));
+        for (int h = 1; h <= var->LessonsPerDay(); ++h) g.push_back(var->GetCell(k, day, h));
       grids.push_back(g);
-      scores.push_back(var->GetGroupWindows(kDay, var->Model()->CurGroup));
+      scores.push_back(var->GetGroupWindows(day, var->Model()->CurGroup));
     }
   }
   void DeeperPartial() override {
@@ -619,6 +622,88 @@ TEST(DaySearch, ImpossibleOrAbortedOptimisationMessages) {
   ResetRun();
 }
 
+// A day planned group by group leaves a klass's lessons with an hour free
+// between them, or beginning after the klass's first hour. Those fixed
+// lessons stay where they are; the optimisation arranges the rest around
+// them instead of refusing the klass.
+TEST(DaySearch, OptimisationKeepsFixedLessonsThatLeaveTheKlassAGap) {
+  for (int fixedAt : {2, 3}) {
+    ResetRun();
+    ProjectBuilder p(5);
+    const int32_t s = p.Subject(), t0 = p.Teacher(), t1 = p.Teacher(), k0 = p.Klass();
+    p.d.Klasses[0]->ChangeStartLesson(1, 1);
+    p.Lesson(k0, {{s, t0}}, {1});
+    p.Lesson(k0, {{s, t1}}, {1});
+    auto b = Build(p.d);
+    TRunModel& m = *b.model;
+    m.Teachers.SetGroups({AllTeachers(m)});
+    m.Teachers.PrepareDaySlots(kDay);
+    ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 0, false, kDay, fixedAt, 1));
+    ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 1, true, kDay, 0, 1));
+    PrepareDayNorms(m, *b.var, kDay);
+    for (int t = 0; t < m.Teachers.Count(); ++t) m.Teachers[t]->DayMaxLeft = 5;
+    RecordingPrompt prompt;
+    ScopedPrompt sp(&prompt);
+    ScriptHost host;
+    host.var = b.var.get();
+    TDayPlanner planner(m, *b.var, kDay, &host);
+    EXPECT_EQ(planner.OptimizeDay(), TPlanOutcome::Solved) << fixedAt;
+    EXPECT_TRUE(prompt.texts.empty());
+    // The fixed lesson stays; the other takes an hour of the klass's day
+    // before it: hour 1 only, or hours 1 and 2 with an hour free at 3.
+    ASSERT_EQ(static_cast<int>(host.grids.size()), fixedAt - 1);
+    std::set<int> hours;
+    for (const auto& g : host.grids) {
+      EXPECT_EQ(g[static_cast<std::size_t>(fixedAt - 1)].Lesson, 0);
+      for (int h = 1; h < fixedAt; ++h)
+        if (g[static_cast<std::size_t>(h - 1)].Lesson == 1) hours.insert(h);
+    }
+    EXPECT_EQ(static_cast<int>(hours.size()), fixedAt - 1);
+  }
+  ResetRun();
+}
+
+// The planner's messages name an unnamed klass or teacher as the lists do.
+TEST(DaySearch, MessagesNameAnUnnamedKlassOrTeacherAsTheListsDo) {
+  ResetRun();
+  ProjectBuilder p(2);
+  const int32_t s = p.Subject(), t = p.Teacher(), k0 = p.Klass();
+  p.d.Klasses[0]->ChangeStartLesson(1, 1);
+  p.Lesson(k0, {{s, t}}, {2});
+  p.Lesson(k0, {{s, t}}, {1});
+  auto b = Build(p.d);
+  TRunModel& m = *b.model;
+  ASSERT_TRUE(m.Klasses[0]->Name().empty());
+  m.Teachers.SetGroups({{0}});
+  m.Teachers.PrepareDaySlots(kDay);
+  // Three hours of a two-hour day, one of them fixed in the fair copy.
+  ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 0, false, kDay, 1, 2));
+  ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 1, true, kDay, 0, 1));
+  PrepareDayNorms(m, *b.var, kDay);
+  RecordingPrompt prompt;
+  ScopedPrompt sp(&prompt);
+  TDayPlanner planner(m, *b.var, kDay, nullptr);
+  EXPECT_EQ(planner.OptimizeDay(), TPlanOutcome::Failed);
+  ASSERT_EQ(prompt.texts.size(), 1u);
+  EXPECT_EQ(prompt.texts[0], FormatMsg(10147, {m.Klasses[0]->DisplayName()}));
+  EXPECT_NE(m.Klasses[0]->DisplayName(), "");
+  // A teacher who cannot give today's minimum and has no free day left.
+  ASSERT_TRUE(m.Teachers[0]->Name().empty());
+  b.var->ClearDay(kDay);
+  m.Teachers.ResetDay();
+  m.Klasses.ResetDay(false);
+  TRTITeacherItem* teacher = m.Teachers[0];
+  teacher->MetodicalDays = 0;
+  teacher->DayMinLeft = 5;
+  teacher->DayMaxLeft = 5;
+  prompt.texts.clear();
+  EXPECT_EQ(planner.SelectDayLessons(0), -1);
+  ASSERT_EQ(prompt.texts.size(), 1u);
+  EXPECT_EQ(prompt.texts[0], FormatMsg(10149, {teacher->DisplayName()}));
+  EXPECT_NE(teacher->DisplayName(), "");
+  ResetRun();
+}
+
 TEST(DaySearch, AbortEndsTheRunAtTheNextPoll) {
   ResetRun();
   auto b = MakeTriangle(3);
@@ -678,8 +763,12 @@ TEST(DaySearch, FindBestShowsStrictlyFallingScoresAndStopsAtZero) {
       // The best shown is what the variant keeps.
       EXPECT_EQ(r.b.var->GetGroupWindows(kDay, 0), host.scores.back());
       if (host.scores.back() == 0) {
+        // The day without idle hours is waited for like any other, and
+        // the search ends after it.
         ++stoppedAtZero;
-        EXPECT_EQ(Shared().AbortPlanning, 1);
+        const auto lastSolution = std::find(host.log.rbegin(), host.log.rend(), "solution").base();
+        EXPECT_NE(std::find(lastSolution, host.log.end(), "wait"), host.log.end());
+        EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "solution"), static_cast<long>(host.scores.size()));
       }
     }
   }
@@ -802,6 +891,100 @@ TEST(DaySearch, FindBestEndsOnTheFewestIdleHoursOfAllSolutions) {
   }
   EXPECT_GE(compared, 5);
   ResetRun();
+}
+
+// The bound on the idle hours still to come cuts branches, never the
+// minimum: on random days, on days of generated schools and of the
+// demonstration project, the search with and without it ends on the same
+// fewest idle hours, each proved (the search ran to its end), and the
+// bounded one tries fewer arrangements in all.
+struct BoundRun {
+  std::vector<int> scores;
+  int best = -1;
+  uint64_t steps = 0;
+  TPlanOutcome outcome = TPlanOutcome::NoSolution;
+  bool gridHoldsBest = false;
+};
+
+BoundRun OptimiseForBest(TRunModel& m, TTableVarItem& var, int day, bool bound, bool wholeDay) {
+  RecordingPrompt prompt;
+  ScopedPrompt sp(&prompt);
+  ResetRun();
+  if (wholeDay) {
+    // Every lesson of the day free to move, the teachers one group.
+    m.Teachers.PrepareDaySlots(day);
+    m.Teachers.CountDayWishes();
+    m.Klasses.CountDayClosedSlots();
+    m.Teachers.SetGroups({AllTeachers(m)});
+    m.CurGroup = 0;
+    var.CountTeachersFreeDays(false, day);
+    PrepareDayNorms(m, var, day);
+    m.ReplanGroupLessons = 1;
+  }
+  Shared().FindBest = 1;
+  ScriptHost host;
+  host.var = &var;
+  host.day = day;
+  TDayPlanner p(m, var, day, &host);
+  p.ShowPartials = false;
+  p.BoundIdleHours = bound;
+  BoundRun r;
+  r.outcome = p.OptimizeDay();
+  m.ReplanGroupLessons = 0;
+  r.scores = host.scores;
+  r.best = p.BestScore();
+  r.steps = p.Steps();
+  r.gridHoldsBest = var.GetGroupWindows(day, m.CurGroup) == r.best;
+  ResetRun();
+  return r;
+}
+
+void ExpectSameBest(TRunModel& m, TTableVarItem& var, int day, bool wholeDay, uint64_t& boundedSteps,
+                    uint64_t& fullSteps, const std::string& what) {
+  TTableVarItem original(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
+  original.Assign(var);
+  const BoundRun full = OptimiseForBest(m, var, day, false, wholeDay);
+  var.Assign(original);
+  const BoundRun bounded = OptimiseForBest(m, var, day, true, wholeDay);
+  var.Assign(original);
+  EXPECT_EQ(bounded.outcome, full.outcome) << what;
+  EXPECT_EQ(bounded.best, full.best) << what;
+  if (full.outcome == TPlanOutcome::Solved) {
+    EXPECT_TRUE(bounded.gridHoldsBest) << what;
+    for (std::size_t i = 1; i < bounded.scores.size(); ++i) EXPECT_LT(bounded.scores[i], bounded.scores[i - 1]) << what;
+    ASSERT_FALSE(bounded.scores.empty()) << what;
+    EXPECT_EQ(bounded.scores.back(), full.scores.back()) << what;
+  }
+  boundedSteps += bounded.steps;
+  fullSteps += full.steps;
+}
+
+TEST(DaySearch, IdleHourBoundKeepsTheFewestIdleHours) {
+  uint64_t boundedSteps = 0, fullSteps = 0;
+  std::mt19937 rng(2026);
+  for (int round = 0; round < 30; ++round) {
+    RandomDay r = MakeRandomDay(rng);
+    ExpectSameBest(*r.b.model, *r.b.var, kDay, false, boundedSteps, fullSteps, "random " + std::to_string(round));
+  }
+  for (int klasses : {3, 4}) {
+    auto project = GenerateSchool(klasses, 8, 2024);
+    auto model = BuildRunModel(*project);
+    TTableVarItem var(model.get(), model->Teachers.Count(), model->L(), model->Klasses.Count());
+    ASSERT_EQ(PlaceWeekGreedy(var, 2024), 0);
+    for (int day = 1; day <= 6; ++day)
+      ExpectSameBest(*model, var, day, true, boundedSteps, fullSteps,
+                     "generated " + std::to_string(klasses) + " day " + std::to_string(day));
+  }
+  {
+    TProjectData project;
+    ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), project));
+    auto model = BuildRunModel(project);
+    TTableVarItem var(model.get(), model->Teachers.Count(), model->L(), model->Klasses.Count());
+    ASSERT_EQ(PlaceWeekGreedy(var, 2024), 0);
+    for (int day : {1, 2, 4})
+      ExpectSameBest(*model, var, day, true, boundedSteps, fullSteps, "demonstration day " + std::to_string(day));
+  }
+  EXPECT_LT(boundedSteps, fullSteps);
 }
 
 // ---- the demonstration project ----

@@ -437,7 +437,25 @@ TEST(LessonsSection, SectionsThatDoNotFitAreRefused) {
   EXPECT_TRUE(refused(six, h));
   auto none = good;
   none[4] = 0;
-  EXPECT_TRUE(refused(none, h));
+  EXPECT_TRUE(refused(none, h));  // its group's bytes are left over
+
+  // A lesson written without groups is read as it is; the data check tells
+  // the user about it.
+  TLessonsCollection bare;
+  TLessonItem* l = bare.Add();
+  l->KlassID = 3;
+  l->SetSubItemsCount(0);
+  bare.Add()->SetSubItemsCount(2);
+  ByteWriter bw;
+  bare.SaveToStream(bw);
+  TLessonsCollection back;
+  ByteReader br(bw.data());
+  ASSERT_TRUE(back.LoadFromStream(bare.MakeHeader(), br, 1, 3));
+  ASSERT_EQ(back.Count(), 2);
+  EXPECT_EQ(back.GetItem(0)->SubItemsCount(), 0);
+  EXPECT_EQ(back.GetItem(0)->KlassID, 3);
+  EXPECT_EQ(back.GetItem(1)->SubItemsCount(), 2);
+
   auto dup = good;
   dup[204 + 84] = 0;  // second lesson gets identifier 0 too
   EXPECT_TRUE(refused(dup, h));

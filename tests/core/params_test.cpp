@@ -142,15 +142,18 @@ TEST(ProjParamsDialog, LessonsPerDay) {
   EXPECT_EQ(p.LessonsPerDay, 12);
 }
 
-TEST(ProjParamsDialog, HiddenMinimaFollowASmallerL) {
+TEST(ProjParamsDialog, HiddenMinimaOutliveASmallerL) {
   TProjParamsRec p;  // klass minimum 4, teacher minimum 2
   EXPECT_EQ(ApplyProjParamsTexts(p, Texts("3")), 0);
   EXPECT_EQ(p.LessonsPerDay, 3);
-  EXPECT_EQ(p.ClassMinLessons, 3);
+  EXPECT_EQ(p.ClassMinLessons, 4);
   EXPECT_EQ(p.TeacherMinLessons, 2);
   EXPECT_EQ(ApplyProjParamsTexts(p, Texts("1", "1", "3", "2")), 0);
-  EXPECT_EQ(p.ClassMinLessons, 1);
-  EXPECT_EQ(p.TeacherMinLessons, 1);
+  EXPECT_EQ(p.ClassMinLessons, 3);
+  EXPECT_EQ(p.TeacherMinLessons, 2);
+  // Back to 8: the minima were never lowered.
+  EXPECT_EQ(ApplyProjParamsTexts(p, Texts("8", "1", "3", "2")), 0);
+  EXPECT_EQ(p.ClassMinLessons, 3);
 
   TProjParamsRec q;
   EXPECT_EQ(ApplyProjParamsTexts(q, Texts("8", "1", "0")), 10033);

@@ -443,20 +443,29 @@ TEST_F(ProjectTest, NewProjectNamesAndAlreadyOpenTest) {
   EXPECT_EQ(NextNewProjectName(counter), Dir() + U("/Project/Новый_2.tbl"));
   EXPECT_EQ(counter, 2);
 
-  EXPECT_TRUE(SameFileName("/Data/ABC.TBL", "/data/abc.tbl"));
-  EXPECT_FALSE(SameFileName(U("/d/Урок.tbl"), U("/d/урок.tbl")));  // only a..z fold
-  EXPECT_FALSE(SameFileName("/d/a.tbl", "/d/a.tbl "));
+  // Two files whose names differ in case only are two files here; one file
+  // reached by another spelling of its path, or through a link, is one.
+  for (const char* n : {"a.tbl", "A.tbl"}) std::ofstream(dir_ / n) << n;
+  fs::create_directory(dir_ / "sub");
+  fs::create_symlink(dir_ / "a.tbl", dir_ / "link.tbl");
+  const std::string a = Dir() + "/a.tbl";
+  EXPECT_FALSE(SameFileName(a, Dir() + "/A.tbl"));
+  EXPECT_TRUE(SameFileName(a, Dir() + "/sub/../a.tbl"));
+  EXPECT_TRUE(SameFileName(a, Dir() + "/link.tbl"));
+  EXPECT_FALSE(SameFileName(Dir() + "/new.tbl", Dir() + "/New.tbl"));  // not yet on disk
+  EXPECT_TRUE(SameFileName(Dir() + "/new.tbl", Dir() + "/./new.tbl"));
+  EXPECT_FALSE(SameFileName(a, a + " "));
 
   TMdiTable p;
-  p.CreateNew("/Data/School.tbl");
+  p.CreateNew(a);
   RecordingPrompt prompt;
   ScopedPrompt scope(&prompt);
-  EXPECT_TRUE(CheckNotAlreadyOpen(nullptr, "/data/school.tbl"));
-  EXPECT_TRUE(CheckNotAlreadyOpen(&p, "/data/other.tbl"));
+  EXPECT_TRUE(CheckNotAlreadyOpen(nullptr, a));
+  EXPECT_TRUE(CheckNotAlreadyOpen(&p, Dir() + "/A.tbl"));
   EXPECT_TRUE(prompt.calls.empty());
-  EXPECT_FALSE(CheckNotAlreadyOpen(&p, "/data/SCHOOL.tbl"));
+  EXPECT_FALSE(CheckNotAlreadyOpen(&p, Dir() + "/link.tbl"));
   ASSERT_EQ(prompt.calls.size(), 1u);
-  EXPECT_EQ(prompt.calls[0].text, U("Проект SCHOOL.tbl уже открыт."));
+  EXPECT_EQ(prompt.calls[0].text, U("Проект link.tbl уже открыт."));
 }
 
 TEST_F(ProjectTest, EditorShowStateAndParameters) {

@@ -522,25 +522,27 @@ TEST(ZameshArchive, EverySaveIsOnDiskWithoutClosing) {
 
 // ---- the exclusion table ----
 
-TEST(ZameshExclusion, SubstitutesFirstThenEachAbsentTeachersFirstRow) {
+TEST(ZameshExclusion, SubstitutesFirstThenEachAbsentTeachersRowsTogether) {
   const std::vector<std::string> teachers = {"Ivanov", cp1251::fromUtf8("Петров"), "Orlova", "ivanov"};
   std::vector<TZameshRow> rows = {
       Row("2", "IVANOV", "orlova", 0b0110),               // Latin case ignored: teacher 0 and 2
       Row("3", "Ivanov", cp1251::fromUtf8("петров"), 0b1000),  // Cyrillic case counts: no substitute
-      Row("3", "IVANOV", "", 0b1),                        // same text as row 1: adds no absence
-      Row("x", "Nobody", "Orlova", 0),                    // not a lesson number: no substitute pair
       Row("5", cp1251::fromUtf8("Петров"), "Ivanov", uint32_t(1) << 31),
+      Row("x", "Nobody", "Orlova", 0),                    // not a lesson number: no substitute pair
+      Row("1", "IVANOV", "", 0b1),                        // entered absent again later that day
   };
   const TExclusionTable t = BuildExclusionTable(rows, teachers);
-  ASSERT_EQ(t.Pairs.size(), 6u);
-  // Substitutes in row order, then IVANOV absent at lessons 2 and 3, Ivanov
-  // (another text, the same teacher) at lesson 4, Petrov at lesson 32.
+  ASSERT_EQ(t.Pairs.size(), 7u);
+  // Substitutes in row order, then Ivanov (three rows, two spellings) at
+  // every lesson of all his rows, then Petrov at lesson 32.
   EXPECT_EQ(t.Pairs[0], (TExclusionPair{2, 2}));
   EXPECT_EQ(t.Pairs[1], (TExclusionPair{0, 5}));
-  EXPECT_EQ(t.Pairs[2], (TExclusionPair{0, 65533}));
-  EXPECT_EQ(t.Pairs[3], (TExclusionPair{0, 65532}));
-  EXPECT_EQ(t.Pairs[4], (TExclusionPair{0, 65531}));
-  EXPECT_EQ(t.Pairs[5], (TExclusionPair{1, 65503}));
+  EXPECT_EQ(t.Pairs[2], (TExclusionPair{0, 65534}));
+  EXPECT_EQ(t.Pairs[3], (TExclusionPair{0, 65533}));
+  EXPECT_EQ(t.Pairs[4], (TExclusionPair{0, 65532}));
+  EXPECT_EQ(t.Pairs[5], (TExclusionPair{0, 65531}));
+  EXPECT_EQ(t.Pairs[6], (TExclusionPair{1, 65503}));
+  EXPECT_TRUE(t.IsAbsent(0, 1));  // only the later row says so
   EXPECT_TRUE(t.IsAbsent(0, 3));
   EXPECT_TRUE(t.IsSubstituting(2, 2));
   EXPECT_FALSE(t.IsSubstituting(2, 3));

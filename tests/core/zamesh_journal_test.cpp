@@ -190,11 +190,13 @@ TEST_F(Ranking, WishesCountByStrictness) {
 }
 
 TEST_F(Ranking, AbsentTeachersAreNeverListed) {
-  // Petrov absent at lessons 1..2 (first row of his), Orlov's later row's
-  // set adds nothing.
+  // Petrov absent at lessons 1..2; Orlov entered absent twice, at lesson 4
+  // and later at lesson 2: his second absence counts as much as his first.
   const std::vector<TZameshRow> rows = {JournalRow("1", "Petrov", 0b11), JournalRow("4", "Orlov", 0b1000),
                                         JournalRow("4", "Orlov", 0b0010)};
-  EXPECT_EQ(Rank(rows), (std::vector<std::string>{"ок. Orlov", "св. Volkov", "зн. Zaitsev", "зн. Lisin"}));
+  EXPECT_EQ(Rank(rows), (std::vector<std::string>{"св. Volkov", "зн. Zaitsev", "зн. Lisin"}));
+  EXPECT_EQ(Rank({rows[0], rows[1]}),
+            (std::vector<std::string>{"ок. Orlov", "св. Volkov", "зн. Zaitsev", "зн. Lisin"}));
 }
 
 TEST_F(Ranking, BookedSubstitutesAreLeftOutButNotGroupTeachers) {
@@ -215,6 +217,47 @@ TEST_F(Ranking, ChosenSubstituteGoesIntoTheRow) {
   ApplySubstitute(row, c[2], s.var());
   EXPECT_EQ(row.Texts[kZamSubstitute], "Volkov");
   EXPECT_EQ(row.Objects[kZamSubstitute], 0u);
+}
+
+// ---- the count report ----
+
+TEST(ZameshCount, DaysInDateOrderEveryRowNoNamelessTeacher) {
+  auto row = [](const char* absent, uint32_t section, const char* substitute, uint32_t group) {
+    TZameshRow r;
+    r.Texts[kZamLesson] = "1";
+    r.Texts[kZamAbsent] = absent;
+    r.Texts[kZamSubstitute] = substitute;
+    r.Objects[kZamKlass] = section;
+    r.Objects[kZamSubstitute] = group;
+    return r;
+  };
+  auto image = TZameshImage::FromBytes(TZameshImage::NewBytes());
+  ASSERT_TRUE(image);
+  auto save = [&](double date, std::vector<TZameshRow> rows) {
+    std::unique_ptr<TZameshImage> next;
+    ASSERT_EQ(image->PlanSave(date, rows, next), ZameshSaveResult::Saved);
+    image = std::move(next);
+  };
+  // The later day is stored first, in the lower index entry.
+  save(45300.25, {row("B", 2, "A", 1), row("C", 0, "", 0)});
+  save(45299, {row("A", 0, "B", 0), row("a", 1, "B", 1)});
+  save(45310, {row("Z", 0, "Y", 0)});  // after the period
+
+  const std::vector<TZameshTeacherCount> c = CountZamesh(*image, 45299.9, 45300);
+  ASSERT_EQ(c.size(), 4u);  // A, B, a, C: no teacher without a name
+  EXPECT_EQ(c[0].Name, "A");
+  EXPECT_EQ(c[0].MissedJunior, 1);
+  EXPECT_EQ(c[0].SubstOtherGroup, 1);
+  EXPECT_EQ(c[1].Name, "B");
+  EXPECT_EQ(c[1].SubstJunior, 1);
+  EXPECT_EQ(c[1].SubstOtherGroup, 1);
+  EXPECT_EQ(c[1].MissedOther, 1);
+  EXPECT_EQ(c[2].Name, "a");
+  EXPECT_EQ(c[2].MissedOther, 1);
+  EXPECT_EQ(c[3].Name, "C");
+  EXPECT_EQ(c[3].Missed(), 1);
+  EXPECT_EQ(c[3].Substituted(), 0);
+  EXPECT_TRUE(CountZamesh(*image, 45301, 45309).empty());
 }
 
 }  // namespace

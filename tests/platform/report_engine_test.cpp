@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QPrinter>
 
 #include <gtest/gtest.h>
@@ -158,6 +160,56 @@ TEST(ReportEngine, LongTextsAreCutOrWrappedInsideTheirCell) {
   // The neighbouring framed cell grows with the band.
   EXPECT_DOUBLE_EQ(pages[0].Bands[0].Band.Height, h);
   EXPECT_DOUBLE_EQ(pages[0].Bands[0].Band.Cells[1].Rect.height(), h);
+}
+
+TEST(ReportEngine, ChartsAndRuledLinesAreDrawnWhereTheirValuesLie) {
+  TBandReport r;
+  TReportBand b;
+  b.Height = 200;
+  b.Lines.push_back(TReportLine{QPointF(10, 50), QPointF(100, 50), 1});
+  TReportChart ch;
+  ch.Rect = QRectF(150, 10, 300, 180);
+  ch.XMax = 6;
+  ch.YMax = 60;
+  ch.YStep = 10;
+  ch.XLabel = [](double v) { return v >= 1 && v <= 6 ? QString("d%1").arg(v) : QString(); };
+  // Flat at 30 from day 1 to 3, then far above the axis' top.
+  ch.Series.push_back(TChartSeries{"5A", Qt::black, {{1, 30}, {2, 30}, {3, 30}, {4, 600}}});
+  b.Charts.push_back(ch);
+  r.Add(b);
+  const auto pages = Paginate(r);
+  ASSERT_EQ(pages.size(), 1u);
+  const QStringList t = pages[0].Texts();
+  EXPECT_EQ(t, (QStringList{"5A", "d1", "d2", "d3", "d4", "d5", "d6", "0", "10", "20", "30", "40", "50", "60"}));
+
+  const double k = 2;  // pixels per point
+  QImage img(static_cast<int>(r.Setup.PaperWidth() * k), static_cast<int>(r.Setup.PaperHeight() * k),
+             QImage::Format_RGB32);
+  {
+    QPainter p(&img);
+    p.scale(k, k);
+    RenderPage(p, pages[0], r.Setup);
+  }
+  const QPointF at(r.Setup.MarginLeft, pages[0].Bands[0].Top);
+  auto dark = [&](QPointF pt) {
+    const QPoint px = ((pt + at) * k).toPoint();
+    for (int dy = -1; dy <= 1; ++dy)
+      if (qGray(img.pixel(px.x(), px.y() + dy)) < 100) return true;
+    return false;
+  };
+  EXPECT_TRUE(dark(QPointF(55, 50)));  // the ruled line
+  const QRectF plot = ch.PlotRect(r.Setup.FontFamily);
+  EXPECT_TRUE(ch.Rect.contains(plot));
+  auto value = [&](double x, double y) {
+    return QPointF(plot.left() + x / 6 * plot.width(), plot.bottom() - y / 60 * plot.height());
+  };
+  EXPECT_TRUE(dark(value(1.5, 30)));
+  EXPECT_TRUE(dark(value(2.5, 30)));
+  EXPECT_FALSE(dark(value(2.5, 45)));
+  EXPECT_TRUE(dark(value(5, 0)));  // the bottom axis
+  // The steep line leaves the plot at its top and is not drawn beyond.
+  const double xTop = 3 + 30.0 / 570;
+  EXPECT_FALSE(dark(QPointF(plot.left() + xTop / 6 * plot.width(), plot.top() - 6)));
 }
 
 TEST(ReportEngine, PreviewShowsThePagesAtItsZoom) {

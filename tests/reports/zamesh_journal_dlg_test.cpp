@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <QDateEdit>
 #include <QListWidget>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <cstring>
 #include "controls/bit_btn.h"
+#include "controls/sel_date_dlg.h"
 #include "window_test_util.h"
 
 namespace korvant {
@@ -244,6 +247,181 @@ TEST_F(JournalTest, AnArchiveAlreadyOpenIsReported) {
   EXPECT_FALSE(ViewZamesh(nullptr, v.var(), 2, Path()));
   ASSERT_EQ(prompt.asked.size(), 1u);
   EXPECT_EQ(prompt.asked[0].text, test::U(LoadResStr(10155)));
+}
+
+// ---- the count report ----
+
+std::vector<std::vector<std::string>> GridRows(const TPrgStringGrid& g) {
+  std::vector<std::vector<std::string>> out;
+  for (int r = 1; r < g.RowCount(); ++r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < g.ColCount(); ++c) row.push_back(test::U(g.Cells(c, r)));
+    out.push_back(row);
+  }
+  return out;
+}
+
+TZameshRow Stored(const char* lesson, const char* absent, uint32_t section, const char* substitute,
+                  uint32_t group) {
+  TZameshRow r;
+  r.Texts[kZamLesson] = lesson;
+  r.Texts[kZamAbsent] = absent;
+  r.Texts[kZamKlass] = "5a";
+  r.Texts[kZamSubstitute] = substitute;
+  r.Objects[kZamKlass] = section;
+  r.Objects[kZamSubstitute] = group;
+  return r;
+}
+
+// Runs script on the first modal window of type T once one is up (a window
+// still closing is passed over).
+template <class T>
+void WhenModalOf(std::function<void(T*)> script) {
+  auto poll = std::make_shared<std::function<void()>>();
+  *poll = [script, poll] {
+    if (auto* m = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      script(m);
+      *poll = nullptr;
+      return;
+    }
+    QTimer::singleShot(5, *poll);
+  };
+  QTimer::singleShot(0, *poll);
+}
+
+struct CountReportTest : JournalTest {
+  // Tuesday, already stored: Petrov absent twice in the middle section,
+  // once replaced by Volkov and once by nobody; "petrov" (another spelling,
+  // another teacher) absent in the junior section, Volkov from the group list.
+  void StoreTuesday(TZameshArchive& a) {
+    ASSERT_EQ(a.SaveDay(ZameshDateOf(kMonday.addDays(1)),
+                        {Stored("3", "Petrov", 1, "Volkov", 0), Stored("4", "Petrov", 2, "", 0),
+                         Stored("1", "petrov", 0, "Volkov", 1)}),
+              ZameshSaveResult::Saved);
+  }
+  // Runs the count report of Monday..last and answers the two sheets, or
+  // nothing when no report came up. The report is closed with the mouse.
+  std::pair<std::vector<std::vector<std::string>>, std::vector<std::vector<std::string>>> Count(
+      TViewZameshDlg& dlg, const QDate& last, std::string* caption = nullptr, bool* shown = nullptr) {
+    std::pair<std::vector<std::vector<std::string>>, std::vector<std::vector<std::string>>> sheets;
+    bool came = false;
+    WhenModal([&](QWidget* m) {
+      auto* r = qobject_cast<TZamRprtDlg*>(m);
+      if (!r) return;
+      came = true;
+      if (caption) *caption = test::U(FromQt(r->windowTitle()));
+      EXPECT_EQ(r->Pages()->count(), 2);
+      EXPECT_EQ(test::U(FromQt(r->Pages()->tabText(0))), "Пропуски");
+      EXPECT_EQ(test::U(FromQt(r->Pages()->tabText(1))), "Замещения");
+      EXPECT_EQ(test::U(r->MissedGrid()->Cells(2, 0)), "5 - 11 кл.");
+      EXPECT_EQ(test::U(r->SubstGrid()->Cells(2, 0)), "1 - 3 кл. (гр.)");
+      sheets = {GridRows(*r->MissedGrid()), GridRows(*r->SubstGrid())};
+      QTest::mouseClick(r->CloseButton(), Qt::LeftButton);
+    });
+    const bool ok = dlg.ShowCountReport(ZameshDateOf(kMonday), ZameshDateOf(last));
+    EXPECT_EQ(ok, came);
+    if (shown) *shown = came;
+    return sheets;
+  }
+};
+
+TEST_F(CountReportTest, CountsTheShownDaysEditsAndEveryStoredRow) {
+  auto archive = OpenArchive();
+  StoreTuesday(*archive);
+  TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
+  dlg.show();
+  AddIvanov(dlg);  // Monday, not yet stored: Ivanov absent, Petrov from the group list
+  WhenModal([](QWidget* m) {
+    if (auto* h = qobject_cast<THealthTeacherDlg*>(m)) h->SetModalResult(mrOk);
+  });
+  ASSERT_TRUE(dlg.ChooseSubstitute(1));
+  ASSERT_TRUE(dlg.Modified());
+
+  std::string caption;
+  const auto [missed, subst] = Count(dlg, kMonday.addDays(1), &caption);
+  EXPECT_EQ(caption, "Пропуски и замещения: 01.01.2024 - 02.01.2024");
+  // Monday's unsaved row counts: the day was stored before counting.
+  EXPECT_FALSE(dlg.Modified());
+  EXPECT_EQ(archive->FindEntry(ZameshDateOf(kMonday)), 1);
+  using Rows = std::vector<std::vector<std::string>>;
+  EXPECT_EQ(missed, (Rows{{"Ivanov", "0", "1"}, {"Petrov", "0", "2"}, {"petrov", "1", "0"}}));
+  // The row without a substitute adds no nameless teacher.
+  EXPECT_EQ(subst, (Rows{{"Petrov", "0", "0", "0", "1"}, {"Volkov", "0", "1", "1", "0"}}));
+
+  // Monday alone; a period of days without rows says "Нет" on both sheets.
+  const auto monday = Count(dlg, kMonday);
+  EXPECT_EQ(monday.first, (Rows{{"Ivanov", "0", "1"}}));
+  dlg.DatePicker()->setDate(kMonday.addDays(7));
+  std::pair<Rows, Rows> none;
+  WhenModal([&](QWidget* m) {
+    auto* r = qobject_cast<TZamRprtDlg*>(m);
+    ASSERT_TRUE(r);
+    none = {GridRows(*r->MissedGrid()), GridRows(*r->SubstGrid())};
+    QTest::mouseClick(r->CloseButton(), Qt::LeftButton);
+  });
+  ASSERT_TRUE(dlg.ShowCountReport(ZameshDateOf(kMonday.addDays(5)), ZameshDateOf(kMonday.addDays(3))));
+  EXPECT_EQ(none.first, (Rows{{"Нет", "", ""}}));
+  EXPECT_EQ(none.second, (Rows{{"Нет", "", "", "", ""}}));
+}
+
+TEST_F(CountReportTest, TheReportButtonAsksForThePeriod) {
+  auto archive = OpenArchive();
+  StoreTuesday(*archive);
+  TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
+  dlg.show();
+
+  // The period dialog closed without "Да": no report.
+  bool asked = false;
+  WhenModalOf<TSelDateDlg>([&](TSelDateDlg* p) {
+    asked = true;
+    EXPECT_FALSE(p->DayOnly());
+    p->close();  // the window's close box: the dialog has no cancel button
+  });
+  QTest::mouseClick(dlg.ReportButton(), Qt::LeftButton);
+  EXPECT_TRUE(asked);
+
+  // A period given backwards is its first day: Tuesday alone.
+  std::string caption;
+  std::vector<std::vector<std::string>> missed;
+  WhenModalOf<TSelDateDlg>([&](TSelDateDlg* p) {
+    p->FromPicker()->setDate(kMonday.addDays(1));
+    p->ToPicker()->setDate(kMonday);
+    WhenModalOf<TZamRprtDlg>([&](TZamRprtDlg* r) {
+      caption = test::U(FromQt(r->windowTitle()));
+      missed = GridRows(*r->MissedGrid());
+      QTest::mouseClick(r->CloseButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(p->YesButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(dlg.ReportButton(), Qt::LeftButton);
+  EXPECT_EQ(caption, "Пропуски и замещения: 02.01.2024 - 02.01.2024");
+  EXPECT_EQ(missed, (std::vector<std::vector<std::string>>{{"Petrov", "0", "2"}, {"petrov", "1", "0"}}));
+}
+
+TEST_F(CountReportTest, ADayThatCannotBeStoredAsksBeforeTheReport) {
+  WriteFullArchive(Path());
+  auto archive = OpenArchive();
+  TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
+  dlg.show();
+  AddIvanov(dlg);
+
+  prompt.answers = {kResYes, kResNo};  // the full index told, then "stay"
+  EXPECT_FALSE(dlg.ShowCountReport(ZameshDateOf(kMonday), ZameshDateOf(kMonday)));
+  ASSERT_EQ(prompt.asked.size(), 2u);
+  EXPECT_EQ(prompt.asked[0].text, test::U(LoadResStr(10156)));
+  EXPECT_EQ(prompt.asked[1].kind, kBoxYesNo);
+  EXPECT_TRUE(dlg.Modified());
+
+  // "Yes": the report of what the archive holds, the day kept on screen.
+  prompt.asked.clear();
+  prompt.answers = {kResYes, kResYes};
+  bool shown = false;
+  const auto sheets = Count(dlg, kMonday, nullptr, &shown);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(prompt.asked.size(), 2u);
+  EXPECT_EQ(sheets.first, (std::vector<std::vector<std::string>>{{"Нет", "", ""}}));
+  EXPECT_EQ(dlg.Grid()->Cells(kZamAbsent, 1), "Ivanov");
+  prompt.answers = {kResYes, kResYes};
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 
 #include <QHeaderView>
 #include <QListWidget>
+#include <QStyle>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <vector>
 
 #include "controls/bit_btn.h"
 #include "core/catalogue.h"
@@ -56,6 +60,52 @@ QTreeWidget* CreateViewer(QWidget* parent, QRect geometry, const QStringList& co
   return v;
 }
 
+// Each column as wide as its heading and its texts; when together they are
+// wider than the view (less a vertical scroll bar), the name columns give
+// way, so every column stays in view.
+void FitColumns(QTreeWidget* v, std::initializer_list<int> yielding) {
+  QHeaderView* h = v->header();
+  const QFontMetrics hf(h->font()), cf(v->font());
+  constexpr int kPad = 14;
+  std::vector<int> need(static_cast<std::size_t>(v->columnCount()), 0);
+  for (int c = 0; c < v->columnCount(); ++c) {
+    int w = hf.horizontalAdvance(v->headerItem()->text(c)) + kPad;
+    for (int r = 0; r < v->topLevelItemCount(); ++r)
+      w = std::max(w, cf.horizontalAdvance(v->topLevelItem(r)->text(c)) + kPad);
+    need[static_cast<std::size_t>(c)] = w;
+  }
+  const int room = v->width() - 2 * v->frameWidth() - v->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  // The yielding columns are cut to one common cap (never below their
+  // headings), the widest first, until everything fits.
+  auto totalWith = [&](int cap) {
+    int t = 0;
+    for (int c = 0; c < v->columnCount(); ++c) {
+      int w = need[static_cast<std::size_t>(c)];
+      if (std::find(yielding.begin(), yielding.end(), c) != yielding.end()) {
+        const int floor = hf.horizontalAdvance(v->headerItem()->text(c)) + kPad;
+        w = std::max(std::min(w, cap), std::min(w, floor));
+      }
+      t += w;
+    }
+    return t;
+  };
+  int lo = 0, hi = 0;
+  for (int w : need) hi = std::max(hi, w);
+  if (totalWith(hi) > room) {
+    while (lo < hi) {  // the largest cap that fits
+      const int mid = (lo + hi + 1) / 2;
+      if (totalWith(mid) <= room) lo = mid;
+      else hi = mid - 1;
+    }
+    for (int c : yielding) {
+      auto& w = need[static_cast<std::size_t>(c)];
+      const int floor = hf.horizontalAdvance(v->headerItem()->text(c)) + kPad;
+      w = std::max(std::min(w, lo), std::min(w, floor));
+    }
+  }
+  for (int c = 0; c < v->columnCount(); ++c) v->setColumnWidth(c, need[static_cast<std::size_t>(c)]);
+}
+
 // The row the owner selected gets the focus and stands in view.
 void FocusSelected(QTreeWidget* v) {
   if (QTreeWidgetItem* item = v->currentItem(); item && item->isSelected()) {
@@ -95,6 +145,7 @@ TLinkDlg::TLinkDlg(MessageTarget* owner, QWidget* parent) : TPrgDialog(parent, k
           [this](QTreeWidgetItem* item) { LinkDblClick(view_->indexOfTopLevelItem(item)); });
 
   list_ = AskList(owner_, kMsgLinksGet, view_);
+  FitColumns(view_, {2, 3});
   FocusSelected(view_);
 }
 
@@ -139,6 +190,7 @@ TLessonFindDlg::TLessonFindDlg(MessageTarget* owner, QWidget* parent)
   connect(view_, &QTreeWidget::itemDoubleClicked, this, [this] { OKBtnClick(); });
 
   list_ = AskList(owner_, kMsgFindInit, view_);
+  FitColumns(view_, {2, 4});
   FocusSelected(view_);
 }
 

@@ -17,6 +17,7 @@
 #include "platform/help_service.h"
 #include "windows/editors/editor_fields.h"
 #include "windows/editors/sorted_items.h"
+#include "windows/shell/error_box.h"
 
 namespace korvant {
 
@@ -115,9 +116,9 @@ TLessonsManager::TLessonsManager(TLessonsCollection& lessons, const TTeachersCol
   NextRecordButton()->move(bx, 104);
   HelpBtn()->move(bx, 136);
 
-  AddLabel(QStringLiteral("Класс, в котором проводится урок:"), QRect(8, 11, 200, 16));
+  AddLabel(QStringLiteral("Класс, в котором проводится урок:"), QRect(8, 11, 212, 16));
   klassCombo_ = new QComboBox(this);
-  klassCombo_->setGeometry(210, 8, 128, 22);
+  klassCombo_->setGeometry(222, 8, 116, 22);
   klassModel_ = new TSortedComboModel(klassCombo_);
   klassModel_->Attach(klassCombo_);
   connect(klassCombo_, &QComboBox::currentIndexChanged, this, [this](int i) {
@@ -152,7 +153,7 @@ TLessonsManager::TLessonsManager(TLessonsCollection& lessons, const TTeachersCol
 
   noRoomBox_ = new QCheckBox(QStringLiteral("Открепить кабинеты:"), this);
   noRoomBox_->setLayoutDirection(Qt::RightToLeft);  // the text left of the box
-  noRoomBox_->setGeometry(8, 64, 150, 20);
+  noRoomBox_->setGeometry(8, 64, 170, 20);
   connect(noRoomBox_, &QCheckBox::toggled, this, [this](bool on) {
     if (Updating() || !Item()) return;
     Item()->NoAttachedRoom = on ? 1 : 0;
@@ -570,14 +571,28 @@ void TLessonsManager::ApplyLinks(const TLessonEntryList& list) {
   TLessonItem* cur = Item();
   if (!cur || !Group()) return;
   // Only the pairs listed change; a link is made on both sides or not at all.
+  std::vector<QString> refused;
   for (const TLessonEntry& e : list.Entries) {
     if (e.LessonRef < 0) break;
     if (e.LessonRef == cur->ID()) continue;
-    if (e.Linked == 1) AddLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex});
-    else RemoveLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex});
+    if (e.Linked != 1) {
+      RemoveLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex});
+    } else if (!AddLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex})) {
+      const TLessonItem* other = lessons_.FindItemID(e.LessonRef);
+      const TLessonSubItem* g = other ? other->GetSubItem(e.GroupIndex) : nullptr;
+      if (other && g) refused.push_back(KlassText(other->KlassID) + QStringLiteral(", ") + SubjectText(g->SubjectID));
+    }
   }
   ColourLinkBtn();
   Changed();
+  // A tick that could not be applied is not dropped without a word.
+  if (!refused.empty()) {
+    QString text = QString::fromUtf8("Не удалось связать с подгруппой ");
+    for (std::size_t i = 0; i < refused.size(); ++i)
+      text += (i ? QStringLiteral("; ") : QString()) + refused[i];
+    text += QString::fromUtf8(": у подгруппы может быть не более %1 связок.").arg(kMaxGroupLinks);
+    ShowErrMsgText(OwnerOf(this), FromQt(text), kBoxOk);
+  }
 }
 
 TLessonEntryList* TLessonsManager::FillFindList(QTreeWidget* view) {

@@ -69,10 +69,10 @@ TSubjectsManager::TSubjectsManager(TSubjectsCollection& subjects, const TRoomsCo
     Changed();
   });
 
-  AddLabel(QStringLiteral("Рекомендуемые кабинеты:"), QRect(8, 124, 150, 16));
+  AddLabel(QStringLiteral("Рекомендуемые кабинеты:"), QRect(8, 124, 178, 16));
   wished_ = new QListWidget(this);
   wished_->setGeometry(8, 142, 150, 148);
-  AddLabel(QStringLiteral("Кабинеты (общий список):"), QRect(190, 124, 150, 16));
+  AddLabel(QStringLiteral("Кабинеты (общий список):"), QRect(190, 124, 178, 16));
   allRooms_ = new QListWidget(this);
   allRooms_->setGeometry(190, 142, 150, 148);
   SetHelpContext(wished_, kWishedRoomsHelp);

@@ -86,12 +86,12 @@ TGroupManBase::~TGroupManBase() { StopDragTimer(); }
 void TGroupManBase::BuildForm(int clientHeight, int buttonsTop) {
   setFixedSize(430, clientHeight);
   auto* selLabel = new QLabel(Ru("Выбрана группа:"), this);
-  selLabel->setGeometry(8, 13, 95, 17);
+  selLabel->setGeometry(8, 13, 104, 17);
   auto* attLabel = new QLabel(Ru("Присоединить:"), this);
-  attLabel->setGeometry(228, 13, 85, 17);
+  attLabel->setGeometry(222, 13, 94, 17);
   selectedCombo_ = new QComboBox(this);
   selectedCombo_->setEditable(false);
-  selectedCombo_->setGeometry(104, 10, 106, 22);
+  selectedCombo_->setGeometry(114, 10, 100, 22);
   selLabel->setBuddy(selectedCombo_);
   attachCombo_ = new QComboBox(this);
   attachCombo_->setEditable(false);

@@ -88,7 +88,7 @@ TVarOptionsDlg::TVarOptionsDlg(QWidget* owner, const std::string& varName, TVarO
     : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                             Qt::WindowContextHelpButtonHint),
       options_(options) {
-  setFixedSize(316, 292);
+  setFixedSize(340, 292);
   setWindowTitle(Ru("Опции") + QStringLiteral(": ") + ToQt(varName));
   SetHelpContext(this, kHelpContext);
 
@@ -103,10 +103,10 @@ TVarOptionsDlg::TVarOptionsDlg(QWidget* owner, const std::string& varName, TVarO
   maxWindows_->setGeometry(176, 63, 73, 21);
   maxWindowsLabel->setBuddy(maxWindows_);
 
-  auto* willsLabel = MakeLabel(this, "Учет пожеланий учителей при расстановке уроков:", QRect(24, 96, 269, 17), false);
+  auto* willsLabel = MakeLabel(this, "Учет пожеланий учителей при расстановке уроков:", QRect(24, 96, 308, 17), false);
   wills_ = new QComboBox(this);
   wills_->setEditable(false);
-  wills_->setGeometry(24, 116, 269, 22);
+  wills_->setGeometry(24, 116, 292, 22);
   for (const char* t : {"Учитывать все пожелания", "Средний и высокий приоритет", "Только высокий приоритет",
                         "Не учитывать приоритеты"})
     wills_->addItem(Ru(t));
@@ -114,7 +114,7 @@ TVarOptionsDlg::TVarOptionsDlg(QWidget* owner, const std::string& varName, TVarO
 
   auto* memoLabel = MakeLabel(this, "Комментарии (не более 80 символов):", QRect(24, 152, 269, 17), false);
   memo_ = new TCommentMemo(static_cast<int>(kOptionsDescriptionMax), this);
-  memo_->setGeometry(24, 172, 269, 61);
+  memo_->setGeometry(24, 172, 292, 61);
   memoLabel->setBuddy(memo_);
 
   // The weights are carried through but not shown.
@@ -132,11 +132,11 @@ TVarOptionsDlg::TVarOptionsDlg(QWidget* owner, const std::string& varName, TVarO
   connect(yes_, &TPrgBitBtn::Clicked, this, &TVarOptionsDlg::OnYes);
 
   cancel_ = new TPrgBitBtn(TBitBtnKind::bkCancel, Ru("Отмена"), this);
-  cancel_->setGeometry(123, 252, 75, 25);
+  cancel_->setGeometry(132, 252, 75, 25);
   cancel_->setToolTip(Ru("Отменить"));
 
   help_ = MakeHelpButton(this, Ru("Справка"), kHelpContext, kHelpContext);
-  help_->setGeometry(218, 252, 75, 25);
+  help_->setGeometry(241, 252, 75, 25);
   help_->setToolTip(Ru("Справка по диалогу"));
 
   setTabOrder(maxVars_, maxWindows_);

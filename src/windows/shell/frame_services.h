@@ -79,6 +79,7 @@ enum class VariantCommand {
   Options,         // "Опции"
   GeneralControl,  // "Контроль данных" / "Общий контроль"
   WeekVariants,    // "Подбор вариантов"
+  PlaceLessons,    // "Расстановка уроков" (the placement run)
   Optimize,        // "Оптимизация"
   AssignRooms,     // "Расстановка кабинетов"
   Statistics,      // "Статистика"

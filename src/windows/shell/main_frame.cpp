@@ -83,14 +83,14 @@ class ReportToWindow : public IDataReport {
 const FrameCmd kPlanButtons[] = {
     FrameCmd::NewVariant, FrameCmd::OpenVariant, FrameCmd::SaveVariant, FrameCmd::PrintVariant,
     FrameCmd::Options, FrameCmd::EndPlanning, FrameCmd::AutoRegime, FrameCmd::ManualRegime,
-    FrameCmd::WeekVariants, FrameCmd::Optimize, FrameCmd::AssignRooms, FrameCmd::Control,
+    FrameCmd::WeekVariants, FrameCmd::PlaceLessons, FrameCmd::Optimize, FrameCmd::AssignRooms, FrameCmd::Control,
     FrameCmd::Statistics};
 const FrameCmd kPlanItems[] = {
     FrameCmd::NewVariant, FrameCmd::OpenVariant, FrameCmd::SaveVariant, FrameCmd::SaveVariantAs,
     FrameCmd::EndPlanning, FrameCmd::PrintVariant, FrameCmd::Options, FrameCmd::PlanExit,
-    FrameCmd::RegimeMenu, FrameCmd::WeekVariants, FrameCmd::Optimize, FrameCmd::AssignRooms,
+    FrameCmd::RegimeMenu, FrameCmd::WeekVariants, FrameCmd::PlaceLessons, FrameCmd::Optimize, FrameCmd::AssignRooms,
     FrameCmd::Control, FrameCmd::Statistics, FrameCmd::Abort, FrameCmd::Continue};
-const FrameCmd kRegimeCmds[] = {FrameCmd::WeekVariants, FrameCmd::Optimize, FrameCmd::AssignRooms,
+const FrameCmd kRegimeCmds[] = {FrameCmd::WeekVariants, FrameCmd::PlaceLessons, FrameCmd::Optimize, FrameCmd::AssignRooms,
                                 FrameCmd::Control, FrameCmd::Statistics};
 const FrameCmd kWindowItems[kEditorKinds] = {FrameCmd::WinRooms, FrameCmd::WinSubjects,
                                              FrameCmd::WinKlasses, FrameCmd::WinTeachers,
@@ -256,6 +256,9 @@ void TPrgMdiFrame::BuildMenus() {
   on(manualItem, [this] { OnSetKorvantRegime(0); });
   on(AddItem(planWorkMenu_, FrameCmd::WeekVariants, "&Подбор вариантов", 131, QKeySequence(Qt::Key_F9)),
      [this] { ForwardToVariant(VariantCommand::WeekVariants); });
+  // The placement run of the current day for one teacher group.
+  on(AddItem(planWorkMenu_, FrameCmd::PlaceLessons, "&Расстановка уроков", 132, QKeySequence(Qt::Key_F8)),
+     [this] { ForwardToVariant(VariantCommand::PlaceLessons); });
   on(AddItem(planWorkMenu_, FrameCmd::Optimize, "&Оптимизация", 132),
      [this] { ForwardToVariant(VariantCommand::Optimize); });
   on(AddItem(planWorkMenu_, FrameCmd::AssignRooms, "Расстановка кабинетов", 133),
@@ -318,7 +321,7 @@ void TPrgMdiFrame::BuildToolBars() {
   on(AddButton(dataBar_, FrameCmd::DataHelp, 255, "Справка по вводу данных", g(G::Help)),
      [] { ShowHelpContext(kDataHelp); });
 
-  makeBar(planToolBar_, planBar_, 499 + 33 + 2);
+  makeBar(planToolBar_, planBar_, 530 + 33 + 2);
   on(AddButton(planBar_, FrameCmd::NewVariant, 2, "Новый вариант", g(G::NewVariant)), [this] { NewVariant(); });
   on(AddButton(planBar_, FrameCmd::OpenVariant, 33, "Открыть вариант", g(G::OpenVariant)), [this] { OpenVariant(); });
   on(AddButton(planBar_, FrameCmd::SaveVariant, 64, "Сохранить вариант", g(G::SaveVariant)),
@@ -338,17 +341,19 @@ void TPrgMdiFrame::BuildToolBars() {
   on(manualBtn, [this] { OnSetKorvantRegime(0); });
   on(AddButton(planBar_, FrameCmd::WeekVariants, 286, "Подбор вариантов", g(G::WeekVariants)),
      [this] { ForwardToVariant(VariantCommand::WeekVariants); });
-  on(AddButton(planBar_, FrameCmd::Optimize, 317, "Оптимизация", g(G::Optimize)),
+  on(AddButton(planBar_, FrameCmd::PlaceLessons, 317, "Расстановка уроков", g(G::PlaceLessons)),
+     [this] { ForwardToVariant(VariantCommand::PlaceLessons); });
+  on(AddButton(planBar_, FrameCmd::Optimize, 348, "Оптимизация", g(G::Optimize)),
      [this] { ForwardToVariant(VariantCommand::Optimize); });
-  on(AddButton(planBar_, FrameCmd::AssignRooms, 348, "Расстановка кабинетов", g(G::AssignRooms)),
+  on(AddButton(planBar_, FrameCmd::AssignRooms, 379, "Расстановка кабинетов", g(G::AssignRooms)),
      [this] { ForwardToVariant(VariantCommand::AssignRooms); });
-  on(AddButton(planBar_, FrameCmd::Control, 388, "Контроль данных", g(G::Control)),
+  on(AddButton(planBar_, FrameCmd::Control, 419, "Контроль данных", g(G::Control)),
      [this] { ForwardToVariant(VariantCommand::GeneralControl); });
-  on(AddButton(planBar_, FrameCmd::Statistics, 419, "Статистика", g(G::Statistics)),
+  on(AddButton(planBar_, FrameCmd::Statistics, 450, "Статистика", g(G::Statistics)),
      [this] { ForwardToVariant(VariantCommand::Statistics); });
-  on(AddButton(planBar_, FrameCmd::Journal, 459, "Журнал замещений", g(G::Journal)),
+  on(AddButton(planBar_, FrameCmd::Journal, 490, "Журнал замещений", g(G::Journal)),
      [this] { ForwardToVariant(VariantCommand::Journal); });
-  on(AddButton(planBar_, FrameCmd::PlanHelp, 499, "Справка по планировке", g(G::Help)),
+  on(AddButton(planBar_, FrameCmd::PlanHelp, 530, "Справка по планировке", g(G::Help)),
      [] { ShowHelpContext(kPlanningHelp); });
 }
 

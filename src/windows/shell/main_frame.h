@@ -37,7 +37,7 @@ enum class FrameCmd {
   Tile, Cascade, DataHelp,
   // planning mode
   NewVariant, OpenVariant, SaveVariant, SaveVariantAs, EndPlanning, PrintVariant, Options,
-  PlanExit, RegimeMenu, AutoRegime, ManualRegime, WeekVariants, Optimize, AssignRooms,
+  PlanExit, RegimeMenu, AutoRegime, ManualRegime, WeekVariants, PlaceLessons, Optimize, AssignRooms,
   Control, Statistics, Journal, Abort, Continue, PlanHelp,
   // help menu (both modes)
   HelpContents, HelpQuickStart, HelpInterface, HelpKinds, HelpSupport, About,

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStandardPaths>
 
 #include "core/catalogue.h"
@@ -35,6 +36,11 @@ QString SetUpProgramFolders(const QString& programDir, const QString& userDataDi
   }
   SetProgramFolder(FromQt(QDir::cleanPath(folder)));
   return QDir::cleanPath(folder);
+}
+
+void SetUpProgramTitle() {
+  QCoreApplication::setApplicationName(QStringLiteral("korvant"));
+  QGuiApplication::setApplicationDisplayName(QString::fromUtf8("Корвант"));
 }
 
 QString SetUpProgramFolders() {

@@ -16,6 +16,10 @@ QString SetUpProgramFolders(const QString& programDir, const QString& userDataDi
 // QStandardPaths::AppDataLocation).
 QString SetUpProgramFolders();
 
+// The program's names: "korvant" where it names folders, "Корвант" where
+// the user reads it (window titles, boxes without a title of their own).
+void SetUpProgramTitle();
+
 // The default folders of variants and of the substitution archive: the
 // sub-folder of the program folder when it exists, else the program folder.
 std::string VariantFolder();

@@ -212,6 +212,17 @@ void Paint(QPainter& p, ToolGlyph g) {
       p.setPen(QPen(kRed, 1.6, Qt::SolidLine, Qt::RoundCap));
       p.drawLine(QPointF(2, 8), QPointF(15, 1.5));
       break;
+    case ToolGlyph::PlaceLessons:
+      // A day's grid with a block of lessons set into it.
+      Grid(p, QRectF(1.5, 5.5, 13, 13), 3, 3, kBlue.lighter(150));
+      p.setPen(QPen(kInk, 1));
+      p.setBrush(kYellow);
+      p.drawRect(QRectF(5.8, 9.8, 4.3, 8.7));
+      p.setPen(QPen(kGreen, 1.8, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(17, 1.5), QPointF(11, 7.5));
+      p.drawLine(QPointF(11, 7.5), QPointF(11, 4));
+      p.drawLine(QPointF(11, 7.5), QPointF(14.5, 7.5));
+      break;
     case ToolGlyph::AssignRooms:
       p.setPen(QPen(kInk, 1));
       p.setBrush(QColor(190, 140, 90));
@@ -236,6 +247,16 @@ void Paint(QPainter& p, ToolGlyph g) {
       p.drawRect(QRectF(8.5, 3.5, 4, 14));
       p.setBrush(kBlue.lighter(140));
       p.drawRect(QRectF(14.5, 11.5, 4, 6));
+      break;
+    case ToolGlyph::RunContinue:
+      p.setPen(QPen(kGreen.darker(140), 1));
+      p.setBrush(kGreen);
+      p.drawPolygon(QPolygonF({{4.5, 2.5}, {17.5, 10.0}, {4.5, 17.5}}));
+      break;
+    case ToolGlyph::RunAbort:
+      p.setPen(QPen(kRed.darker(140), 1));
+      p.setBrush(kRed);
+      p.drawRect(QRectF(3.5, 3.5, 13, 13));
       break;
     case ToolGlyph::Journal:
       p.setPen(QPen(kInk, 1));

@@ -8,7 +8,8 @@ namespace korvant {
 enum class ToolGlyph {
   NewDocument, OpenFolder, SaveDisk, Printer, Parameters, Planning, DataCheck, Help,
   NewVariant, OpenVariant, SaveVariant, Options, EndPlanning, AutoRegime, ManualRegime,
-  WeekVariants, Optimize, AssignRooms, Control, Statistics, Journal,
+  WeekVariants, Optimize, AssignRooms, Control, Statistics, Journal, PlaceLessons, RunContinue,
+  RunAbort,
 };
 
 QImage DrawToolGlyph(ToolGlyph g);

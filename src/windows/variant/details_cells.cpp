@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/list_common.h"
+#include "windows/variant/var_cells.h"
 
 namespace korvant {
 
@@ -28,15 +29,6 @@ std::string SubjectName(const TRunModel& m, const TRTILessonItem& lesson, int gr
   std::string text = s >= 0 && s < m.Subjects.Count() ? m.Subjects[s]->DisplayName().substr(0, cut) : none;
   if (lesson.ID() >= kSepLessonIDOffset) text.insert(0, "*");
   return text;
-}
-
-std::string Difficulty(double v, char point) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.1f", v);
-  std::string s(buf);
-  for (char& c : s)
-    if (c == '.') c = point;
-  return s;
 }
 
 void SetCols(Rec& r, int n) {
@@ -154,7 +146,7 @@ THourElementRecord DetailsCellContent(const TDetailsView& view, TDetailsGrid gri
       int fair = 0, dr = 0;
       if (klassSide) {
         var.CountKlassLessons(e, day, fair, dr);
-        difficulties.push_back(Difficulty(var.GetKlassDayDifficulty(e, day), view.DecimalPoint));
+        difficulties.push_back(FormatDifficulty(var.GetKlassDayDifficulty(e, day), view.DecimalPoint));
       } else {
         var.CountTeacherLessons(e, day, fair, dr);
       }

@@ -53,7 +53,16 @@ QPoint PlaceAt(const QWidget* owner, const QSize& size) {
 }
 
 bool StaysVisibleRule(const QWidget* self, const QWidget* focus, const QPoint& globalCursor) {
-  if (!focus || !(focus == self || self->isAncestorOf(focus))) return false;
+  if (!focus) return false;
+  // The open list of one of the pop-up's combo boxes is a window of its
+  // own, owned by the combo box: the user is still choosing in the pop-up,
+  // wherever the list lies.
+  if (focus->window() != self->window()) {
+    for (const QWidget* w = focus->window()->parentWidget(); w; w = w->parentWidget())
+      if (w == self) return true;
+    return false;
+  }
+  if (!(focus == self || self->isAncestorOf(focus))) return false;
   const QPoint c = self->mapFromGlobal(globalCursor);
   return c.x() >= -kMargin && c.x() <= self->width() + kMargin && c.y() >= -kMargin &&
          c.y() <= self->height() + kMargin;

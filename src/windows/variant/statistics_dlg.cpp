@@ -78,17 +78,6 @@ TViewStatDlg::TViewStatDlg(QWidget* owner, MessageTarget* ownerTarget, int klass
   CentreOnScreen(this);
 }
 
-std::string FormatDifficulty(double value, char decimalPoint) {
-  // Ties go away from zero, as the user counts, not to the even digit.
-  const double tenths = std::round(value * 10);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.1f", tenths / 10);
-  std::string s(buf);
-  for (char& c : s)
-    if (c == '.') c = decimalPoint;
-  return s;
-}
-
 void FillStatisticsGrid(TStringGrid& grid, const TTableVarItem& var, const TRTIKlassesCollection& klasses,
                         char decimalPoint) {
   for (int r = 1; r < grid.RowCount(); ++r) {

@@ -7,6 +7,7 @@
 
 #include "controls/prg_dialog.h"
 #include "controls/string_grid.h"
+#include "windows/variant/var_cells.h"
 
 class QTabWidget;
 
@@ -49,9 +50,6 @@ class TViewStatDlg : public TPrgDialog {
 // its day difficulty with one decimal and the given decimal point.
 void FillStatisticsGrid(TStringGrid& grid, const TTableVarItem& var, const TRTIKlassesCollection& klasses,
                         char decimalPoint);
-// The difficulty as the grid shows it: fixed point, one decimal.
-std::string FormatDifficulty(double value, char decimalPoint);
-
 // Whether any lesson stands in the variant (fair copy or draft); without
 // one the statistics are not shown (message 10154 instead).
 bool VariantHasLessons(const TTableVarItem& var);

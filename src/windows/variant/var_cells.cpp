@@ -1,6 +1,7 @@
 #include "windows/variant/var_cells.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/list_common.h"
@@ -50,15 +51,6 @@ void EntityHeading(Rec& r, const std::string& name, int total, int fair, int dra
   Text(r, 0, 1) = std::to_string(total) + " (" + std::to_string(fair) + "+" + std::to_string(draft) + "+" +
                   std::to_string(left) + tail;
   r.Mark = left >= 1 ? 4 : fair != total ? 3 : 0;
-}
-
-std::string Difficulty(double v, char point) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.1f", v);
-  std::string s(buf);
-  for (char& c : s)
-    if (c == '.') c = point;
-  return s;
 }
 
 bool GroupBit(const TTableCell& c, int group) {
@@ -152,7 +144,7 @@ THourElementRecord VarCellContent(const TVarCellView& view, TVarGrid grid, int c
         const TRTIKlassItem* k = m.Klasses[entity];
         var.CountKlassLessons(entity, 0, fair, draft);
         EntityHeading(r, k->DisplayName(), k->WeekHours, fair, draft,
-                      ")    " + Difficulty(var.GetKlassDayDifficulty(entity, day), decimalPoint));
+                      ")    " + FormatDifficulty(var.GetKlassDayDifficulty(entity, day), decimalPoint));
         break;
       }
       case TVarGrid::Teachers:
@@ -255,6 +247,17 @@ THourElementRecord VarCellContent(const TVarCellView& view, TVarGrid grid, int c
     }
   }
   return r;
+}
+
+std::string FormatDifficulty(double value, char decimalPoint) {
+  // Ties go away from zero, as the user counts, not to the even digit.
+  const double tenths = std::round(value * 10);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.1f", tenths / 10);
+  std::string s(buf);
+  for (char& c : s)
+    if (c == '.') c = decimalPoint;
+  return s;
 }
 
 }  // namespace korvant

@@ -40,4 +40,8 @@ std::string GroupRoomText(const TRunModel& model, const TRTILessonItem& lesson, 
 THourElementRecord VarCellContent(const TVarCellView& view, TVarGrid grid, int col, int row,
                                   char decimalPoint = ',');
 
+// A difficulty figure with one decimal; ties go away from zero, the same
+// in every window that shows one.
+std::string FormatDifficulty(double value, char decimalPoint);
+
 }  // namespace korvant

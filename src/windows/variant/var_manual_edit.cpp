@@ -141,7 +141,7 @@ void TVarManualEdit::MouseDown(TVarGrid g, Qt::MouseButton button, Qt::KeyboardM
   if (Blocked()) return;
   TSchoolTable* grid = w_.Grid(g);
   const TGridCoord c = grid->MouseToCell(x, y);
-  const Qt::MouseButtons all = QApplication::mouseButtons();
+  const Qt::MouseButtons all = grid->PressButtons();
   const bool alone = mods == Qt::NoModifier && (all == Qt::NoButton || all == button);
   if (!alone) return;
   if (button == Qt::LeftButton) {

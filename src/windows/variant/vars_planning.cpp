@@ -9,6 +9,7 @@
 #include "core/room_assign.h"
 #include "base/cp1251.h"
 #include "platform/qt_text.h"
+#include "reports/print_table_dlg.h"
 #include "reports/zamesh_journal_dlg.h"
 #include "windows/shell/error_box.h"
 #include "controls/form_util.h"
@@ -64,6 +65,7 @@ void TTableVarsManager::RunPlanningCommand(VariantCommand command) {
     case VariantCommand::Print: PrintTable(); break;
     case VariantCommand::GeneralControl: ControlData(); break;
     case VariantCommand::WeekVariants: WeekVars(); break;
+    case VariantCommand::PlaceLessons: CreateVars(); break;
     case VariantCommand::Optimize: OptimizeDay(); break;
     case VariantCommand::AssignRooms: SetRooms(); break;
     case VariantCommand::Journal: ViewZamesh(); break;
@@ -82,6 +84,12 @@ void TTableVarsManager::PrintTable() {
   if (withdrawn_ || !hooks_.printTable) return;
   BusyScope busy(*this);
   hooks_.printTable(*this);
+}
+
+void RunPrintTableDlg(TTableVarsManager& window) {
+  TVarDocument& doc = window.Document();
+  TPrintTableDlg dlg(&window, doc.Var(), doc.Model().Params.Description, doc.Options.Description);
+  dlg.ShowModal();
 }
 
 void TTableVarsManager::ViewZamesh() {

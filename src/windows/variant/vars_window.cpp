@@ -25,6 +25,7 @@
 #include "windows/variant/statistics_dlg.h"
 #include "windows/variant/var_manual_edit.h"
 #include "windows/planning/var_options_dlg.h"
+#include "windows/shell/tool_glyphs.h"
 
 namespace korvant {
 
@@ -147,24 +148,25 @@ TTableVarsManager::~TTableVarsManager() {
 void TTableVarsManager::BuildForm() {
   resize(kClientWidth, kClientHeight);
   dayLabel_ = new QLabel(Ru("День недели:"), this);
-  dayLabel_->setGeometry(16, 11, 78, 16);
+  dayLabel_->setGeometry(8, 11, 86, 16);
   dayCombo_ = new QComboBox(this);
   dayCombo_->setGeometry(94, 8, 120, 21);
   SetHelpContext(dayCombo_, 171);
   connect(dayCombo_, &QComboBox::currentIndexChanged, this, &TTableVarsManager::DayComboChanged);
 
-  auto runButton = [this](int left, const char* hint, VariantCommand c) {
+  auto runButton = [this](int left, const char* hint, ToolGlyph glyph, VariantCommand c) {
     auto* b = new TPrgSpeedButton(this);
-    b->setGeometry(left, 11, 16, 16);
+    b->setGeometry(left, 7, 24, 24);
     b->SetFlat(true);
+    b->SetGlyph(DrawToolGlyph(glyph));
     b->setToolTip(Ru(hint));
     b->setEnabled(false);
     b->hide();
     connect(b, &TPrgSpeedButton::Clicked, this, [this, c] { Command(c); });
     return b;
   };
-  tryMore_ = runButton(16, "Продолжить", VariantCommand::Continue);
-  abort_ = runButton(36, "Прервать", VariantCommand::Abort);
+  tryMore_ = runButton(16, "Продолжить", ToolGlyph::RunContinue, VariantCommand::Continue);
+  abort_ = runButton(44, "Прервать", ToolGlyph::RunAbort, VariantCommand::Abort);
 
   const TOrientationSwitch sw = MakeOrientationSwitch(this);
   switchPanel_ = sw.Panel;

@@ -223,6 +223,10 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
 };
 
 // The program's variant window behind the main window's interface.
+// "Печать" of the program: the timetable print dialog over the window's
+// variant, shown modally (the hook the program installs).
+void RunPrintTableDlg(TTableVarsManager& window);
+
 class TVarsWindowFactory : public IVariantWindowFactory {
  public:
   TVarsWindowHooks hooks;

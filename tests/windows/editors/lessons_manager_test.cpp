@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QtTest/QTest>
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -152,6 +153,26 @@ TEST(LessonsManager, EmptyListDisablesEverythingButAdd) {
   EXPECT_TRUE(e.LinkBtn()->isEnabled());
   EXPECT_TRUE(e.RemoveRecordButton()->isEnabled());
   EXPECT_EQ(test::Sent(trace, kMsgListModified).size(), 1u);
+}
+
+// A project may hold a lesson without groups (the data check names it):
+// the editor shows it and the user gives it a group by typing the count.
+TEST(LessonsManager, ALessonWithoutGroupsIsShownAndTakesATypedCount) {
+  LessonsFixture f;
+  f.L(0)->SetSubItemsCount(0);
+  TLessonsManager& e = *f.editor;
+  e.show();
+  QApplication::setActiveWindow(&e);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+  e.RefreshRecord();
+  EXPECT_EQ(e.GroupsTabControl()->count(), 0);
+  QTest::mouseClick(e.GroupsCountEdit(), Qt::LeftButton);
+  QTest::keyClick(e.GroupsCountEdit(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(e.GroupsCountEdit(), "2");
+  QTest::keyClick(e.GroupsCountEdit(), Qt::Key_Return);
+  QTest::mouseClick(e.QuantingEdit(), Qt::LeftButton);
+  EXPECT_EQ(f.L(0)->SubItemsCount(), 2);
+  EXPECT_EQ(e.GroupsTabControl()->count(), 2);
 }
 
 TEST(LessonsManager, KlassChoiceDistributesThePupils) {
@@ -435,12 +456,22 @@ TEST(LessonsManager, LinkNeedsRoomOnBothSides) {
   LessonsFixture f;
   TLessonsManager& e = *f.editor;
   for (int id = 100; id < 105; ++id) f.G(2, 0)->ChangeLink(+1, {id, 0});  // lesson 2 is full
+  // The user ticks the full lesson with a double click and presses "Да":
+  // nothing is linked, and the user is told why.
   e.RunLinkDialog = [](TLinkDlg& d) {
-    d.LinkDblClick(0);
-    d.OKBtnClick();
+    d.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+    QTreeWidget* v = d.LessonsViewer();
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualItemRect(v->topLevelItem(0)).center());
+    QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, v->visualItemRect(v->topLevelItem(0)).center());
+    EXPECT_EQ(v->topLevelItem(0)->text(4), U("Да"));
+    QTest::mouseClick(d.DoneButton(), Qt::LeftButton);
     return d.ModalResult();
   };
   e.LinkClick();
+  ASSERT_EQ(f.prompt.texts.size(), 1u);
+  EXPECT_EQ(ToQt(f.prompt.texts[0]),
+            U("Не удалось связать с подгруппой 4А, Математика: у подгруппы может быть не более 5 связок."));
   EXPECT_TRUE(f.LinksOf(0, 0).empty());
   EXPECT_EQ(f.LinksOf(2, 0).size(), 5u);
   EXPECT_EQ(e.LinkBtn()->palette().color(QPalette::ButtonText), e.palette().color(QPalette::ButtonText));

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QRadioButton>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <memory>
 #include <vector>
@@ -210,6 +211,39 @@ TEST(GroupMan, WeekEditorMovesInsideAGroup) {
   EXPECT_EQ(m.Teachers.GroupRow(0)[3], 0);
   EXPECT_EQ(m.Teachers.GroupRow(0)[0], 1);
   EXPECT_FALSE(w.DropTeacher(0, 2, 0, 2));  // onto itself
+}
+
+// The user drags a teacher into another group and starts the placement;
+// the next opening of the editor (placement keeps its grouping) shows the
+// groups as the user left them.
+TEST(GroupMan, ARegroupingIsKeptForTheNextOpening) {
+  Demo d;
+  TRunModel& m = d.M();
+  m.Teachers.BuildGroups(d.V(), true, 1);
+  ASSERT_GE(m.Teachers.GroupCount(), 2);
+  const int teacher = m.Teachers.GroupRow(0)[0];
+  WhenModal([&](QWidget* w) {
+    auto* g = static_cast<TGroupMan*>(w);
+    TPrgStringGrid* grid = g->TeachersGroupsGrid();
+    QWidget* vp = grid->viewport();
+    const QPoint from = grid->CellRect(0, 1).center();
+    const QPoint to = grid->CellRect(1, 1).center();
+    QTest::mousePress(vp, Qt::LeftButton, {}, from);
+    for (int i = 1; i <= 4; ++i) QTest::mouseMove(vp, from + (to - from) * i / 4);
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, to);
+    QTest::mouseClick(g->PlaceButton(), Qt::LeftButton);
+  });
+  const TGroupChoice c = RunGroupMan(nullptr, d.V(), m, 1, 0);
+  ASSERT_TRUE(c.Run);
+  EXPECT_EQ(m.Teachers.FindTeacherGroup(teacher), 1);
+  // The next opening, as the variant window prepares it.
+  m.Teachers.BuildGroups(d.V(), true, 1);
+  EXPECT_EQ(m.Teachers.FindTeacherGroup(teacher), 1);
+  TGroupMan again(nullptr, d.V(), m, 1, 0);
+  bool shown = false;
+  for (int r = 1; r < again.TeachersGroupsGrid()->RowCount(); ++r)
+    shown = shown || again.TeachersGroupsGrid()->Cells(1, r) == m.Teachers[teacher]->DisplayName();
+  EXPECT_TRUE(shown);
 }
 
 TEST(GroupMan, EntryFunctionsReturnTheChoiceApartFromTheCloseCode) {

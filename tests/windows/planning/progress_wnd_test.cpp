@@ -8,6 +8,7 @@
 #include "controls/form_util.h"
 #include "windows/planning/planning_host_windows.h"
 #include "windows/planning/progress_wnd.h"
+#include "windows/shell/error_box.h"
 #include "window_test_util.h"
 
 namespace korvant {
@@ -90,6 +91,34 @@ TEST(ProgressWnd, CancelEscAndCloseAskTheSearchToStopButTheWindowStays) {
   EXPECT_EQ(Shared().AbortPlanning, 1);
   EXPECT_TRUE(w.isVisible());
   ResetRun();
+}
+
+// A message raised by the search while the progress window is up comes
+// above it (both stay on top, the box is the later), so the user can read
+// and answer it; without a run a box is an ordinary window.
+TEST(ProgressWnd, BoxesRaisedDuringTheRunComeAboveIt) {
+  auto progress = std::make_unique<TProgressWnd>(nullptr, 2);
+  progress->show();
+  bool above = false, answered = false;
+  test::WhenModal([&](QWidget* m) {
+    auto* box = qobject_cast<TErrorBox*>(m);
+    ASSERT_NE(box, nullptr);
+    above = (box->windowFlags() & Qt::WindowStaysOnTopHint) && box->isVisible();
+    answered = true;
+    QTest::mouseClick(box->YesButton(), Qt::LeftButton);
+  });
+  EXPECT_EQ(ShowErrorBox(progress.get(), "10147", kBoxOk), kResYes);
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(above);
+
+  progress.reset();
+  bool ordinary = false;
+  test::WhenModal([&](QWidget* m) {
+    ordinary = !(m->windowFlags() & Qt::WindowStaysOnTopHint);
+    QTest::mouseClick(static_cast<TErrorBox*>(m)->YesButton(), Qt::LeftButton);
+  });
+  ShowErrorBox(nullptr, "x", kBoxOk);
+  EXPECT_TRUE(ordinary);
 }
 
 TEST(ProgressWnd, AnimationAdvancesAndPaintsTheCurrentFrame) {

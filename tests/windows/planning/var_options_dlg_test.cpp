@@ -39,7 +39,7 @@ TEST(VarOptionsDlg, FormShowsTheRecord) {
   TVarOptions o = Sample();
   TVarOptionsDlg d(nullptr, W("Осень"), o);
   EXPECT_EQ(d.windowTitle(), Ru("Опции: Осень"));
-  EXPECT_EQ(d.size(), QSize(316, 292));
+  EXPECT_EQ(d.size(), QSize(340, 292));
   EXPECT_EQ(HelpContext(&d), 29);
   EXPECT_EQ(d.Description()->toPlainText(), Ru("Вариант на четверть"));
   EXPECT_EQ(d.Description()->MaxChars(), 80);
@@ -56,8 +56,8 @@ TEST(VarOptionsDlg, FormShowsTheRecord) {
   EXPECT_EQ(d.MaxVarsAtDayEdit()->geometry().topLeft(), QPoint(24, 63));
   EXPECT_EQ(d.MaxWindowsAtDayEdit()->geometry().topLeft(), QPoint(176, 63));
   EXPECT_EQ(d.YesButton()->geometry(), QRect(24, 252, 75, 25));
-  EXPECT_EQ(d.CancelButton()->geometry(), QRect(123, 252, 75, 25));
-  EXPECT_EQ(d.HelpButton()->geometry(), QRect(218, 252, 75, 25));
+  EXPECT_EQ(d.CancelButton()->geometry(), QRect(132, 252, 75, 25));
+  EXPECT_EQ(d.HelpButton()->geometry(), QRect(241, 252, 75, 25));
   EXPECT_TRUE(d.YesButton()->Default());
   EXPECT_TRUE(d.CancelButton()->Cancel());
   std::vector<int> asked;

@@ -43,7 +43,7 @@ const std::map<C, const char*>& Names() {
       {C::SaveVariant, "SaveVariant"}, {C::SaveVariantAs, "SaveVariantAs"}, {C::EndPlanning, "EndPlanning"},
       {C::PrintVariant, "PrintVariant"}, {C::Options, "Options"}, {C::PlanExit, "PlanExit"},
       {C::RegimeMenu, "RegimeMenu"}, {C::AutoRegime, "AutoRegime"}, {C::ManualRegime, "ManualRegime"},
-      {C::WeekVariants, "WeekVariants"}, {C::Optimize, "Optimize"}, {C::AssignRooms, "AssignRooms"},
+      {C::WeekVariants, "WeekVariants"}, {C::PlaceLessons, "PlaceLessons"}, {C::Optimize, "Optimize"}, {C::AssignRooms, "AssignRooms"},
       {C::Control, "Control"}, {C::Statistics, "Statistics"}, {C::Journal, "Journal"}, {C::Abort, "Abort"},
       {C::Continue, "Continue"}, {C::PlanHelp, "PlanHelp"}};
   return names;
@@ -54,7 +54,7 @@ const std::vector<C> kDataCmds = {C::NewProject, C::OpenProject, C::SaveProject,
                                   C::Planning, C::Tile, C::Cascade, C::DataHelp};
 const std::vector<C> kPlanCmds = {C::NewVariant, C::OpenVariant, C::SaveVariant, C::SaveVariantAs,
                                   C::EndPlanning, C::PrintVariant, C::Options, C::PlanExit,
-                                  C::RegimeMenu, C::WeekVariants, C::Optimize, C::AssignRooms,
+                                  C::RegimeMenu, C::WeekVariants, C::PlaceLessons, C::Optimize, C::AssignRooms,
                                   C::Control, C::Statistics, C::Journal, C::Abort, C::Continue,
                                   C::AutoRegime, C::ManualRegime, C::PlanHelp};
 
@@ -279,7 +279,7 @@ TEST_F(FrameTest, EnteringPlanningSwapsMenusAndToolBarsAndHidesTheEditors) {
             Set({"B:NewVariant", "I:NewVariant", "B:OpenVariant", "I:OpenVariant", "B:SaveVariant",
                  "I:SaveVariant", "I:SaveVariantAs", "B:EndPlanning", "I:EndPlanning", "B:PrintVariant",
                  "I:PrintVariant", "B:Options", "I:Options", "I:PlanExit", "I:RegimeMenu", "B:WeekVariants",
-                 "I:WeekVariants", "B:Optimize", "I:Optimize", "B:AssignRooms", "I:AssignRooms", "B:Control",
+                 "I:WeekVariants", "B:PlaceLessons", "I:PlaceLessons", "B:Optimize", "I:Optimize", "B:AssignRooms", "I:AssignRooms", "B:Control",
                  "I:Control", "B:Statistics", "I:Statistics", "B:Journal", "I:Journal", "B:AutoRegime",
                  "I:AutoRegime", "B:ManualRegime", "I:ManualRegime", "B:PlanHelp"}));
 
@@ -327,7 +327,7 @@ TEST_F(FrameTest, RunStateAndRegimeTable) {
 
   sendToTag(kTagMainWindow, kMsgRegime, 0);
   std::set<std::string> manual = all;
-  for (const char* n : {"WeekVariants", "Optimize", "AssignRooms", "Control", "Statistics"}) {
+  for (const char* n : {"WeekVariants", "PlaceLessons", "Optimize", "AssignRooms", "Control", "Statistics"}) {
     manual.erase(std::string("B:") + n);
     manual.erase(std::string("I:") + n);
   }
@@ -427,6 +427,57 @@ TEST_F(FrameTest, KeysOfTheMenusOnTheBarOnly) {
   QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(variants.log.saves, std::vector<int>{1});
   EXPECT_FALSE(f.Project()->IsModified());
+}
+
+// The placement run has its item in "&Работа", its key F8 and its tool
+// button, enabled as "&Оптимизация" is; a user reaches it by the menu's
+// keys, by F8 and by the mouse.
+TEST_F(FrameTest, PlacementRunFromTheMenuTheKeyAndTheToolButton) {
+  TPrgMdiFrame& f = MakeWithDemo();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  QTest::keyClick(&f, Qt::Key_F9);
+  ASSERT_TRUE(f.PlanningMode());
+  using V = VariantCommand;
+  QAction* item = f.Action(C::PlaceLessons);
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->shortcut(), QKeySequence(Qt::Key_F8));
+  EXPECT_EQ(f.Button(C::PlaceLessons)->toolTip(), Ru("Расстановка уроков"));
+
+  // The menu opened and its item chosen with the mouse.
+  QMenu* work = nullptr;
+  for (QAction* a : f.menuBar()->actions())
+    if (a->menu() && a->text() == Ru("&Работа")) work = a->menu();
+  ASSERT_TRUE(work);
+  EXPECT_TRUE(work->actions().contains(item));
+  const QRect workTitle = f.menuBar()->actionGeometry(work->menuAction());
+  QTest::mouseClick(f.menuBar(), Qt::LeftButton, Qt::NoModifier, workTitle.center());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(work));
+  QTest::mouseClick(work, Qt::LeftButton, Qt::NoModifier, work->actionGeometry(item).center());
+  Drain();
+  EXPECT_EQ(variants.log.commands, std::vector<V>{V::PlaceLessons});
+
+  QTest::keyClick(&f, Qt::Key_F8);
+  EXPECT_EQ(variants.log.commands, (std::vector<V>{V::PlaceLessons, V::PlaceLessons}));
+
+  TPrgSpeedButton* button = f.Button(C::PlaceLessons);
+  QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+  EXPECT_EQ(variants.log.commands.size(), 3u);
+
+  // Off in manual regime and during a run, like the optimisation.
+  sendToTag(kTagMainWindow, kMsgRegime, 0);
+  EXPECT_FALSE(item->isEnabled());
+  EXPECT_FALSE(button->isEnabled());
+  QTest::keyClick(&f, Qt::Key_F8);
+  QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+  sendToTag(kTagMainWindow, kMsgRegime, 2);
+  sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningRunning);
+  EXPECT_FALSE(item->isEnabled());
+  EXPECT_FALSE(button->isEnabled());
+  QTest::keyClick(&f, Qt::Key_F8);
+  sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningFinished);
+  EXPECT_TRUE(button->isEnabled());
+  EXPECT_EQ(variants.log.commands.size(), 3u);
 }
 
 TEST_F(FrameTest, LeavingCanBeCancelledByTheVariantsSaveQuery) {
@@ -801,7 +852,7 @@ TEST_F(FrameTest, ToolBarButtonsAsLaidOut) {
     EXPECT_FALSE(f.Button(c)->Glyph().isNull());
   }
   EXPECT_EQ(f.Button(C::Planning)->toolTip(), Ru("Планировка"));
-  EXPECT_EQ(f.Button(C::PlanHelp)->geometry(), QRect(499, 2, 33, 31));
+  EXPECT_EQ(f.Button(C::PlanHelp)->geometry(), QRect(530, 2, 33, 31));
   EXPECT_EQ(f.Button(C::Journal)->toolTip(), Ru("Журнал замещений"));
   EXPECT_EQ(f.DataToolBar()->height(), 35);
   EXPECT_EQ(f.Action(C::Planning)->shortcut(), QKeySequence(Qt::Key_F9));
@@ -835,6 +886,16 @@ TEST(ProgramFolders, AReadOnlyProgramFolderGivesWayToTheUsersDataFolder) {
   EXPECT_EQ(ToQt(ProjectFolder()), user + "/Project");
   EXPECT_EQ(ToQt(ArchiveFolder()), user + "/Archieve");
   SetProgramFolder(old);
+}
+
+TEST(ProgramFolders, TheProgramShowsItsRussianNameAndKeepsItsFolderName) {
+  const QString oldName = QCoreApplication::applicationName();
+  const QString oldShown = QGuiApplication::applicationDisplayName();
+  SetUpProgramTitle();
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString::fromUtf8("Корвант"));
+  EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("korvant"));
+  QCoreApplication::setApplicationName(oldName);
+  QGuiApplication::setApplicationDisplayName(oldShown);
 }
 
 // ---- a look at the window ----------------------------------------------------------------------

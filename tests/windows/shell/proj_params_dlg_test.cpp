@@ -110,5 +110,32 @@ TEST(ProjParamsDlg, MemoTakesAtMostEightyCharactersAndEnterPressesYes) {
   EXPECT_EQ(p.Description.size(), 80u);
 }
 
+// The user shortens the day to three lessons and later looks at the
+// parameters again, each time leaving with "Да": the comment is what it was
+// and the minima the dialog does not show are not lowered for good.
+TEST(ProjParamsDlg, VisitsWithYesKeepTheCommentAndTheHiddenMinima) {
+  TProjParamsRec p;
+  p.Description = W("Школа 5");
+  p.LessonsPerDay = 8;
+  p.ClassMinLessons = 5;
+  p.TeacherMinLessons = 4;
+  for (const char* lessons : std::initializer_list<const char*>{"3", nullptr, "8"}) {
+    TProjParams d(nullptr, W("a.tbl"), p);
+    WhenModal([&](QWidget*) {
+      if (lessons) {
+        QTest::mouseDClick(d.LessonsEdit(), Qt::LeftButton);
+        QTest::keyClick(d.LessonsEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(d.LessonsEdit(), lessons);
+      }
+      QTest::mouseClick(d.YesButton(), Qt::LeftButton);
+    });
+    ASSERT_TRUE(d.Run());
+    EXPECT_EQ(p.Description, W("Школа 5"));
+  }
+  EXPECT_EQ(p.LessonsPerDay, 8);
+  EXPECT_EQ(p.ClassMinLessons, 5);
+  EXPECT_EQ(p.TeacherMinLessons, 4);
+}
+
 }  // namespace
 }  // namespace korvant

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
+#include <QAbstractItemView>
 #include <QTimer>
 
 #include <functional>
@@ -525,6 +526,53 @@ TEST_F(PopupTest, RoomPopupOffersFreeBigEnoughRoomsAndGivesThemToLinkedGroups) {
   EXPECT_TRUE(RunPopSetRoom(owner.get(), V(), klass, start, len, kPlanned));
   EXPECT_EQ(V().GetCell(klass, kPlanned, start).Lesson, lesson);
   EXPECT_EQ(owner->findChild<TTPopSetRoomDlg*>(), nullptr);
+}
+
+// The user opens a room list with the mouse: the pop-up stays while the
+// list is open, whatever the pop-up's timer sees, and the room clicked in
+// the list is chosen.
+TEST_F(PopupTest, RoomPopupStaysWhileItsListIsOpen) {
+  int klass = -1, start = 0;
+  for (int k = 0; k < V().KlassCount() && klass < 0; ++k)
+    for (int h = 1; h <= M().L() && klass < 0; ++h) {
+      const TTableCell c = V().GetCell(k, kPlanned, h);
+      if (c.Lesson >= 0 && c.PrevHour < 1) {
+        klass = k;
+        start = h;
+      }
+    }
+  ASSERT_GE(klass, 0);
+  bool ran = false;
+  During<TTPopSetRoomDlg>([&](TTPopSetRoomDlg* p) {
+    QComboBox* box = p->CmbBox(1);
+    if (box->count() < 2 || !box->isVisible()) {
+      p->hide();
+      return;
+    }
+    ran = true;
+    QTest::mouseClick(box, Qt::LeftButton);
+    QAbstractItemView* list = box->view();
+    ASSERT_TRUE(list->isVisible());
+    const QModelIndex last = box->model()->index(box->count() - 1, 0);
+    const QPoint onItem = list->viewport()->mapToGlobal(list->visualRect(last).center());
+    QCursor::setPos(onItem);
+    p->TimerTick();
+    p->TimerTick();
+    EXPECT_TRUE(p->isVisible());
+    EXPECT_TRUE(list->isVisible());
+    // (A click right after opening is taken as the end of the opening
+    // click, so the choice is made with the keys.)
+    QTest::keyClick(list, Qt::Key_End);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_TRUE(p->isVisible());
+    const int room = p->OfferedRooms(1).back();
+    EXPECT_EQ(V().GetCell(p->Groups()[0].klass, kPlanned, start).Rooms[static_cast<std::size_t>(p->Groups()[0].group)],
+              room);
+    QTest::keyClick(p->RoomsGrid(), Qt::Key_Escape);
+  });
+  RunPopSetRoom(owner.get(), V(), klass, start, V().CountLessonInFair(klass, V().GetCell(klass, kPlanned, start).Lesson, kPlanned), kPlanned);
+  if (!ran) GTEST_SKIP() << "no room list to open";
 }
 
 TEST_F(PopupTest, ARoomHeldByAnotherKlassIsNotOffered) {

@@ -9,6 +9,8 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest/QTest>
 
 #include <deque>
 #include <fstream>
@@ -19,8 +21,11 @@
 #include "core/shared_state.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"
+#include "controls/speed_button.h"
 #include "windows/shell/main_frame.h"
+#include "core/var_file.h"
 #include "windows/variant/statistics_dlg.h"
+#include "windows/variant/var_cells.h"
 #include "windows/planning/var_options_dlg.h"
 #include "windows/variant/vars_window.h"
 #include "windows/shell/frame_fakes.h"
@@ -699,6 +704,29 @@ TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
   EXPECT_TRUE(w->isVisible());
   EXPECT_TRUE(frame->Button(FrameCmd::Optimize)->isEnabled());
 
+  // "Расстановка уроков" clicked on the tool bar opens the teacher group
+  // editor of the day; Escape closes it and nothing is placed.
+  {
+    std::vector<QString> modals;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      QWidget* m = QApplication::activeModalWidget();
+      if (!m || (!modals.empty() && modals.back() == m->windowTitle())) return;
+      modals.push_back(m->windowTitle());
+      QTest::keyClick(m, Qt::Key_Escape);
+    });
+    poll.start();
+    TPrgSpeedButton* place = frame->Button(FrameCmd::PlaceLessons);
+    ASSERT_TRUE(place->isEnabled());
+    QTest::mouseClick(place, Qt::LeftButton, Qt::NoModifier, place->rect().center());
+    poll.stop();
+    ASSERT_EQ(modals.size(), 1u);
+    EXPECT_TRUE(modals[0].startsWith(Ru("Группы учителей: "))) << modals[0].toStdString();
+    EXPECT_TRUE(w->Var().DayIsEmpty(1));
+    EXPECT_EQ(Shared().PlanningRunning, 0);
+  }
+
   // The frame's caption refresh goes to the window itself.
   SetVarModified(true);
   Drain();
@@ -851,6 +879,49 @@ TEST_F(VarsWindowTest, StatisticsShowEachKlassDayLoadOrSayThatNothingIsPlaced) {
   w->Command(VariantCommand::Statistics);
   EXPECT_TRUE(ran);
   EXPECT_EQ(prompt.asked.size(), 1u);
+}
+
+// A klass's day of difficulty 5.25 (a lesson of four groups, three of
+// difficulty 5 and one of 6) reads the same, "5,3", in the variant window's
+// heading and in the statistics.
+TEST(StatisticsDialog, OneRoundingInEveryWindow) {
+  TProjectData data;
+  ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), data));
+  ASSERT_GE(data.Subjects.Count(), 2);
+  data.Subjects.GetItem(0)->SanitarKf = 5;
+  data.Subjects.GetItem(1)->SanitarKf = 6;
+  TLessonItem* l = data.Lessons.GetItem(0);
+  const TLessonSubItem first = *l->GetSubItem(0);
+  l->SetSubItemsCount(4);
+  for (int g = 0; g < 4; ++g) {
+    l->SetSubItem(g, first);
+    l->GetSubItem(g)->SubjectID = data.Subjects.GetItem(g == 3 ? 1 : 0)->ID();
+  }
+  auto doc = TVarDocument::CreateNew(data, "t.rsp");
+  ASSERT_TRUE(doc);
+  TRunModel& m = doc->Model();
+  int klass = -1, lesson = -1;
+  for (int k = 0; k < m.Klasses.Count() && klass < 0; ++k)
+    for (int i = 0; i < m.Klasses[k]->Lessons.Count(); ++i)
+      if (m.Klasses[k]->Lessons[i]->SubItemsCount() == 4) {
+        klass = k;
+        lesson = i;
+        break;
+      }
+  ASSERT_GE(klass, 0);
+  ASSERT_TRUE(doc->Var().PlaceLinkedLesson(klass, lesson, false, 1, 1, 1));
+  ASSERT_DOUBLE_EQ(doc->Var().GetKlassDayDifficulty(klass, 1), 5.25);
+  TVarCellView view;
+  view.Model = &m;
+  view.Var = &doc->Var();
+  const THourElementRecord head = VarCellContent(view, TVarGrid::Klasses, 0, klass + 1, ',');
+  const std::string tail = head.Texts[0][1];
+  EXPECT_EQ(tail.substr(tail.size() - 3), "5,3");
+  TStringGrid grid;
+  grid.SetColCount(7);
+  grid.SetRowCount(m.Klasses.Count() + 1);
+  FillStatisticsGrid(grid, doc->Var(), m.Klasses, ',');
+  EXPECT_EQ(grid.Cells(1, klass + 1), "5,3");
 }
 
 TEST(StatisticsDialog, FormatAndTheHeadingsWithoutAnOwner) {

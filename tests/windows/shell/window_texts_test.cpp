@@ -1,0 +1,211 @@
+// Every dialog and window of the program, shown in the program's own font:
+// no label is cut (a text wider than its label, a wrapped text taller than
+// it), no check or radio box loses its caption, and no list has columns
+// wider than its view or a column narrower than its heading.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest/QTest>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/sel_date_dlg.h"
+#include "controls/sel_item_dlg.h"
+#include "core/day_planner.h"
+#include "core/demo_project.h"
+#include "core/project.h"
+#include "core/shared_state.h"
+#include "core/var_file.h"
+#include "platform/qt_text.h"
+#include "platform/window_messages.h"
+#include "reports/print_dlg.h"
+#include "reports/print_table_dlg.h"
+#include "windows/editors/klasses_manager.h"
+#include "windows/editors/lesson_dialogs.h"
+#include "windows/editors/lessons_manager.h"
+#include "windows/editors/move_rec_dlg.h"
+#include "windows/editors/rooms_manager.h"
+#include "windows/editors/subjects_manager.h"
+#include "windows/editors/teachers_manager.h"
+#include "windows/planning/group_man.h"
+#include "windows/planning/prepare_dlgs.h"
+#include "windows/planning/progress_wnd.h"
+#include "windows/planning/var_options_dlg.h"
+#include "windows/shell/about_dlg.h"
+#include "windows/shell/program_folders.h"
+#include "windows/shell/proj_params_dlg.h"
+#include "windows/shell/test_data_dlg.h"
+#include "windows/variant/statistics_dlg.h"
+#include "windows/variant/vars_window.h"
+#include "window_test_util.h"
+
+namespace korvant {
+namespace {
+
+QString Shown(QString t) {
+  t.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  t.remove(QLatin1Char('&'));
+  t.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+  return t;
+}
+
+// Where texts of a window are cut, one line each.
+std::vector<std::string> CutTexts(QWidget* top) {
+  std::vector<std::string> out;
+  auto name = [top](const QWidget* w, const QString& what) {
+    return (top->metaObject()->className() + QStringLiteral(" ") + w->metaObject()->className() +
+            QStringLiteral(": ") + what)
+        .toStdString();
+  };
+  // Fields kept outside the client area on purpose are not looked at.
+  auto onScreen = [top](const QWidget* w) {
+    if (!w->isVisibleTo(top)) return false;
+    const QRect r(w->mapTo(top, QPoint(0, 0)), w->size());
+    return top->rect().intersects(r);
+  };
+  for (QLabel* l : top->findChildren<QLabel*>()) {
+    if (!onScreen(l) || l->text().isEmpty() || l->textFormat() == Qt::RichText) continue;
+    const QRect c = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(), -l->margin());
+    const QFontMetrics fm(l->font());
+    if (l->wordWrap()) {
+      if (l->heightForWidth(l->width()) > l->height())
+        out.push_back(name(l, l->text() + QStringLiteral(" (%1 high in %2)").arg(l->heightForWidth(l->width())).arg(l->height())));
+    } else {
+      int wide = 0;
+      for (const QString& line : Shown(l->text()).split(QLatin1Char('\n')))
+        wide = std::max(wide, fm.horizontalAdvance(line));
+      const int high = fm.height() * static_cast<int>(l->text().count(QLatin1Char('\n')) + 1);
+      if (wide > c.width() || high > c.height() + 2)
+        out.push_back(name(l, l->text() + QStringLiteral(" (%1 x %2 in %3 x %4)").arg(wide).arg(high).arg(c.width()).arg(c.height())));
+    }
+  }
+  for (QAbstractButton* b : top->findChildren<QAbstractButton*>()) {
+    if (!qobject_cast<QCheckBox*>(b) && !qobject_cast<QRadioButton*>(b)) continue;
+    if (!onScreen(b) || b->text().isEmpty()) continue;
+    if (b->sizeHint().width() > b->width())
+        out.push_back(name(b, b->text() + QStringLiteral(" (%1 in %2)").arg(b->sizeHint().width()).arg(b->width())));
+  }
+  for (QTreeView* v : top->findChildren<QTreeView*>()) {
+    if (!onScreen(v)) continue;
+    QHeaderView* h = v->header();
+    const QFontMetrics fm(h->font());
+    int total = 0;
+    for (int i = 0; i < h->count(); ++i) {
+      if (h->isSectionHidden(i) || h->sectionSize(i) == 0) continue;
+      total += h->sectionSize(i);
+      const QString title = v->model()->headerData(i, Qt::Horizontal).toString();
+      if (fm.horizontalAdvance(title) + 12 > h->sectionSize(i))
+        out.push_back(name(v, QStringLiteral("column %1 (%2 in %3)").arg(title).arg(fm.horizontalAdvance(title) + 12).arg(h->sectionSize(i))));
+    }
+    if (total > v->viewport()->width())
+      out.push_back(name(v, QStringLiteral("columns %1 px in a view of %2 px").arg(total).arg(v->viewport()->width())));
+  }
+  return out;
+}
+
+struct WindowTexts : ::testing::Test {
+  QFont oldFont = QApplication::font();
+  std::string oldFolder = ProgramFolder();
+  QTemporaryDir dir;
+  test::ScriptedPrompt prompt;
+  ScopedPrompt promptScope{&prompt};
+  QtMessagePort port;
+  ScopedMessagePort portScope{&port};
+  std::vector<std::string> cut;
+
+  void SetUp() override {
+    // The program's own font (main.cpp).
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+    SetProgramFolder(FromQt(dir.path()));
+  }
+  void TearDown() override {
+    QApplication::setFont(oldFont);
+    SetProgramFolder(oldFolder);
+  }
+  void Look(QWidget& w) {
+    w.show();
+    (void)QTest::qWaitForWindowExposed(&w);
+    QCoreApplication::processEvents();
+    for (std::string& s : CutTexts(&w)) cut.push_back(std::move(s));
+    w.hide();
+  }
+};
+
+TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
+  TProjectData data;
+  ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), data));
+  auto doc = TVarDocument::CreateNew(data, "demo.rsp");
+  ASSERT_TRUE(doc);
+  TRunModel& m = doc->Model();
+  Shared().AbortPlanning = 0;
+  ASSERT_TRUE(PlanDayAuto(m, doc->Var(), 1).Ok);
+  doc->PrepareDay();
+
+  { TTblAboutDlg d(nullptr); Look(d); }
+  { TTestDataDlg d(nullptr); Look(d); }
+  { TProjParams d(nullptr, "a.tbl", data.Params); Look(d); }
+  { TMoveRecDlg d; Look(d); }
+  { TSelDateDlg d(nullptr, false); Look(d); }
+  { TSelItemDlg d; Look(d); }
+  { TRoomsManager e(data.Rooms, data.Params); Look(e); }
+  { TSubjectsManager e(data.Subjects, data.Rooms, data.Params); Look(e); }
+  { TKlassesManager e(data.Klasses, data.Rooms, data.Params); Look(e); }
+  { TTeachersManager e(data.Teachers, data.Rooms, data.Params); Look(e); }
+  {
+    TLessonsManager e(data.Lessons, data.Teachers, data.Klasses, data.Subjects, data.Params);
+    Look(e);
+    { TLinkDlg d(&e); Look(d); }
+    { TLessonFindDlg d(&e); Look(d); }
+    if (data.Lessons.Count() > 0) {
+      TSepQuantsDlg d(nullptr, *data.Lessons.GetItem(0));
+      Look(d);
+    }
+  }
+  {
+    TVarOptions o = doc->Options;
+    TVarOptionsDlg d(nullptr, "demo.rsp", o);
+    Look(d);
+  }
+  m.Teachers.BuildGroups(doc->Var(), true, 1);
+  { TGroupMan d(nullptr, doc->Var(), m, 1, 0); Look(d); }
+  { TWeekGroupMan d(nullptr, doc->Var(), m, 1); Look(d); }
+  { TPrepareDataDlg d(nullptr, m, doc->Var(), 1); Look(d); }
+  { TPrepareOptiDlg d(nullptr, m, doc->Var(), 1, 3); Look(d); }
+  { TControlDataDlg d(nullptr, m, doc->Var(), 1); Look(d); }
+  { TProgressWnd d(nullptr, 2); Look(d); }
+  { TViewStatDlg d(nullptr, nullptr, m.Klasses.Count()); Look(d); }
+  { TPrintDatasDlg d(nullptr, data); Look(d); }
+  { TPrintTableDlg d(nullptr, doc->Var(), "", "", FromQt(dir.filePath(QStringLiteral("zarch.sys")))); Look(d); }
+  {
+    TMdiTable project;
+    ASSERT_TRUE(project.OpenImage(test::W("Демо.tbl"), DemoProjectImage()));
+    QMdiArea area;
+    area.resize(1000, 700);
+    area.show();
+    TVarsWindowHooks h;
+    h.optionsDialog = [](TVarOptionsDlg&) { return false; };
+    TTableVarsManager* w = TTableVarsManager::CreateNew(project, area, h);
+    ASSERT_NE(w, nullptr);
+    QCoreApplication::processEvents();
+    for (std::string& s : CutTexts(w)) cut.push_back(std::move(s));
+    w->Free();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  Shared().SetVarModified(false);
+  Shared().CurVarsWindow = nullptr;
+  for (const std::string& s : cut) ADD_FAILURE() << s;
+}
+
+}  // namespace
+}  // namespace korvant
