@@ -664,6 +664,20 @@ bool TPrgStringGrid::EditorKey(QObject* watched, QKeyEvent* e) {
   return false;
 }
 
+void TPrgStringGrid::FitFixedTexts() {
+  constexpr int kMargins = 8;  // the cell's inner frame of 2 on each side and a little air
+  const QFontMetrics fm(font());
+  for (int c = 0; c < ColCount(); ++c) {
+    int need = 0;
+    const int rows = c < FixedCols() ? RowCount() : std::min(FixedRows(), RowCount());
+    for (int r = 0; r < rows; ++r) {
+      const std::string t = Cells(c, r);
+      if (!t.empty()) need = std::max(need, fm.horizontalAdvance(ToQt(t)) + kMargins);
+    }
+    if (need > ColWidths(c)) SetColWidths(c, need);
+  }
+}
+
 // ---- painting ------------------------------------------------------------------------------
 
 void TPrgStringGrid::DrawCell(QPainter& p, int col, int row, const QRect& rect, TPrgGridDrawState state) {

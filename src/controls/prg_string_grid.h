@@ -100,6 +100,9 @@ class TPrgStringGrid : public TPrgCustomGrid {
   // Suspends repainting while many cells are written.
   void BeginUpdate();
   void EndUpdate();
+  // Widens every column whose texts in the fixed rows, and every fixed
+  // column whose texts anywhere, would be cut in one line of the grid's font.
+  void FitFixedTexts();
 
   bool EditorMode() const { return editorMode_; }
   void SetEditorMode(bool on);

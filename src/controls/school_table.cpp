@@ -55,7 +55,48 @@ void TSchoolTable::EqualizeCells() {
     for (int c = 2; c < ColCount(); ++c) SetColWidths(c, ColWidths(1));
 }
 
+namespace {
+
+// The cell size a heading record needs so that DrawCell shows every text
+// whole: the sub-cell of p percent gets Trunc((size + 1) * p / 100) - 2 pixels.
+QSize HeadingNeeds(const QFontMetrics& fm, const THourElementRecord& rec) {
+  constexpr int kSpare = 4;
+  const QRect wide(0, 0, 10000, 10000);
+  const int flags = Qt::AlignHCenter | Qt::AlignTop;
+  QSize need;
+  for (std::size_t c = 0; c < rec.SubColWidths.size() && rec.SubColWidths[c] != 0; ++c) {
+    for (std::size_t r = 0; r < rec.SubRowHeights.size() && rec.SubRowHeights[r] != 0; ++r) {
+      const std::string& t = rec.Texts[c][r];
+      if (t.empty() || t == "HCS" || t == "SCS" || t == "GCS") continue;
+      const QRect b = fm.boundingRect(wide, flags, ToQt(t));
+      need.setWidth(std::max(need.width(), ((b.width() + kSpare + 2) * 100 + rec.SubColWidths[c] - 1) / rec.SubColWidths[c]));
+      // A line may give up the blank under its descenders to the sub-row's border.
+      need.setHeight(std::max(need.height(), (b.height() * 100 + rec.SubRowHeights[r] - 1) / rec.SubRowHeights[r] - 1));
+    }
+  }
+  return need;
+}
+
+}  // namespace
+
+void TSchoolTable::FitHeadings() {
+  // Only ever wider: the sizes set by the layout and by the user's drags
+  // stay the least, and a new layout starts again from its own sizes.
+  const QFontMetrics fm(font());
+  QSize column, row;  // what the heading column and the heading row need
+  for (int r = 1; r < RowCount(); ++r) column = column.expandedTo(HeadingNeeds(fm, CellContent(0, r)));
+  for (int c = 1; c < ColCount(); ++c) row = row.expandedTo(HeadingNeeds(fm, CellContent(c, 0)));
+  if (ColCount() > 0 && column.width() > ColWidths(0)) SetColWidths(0, column.width());
+  if (RowCount() > 0 && row.height() > RowHeights(0)) SetRowHeights(0, row.height());
+  // Data cells stay alike: all of them grow together.
+  if (ColCount() > 1 && row.width() > ColWidths(1))
+    for (int c = 1; c < ColCount(); ++c) SetColWidths(c, row.width());
+  if (RowCount() > 1 && column.height() > RowHeights(1))
+    for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, column.height());
+}
+
 void TSchoolTable::Redraw() {
+  FitHeadings();
   redrawing_ = true;
   InvalidateGrid();
   redrawing_ = false;

@@ -36,6 +36,8 @@ class TSchoolTable : public TCustomGrid {
   void SetSubRowsCnt(int n);
   // Every data row and column takes the size of the first one.
   void EqualizeCells();
+  // Repaints; first the heading column, the heading row and, when their
+  // texts need it, the data cells grow to show every heading text whole.
   virtual void Redraw();
   QRect GetCellRect(int col, int row) const { return CellRect(col, row); }
   void DoChange();
@@ -53,6 +55,8 @@ class TSchoolTable : public TCustomGrid {
   void RowSized(int index, int height) override;
 
  private:
+  void FitHeadings();
+
   uint16_t subRowsCnt_ = 2;
   bool redrawing_ = false;
   THourElementRecord painted_;

@@ -160,6 +160,7 @@ void TPrepareDlgBase::ShowTables() {
       for (int r = 1; r < g->RowCount(); ++r)
         if (g->Cells(c + 1, r) != t.At(c, r)) g->SetCells(c + 1, r, t.At(c, r));
     }
+    g->FitFixedTexts();  // row titles and names whole, whatever the font
     g->EndUpdate();
   }
 }

@@ -1,7 +1,8 @@
 // Every dialog and window of the program, shown in the program's own font:
 // no label is cut (a text wider than its label, a wrapped text taller than
 // it), no check or radio box loses its caption, and no list has columns
-// wider than its view or a column narrower than its heading.
+// wider than its view or a column narrower than its heading, and no grid cuts
+// the texts of its heading row or column.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -10,6 +11,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QRadioButton>
+#include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest/QTest>
@@ -19,17 +23,23 @@
 #include <string>
 #include <vector>
 
+#include "controls/grid_geometry.h"
+#include "controls/prg_string_grid.h"
+#include "controls/school_table.h"
 #include "controls/sel_date_dlg.h"
+#include "controls/string_grid.h"
 #include "controls/sel_item_dlg.h"
 #include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project.h"
 #include "core/shared_state.h"
 #include "core/var_file.h"
+#include "core/zamesh_archive.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "reports/print_dlg.h"
 #include "reports/print_table_dlg.h"
+#include "reports/zamesh_journal_dlg.h"
 #include "windows/editors/klasses_manager.h"
 #include "windows/editors/lesson_dialogs.h"
 #include "windows/editors/lessons_manager.h"
@@ -110,6 +120,46 @@ std::vector<std::string> CutTexts(QWidget* top) {
     if (total > v->viewport()->width())
       out.push_back(name(v, QStringLiteral("columns %1 px in a view of %2 px").arg(total).arg(v->viewport()->width())));
   }
+  // Heading cells of the grids, measured as the grids draw them.
+  auto gridText = [&](const QWidget* g, int col, int row, const QString& t, int wide, int room) {
+    out.push_back(name(g, QStringLiteral("cell %1,%2 %3 (%4 in %5)").arg(col).arg(row).arg(t).arg(wide).arg(room)));
+  };
+  for (TSchoolTable* g : top->findChildren<TSchoolTable*>()) {
+    if (!onScreen(g)) continue;
+    const QFontMetrics fm(g->font());
+    const int flags = Qt::AlignHCenter | Qt::AlignTop;
+    auto look = [&](int col, int row) {
+      const THourElementRecord rec = g->CellContent(col, row);
+      const QRect cell(0, 0, g->ColWidths(col), g->RowHeights(row));
+      const auto cols = SubCellSpans(cell.left(), cell.left() + cell.width(), rec.SubColWidths);
+      const auto rows = SubCellSpans(cell.top(), cell.top() + cell.height(), rec.SubRowHeights);
+      for (std::size_t ci = 0; ci < cols.size(); ++ci)
+        for (std::size_t ri = 0; ri < rows.size(); ++ri) {
+          const std::string& t = rec.Texts[ci][ri];
+          if (t.empty() || t == "HCS" || t == "SCS" || t == "GCS") continue;
+          const QRect sub(cols[ci].lo, rows[ri].lo, cols[ci].hi - cols[ci].lo, rows[ri].hi - rows[ri].lo);
+          const QRect b = fm.boundingRect(sub, flags, ToQt(t));
+          // A line may lose the blank under its descenders, nothing more.
+          if (b.width() > sub.width() || b.height() > sub.height() + 2)
+            gridText(g, col, row, ToQt(t), b.width(), sub.width());
+        }
+    };
+    for (int r = 1; r < g->RowCount(); ++r) look(0, r);
+    for (int c = 1; c < g->ColCount(); ++c) look(c, 0);
+  }
+  auto lookStrings = [&](const auto* g) {
+    if (!onScreen(g)) return;
+    const QFontMetrics fm(g->font());
+    for (int c = 0; c < g->ColCount(); ++c)
+      for (int r = 0; r < g->RowCount(); ++r) {
+        if (c >= g->FixedCols() && r >= g->FixedRows()) continue;
+        const QString t = ToQt(g->Cells(c, r));
+        // Both grids draw their texts 2 pixels in from each side.
+        if (fm.horizontalAdvance(t) + 4 > g->ColWidths(c)) gridText(g, c, r, t, fm.horizontalAdvance(t) + 4, g->ColWidths(c));
+      }
+  };
+  for (TPrgStringGrid* g : top->findChildren<TPrgStringGrid*>()) lookStrings(g);
+  for (TStringGrid* g : top->findChildren<TStringGrid*>()) lookStrings(g);
   return out;
 }
 
@@ -138,6 +188,17 @@ struct WindowTexts : ::testing::Test {
     QCoreApplication::processEvents();
     for (std::string& s : CutTexts(&w)) cut.push_back(std::move(s));
     w.hide();
+  }
+  // Every page of the window's page control, opened as the user does, by its tab.
+  void LookAtPages(QWidget* w) {
+    QTabWidget* pages = w->findChild<QTabWidget*>();
+    ASSERT_NE(pages, nullptr);
+    for (int i = 0; i < pages->count(); ++i) {
+      QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(i).center());
+      QCoreApplication::processEvents();
+      ASSERT_EQ(pages->currentIndex(), i);
+      for (std::string& s : CutTexts(w)) cut.push_back(std::move(s));
+    }
   }
 };
 
@@ -197,7 +258,32 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
     TTableVarsManager* w = TTableVarsManager::CreateNew(project, area, h);
     ASSERT_NE(w, nullptr);
     QCoreApplication::processEvents();
-    for (std::string& s : CutTexts(w)) cut.push_back(std::move(s));
+    // Planning the first day changes the headings' counts.
+    ASSERT_TRUE(PlanDayAuto(w->Model(), w->Var(), 1).Ok);
+    w->InvalidateTables();
+    // Both orientations: the names head the rows, then the columns.
+    QSlider* orientation = w->findChild<QSlider*>();
+    ASSERT_NE(orientation, nullptr);
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_End}) {
+      QTest::keyClick(orientation, key);
+      LookAtPages(w);
+    }
+    QTest::keyClick(orientation, Qt::Key_Home);
+    // The details window of the manual regime.
+    w->SetRegime(0);
+    QCoreApplication::processEvents();
+    QWidget* details = w->DetailsWindow();
+    ASSERT_NE(details, nullptr);
+    LookAtPages(details);
+    w->SetRegime(2);
+    QCoreApplication::processEvents();
+    {
+      ZameshOpenStatus st;
+      auto archive = TZameshArchive::Open(FromQt(dir.filePath(QStringLiteral("journal.sys"))), st);
+      ASSERT_TRUE(archive);
+      TViewZameshDlg d(nullptr, *archive, w->Var(), 2, QDate(2024, 1, 1));
+      Look(d);
+    }
     w->Free();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
