@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "core/catalogue.h"
+#include "core/table_var.h"
 
 namespace korvant {
 namespace {
@@ -45,6 +46,8 @@ enum : int {
   kMsgHoursMiddle = 10263,
   kMsgHoursEnd = 10264,
   kMsgFreeHours = 10265,
+  kMsgKlassIDTooLarge = 10403,
+  kMsgRoomIDTooLarge = 10404,
   kMsgUnknownRoom = 10064,
   kMsgUnknownSubject = 10065,
   kMsgUnknownKlass = 10066,
@@ -201,6 +204,7 @@ void CheckRooms(const TRoomsCollection& rooms, IDataReport* report, const CheckP
     if (name == unknown) page.Add(name, kMsgNoName);
     if (r->Specialization == 0 && r->NotStrict == 0) page.Add(name, kMsgRoomStrictGeneral);
     if (r->MaxChildren == 0) page.Add(name, kMsgNoSeats);
+    if (!FitsVarFile(r->ID())) page.Add(name, kMsgRoomIDTooLarge);
   }
   page.Finish();
 }
@@ -243,6 +247,7 @@ void CheckKlasses(const TKlassesCollection& klasses, const TRoomsCollection& roo
         page.Add(name, kMsgBadParallel);
         break;
       }
+    if (!FitsVarFile(k->ID())) page.Add(name, kMsgKlassIDTooLarge);
   }
   page.Finish();
 }

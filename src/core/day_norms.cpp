@@ -136,7 +136,9 @@ void PrepareDayNorms(TRunModel& m, const TTableVarItem& var, int day) {
     teacher->ClosedHoursToday = closedToday;
     const int W = 1 + usedDays;
     teacher->WorkDays = W;
-    const int F = teacher->MetodicalDays - teacher->FreeDays;
+    // Methodical days come from the file as any 32-bit number; past the
+    // six days of the week more of them change nothing here.
+    const int F = static_cast<int>(std::clamp<int64_t>(int64_t{teacher->MetodicalDays} - teacher->FreeDays, -6, 6));
     teacher->ClosedDays = 0;
     for (int n = 0; n < F; ++n) {
       int best = 1;

@@ -1,12 +1,15 @@
 #include "core/file_io.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <ctime>
 
 #include "base/cp1251.h"
 
@@ -27,6 +30,11 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int get() const { return fd_; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   void Reset(int fd) {
     Close();
     fd_ = fd;
@@ -58,11 +66,60 @@ bool WriteAll(int fd, std::span<const unsigned char> data) {
 
 // A name no other save uses: the process and a counter. It does not grow
 // with the target's name, which may already be as long as names can be.
+constexpr std::string_view kTempPrefix = ".~korvant-";
+constexpr std::string_view kTempSuffix = ".tmp";
+
 fs::path TempNameIn(const fs::path& folder, unsigned attempt) {
   static std::atomic<unsigned> counter{0};
   const unsigned n = counter++;
-  return folder / (".~korvant-" + std::to_string(::getpid()) + "-" + std::to_string(n) + "-" +
-                   std::to_string(attempt) + ".tmp");
+  return folder / (std::string(kTempPrefix) + std::to_string(::getpid()) + "-" + std::to_string(n) + "-" +
+                   std::to_string(attempt) + std::string(kTempSuffix));
+}
+
+// The process that wrote a temporary file of ours, from its name; 0 when
+// the name is not one of ours.
+pid_t TempOwner(std::string_view name) {
+  if (name.size() <= kTempPrefix.size() + kTempSuffix.size() || name.substr(0, kTempPrefix.size()) != kTempPrefix ||
+      name.substr(name.size() - kTempSuffix.size()) != kTempSuffix)
+    return 0;
+  name = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
+  int dashes = 0;
+  for (char c : name) {
+    if (c == '-')
+      ++dashes;
+    else if (c < '0' || c > '9')
+      return 0;
+  }
+  if (dashes != 2) return 0;
+  const std::size_t end = name.find('-');
+  if (end == 0 || end > 9) return 0;
+  return static_cast<pid_t>(std::stol(std::string(name.substr(0, end))));
+}
+
+// A save holds its temporary file for seconds; one older than this whose
+// process is gone was left by a crash.
+constexpr std::time_t kStaleTempSeconds = 10 * 60;
+
+FileStamp StampFromStat(const struct stat& st) {
+  FileStamp s;
+  s.Valid = true;
+  s.Device = st.st_dev;
+  s.Inode = st.st_ino;
+  s.Size = st.st_size;
+  s.ModifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+  return s;
+}
+
+bool SameInode(const FileStamp& s, const struct stat& st) {
+  return s.Valid && s.Device == st.st_dev && s.Inode == st.st_ino;
+}
+
+// A target the user may not write (for root: one without any write bit,
+// which root could write but the user marked read-only).
+bool WriteProtected(const fs::path& real) {
+  struct stat st {};
+  if (::stat(real.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return (st.st_mode & 0222) == 0 || ::access(real.c_str(), W_OK) != 0;
 }
 
 void SyncFolder(const fs::path& folder) {
@@ -74,15 +131,11 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
-FileReadStatus ReadWholeFile(const fs::path& path, std::vector<unsigned char>& out,
-                             std::uintmax_t maxBytes) {
-  out.clear();
-  // Non-blocking, so that a pipe given as a file name is refused below
-  // instead of waiting for a writer; regular files ignore the flag.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return FileReadStatus::CannotOpen;
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileReadStatus::CannotOpen;
+namespace {
+
+// Reads an open regular file of st's size to its end, never past maxBytes.
+FileReadStatus ReadOpenFile(Fd& fd, const struct stat& st, std::vector<unsigned char>& out,
+                            std::uintmax_t maxBytes) {
   if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > maxBytes)
     return FileReadStatus::TooLarge;
   // The file may change while it is read: read until the end, but never
@@ -115,16 +168,121 @@ FileReadStatus ReadWholeFile(const fs::path& path, std::vector<unsigned char>& o
   return FileReadStatus::Ok;
 }
 
-bool WriteFileAtomic(const fs::path& target, std::span<const unsigned char> data) {
+// Non-blocking, so that a pipe given as a file name is refused instead of
+// waiting for a writer; regular files ignore the flag.
+bool OpenRegular(const fs::path& path, Fd& fd, struct stat& st) {
+  fd.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  return fd.get() >= 0 && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+FileReadStatus ReadWholeFile(const fs::path& path, std::vector<unsigned char>& out,
+                             std::uintmax_t maxBytes) {
+  out.clear();
+  Fd fd;
+  struct stat st {};
+  if (!OpenRegular(path, fd, st)) return FileReadStatus::CannotOpen;
+  return ReadOpenFile(fd, st, out, maxBytes);
+}
+
+FileStamp StampOf(const fs::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  return StampFromStat(st);
+}
+
+FileLock& FileLock::operator=(FileLock&& o) noexcept {
+  if (this != &o) {
+    Release();
+    fd_ = o.fd_;
+    stamp_ = o.stamp_;
+    o.fd_ = -1;
+    o.stamp_ = {};
+  }
+  return *this;
+}
+
+void FileLock::Release() {
+  if (fd_ >= 0) ::close(fd_);  // closing the description drops its lock
+  fd_ = -1;
+  stamp_ = {};
+}
+
+void FileLock::Adopt(int fd, const FileStamp& stamp) {
+  Release();
+  fd_ = fd;
+  stamp_ = stamp;
+}
+
+FileReadStatus ReadAndLockFile(const fs::path& path, std::vector<unsigned char>& out, FileLock& lock,
+                               bool& heldElsewhere, std::uintmax_t maxBytes) {
+  out.clear();
+  heldElsewhere = false;
+  Fd fd;
+  struct stat st {};
+  if (!OpenRegular(path, fd, st)) return FileReadStatus::CannotOpen;
+  // The same file read again by its holder: its own lock must not count
+  // as another copy's.
+  if (lock.Held() && SameInode(lock.Stamp(), st)) lock.Release();
+  bool locked = ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0;
+  // A file system without locks is used unlocked rather than not at all.
+  if (!locked && errno == EWOULDBLOCK) heldElsewhere = true;
+  const FileReadStatus status = ReadOpenFile(fd, st, out, maxBytes);
+  if (status != FileReadStatus::Ok) return status;
+  if (::fstat(fd.get(), &st) != 0) return FileReadStatus::CannotOpen;
+  lock.Adopt(locked ? fd.Release() : -1, StampFromStat(st));
+  return FileReadStatus::Ok;
+}
+
+int RemoveStaleTemporaryFiles(const fs::path& folder) {
+  int removed = 0;
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec);
+  if (ec) return 0;
+  const pid_t self = ::getpid();
+  const std::time_t now = std::time(nullptr);
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    const pid_t owner = TempOwner(it->path().filename().native());
+    if (owner <= 0 || owner == self) continue;
+    if (::kill(owner, 0) == 0 || errno == EPERM) continue;  // still running
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (now - st.st_mtim.tv_sec < kStaleTempSeconds) continue;
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
+}
+
+namespace {
+
+WriteStatus WriteReplacing(const fs::path& target, std::span<const unsigned char> data, FileLock* lock) {
   std::error_code ec;
   fs::path real = target;
   if (fs::is_symlink(target, ec)) {
     fs::path resolved = fs::weakly_canonical(target, ec);
     if (!ec) real = resolved;
   }
-  if (real.filename().empty()) return false;
+  if (real.filename().empty()) return WriteStatus::Failed;
   fs::path folder = real.parent_path();
   if (folder.empty()) folder = ".";
+
+  // A crash during an earlier save left its temporary file; it is of no
+  // use to anyone and may be as large as the file.
+  RemoveStaleTemporaryFiles(folder);
+  if (WriteProtected(real)) return WriteStatus::Failed;
+
+  // Another copy of the program that has the target open holds its lock;
+  // holding it ourselves until the rename keeps that copy from taking it
+  // meanwhile.
+  Fd guard;
+  if (lock) {
+    struct stat st {};
+    if (OpenRegular(real, guard, st) && !(lock->Held() && SameInode(lock->Stamp(), st)) &&
+        ::flock(guard.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+      return WriteStatus::HeldElsewhere;
+  }
 
   fs::path tmp;
   Fd fd;
@@ -133,7 +291,7 @@ bool WriteFileAtomic(const fs::path& target, std::span<const unsigned char> data
     fd.Reset(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.get() >= 0 || errno != EEXIST) break;
   }
-  if (fd.get() < 0) return false;
+  if (fd.get() < 0) return WriteStatus::Failed;
 
   bool ok = true;
   struct stat st {};
@@ -141,14 +299,37 @@ bool WriteFileAtomic(const fs::path& target, std::span<const unsigned char> data
     ok = ::fchmod(fd.get(), st.st_mode & 07777) == 0;
   ok = ok && WriteAll(fd.get(), data);
   ok = ok && ::fsync(fd.get()) == 0;
+  // The new file is locked before it takes the name, so that the name is
+  // never without its lock.
+  Fd newLock;
+  if (ok && lock) {
+    newLock.Reset(::open(tmp.c_str(), O_RDONLY | O_CLOEXEC));
+    ok = newLock.get() >= 0;
+    if (ok) ::flock(newLock.get(), LOCK_EX | LOCK_NB);
+  }
   ok = fd.Close() && ok;
   ok = ok && ::rename(tmp.c_str(), real.c_str()) == 0;
   if (!ok) {
     ::unlink(tmp.c_str());
-    return false;
+    return WriteStatus::Failed;
   }
   SyncFolder(folder);
-  return true;
+  if (lock) {
+    struct stat now {};
+    const FileStamp stamp = ::fstat(newLock.get(), &now) == 0 ? StampFromStat(now) : StampOf(real);
+    lock->Adopt(newLock.Release(), stamp);
+  }
+  return WriteStatus::Ok;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const fs::path& target, std::span<const unsigned char> data) {
+  return WriteReplacing(target, data, nullptr) == WriteStatus::Ok;
+}
+
+WriteStatus WriteFileLocked(const fs::path& target, std::span<const unsigned char> data, FileLock& lock) {
+  return WriteReplacing(target, data, &lock);
 }
 
 }  // namespace korvant

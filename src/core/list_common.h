@@ -1,10 +1,12 @@
 #pragma once
 // What the four project lists (rooms, subjects, klasses, teachers) share:
 // week slots, name handling and the section header kept in the parameters.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/binio.h"
 
@@ -44,8 +46,9 @@ constexpr bool StorableID(int32_t id) { return id >= 0 && id < INT32_MAX; }
 
 // The loop every list section shares: Count records of recordSize bytes,
 // each starting with its identifier, the rest read by readRest. A section
-// that does not fit the bytes or holds an identifier the counter cannot
-// pass leaves the collection empty and answers false.
+// that does not fit the bytes, holds an identifier the counter cannot pass
+// or one identifier twice (references would find only the first record)
+// leaves the collection empty and answers false.
 template <class Collection, class ReadRest>
 bool LoadSection(Collection& c, const TListHeader& header, ByteReader& r,
                  std::size_t recordSize, ReadRest readRest) {
@@ -54,13 +57,18 @@ bool LoadSection(Collection& c, const TListHeader& header, ByteReader& r,
   ByteReader sec;
   if (!TakeSection(r, header.Count, recordSize, sec)) return false;
   bool good = true;
+  std::vector<int32_t> ids;
+  ids.reserve(static_cast<std::size_t>(header.Count));
   for (int32_t i = 0; good && i < header.Count; ++i) {
     auto* item = c.Add();
     const int32_t id = sec.i32();
     good = StorableID(id);
     item->SetID(id);
+    ids.push_back(id);
     readRest(*item, sec);
   }
+  std::sort(ids.begin(), ids.end());
+  good = good && std::adjacent_find(ids.begin(), ids.end()) == ids.end();
   if (!good || !sec.ok()) {
     c.Clear();
     c.SetNextID(0);

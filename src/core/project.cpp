@@ -21,6 +21,9 @@ constexpr int kMsgAlreadyOpen = 10050;
 constexpr int kMsgOpenError = 10051;
 constexpr int kMsgWriteError = 10052;
 constexpr int kMsgSaveBeforePlanning = 10053;
+constexpr int kMsgProjectReadOnly = 10400;
+constexpr int kMsgHeldElsewhere = 10401;
+constexpr int kMsgChangedOnDisk = 10402;
 
 std::string& ProgramFolderStore() {
   static std::string folder = ".";
@@ -44,13 +47,17 @@ void TMdiTable::Reset() {
   data_.Clear();
   fileName_.clear();
   ownFile_ = false;
+  readOnly_ = false;
   modified_ = false;
+  lock_.Release();
 }
 
 void TMdiTable::CreateNew(const std::string& fileName) {
   data_.Clear();
+  lock_.Release();
   fileName_ = fileName;
   ownFile_ = true;
+  readOnly_ = false;
   modified_ = false;
   SetModified(true);
   NotifyCaption();
@@ -58,8 +65,12 @@ void TMdiTable::CreateNew(const std::string& fileName) {
 }
 
 bool TMdiTable::Open(const std::string& fileName) {
+  // A project opened again in this object must not meet its own lock.
+  lock_.Release();
   std::vector<unsigned char> image;
-  switch (ReadWholeFile(FsPath(fileName), image)) {
+  FileLock lock;
+  bool heldElsewhere = false;
+  switch (ReadAndLockFile(FsPath(fileName), image, lock, heldElsewhere)) {
     case FileReadStatus::Ok:
       break;
     case FileReadStatus::TooLarge:
@@ -75,12 +86,18 @@ bool TMdiTable::Open(const std::string& fileName) {
   Pump();
   if (!Load(fileName, image)) return false;
   ownFile_ = true;
+  lock_ = std::move(lock);
+  readOnly_ = heldElsewhere;
+  if (readOnly_)
+    ShowErrMsgText(owner_, FormatMsg(kMsgProjectReadOnly, {FileNameOnly(fileName)}), kBoxOk);
   return true;
 }
 
 bool TMdiTable::OpenImage(const std::string& fileName, std::span<const unsigned char> image) {
   if (!Load(fileName, image)) return false;
   ownFile_ = false;
+  readOnly_ = false;
+  lock_.Release();
   return true;
 }
 
@@ -101,25 +118,47 @@ bool TMdiTable::Load(const std::string& fileName, std::span<const unsigned char>
 }
 
 SaveResult TMdiTable::Save() {
-  if (!ownFile_) return SaveResult::NeedsName;
-  const std::vector<unsigned char> image = WriteProjectImage(data_);
-  if (!WriteFileAtomic(FsPath(fileName_), image)) {
-    ShowErrMsgText(owner_, FormatMsg(kMsgWriteError, {FileNameOnly(fileName_)}), kBoxOk);
+  if (!ownFile_ || readOnly_) return SaveResult::NeedsName;
+  const std::filesystem::path path = FsPath(fileName_);
+  // The file we read (or last wrote) was replaced or rewritten by someone
+  // else: their work is not overwritten without asking.
+  const FileStamp now = StampOf(path);
+  if (lock_.Stamp().Valid && now.Valid && now != lock_.Stamp() &&
+      ShowErrMsgText(owner_, FormatMsg(kMsgChangedOnDisk, {FileNameOnly(fileName_)}), kBoxYesNo) != kResYes)
     return SaveResult::Failed;
+  const std::vector<unsigned char> image = WriteProjectImage(data_);
+  switch (WriteFileLocked(path, image, lock_)) {
+    case WriteStatus::Ok:
+      break;
+    case WriteStatus::HeldElsewhere:
+      ShowErrMsgText(owner_, FormatMsg(kMsgHeldElsewhere, {FileNameOnly(fileName_)}), kBoxOk);
+      return SaveResult::Failed;
+    case WriteStatus::Failed:
+      ShowErrMsgText(owner_, FormatMsg(kMsgWriteError, {FileNameOnly(fileName_)}), kBoxOk);
+      return SaveResult::Failed;
   }
   SetModified(false);
   return SaveResult::Saved;
 }
 
 bool TMdiTable::SaveAs(const std::string& fileName, bool saveFirst) {
-  if (saveFirst && modified_ && ownFile_ && Save() != SaveResult::Saved) return false;
+  if (saveFirst && modified_ && ownFile_ && !readOnly_ && Save() != SaveResult::Saved) return false;
   std::string oldName = std::move(fileName_);
   const bool oldOwn = ownFile_;
+  const bool oldReadOnly = readOnly_;
   fileName_ = fileName;
   ownFile_ = true;
+  readOnly_ = false;
+  // Another file's lock and stamp say nothing about the new one, which the
+  // save dialog has already offered to replace.
+  const bool otherFile = !SameFileName(oldName, fileName_);
+  FileLock oldLock;
+  if (otherFile) oldLock = std::move(lock_);
   if (Save() != SaveResult::Saved) {
     fileName_ = std::move(oldName);
     ownFile_ = oldOwn;
+    readOnly_ = oldReadOnly;
+    if (otherFile) lock_ = std::move(oldLock);
     return false;
   }
   // An unmodified project saved under a new name changes only its name.

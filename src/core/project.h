@@ -11,6 +11,7 @@
 
 #include "core/save_query.h"
 #include "core/catalogue.h"
+#include "core/file_io.h"
 #include "core/project_data.h"
 
 namespace korvant {
@@ -55,17 +56,21 @@ class TMdiTable {
   // A new, empty project (default parameters, empty lists) named fileName,
   // marked modified; it is saved under that name.
   void CreateNew(const std::string& fileName);
-  // Reads a project file. A file that cannot be read shows 10051, one that
-  // is not a project file of a known version, or whose sections do not fit
-  // it, shows 10049; then the object holds no project (empty lists, no
-  // name) and the answer is false.
+  // Reads a project file and keeps it locked while it is open. A file that
+  // cannot be read shows 10051, one that is not a project file of a known
+  // version, or whose sections do not fit it, shows 10049; then the object
+  // holds no project (empty lists, no name) and the answer is false. A file
+  // that another copy of the program has open is opened read-only after
+  // 10400: saving it asks for another name.
   bool Open(const std::string& fileName);
   // Reads a project image held in memory (the demonstration project) under
   // fileName. Such a project has no file of its own: saving asks for one.
   bool OpenImage(const std::string& fileName, std::span<const unsigned char> image);
 
   // Writes the project file through the safe writer. A failure shows 10052
-  // and keeps the old file and the modified mark.
+  // (10401 for a file another copy has open) and keeps the old file and
+  // the modified mark. A file changed on disk since it was read is replaced
+  // only when the user says so (10402); "Нет" answers Failed.
   SaveResult Save();
   // Saves under fileName (first under the old name when saveFirst and
   // modified). On failure the old name stays.
@@ -85,6 +90,9 @@ class TMdiTable {
   const std::string& GetFileName() const { return fileName_; }
   // False for the demonstration project until it is saved under a name.
   bool HasOwnFile() const { return ownFile_; }
+  // Opened while another copy of the program had the file open: it is not
+  // written under its own name.
+  bool IsReadOnly() const { return readOnly_; }
   // What the save-as dialog proposes: the file itself, or for a project
   // without a file its name with the extension "tbl" in the project folder.
   std::string SaveAsProposal() const;
@@ -123,7 +131,10 @@ class TMdiTable {
   TProjectData data_;
   std::string fileName_;
   bool ownFile_ = false;
+  bool readOnly_ = false;
   bool modified_ = false;
+  // The open file's lock and what it held when read or last written.
+  FileLock lock_;
   std::string toldCaption_;
   VarsSaveQuery varsQuery_;
 };

@@ -151,6 +151,7 @@ void TTableVarItem::CloseUpDraft(int klass, int day) {
       continue;
     }
     TTableCell c = kept[static_cast<std::size_t>(p - 1)];
+    c.Hour = p;
     if (c.PrevHour >= 0) c.PrevHour = p > 1 ? p - 1 : -1;
     SetDraftCell(klass, day, p, c);
   }
@@ -194,11 +195,15 @@ void TTableVarItem::PrepareForSave(std::vector<TTableCell>& fair, std::vector<TT
           for (uint16_t& room : c.Rooms) {
             if (room == kNoRoom) continue;
             const TRoomItem* item = model_->Rooms.GetItem(room);
-            room = item ? static_cast<uint16_t>(item->ID()) : kNoRoom;
+            // A room whose identifier does not fit would come back as
+            // another room; the save refuses before it gets here.
+            room = item && FitsVarFile(item->ID()) ? static_cast<uint16_t>(item->ID()) : kNoRoom;
           }
         }
       const TKlassItem* klass = model_ ? model_->Klasses.GetItem(k) : nullptr;
-      const uint32_t mark = klass ? static_cast<uint32_t>(klass->ID() + 1) : 0;
+      // A mark cut to 16 bits would name another klass: such a row goes
+      // unmarked and is dropped on reading instead.
+      const uint32_t mark = klass && FitsVarFile(klass->ID()) ? static_cast<uint32_t>(klass->ID() + 1) : 0;
       TTableCell& first = (*grid)[static_cast<std::size_t>(Index(k, 1, 1))];
       first.Hour = static_cast<int32_t>((static_cast<uint32_t>(first.Hour) & 0xFFFFu) | (mark << 16));
     }
@@ -267,6 +272,11 @@ void TTableVarItem::MapLoadedGrids(const std::vector<TTableCell>& fair, const st
             continue;
           }
           c.Lesson = li;
+          // Every writer keeps a cell's hour at its own place and the hour
+          // before it as the block's link; stored values that say otherwise
+          // would not survive the next save in the klass's first cell.
+          c.Hour = h;
+          if (c.PrevHour >= 0) c.PrevHour = h > 1 ? h - 1 : -1;
           const int groups = std::min(rk->Lessons[li]->SubItemsCount(), kMaxLessonGroups);
           for (int i = 0; i < kMaxLessonGroups; ++i) {
             uint16_t& room = c.Rooms[static_cast<std::size_t>(i)];

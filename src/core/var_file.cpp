@@ -83,6 +83,27 @@ std::vector<unsigned char> WriteVarImage(const TTableVarItem& var, const TVarOpt
   return w.take();
 }
 
+bool VariantFitsFile(const TTableVarItem& var) {
+  const TRunModel* m = var.Model();
+  if (!m) return true;
+  for (int k = 0; k < var.KlassCount(); ++k) {
+    const TRTIKlassItem* klass = m->Klasses.GetItem(k);
+    const bool rowFits = !klass || FitsVarFile(klass->ID());
+    for (int d = 1; d <= 6; ++d)
+      for (int h = 1; h <= var.LessonsPerDay(); ++h)
+        for (const TTableCell& c : {var.GetCell(k, d, h), var.GetDraftCell(k, d, h)}) {
+          if (c.Lesson < 0) continue;
+          if (!rowFits) return false;
+          for (uint16_t room : c.Rooms) {
+            if (room == kNoRoom) continue;
+            const TRoomItem* r = m->Rooms.GetItem(room);
+            if (r && !FitsVarFile(r->ID())) return false;
+          }
+        }
+  }
+  return true;
+}
+
 bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> bytes) {
   return WriteFileAtomic(FsPath(path), bytes);
 }
@@ -148,7 +169,9 @@ std::unique_ptr<TVarDocument> TVarDocument::FromImage(const TProjectData& projec
 std::unique_ptr<TVarDocument> TVarDocument::Open(const TProjectData& project, std::string fileName,
                                                  PromptOwner owner) {
   std::vector<unsigned char> image;
-  if (!ReadVarFileBytes(fileName, image)) {
+  FileLock lock;
+  bool heldElsewhere = false;
+  if (ReadAndLockFile(FsPath(fileName), image, lock, heldElsewhere) != FileReadStatus::Ok) {
     ShowErrMsgText(owner, FormatMsg(10051, {FileNameOnly(fileName)}), kBoxOk);
     return nullptr;
   }
@@ -158,6 +181,10 @@ std::unique_ptr<TVarDocument> TVarDocument::Open(const TProjectData& project, st
     return nullptr;
   }
   doc->Owner = owner;
+  doc->lock_ = std::move(lock);
+  doc->lockName_ = doc->FileName;
+  doc->ReadOnly = heldElsewhere;
+  if (heldElsewhere) ShowErrMsgText(owner, FormatMsg(10406, {ShownVarName(fileName)}), kBoxOk);
   return doc;
 }
 
@@ -184,11 +211,36 @@ std::string TVarDocument::Folder() const {
 }
 
 bool TVarDocument::WriteVarFile() {
-  const std::vector<unsigned char> image = WriteVarImage(*var_, Options, Day);
-  if (!WriteFileReplacing(FileName, image)) {
-    ShowErrMsgText(Owner, FormatMsg(10052, {FileNameOnly(FileName)}), kBoxOk);
+  if (!VariantFitsFile(*var_)) {
+    ShowErrMsgText(Owner, FormatMsg(10405, {ShownVarName(FileName)}), kBoxOk);
     return false;
   }
+  // A file of another name gets a lock of its own; the old one's goes
+  // only when the new file is written.
+  const bool sameFile = !lockName_.empty() && lockName_ == FileName;
+  FileLock fresh;
+  FileLock& lock = sameFile ? lock_ : fresh;
+  const std::filesystem::path path = FsPath(FileName);
+  const FileStamp now = StampOf(path);
+  if (lock.Stamp().Valid && now.Valid && now != lock.Stamp() &&
+      ShowErrMsgText(Owner, FormatMsg(10402, {FileNameOnly(FileName)}), kBoxYesNo) != kResYes)
+    return false;
+  const std::vector<unsigned char> image = WriteVarImage(*var_, Options, Day);
+  switch (WriteFileLocked(path, image, lock)) {
+    case WriteStatus::Ok:
+      break;
+    case WriteStatus::HeldElsewhere:
+      ShowErrMsgText(Owner, FormatMsg(10401, {FileNameOnly(FileName)}), kBoxOk);
+      return false;
+    case WriteStatus::Failed:
+      ShowErrMsgText(Owner, FormatMsg(10052, {FileNameOnly(FileName)}), kBoxOk);
+      return false;
+  }
+  if (!sameFile) {
+    lock_ = std::move(fresh);
+    lockName_ = FileName;
+  }
+  ReadOnly = false;
   Options.Day = static_cast<uint8_t>(Day);
   SetVarModified(false);
   return true;
@@ -222,7 +274,7 @@ bool TVarDocument::SaveVar(int mode) {
   if (mode == 2) return SaveVarAs();
   if (mode != 1) return false;
   if (!IsNew && !GetVarModified()) return true;
-  return IsNew ? SaveVarAs() : WriteVarFile();
+  return IsNew || ReadOnly ? SaveVarAs() : WriteVarFile();
 }
 
 int TVarDocument::QuerySaveVar() {
@@ -233,7 +285,7 @@ int TVarDocument::QuerySaveVar() {
   const int answer = ShowErrMsgText(Owner, FormatMsg(10056, {ShownVarName(FileName)}), kBoxYesNoCancel);
   if (answer == kResYes) {
     // A save that failed or was cancelled must not let the changes go.
-    if (!(IsNew ? SaveVarAs() : WriteVarFile())) return kQueryCancelled;
+    if (!(IsNew || ReadOnly ? SaveVarAs() : WriteVarFile())) return kQueryCancelled;
     return kQuerySaved;
   }
   if (answer == kResNo) {

@@ -15,6 +15,7 @@
 #include "core/save_query.h"
 #include "core/binio.h"
 #include "core/catalogue.h"
+#include "core/file_io.h"
 #include "core/rti_model.h"
 #include "core/table_var.h"
 
@@ -57,6 +58,11 @@ bool ReadVarHeader(std::span<const unsigned char> image, TVarOptions& options);
 // geometry), zero filler to 1024, the body. The variant is not changed.
 std::vector<unsigned char> WriteVarImage(const TTableVarItem& var, const TVarOptions& options, int day);
 
+// False when the file would lose part of the variant: a placed lesson of
+// a klass, or a room given to a lesson, whose identifier the file cannot
+// hold (see kMaxVarFileID).
+bool VariantFitsFile(const TTableVarItem& var);
+
 // The safe writer and the capped reader of core/file_io.h over a CP1251
 // path; a failed save leaves the old file whole.
 bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> bytes);
@@ -79,8 +85,10 @@ class TVarDocument {
   // is built then). No message is shown.
   static std::unique_ptr<TVarDocument> FromImage(const TProjectData& project, std::span<const unsigned char> image,
                                                  std::string fileName);
-  // A variant from a file; null after message 10051 (the file cannot be
-  // read) or 10049 (its format is refused), shown to owner.
+  // A variant from a file, kept locked while it is open; null after
+  // message 10051 (the file cannot be read) or 10049 (its format is
+  // refused), shown to owner. A file that another copy of the program has
+  // open is opened read-only after 10406: saving it asks for another name.
   static std::unique_ptr<TVarDocument> Open(const TProjectData& project, std::string fileName,
                                             PromptOwner owner = nullptr);
 
@@ -91,6 +99,8 @@ class TVarDocument {
   TVarOptions Options;
   std::string FileName;  // CP1251 path
   bool IsNew = false;
+  // Opened while another copy of the program had the file open.
+  bool ReadOnly = false;
   int Day = 1;
   PromptOwner Owner = nullptr;
   // The save dialog of the window: folder and current name in, the chosen
@@ -106,7 +116,10 @@ class TVarDocument {
   bool SetDay(int day);
 
   // Writes the file; on failure message 10052 and false, the modified mark
-  // kept.
+  // kept. Refused before anything is written: a variant the file cannot
+  // hold whole (10405), a file another copy has open (10401), and a file
+  // changed on disk since it was read or written here, unless the user
+  // says to replace it (10402).
   bool WriteVarFile();
   bool SaveVarAs();
   bool SaveVarNamed(const std::string& name);
@@ -120,6 +133,10 @@ class TVarDocument {
   std::string Folder() const;
   std::unique_ptr<TRunModel> model_;
   std::unique_ptr<TTableVarItem> var_;
+  // The lock of the file named lockName_ and what it held when read or
+  // last written.
+  FileLock lock_;
+  std::string lockName_;
 };
 
 }  // namespace korvant

@@ -25,6 +25,7 @@ constexpr int kMsgUnknownFormat = 10049;
 constexpr int kMsgWriteError = 10052;
 constexpr int kMsgCannotOpen = 10155;
 constexpr int kMsgIndexFull = 10156;
+constexpr int kMsgHeldElsewhere = 10407;
 
 // 0001-01-01 and 9999-12-31 as day numbers.
 constexpr double kFirstDay = -693593.0;
@@ -337,6 +338,7 @@ std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::string& path, Za
   // A file system without locks is used unlocked rather than not at all.
   if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     ::close(lockFd);
+    status = ZameshOpenStatus::HeldElsewhere;
     return nullptr;
   }
   std::unique_ptr<TZameshArchive> a(new TZameshArchive);
@@ -369,6 +371,8 @@ std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::string& path, Pr
   auto a = Open(path, status);
   if (status == ZameshOpenStatus::BadFormat)
     ShowErrMsgText(owner, FormatMsg(kMsgUnknownFormat, {FileNameOnly(path)}), kBoxOk);
+  else if (status == ZameshOpenStatus::HeldElsewhere)
+    ShowErrMsg(owner, kMsgHeldElsewhere, kBoxOk);
   else if (!a)
     ShowErrMsg(owner, kMsgCannotOpen, kBoxOk);
   return a;

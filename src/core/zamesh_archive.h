@@ -156,7 +156,8 @@ class TZameshImage {
 
 enum class ZameshOpenStatus {
   Ok,
-  AlreadyOpen,  // an archive is open in this program, or another program holds this one
+  AlreadyOpen,    // an archive is open in this program
+  HeldElsewhere,  // another copy of the program has this one open
   CannotOpen,   // cannot be created or read
   BadFormat,    // refused (see TZameshImage::FromBytes)
 };
@@ -177,8 +178,9 @@ class TZameshArchive {
   static bool Create(const std::string& path);
   // Opens the archive at path, creating it when there is none. No message.
   static std::unique_ptr<TZameshArchive> Open(const std::string& path, ZameshOpenStatus& status);
-  // The same with the user told: 10049 for a refused file, 10155 for any
-  // other failure. Callers show nothing more.
+  // The same with the user told: 10049 for a refused file, 10407 for one
+  // another copy of the program has open, 10155 for any other failure.
+  // Callers show nothing more.
   static std::unique_ptr<TZameshArchive> Open(const std::string& path, PromptOwner owner);
 
   ~TZameshArchive();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <random>
@@ -89,6 +91,29 @@ TEST(FileIo, KeepsPermissionsAndSymbolicLinks) {
   ASSERT_TRUE(WriteFileAtomic(link, Bytes("3")));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(Slurp(file), "3");
+}
+
+TEST(FileIo, AWriteRemovesTemporaryFilesOfSavesThatDied) {
+  TempDir dir;
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ASSERT_GT(dead, 0);
+  ::waitpid(dead, nullptr, 0);
+  auto temp = [&](pid_t pid, const std::string& rest, bool old) {
+    const fs::path p = dir.path() / (".~korvant-" + std::to_string(pid) + rest);
+    std::ofstream(p) << "half a project";
+    if (old) fs::last_write_time(p, fs::last_write_time(p) - std::chrono::hours(1));
+    return p;
+  };
+  const fs::path crashed = temp(dead, "-0-0.tmp", true);
+  const fs::path recent = temp(dead, "-1-0.tmp", false);   // perhaps another machine's save
+  const fs::path running = temp(1, "-0-0.tmp", true);      // its process runs
+  const fs::path mine = temp(::getpid(), "-9-0.tmp", true);
+  const fs::path notOurs = temp(dead, "-x-0.tmp", true);
+  ASSERT_TRUE(WriteFileAtomic(dir.path() / "a.tbl", Bytes("new")));
+  EXPECT_FALSE(fs::exists(crashed));
+  for (const fs::path& p : {recent, running, mine, notOurs}) EXPECT_TRUE(fs::exists(p)) << p;
+  EXPECT_EQ(dir.Entries(), 5);
 }
 
 TEST(FileIo, ReadRefusesMissingFoldersAndLargeFiles) {
