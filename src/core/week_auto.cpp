@@ -28,6 +28,18 @@ void CountWeekHours(const TRunModel& m, const TTableVarItem& var, int& placed, i
 
 namespace {
 using Clock = std::chrono::steady_clock;
+
+// Adds a kept day's hours and idle hours to its line and to the week's.
+void TallyKeptDay(const TRunModel& m, const TTableVarItem& var, int d, TWeekDayResult& dr, TWeekPlanResult& res) {
+  for (int k = 0; k < var.KlassCount(); ++k) {
+    dr.Placed += var.CountKlassFair(k, d);
+    dr.KlassGaps += KlassGaps(m, var, k, d);
+  }
+  for (int t = 0; t < var.TeacherCount(); ++t) dr.Windows += var.GetTeacherWindows(t, d);
+  res.Windows += dr.Windows;
+  res.KlassGaps += dr.KlassGaps;
+  res.Solutions += dr.Solutions;
+}
 }  // namespace
 
 TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
@@ -86,15 +98,8 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
       dr.Steps += r.Steps;
     }
     dr.FirstWindows = bestFirst[static_cast<std::size_t>(d - 1)];
-    for (int k = 0; k < var.KlassCount(); ++k) {
-      dr.Placed += var.CountKlassFair(k, d);
-      dr.KlassGaps += KlassGaps(m, var, k, d);
-    }
-    for (int t = 0; t < var.TeacherCount(); ++t) dr.Windows += var.GetTeacherWindows(t, d);
-    res.Windows += dr.Windows;
     res.FirstWindows += dr.FirstWindows;
-    res.KlassGaps += dr.KlassGaps;
-    res.Solutions += dr.Solutions;
+    TallyKeptDay(m, var, d, dr, res);
   }
   CountWeekHours(m, var, res.Placed, res.Due);
   res.Complete = res.Placed == res.Due;
@@ -516,14 +521,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       dr.Solutions += r.Solutions;
       dr.Steps += r.Steps;
     }
-    for (int k = 0; k < var.KlassCount(); ++k) {
-      dr.Placed += var.CountKlassFair(k, d);
-      dr.KlassGaps += KlassGaps(m, var, k, d);
-    }
-    for (int t = 0; t < var.TeacherCount(); ++t) dr.Windows += var.GetTeacherWindows(t, d);
-    res.Windows += dr.Windows;
-    res.KlassGaps += dr.KlassGaps;
-    res.Solutions += dr.Solutions;
+    TallyKeptDay(m, var, d, dr, res);
   }
   CountWeekHours(m, var, res.Placed, res.Due);
   res.Complete = res.Placed == res.Due;
