@@ -13,6 +13,7 @@
 #include "reports/load_reports.h"
 #include "reports/subst_reports.h"
 #include "reports/timetable_reports.h"
+#include "reports/zamesh_journal_dlg.h"
 
 namespace korvant {
 
@@ -43,9 +44,6 @@ class TReportRowDelegate : public QStyledItemDelegate {
     return QSize(QStyledItemDelegate::sizeHint(o, index).width(), TPrintTableDlg::kRowHeight);
   }
 };
-
-// Days since 1899-12-30, the archive's dates.
-double ArchiveDate(const QDate& d) { return static_cast<double>(QDate(1899, 12, 30).daysTo(d)); }
 
 }  // namespace
 
@@ -107,10 +105,10 @@ std::unique_ptr<TReportForm> TPrintTableDlg::SubstReport(bool period) {
   if (!archive_) return nullptr;
   TSelDateDlg dates(this, !period);
   if (!dates.Run()) return nullptr;
-  const double first = ArchiveDate(dates.FromDate());
+  const double first = ZameshDateOf(dates.FromDate());
   if (!period)
     return std::make_unique<TZamDayRpForm>(this, *archive_, first, projectDescription_, variantDescription_);
-  double last = ArchiveDate(dates.ToDate());
+  double last = ZameshDateOf(dates.ToDate());
   if (last < first) last = first;  // a period ending before it starts is its first day
   return std::make_unique<TZamArcRpForm>(this, *archive_, first, last, projectDescription_, variantDescription_);
 }

@@ -3,10 +3,8 @@
 #include <QDate>
 #include <QLocale>
 
-#include <cmath>
-
-#include "core/zamesh_archive.h"
 #include "reports/report_form.h"
+#include "reports/zamesh_journal_dlg.h"
 
 namespace korvant {
 
@@ -50,8 +48,7 @@ TReportBand MakeProductFooterBand(const TReportSetup& setup, const QString& text
 
 QString ShortDate(double date) {
   const QLocale ru(QLocale::Russian, QLocale::Russia);
-  const QDate d = QDate(1899, 12, 30).addDays(static_cast<qint64>(ZameshWholeDay(date)));
-  return ru.toString(d, QLocale::ShortFormat);
+  return ru.toString(QDateOfZamesh(date), QLocale::ShortFormat);
 }
 
 }  // namespace korvant

@@ -9,6 +9,7 @@
 
 #include "core/window_messages.h"
 #include "platform/qt_text.h"
+#include "reports/report_parts.h"
 
 namespace korvant {
 
@@ -28,17 +29,6 @@ std::string Cut3(const std::string& s) { return s.substr(0, std::min<std::size_t
 
 QString Descriptions(const std::string& project, const std::string& variant) {
   return ToQt(project) + QStringLiteral("  ") + ToQt(variant);
-}
-
-TReportBand Footer(const TReportSetup& s) {
-  TReportBand f;
-  f.Height = 16;
-  TReportCell& n = f.AddCell(0, 160, QStringLiteral("Страница %PAGE%"));
-  n.FontSize = 8;
-  TReportCell& l = f.AddCell(s.BodyWidth() - 120, 120, ProductLabel(), Qt::AlignRight | Qt::AlignVCenter);
-  l.Bold = true;
-  l.FontSize = 9;
-  return f;
 }
 
 TReportCell& Framed(TReportBand& b, double x, double y, double w, double h, const QString& text, double font,
@@ -194,7 +184,7 @@ TAllClsRpForm::TAllClsRpForm(MessageTarget* owner, const TTableVarItem& var, std
 
 void TAllClsRpForm::BuildReport(TBandReport& r) {
   r.Setup.Orientation = QPageLayout::Landscape;
-  r.SetPageFooter(Footer(r.Setup));
+  r.SetPageFooter(MakeProductFooterBand(r.Setup, QStringLiteral("Страница %PAGE%")));
   const TTimetableTexts tx(var_);
   const int places = tx.Places();
   const int klasses = var_.Model() ? var_.KlassCount() : 0;
@@ -267,7 +257,7 @@ void TAllTchRpForm::BuildReport(TBandReport& r) {
   r.Setup.Orientation = QPageLayout::Portrait;
   r.Setup.MarginLeft = 24;
   r.Setup.MarginRight = 20;
-  r.SetPageFooter(Footer(r.Setup));
+  r.SetPageFooter(MakeProductFooterBand(r.Setup, QStringLiteral("Страница %PAGE%")));
   const TTimetableTexts tx(var_);
   const int teachers = var_.Model() ? var_.TeacherCount() : 0;
   const int places = tx.Places();

@@ -117,6 +117,16 @@ int TTableVarsManager::UsableGroup(int group) {
   return group;
 }
 
+bool TTableVarsManager::TakeGroup(const TGroupChoice& choice) {
+  if (!choice.Run || withdrawn_) return false;
+  const int group = UsableGroup(choice.Group);
+  if (group < 0) return false;
+  Model().CurGroup = group;
+  Shared().CurGroup = static_cast<uint32_t>(group);
+  pumpMessagesOnce();
+  return !withdrawn_;
+}
+
 void TTableVarsManager::WeekVars() {
   if (withdrawn_) return;
   BusyScope busy(*this);
@@ -124,13 +134,7 @@ void TTableVarsManager::WeekVars() {
   RecalcTables(false);
   Model().Teachers.BuildGroups(Var(), true, day);
   const TGroupChoice choice = RunWeekGroupMan(this, Var(), Model(), day);
-  if (!choice.Run || withdrawn_) return;
-  const int group = UsableGroup(choice.Group);
-  if (group < 0) return;
-  Model().CurGroup = group;
-  Shared().CurGroup = static_cast<uint32_t>(group);
-  pumpMessagesOnce();
-  if (withdrawn_) return;
+  if (!TakeGroup(choice)) return;
   {
     TWeekVarsDlg dlg(this, Model(), Var());
     dlg.ShowModal();
@@ -146,13 +150,7 @@ void TTableVarsManager::CreateVars() {
   const int day = doc_->Day;
   Model().Teachers.BuildGroups(Var(), true, day);
   const TGroupChoice choice = RunGroupMan(this, Var(), Model(), day, 0);
-  if (!choice.Run || withdrawn_) return;
-  const int group = UsableGroup(choice.Group);
-  if (group < 0) return;
-  Model().CurGroup = group;
-  Shared().CurGroup = static_cast<uint32_t>(group);
-  pumpMessagesOnce();
-  if (withdrawn_) return;
+  if (!TakeGroup(choice)) return;
   RecalcTables(true);
   if (!RunPrepareDataDlg(this, Model(), Var(), day) || withdrawn_) return;
   RunPlanner(false);
@@ -168,13 +166,7 @@ void TTableVarsManager::OptimizeDay() {
   }
   Model().Teachers.BuildGroups(Var(), false, day);
   const TGroupChoice choice = RunGroupMan(this, Var(), Model(), day, 1);
-  if (!choice.Run || withdrawn_) return;
-  const int group = UsableGroup(choice.Group);
-  if (group < 0) return;
-  Model().CurGroup = group;
-  Shared().CurGroup = static_cast<uint32_t>(group);
-  pumpMessagesOnce();
-  if (withdrawn_) return;
+  if (!TakeGroup(choice)) return;
   RecalcTables(true);
   if (!RunPrepareOptiDlg(this, Model(), Var(), day, doc_->Options.MaxWindowsAtDay) || withdrawn_) return;
   pumpMessagesOnce();

@@ -39,6 +39,7 @@ class QTabWidget;
 namespace korvant {
 
 class TMdiTable;
+struct TGroupChoice;
 class TVarOptionsDlg;
 class TVarManualEdit;
 class TTableVarsManager;
@@ -186,6 +187,9 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   TVarCellView View() const;
   // Planning: the group chosen in an editor, or -1 after 10060.
   int UsableGroup(int group);
+  // The group chosen in an editor made current (events pumped after);
+  // false when the editor was left, the group is empty or the window went.
+  bool TakeGroup(const TGroupChoice& choice);
   bool OptimizeChecks();
   void RunPlanner(bool optimise);
   void EndRun();
