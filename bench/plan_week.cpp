@@ -8,6 +8,16 @@
 //
 // The week is planned only with what a user can do in the variant window,
 // so that what it reaches a user can reach too:
+//   0. in an empty variant, the week is first sketched on paper: every
+//      block gets a day and hours, and the sketch is reworked (blocks moved
+//      and swapped) until no teacher or klass stands twice in an hour, no
+//      lesson has two blocks on a day and every klass's day is closed up
+//      from an allowed first hour, then for fewer idle hours. A sketch that
+//      keeps every rule is entered by hand: each block at its day and
+//      hours (where the project has rules the sketch does not know -
+//      lessons without a teacher, separated blocks, teachers sharing a
+//      room - into the draft of its day, each day then arranged by
+//      "Оптимизация"); then step 5. Otherwise the variant is emptied and:
 //   1. "Подбор вариантов" (the week-variant search) for a group of every
 //      teacher, into the drafts: each block gets a day, no hour ("Дальше"
 //      when one teacher's search runs long or a third of the time is gone);
@@ -25,8 +35,9 @@
 //      repeat within the time budget; the week with most hours arranged is
 //      saved, reopened when the moves get nowhere, and kept at the end
 //      with its drafts emptied;
-//   5. "Оптимизация" with "Искать лучший вариант" of each day for fewer idle
-//      hours in the time left;
+//   5. "Оптимизация" with "Искать лучший вариант" of each day that has idle
+//      hours, in the time left; a day the run leaves with more idle hours
+//      than it had is put back as it was (the variant saved before);
 //   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как".
 // Every run has a step and a time budget, the week a time budget (--seconds,
 // 50 by default); what kept the week short is printed as notes.

@@ -363,6 +363,9 @@ struct TWeekPlanOptions {
   // Each kept day's optimisation looks no longer than this (0: until its
   // step budget is spent or no better day exists).
   int OptimizeMsPerDay = 0;
+  // The drafts' week begins from a sketch of the whole week at hours when
+  // the variant is empty.
+  bool Sketch = true;
 };
 
 struct TWeekDayResult {

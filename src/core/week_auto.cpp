@@ -7,6 +7,7 @@
 
 #include "core/day_planner.h"
 #include "core/shared_state.h"
+#include "core/week_sketch.h"
 #include "core/week_vars.h"
 
 namespace korvant {
@@ -174,6 +175,95 @@ std::vector<int> UnplacedBlocks(const TRunModel& m, const TTableVarItem& var, in
   return left;
 }
 
+
+// Whether the variant holds no lesson at all, fair or draft.
+bool WeekIsEmpty(const TTableVarItem& var) {
+  for (int d = 1; d <= 6; ++d)
+    for (int k = 0; k < var.KlassCount(); ++k) {
+      int fair = 0, draft = 0;
+      var.CountKlassLessons(k, d, fair, draft);
+      if (fair + draft > 0) return false;
+    }
+  return true;
+}
+
+// The days' idle hours by the optimisation, in the time left; the kept
+// week's lines and totals.
+void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o, Clock::time_point deadline,
+                      TWeekPlanResult& res) {
+  for (int d = 1; d <= 6; ++d) {
+    TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
+    int windowsBefore = 0;
+    for (int t = 0; t < var.TeacherCount(); ++t) windowsBefore += var.GetTeacherWindows(t, d);
+    if (o.OptimizeBest && !var.DayIsEmpty(d) && windowsBefore > 0) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      TAutoPlanOptions best = o.Day;
+      best.RowFallback = false;
+      best.TimeBudgetMs = static_cast<int>(std::max<long long>(100, left / (7 - d)));
+      // The time left is the budget; steps are not counted.
+      best.StepBudget = best.OptimizeStepBudget = 0;
+      if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = std::min(best.TimeBudgetMs, o.OptimizeMsPerDay);
+      // A run stopped by its budget may end on a day with more idle hours
+      // than the day had: the day as it was then stays.
+      TTableVarItem before(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
+      before.Assign(var);
+      const auto t0 = Clock::now();
+      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true);
+      dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+      dr.Solutions += r.Solutions;
+      dr.Steps += r.Steps;
+      if (r.Windows > windowsBefore) var.Assign(before);
+    }
+    TallyKeptDay(m, var, d, dr, res);
+  }
+  CountWeekHours(m, var, res.Placed, res.Due);
+  res.Complete = res.Placed == res.Due;
+}
+
+// Whether the day arrangement's rules are all rules the sketch keeps: it
+// knows nothing of lessons without a teacher (kept to the day's edges),
+// separated blocks (never beside their lesson) and teachers sharing a room.
+bool SketchKeepsEveryRule(const TRunModel& m) {
+  const SharedState& s = Shared();
+  for (int k = 0; k < m.Klasses.Count(); ++k)
+    for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
+      const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
+      if (l->HasTeacherlessGroup != 0) return false;
+      if (s.UseSepQuants == 1 && l->ID() >= kSepLessonIDOffset) return false;
+    }
+  if (s.UseAttachedRooms == 1)
+    for (int t = 0; t < m.Teachers.Count(); ++t) {
+      const TRTITeacherItem* teacher = m.Teachers[t];
+      if (!teacher->Partners.empty() && teacher->Partners[0] >= 0) return false;
+    }
+  return true;
+}
+
+// Every block by hand at the day and hours of the sketch; where the sketch
+// cannot know every rule, into the draft of its day instead, each day then
+// arranged by the optimisation. False when a block could not be written or
+// a day not arranged: the variant is then left part-planned.
+bool PlanFromSketch(TRunModel& m, TTableVarItem& var, const TSketchResult& sk, const TWeekPlanOptions& o,
+                    TWeekPlanResult& res) {
+  const bool byHand = SketchKeepsEveryRule(m);
+  for (const TSketchBlock& b : sk.Blocks)
+    if (!var.PlaceLinkedLesson(b.Klass, b.Lesson, !byHand, b.Day, byHand ? b.Start : 0, b.Len)) return false;
+  if (byHand) return true;
+  TAutoPlanOptions dayOpt = o.Day;
+  dayOpt.RowFallback = false;
+  if (dayOpt.TimeBudgetMs <= 0) dayOpt.TimeBudgetMs = 4000;
+  dayOpt.OptimizeStepBudget = dayOpt.StepBudget = 300000;
+  for (int d = 1; d <= 6; ++d) {
+    if (var.DayIsEmpty(d)) continue;
+    const auto t0 = Clock::now();
+    const TAutoPlanResult r = OptimizeDayAuto(m, var, d, dayOpt, false);
+    TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
+    dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+    dr.Steps += r.Steps;
+    if (!r.Ok) return false;
+  }
+  return true;
+}
 }  // namespace
 
 TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
@@ -182,8 +272,25 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::milliseconds(o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 50000);
   const auto searchDeadline = start + (deadline - start) / 3;
+  TTableVarItem empty(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
+  empty.Assign(var);
   std::vector<int32_t> all;
   for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
+  // 0. The week sketched on paper: where it keeps every rule, its days go
+  // into the drafts and each day is arranged; a day the arrangement cannot
+  // make within its budget takes the sketch's hours by hand.
+  if (o.Sketch && WeekIsEmpty(var)) {
+    TSketchOptions so;
+    so.Seed = o.Day.Seed + 1;
+    so.TimeBudgetMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - start).count() * 3 / 5);
+    so.PolishMs = so.TimeBudgetMs;
+    const TSketchResult sk = SketchWeek(m, so);
+    if (sk.Sound && PlanFromSketch(m, var, sk, o, res)) {
+      OptimiseKeptDays(m, var, o, deadline, res);
+      return res;
+    }
+    var.Assign(empty);
+  }
   // 1. The week-variant search of every teacher into the drafts.
   m.Teachers.SetGroups({all});
   m.CurGroup = 0;
@@ -504,27 +611,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
           const TTableCell cell = var.GetDraftCell(k, d, h);
           if (cell.Lesson >= 0) var.RemoveLesson(k, cell.Lesson, true, 0, d, 0);
         }
-  // 5. The days' idle hours, in the time left.
-  for (int d = 1; d <= 6; ++d) {
-    TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
-    if (o.OptimizeBest && !var.DayIsEmpty(d)) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      TAutoPlanOptions best = o.Day;
-      best.RowFallback = false;
-      best.TimeBudgetMs = static_cast<int>(std::max<long long>(100, left / (7 - d)));
-      // The time left is the budget; steps are not counted.
-      best.StepBudget = best.OptimizeStepBudget = 0;
-      if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = std::min(best.TimeBudgetMs, o.OptimizeMsPerDay);
-      const auto t0 = Clock::now();
-      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true);
-      dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
-      dr.Solutions += r.Solutions;
-      dr.Steps += r.Steps;
-    }
-    TallyKeptDay(m, var, d, dr, res);
-  }
-  CountWeekHours(m, var, res.Placed, res.Due);
-  res.Complete = res.Placed == res.Due;
+  OptimiseKeptDays(m, var, o, deadline, res);
   return res;
 }
 

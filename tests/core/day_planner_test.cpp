@@ -1109,6 +1109,47 @@ TEST(DayPlanAuto, DemoWeekPlansCompletelyWithRooms) {
   ResetRun();
 }
 
+// The drafts' week begins from a sketch of the whole week: on the
+// demonstration project (joint lessons, teachers sharing rooms: its days
+// are arranged from the drafts) and on generated schools (entered at the
+// sketch's hours) every hour stands, once a day per lesson, without a
+// conflict, and every klass's day is closed up.
+TEST(DayPlanAuto, WeeksFromTheSketchAreCompleteAndSound) {
+  TProjectData demo;
+  ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), demo));
+  std::vector<std::unique_ptr<TProjectData>> projects;
+  projects.push_back(GenerateSchool(6, 8, 77));
+  projects.push_back(GenerateSchool(12, 8, 2024));
+  std::vector<const TProjectData*> all{&demo};
+  for (const auto& p : projects) all.push_back(p.get());
+  for (const TProjectData* d : all) {
+    ResetRun();
+    Shared().UseAttachedRooms = 1;
+    auto b = Build(*d);
+    TRunModel& m = *b.model;
+    TWeekPlanOptions o;
+    o.TimeBudgetMs = 4000;
+    const TWeekPlanResult r = PlanWeekDrafts(m, *b.var, o);
+    EXPECT_TRUE(r.Complete) << r.Placed << " of " << r.Due;
+    ExpectWeekComplete(m, *b.var);
+    for (int day = 1; day <= 6; ++day) {
+      m.Teachers.PrepareDaySlots(day);
+      ExpectNoConflicts(m, *b.var, m.L(), day);
+      for (int k = 0; k < m.Klasses.Count(); ++k) {
+        EXPECT_EQ(KlassGaps(m, *b.var, k, day), 0) << "klass " << k << " day " << day;
+        int first = 0;
+        for (int h = 1; h <= m.L() && first == 0; ++h)
+          if (b.var->GetCell(k, day, h).Lesson >= 0) first = h;
+        if (first == 0) continue;
+        bool allowed = false;
+        for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) allowed = m.Klasses[k]->GetStartLesson(i) == first;
+        EXPECT_TRUE(allowed) << "klass " << k << " begins day " << day << " at hour " << first;
+      }
+    }
+  }
+  ResetRun();
+}
+
 // Planning one day of an empty variant reads the joint lesson placed by an
 // earlier row back once: the other klass's day keeps its room.
 TEST(DayPlanAuto, DemoSingleDaysPlanFromAnEmptyVariant) {

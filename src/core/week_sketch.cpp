@@ -1,0 +1,401 @@
+// The week sketched at hours by simulated annealing over block moves and
+// swaps. Costs are kept incrementally: a move touches only the klass and
+// teacher days of the block it moves.
+#include "core/week_sketch.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <random>
+
+#include "core/rti_model.h"
+
+namespace korvant {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct TBlock {
+  int K = 0, Lesson = 0, Len = 0;
+  int Key = 0;                     // the lesson, for one block a day
+  std::vector<int> Klasses;        // every klass of the joint lesson
+  std::vector<int> Teachers;       // every teacher of it, once each
+  std::array<uint32_t, 6> Starts{};  // first hours allowed, bit h - 1, per day
+  std::vector<std::pair<int, int>> Places;  // every allowed (day, first hour)
+  int Day = 0, Start = 0;
+};
+
+class TSketch {
+ public:
+  TSketch(const TRunModel& m, uint32_t seed) : m_(m), L_(m.L()), rng_(seed) {}
+
+  bool Build();
+  void Construct();
+  TSketchResult Run(const TSketchOptions& o);
+
+ private:
+  static constexpr int kHard = 12;  // one broken rule against idle hours
+
+  std::size_t KD(int k, int d) const { return static_cast<std::size_t>(k) * 6 + static_cast<std::size_t>(d - 1); }
+  int Shape(int k, int d) const;
+  int Idle(int t, int d) const;
+  void Add(int b, int d, int s);
+  void Remove(int b);
+  bool Touched(int b) const;
+  long Cost(int wIdle) const { return hard_ * kHard + idle_ * wIdle; }
+
+  const TRunModel& m_;
+  int L_;
+  std::mt19937 rng_;
+  std::vector<TBlock> blocks_;
+  std::vector<std::vector<int>> klassBlocks_;
+  std::vector<uint8_t> kOcc_, tOcc_;   // per (row, day) L counts
+  std::vector<uint32_t> kMask_, tMask_, kClosed_;
+  std::vector<uint32_t> kStarts_;     // per klass
+  std::vector<uint8_t> sameDay_;      // per (key, day)
+  long hard_ = 0, idle_ = 0;
+};
+
+bool TSketch::Build() {
+  const int K = m_.Klasses.Count(), T = m_.Teachers.Count();
+  if (L_ < 1 || L_ > 24) return false;
+  kOcc_.assign(static_cast<std::size_t>(K) * 6 * static_cast<std::size_t>(L_), 0);
+  tOcc_.assign(static_cast<std::size_t>(T) * 6 * static_cast<std::size_t>(L_), 0);
+  kMask_.assign(static_cast<std::size_t>(K) * 6, 0);
+  tMask_.assign(static_cast<std::size_t>(T) * 6, 0);
+  kClosed_.assign(static_cast<std::size_t>(K) * 6, 0);
+  kStarts_.assign(static_cast<std::size_t>(K), 0);
+  klassBlocks_.assign(static_cast<std::size_t>(K), {});
+  for (int k = 0; k < K; ++k) {
+    const TRTIKlassItem* klass = m_.Klasses[k];
+    for (int d = 1; d <= 6; ++d)
+      for (int h = 1; h <= L_; ++h)
+        if (klass->GetBusy((d - 1) * kSlotsPerDay + h) != 0) kClosed_[KD(k, d)] |= 1u << (h - 1);
+    for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
+      const int s = klass->GetStartLesson(i);
+      if (s < 1) break;
+      if (s <= L_) kStarts_[static_cast<std::size_t>(k)] |= 1u << (s - 1);
+    }
+  }
+  int keys = 0;
+  for (int k = 0; k < K; ++k) {
+    const TRTIKlassItem* klass = m_.Klasses[k];
+    for (int li = 0; li < klass->Lessons.Count(); ++li) {
+      TLinkedLists lists;
+      if (!m_.Klasses.CollectLinkedLessons(k, li, lists)) continue;
+      bool lowest = true;
+      for (int i = 1; i < lists.LessonCount(); ++i)
+        if (lists.Lessons[static_cast<std::size_t>(i)].A < k) lowest = false;
+      if (!lowest) continue;
+      TBlock proto;
+      proto.K = k;
+      proto.Lesson = li;
+      proto.Key = keys++;
+      for (int i = 0; i < lists.LessonCount(); ++i) {
+        const int kk = lists.Lessons[static_cast<std::size_t>(i)].A;
+        if (std::find(proto.Klasses.begin(), proto.Klasses.end(), kk) == proto.Klasses.end()) proto.Klasses.push_back(kk);
+      }
+      if (proto.Klasses.empty()) proto.Klasses.push_back(k);
+      for (int i = 0; i < lists.TeacherCount(); ++i) {
+        const int t = lists.Teachers[static_cast<std::size_t>(i)].A;
+        if (t < T && std::find(proto.Teachers.begin(), proto.Teachers.end(), t) == proto.Teachers.end())
+          proto.Teachers.push_back(t);
+      }
+      // Open hours of the day for the whole joint lesson and its teachers.
+      std::array<uint32_t, 6> open{};
+      for (int d = 1; d <= 6; ++d)
+        for (int h = 1; h <= L_; ++h) {
+          const int slot = (d - 1) * kSlotsPerDay + h;
+          bool ok = true;
+          for (int i = 0; i < lists.LessonCount() && ok; ++i) {
+            const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
+            ok = !m_.Klasses[e.A]->IsSlotClosed(slot, e.B);
+          }
+          for (int t : proto.Teachers)
+            if (ok && TeacherHourClosed(m_.Teachers[t]->GetBusy(slot), m_.TeachersWills)) ok = false;
+          if (ok) open[static_cast<std::size_t>(d - 1)] |= 1u << (h - 1);
+        }
+      const TRTILessonItem* l = klass->Lessons[li];
+      for (int q = 1; q <= l->QuantsCount(); ++q) {
+        TBlock b = proto;
+        b.Len = l->QuantAt(q);
+        if (b.Len < 1 || b.Len > L_) continue;
+        const uint32_t run = (1u << b.Len) - 1;
+        for (int d = 1; d <= 6; ++d)
+          for (int s = 1; s + b.Len - 1 <= L_; ++s)
+            if (((open[static_cast<std::size_t>(d - 1)] >> (s - 1)) & run) == run) {
+              b.Starts[static_cast<std::size_t>(d - 1)] |= 1u << (s - 1);
+              b.Places.emplace_back(d, s);
+            }
+        if (b.Places.empty()) continue;  // no hour of the week can hold it
+        for (int kk : b.Klasses) klassBlocks_[static_cast<std::size_t>(kk)].push_back(static_cast<int>(blocks_.size()));
+        blocks_.push_back(std::move(b));
+      }
+    }
+  }
+  sameDay_.assign(static_cast<std::size_t>(keys) * 6, 0);
+  return !blocks_.empty();
+}
+
+// Holes between a klass's first and last hour, and the open hours its day
+// would have to start earlier (or later) by to begin at an allowed hour.
+int TSketch::Shape(int k, int d) const {
+  const uint32_t S = kMask_[KD(k, d)];
+  if (S == 0) return 0;
+  const uint32_t C = kClosed_[KD(k, d)];
+  const int f = std::countr_zero(S), e = 31 - std::countl_zero(S);
+  const uint32_t span = (e >= 31 ? ~0u : ((1u << (e + 1)) - 1)) & ~((1u << f) - 1);
+  int pen = std::popcount(span & ~(S | C));
+  const uint32_t A = kStarts_[static_cast<std::size_t>(k)] & ~C;
+  if (!((A >> f) & 1u)) {
+    const uint32_t below = A & ((1u << f) - 1);
+    if (below != 0) {
+      const int a = 31 - std::countl_zero(below);
+      pen += std::popcount(((1u << f) - 1) & ~((1u << a) - 1) & ~C);
+    } else if (A != 0) {
+      const int a = std::countr_zero(A);
+      pen += std::popcount(((1u << a) - 1) & ~((1u << f) - 1) & ~C);
+    } else {
+      pen += std::popcount(S);
+    }
+  }
+  return pen;
+}
+
+int TSketch::Idle(int t, int d) const {
+  const uint32_t S = tMask_[static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)];
+  if (S == 0) return 0;
+  const int f = std::countr_zero(S), e = 31 - std::countl_zero(S);
+  return e - f + 1 - std::popcount(S);
+}
+
+void TSketch::Add(int bi, int d, int s) {
+  TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+  const std::size_t L = static_cast<std::size_t>(L_);
+  for (int k : b.Klasses) hard_ -= Shape(k, d);
+  for (int t : b.Teachers) idle_ -= Idle(t, d);
+  const uint32_t bits = ((1u << b.Len) - 1) << (s - 1);
+  for (int k : b.Klasses) {
+    uint8_t* occ = &kOcc_[KD(k, d) * L];
+    for (int h = s; h < s + b.Len; ++h)
+      if (occ[h - 1]++ > 0) ++hard_;
+    kMask_[KD(k, d)] |= bits;
+  }
+  for (int t : b.Teachers) {
+    const std::size_t td = static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1);
+    uint8_t* occ = &tOcc_[td * L];
+    for (int h = s; h < s + b.Len; ++h)
+      if (occ[h - 1]++ > 0) ++hard_;
+    tMask_[td] |= bits;
+  }
+  if (sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)]++ > 0) ++hard_;
+  for (int k : b.Klasses) hard_ += Shape(k, d);
+  for (int t : b.Teachers) idle_ += Idle(t, d);
+  b.Day = d;
+  b.Start = s;
+}
+
+void TSketch::Remove(int bi) {
+  TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+  const int d = b.Day, s = b.Start;
+  if (d == 0) return;
+  const std::size_t L = static_cast<std::size_t>(L_);
+  for (int k : b.Klasses) hard_ -= Shape(k, d);
+  for (int t : b.Teachers) idle_ -= Idle(t, d);
+  for (int k : b.Klasses) {
+    uint8_t* occ = &kOcc_[KD(k, d) * L];
+    for (int h = s; h < s + b.Len; ++h) {
+      if (--occ[h - 1] > 0) --hard_;
+      else kMask_[KD(k, d)] &= ~(1u << (h - 1));
+    }
+  }
+  for (int t : b.Teachers) {
+    const std::size_t td = static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1);
+    uint8_t* occ = &tOcc_[td * L];
+    for (int h = s; h < s + b.Len; ++h) {
+      if (--occ[h - 1] > 0) --hard_;
+      else tMask_[td] &= ~(1u << (h - 1));
+    }
+  }
+  if (--sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)] > 0) --hard_;
+  for (int k : b.Klasses) hard_ += Shape(k, d);
+  for (int t : b.Teachers) idle_ += Idle(t, d);
+  b.Day = b.Start = 0;
+}
+
+// Whether the block takes part in a broken rule.
+bool TSketch::Touched(int bi) const {
+  const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+  const int d = b.Day;
+  const std::size_t L = static_cast<std::size_t>(L_);
+  if (sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)] > 1) return true;
+  for (int k : b.Klasses) {
+    if (Shape(k, d) > 0) return true;
+    const uint8_t* occ = &kOcc_[KD(k, d) * L];
+    for (int h = b.Start; h < b.Start + b.Len; ++h)
+      if (occ[h - 1] > 1) return true;
+  }
+  for (int t : b.Teachers) {
+    const uint8_t* occ = &tOcc_[(static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)) * L];
+    for (int h = b.Start; h < b.Start + b.Len; ++h)
+      if (occ[h - 1] > 1) return true;
+  }
+  return false;
+}
+
+// Longest blocks and those with fewest places first, each where it breaks
+// least.
+void TSketch::Construct() {
+  std::vector<int> order(blocks_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::shuffle(order.begin(), order.end(), rng_);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const TBlock& x = blocks_[static_cast<std::size_t>(a)];
+    const TBlock& y = blocks_[static_cast<std::size_t>(b)];
+    if (x.Teachers.size() + x.Klasses.size() != y.Teachers.size() + y.Klasses.size())
+      return x.Teachers.size() + x.Klasses.size() > y.Teachers.size() + y.Klasses.size();
+    return x.Places.size() < y.Places.size();
+  });
+  for (int bi : order) {
+    const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+    long best = -1;
+    std::pair<int, int> at{};
+    int ties = 0;
+    for (const auto& [d, s] : b.Places) {
+      Add(bi, d, s);
+      const long c = Cost(1);
+      Remove(bi);
+      if (best < 0 || c < best) {
+        best = c;
+        at = {d, s};
+        ties = 1;
+      } else if (c == best && rng_() % static_cast<uint32_t>(++ties) == 0) {
+        at = {d, s};
+      }
+    }
+    Add(bi, at.first, at.second);
+  }
+}
+
+TSketchResult TSketch::Run(const TSketchOptions& o) {
+  TSketchResult res;
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::milliseconds(std::max(1, o.TimeBudgetMs));
+  const int n = static_cast<int>(blocks_.size());
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<std::pair<int, int>> bestAt(static_cast<std::size_t>(n));
+  long bestHard = -1, bestIdle = 0;
+  auto keep = [&]() {
+    if (bestHard >= 0 && (hard_ > bestHard || (hard_ == bestHard && idle_ >= bestIdle))) return;
+    bestHard = hard_;
+    bestIdle = idle_;
+    for (int i = 0; i < n; ++i)
+      bestAt[static_cast<std::size_t>(i)] = {blocks_[static_cast<std::size_t>(i)].Day,
+                                             blocks_[static_cast<std::size_t>(i)].Start};
+  };
+  keep();
+  Clock::time_point soundAt{};
+  // The temperature falls over a round and rises again for the next: hot
+  // while rules are broken (idle hours do not count then: weighing them
+  // kept tight weeks a rule short), cool once they hold.
+  constexpr double kHotFrom = 4.0, kHotTo = 0.2, kCoolFrom = 0.5, kCoolTo = 0.02;
+  constexpr uint64_t kRound = 400000;
+  uint64_t it = 0;
+  bool stop = false;
+  while (!stop) {
+    if ((it & 1023) == 0) {
+      const auto now = Clock::now();
+      if (now >= deadline) break;
+      if (bestHard == 0) {
+        if (soundAt == Clock::time_point{}) soundAt = now;
+        if (now - soundAt >= std::chrono::milliseconds(o.PolishMs) || bestIdle == 0) break;
+      }
+      if (o.Abort && o.Abort(o.AbortData)) break;
+    }
+    ++it;
+    const double frac = static_cast<double>(it % kRound) / static_cast<double>(kRound);
+    const double temp = bestHard == 0 ? kCoolFrom * std::pow(kCoolTo / kCoolFrom, frac)
+                                      : kHotFrom * std::pow(kHotTo / kHotFrom, frac);
+    // A block in a broken rule, most of the time.
+    int bi = static_cast<int>(rng_() % static_cast<uint32_t>(n));
+    if (hard_ > 0)
+      for (int tries = 0; tries < 8 && !Touched(bi); ++tries) bi = static_cast<int>(rng_() % static_cast<uint32_t>(n));
+    TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+    const int od = b.Day, os = b.Start;
+    const int wIdle = bestHard == 0 ? 1 : 0;
+    const long before = Cost(wIdle);
+    // Once the rules hold, no move may break one.
+    const bool polishing = bestHard == 0;
+    const long hardBefore = hard_;
+    if (rng_() % 3 != 0) {
+      const auto& [d, s] = b.Places[rng_() % b.Places.size()];
+      if (d == od && s == os) continue;
+      Remove(bi);
+      Add(bi, d, s);
+      const long delta = Cost(wIdle) - before;
+      const bool ok = (!polishing || hard_ <= hardBefore) &&
+                      (delta <= 0 || unit(rng_) < std::exp(-static_cast<double>(delta) / temp));
+      if (!ok) {
+        Remove(bi);
+        Add(bi, od, os);
+      }
+    } else {
+      // Two blocks of one klass change places.
+      const auto& mine = klassBlocks_[static_cast<std::size_t>(b.K)];
+      const int bj = mine[rng_() % mine.size()];
+      TBlock& c = blocks_[static_cast<std::size_t>(bj)];
+      if (bj == bi || (c.Day == od && c.Start == os)) continue;
+      const int cd = c.Day, cs = c.Start;
+      // Same day: the two keep their span, the earlier hour to the other.
+      int ns = cs, ms = os;
+      if (cd == od) {
+        // Same day: the later one moves first, the other right behind it.
+        const int lo = std::min(os, cs);
+        if (os < cs) {
+          ms = lo;
+          ns = lo + c.Len;
+        } else {
+          ns = lo;
+          ms = lo + b.Len;
+        }
+      }
+      if (ns < 1 || ms < 1 || ns > L_ || ms > L_) continue;
+      if (!((b.Starts[static_cast<std::size_t>(cd - 1)] >> (ns - 1)) & 1u)) continue;
+      if (!((c.Starts[static_cast<std::size_t>(od - 1)] >> (ms - 1)) & 1u)) continue;
+      Remove(bi);
+      Remove(bj);
+      Add(bi, cd, ns);
+      Add(bj, od, ms);
+      const long delta = Cost(wIdle) - before;
+      const bool ok = (!polishing || hard_ <= hardBefore) &&
+                      (delta <= 0 || unit(rng_) < std::exp(-static_cast<double>(delta) / temp));
+      if (!ok) {
+        Remove(bi);
+        Remove(bj);
+        Add(bi, od, os);
+        Add(bj, cd, cs);
+      }
+    }
+    keep();
+  }
+  res.Moves = it;
+  for (int i = 0; i < n; ++i) Remove(i);
+  for (int i = 0; i < n; ++i) Add(i, bestAt[static_cast<std::size_t>(i)].first, bestAt[static_cast<std::size_t>(i)].second);
+  res.Broken = static_cast<int>(hard_);
+  res.Windows = static_cast<int>(idle_);
+  res.Sound = hard_ == 0;
+  for (const TBlock& b : blocks_) res.Blocks.push_back({b.K, b.Lesson, b.Len, b.Day, b.Start});
+  return res;
+}
+
+}  // namespace
+
+TSketchResult SketchWeek(const TRunModel& m, const TSketchOptions& options) {
+  TSketch sketch(m, options.Seed);
+  if (!sketch.Build()) return {};
+  sketch.Construct();
+  return sketch.Run(options);
+}
+
+}  // namespace korvant

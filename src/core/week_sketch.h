@@ -1,0 +1,47 @@
+#pragma once
+// A sketch of the whole week at hours, made before any day is arranged: it
+// tells the week driver which day each block should go to. Every block of
+// every lesson gets a day and a first hour; a local search then moves and
+// swaps blocks until no teacher or klass stands twice in an hour, no
+// lesson has two blocks on one day and every klass day is closed up from
+// an allowed first hour. The sketch decides days only: the days themselves
+// are arranged by the day planner from the drafts.
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+namespace korvant {
+
+class TRunModel;
+
+struct TSketchBlock {
+  int Klass = -1;    // lowest klass of the joint lesson
+  int Lesson = -1;
+  int Len = 0;
+  int Day = 0;       // 1..6, 0 when it has no place yet
+  int Start = 0;     // first hour
+};
+
+struct TSketchResult {
+  bool Sound = false;        // no rule broken
+  int Broken = 0;            // clashes, lessons twice a day, klass holes left
+  int Windows = 0;           // teachers' idle hours of the sketch
+  uint64_t Moves = 0;        // moves tried
+  std::vector<TSketchBlock> Blocks;
+};
+
+struct TSketchOptions {
+  uint32_t Seed = 1;
+  int TimeBudgetMs = 10000;
+  // Once the rules hold, the search goes on this long for fewer idle hours.
+  int PolishMs = 0;
+  // Polled now and then; true stops the search (the best so far stays).
+  bool (*Abort)(void*) = nullptr;
+  void* AbortData = nullptr;
+};
+
+// Sketches the week of every lesson of the model. Lessons the model cannot
+// collect a joint set for are left out of the sketch.
+TSketchResult SketchWeek(const TRunModel& m, const TSketchOptions& options);
+
+}  // namespace korvant
