@@ -380,6 +380,7 @@ TSketchResult TSketch::Run(const TSketchOptions& o) {
     keep();
   }
   res.Moves = it;
+  if (soundAt != Clock::time_point{}) res.SoundAfter = std::chrono::duration<double>(soundAt - start).count();
   for (int i = 0; i < n; ++i) Remove(i);
   for (int i = 0; i < n; ++i) Add(i, bestAt[static_cast<std::size_t>(i)].first, bestAt[static_cast<std::size_t>(i)].second);
   res.Broken = static_cast<int>(hard_);

@@ -27,6 +27,7 @@ struct TSketchResult {
   int Broken = 0;            // clashes, lessons twice a day, klass holes left
   int Windows = 0;           // teachers' idle hours of the sketch
   uint64_t Moves = 0;        // moves tried
+  double SoundAfter = -1;    // seconds until the rules held (-1 never)
   std::vector<TSketchBlock> Blocks;
 };
 
