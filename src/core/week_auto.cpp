@@ -285,6 +285,8 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
     so.TimeBudgetMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - start).count() * 3 / 5);
     so.PolishMs = so.TimeBudgetMs;
     const TSketchResult sk = SketchWeek(m, so);
+    if (sk.Left > 0)
+      res.Notes.push_back(std::to_string(sk.Left) + " blocks have no hour of the week open to all their klasses and teachers");
     if (sk.Sound && PlanFromSketch(m, var, sk, o, res)) {
       OptimiseKeptDays(m, var, o, deadline, res);
       return res;

@@ -31,8 +31,8 @@ class TSketch {
   TSketch(const TRunModel& m, uint32_t seed) : m_(m), L_(m.L()), rng_(seed) {}
 
   bool Build();
-  void Construct();
-  TSketchResult Run(const TSketchOptions& o);
+  void Construct(Clock::time_point deadline);
+  TSketchResult Run(const TSketchOptions& o, Clock::time_point start, Clock::time_point deadline);
 
  private:
   static constexpr int kHard = 12;  // one broken rule against idle hours
@@ -55,6 +55,7 @@ class TSketch {
   std::vector<uint32_t> kStarts_;     // per klass
   std::vector<uint8_t> sameDay_;      // per (key, day)
   long hard_ = 0, idle_ = 0;
+  int left_ = 0;
 };
 
 bool TSketch::Build() {
@@ -128,7 +129,10 @@ bool TSketch::Build() {
               b.Starts[static_cast<std::size_t>(d - 1)] |= 1u << (s - 1);
               b.Places.emplace_back(d, s);
             }
-        if (b.Places.empty()) continue;  // no hour of the week can hold it
+        if (b.Places.empty()) {  // no hour of the week can hold it
+          ++left_;
+          continue;
+        }
         for (int kk : b.Klasses) klassBlocks_[static_cast<std::size_t>(kk)].push_back(static_cast<int>(blocks_.size()));
         blocks_.push_back(std::move(b));
       }
@@ -245,8 +249,8 @@ bool TSketch::Touched(int bi) const {
 }
 
 // Longest blocks and those with fewest places first, each where it breaks
-// least.
-void TSketch::Construct() {
+// least; once the time is gone, each at its first allowed place.
+void TSketch::Construct(Clock::time_point deadline) {
   std::vector<int> order(blocks_.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
   std::shuffle(order.begin(), order.end(), rng_);
@@ -257,8 +261,13 @@ void TSketch::Construct() {
       return x.Teachers.size() + x.Klasses.size() > y.Teachers.size() + y.Klasses.size();
     return x.Places.size() < y.Places.size();
   });
+  bool late = false;
   for (int bi : order) {
     const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+    if (late || (late = Clock::now() >= deadline)) {
+      Add(bi, b.Places[0].first, b.Places[0].second);
+      continue;
+    }
     long best = -1;
     std::pair<int, int> at{};
     int ties = 0;
@@ -278,10 +287,8 @@ void TSketch::Construct() {
   }
 }
 
-TSketchResult TSketch::Run(const TSketchOptions& o) {
+TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clock::time_point deadline) {
   TSketchResult res;
-  const auto start = Clock::now();
-  const auto deadline = start + std::chrono::milliseconds(std::max(1, o.TimeBudgetMs));
   const int n = static_cast<int>(blocks_.size());
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   std::vector<std::pair<int, int>> bestAt(static_cast<std::size_t>(n));
@@ -311,7 +318,6 @@ TSketchResult TSketch::Run(const TSketchOptions& o) {
         if (soundAt == Clock::time_point{}) soundAt = now;
         if (now - soundAt >= std::chrono::milliseconds(o.PolishMs) || bestIdle == 0) break;
       }
-      if (o.Abort && o.Abort(o.AbortData)) break;
     }
     ++it;
     const double frac = static_cast<double>(it % kRound) / static_cast<double>(kRound);
@@ -380,6 +386,7 @@ TSketchResult TSketch::Run(const TSketchOptions& o) {
     keep();
   }
   res.Moves = it;
+  res.Left = left_;
   if (soundAt != Clock::time_point{}) res.SoundAfter = std::chrono::duration<double>(soundAt - start).count();
   for (int i = 0; i < n; ++i) Remove(i);
   for (int i = 0; i < n; ++i) Add(i, bestAt[static_cast<std::size_t>(i)].first, bestAt[static_cast<std::size_t>(i)].second);
@@ -393,10 +400,12 @@ TSketchResult TSketch::Run(const TSketchOptions& o) {
 }  // namespace
 
 TSketchResult SketchWeek(const TRunModel& m, const TSketchOptions& options) {
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::milliseconds(std::max(1, options.TimeBudgetMs));
   TSketch sketch(m, options.Seed);
   if (!sketch.Build()) return {};
-  sketch.Construct();
-  return sketch.Run(options);
+  sketch.Construct(deadline);
+  return sketch.Run(options, start, deadline);
 }
 
 }  // namespace korvant

@@ -27,6 +27,7 @@ struct TSketchResult {
   int Broken = 0;            // clashes, lessons twice a day, klass holes left
   int Windows = 0;           // teachers' idle hours of the sketch
   uint64_t Moves = 0;        // moves tried
+  int Left = 0;              // blocks no hour of the week is open to
   double SoundAfter = -1;    // seconds until the rules held (-1 never)
   std::vector<TSketchBlock> Blocks;
 };
@@ -36,13 +37,11 @@ struct TSketchOptions {
   int TimeBudgetMs = 10000;
   // Once the rules hold, the search goes on this long for fewer idle hours.
   int PolishMs = 0;
-  // Polled now and then; true stops the search (the best so far stays).
-  bool (*Abort)(void*) = nullptr;
-  void* AbortData = nullptr;
 };
 
 // Sketches the week of every lesson of the model. Lessons the model cannot
-// collect a joint set for are left out of the sketch.
+// collect a joint set for, and blocks no hour of the week is open to (for
+// all their klasses and teachers), are left out of the sketch.
 TSketchResult SketchWeek(const TRunModel& m, const TSketchOptions& options);
 
 }  // namespace korvant
