@@ -14,6 +14,7 @@
 #include "core/room_assign.h"
 #include "base/cp1251.h"
 #include "core/shared_state.h"
+#include "core/week_sketch.h"
 #include "school_gen.h"
 #include "variant_fixture.h"
 
@@ -1146,6 +1147,33 @@ TEST(DayPlanAuto, WeeksFromTheSketchAreCompleteAndSound) {
         EXPECT_TRUE(allowed) << "klass " << k << " begins day " << day << " at hour " << first;
       }
     }
+  }
+  ResetRun();
+}
+
+// A week that cannot be made (klass 0 closed on all days but one) places
+// what it can without a conflict and says what is
+// left; the sketch says it broke a rule.
+TEST(DayPlanAuto, AWeekThatCannotBeMadeStopsAtItsBudgetWithNotes) {
+  ResetRun();
+  auto d = GenerateSchool(6, 8, 77);
+  for (int slot = kSlotsPerDay + 1; slot <= 6 * kSlotsPerDay; ++slot) d->Klasses[0]->SetBusy(slot, 1);
+  auto b = Build(*d);
+  TRunModel& m = *b.model;
+  TSketchOptions so;
+  so.TimeBudgetMs = 300;
+  const TSketchResult sk = SketchWeek(m, so);
+  EXPECT_FALSE(sk.Sound);
+  EXPECT_GT(sk.Broken, 0);
+  TWeekPlanOptions o;
+  o.TimeBudgetMs = 2000;
+  const TWeekPlanResult r = PlanWeekDrafts(m, *b.var, o);
+  EXPECT_FALSE(r.Complete);
+  EXPECT_GT(r.Placed, 0);
+  EXPECT_FALSE(r.Notes.empty());
+  for (int day = 1; day <= 6; ++day) {
+    m.Teachers.PrepareDaySlots(day);
+    ExpectNoConflicts(m, *b.var, m.L(), day);
   }
   ResetRun();
 }
