@@ -43,13 +43,18 @@ class TSketch {
   void Add(int b, int d, int s);
   void Remove(int b);
   bool Touched(int b) const;
+  int KlassBlockAt(int k, int d, int h) const;
+  int TeacherBlockAt(int t, int d, int h) const;
+  bool Kempe(int bi, int ci, double temp);
   long Cost(int wIdle) const { return hard_ * kHard + idle_ * wIdle; }
 
   const TRunModel& m_;
   int L_;
   std::mt19937 rng_;
   std::vector<TBlock> blocks_;
-  std::vector<std::vector<int>> klassBlocks_;
+  std::vector<std::vector<int>> klassBlocks_, teacherBlocks_;
+  std::vector<uint8_t> side_;         // per block: 0, or the end of a chain it moves to
+  std::uniform_real_distribution<double> unit_{0.0, 1.0};
   std::vector<uint8_t> kOcc_, tOcc_;   // per (row, day) L counts
   std::vector<uint32_t> kMask_, tMask_, kClosed_;
   std::vector<uint32_t> kStarts_;     // per klass
@@ -68,6 +73,7 @@ bool TSketch::Build() {
   kClosed_.assign(static_cast<std::size_t>(K) * 6, 0);
   kStarts_.assign(static_cast<std::size_t>(K), 0);
   klassBlocks_.assign(static_cast<std::size_t>(K), {});
+  teacherBlocks_.assign(static_cast<std::size_t>(T), {});
   for (int k = 0; k < K; ++k) {
     const TRTIKlassItem* klass = m_.Klasses[k];
     for (int d = 1; d <= 6; ++d)
@@ -134,11 +140,13 @@ bool TSketch::Build() {
           continue;
         }
         for (int kk : b.Klasses) klassBlocks_[static_cast<std::size_t>(kk)].push_back(static_cast<int>(blocks_.size()));
+        for (int t : b.Teachers) teacherBlocks_[static_cast<std::size_t>(t)].push_back(static_cast<int>(blocks_.size()));
         blocks_.push_back(std::move(b));
       }
     }
   }
   sameDay_.assign(static_cast<std::size_t>(keys) * 6, 0);
+  side_.assign(blocks_.size(), 0);
   return !blocks_.empty();
 }
 
@@ -248,6 +256,85 @@ bool TSketch::Touched(int bi) const {
   return false;
 }
 
+int TSketch::KlassBlockAt(int k, int d, int h) const {
+  for (int bi : klassBlocks_[static_cast<std::size_t>(k)]) {
+    const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+    if (b.Day == d && b.Start <= h && h < b.Start + b.Len) return bi;
+  }
+  return -1;
+}
+
+int TSketch::TeacherBlockAt(int t, int d, int h) const {
+  for (int bi : teacherBlocks_[static_cast<std::size_t>(t)]) {
+    const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+    if (b.Day == d && b.Start <= h && h < b.Start + b.Len) return bi;
+  }
+  return -1;
+}
+
+// Blocks bi and ci (of one length) change places, and with them, in turn,
+// every block standing where a moved block's klasses or teachers arrive,
+// until nothing clashes: a chain that keeps every klass's hours, so that
+// in a week without broken rules only the same-day rule and idle hours can
+// change. Kept as annealing allows and when no rule breaks.
+bool TSketch::Kempe(int bi, int ci, double temp) {
+  const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+  const TBlock& c = blocks_[static_cast<std::size_t>(ci)];
+  const int len = b.Len;
+  if (c.Len != len || bi == ci) return false;
+  const std::array<std::pair<int, int>, 3> at{{{0, 0}, {c.Day, c.Start}, {b.Day, b.Start}}};
+  if (b.Day == c.Day && b.Start < c.Start + len && c.Start < b.Start + len) return false;
+  // side 1: moves to where c stood; side 2: to where b stood.
+  std::vector<int> chain{bi, ci};
+  side_[static_cast<std::size_t>(bi)] = 1;
+  side_[static_cast<std::size_t>(ci)] = 2;
+  bool ok = true;
+  auto join = [&](int y, int side) {
+    if (y < 0) return;
+    const uint8_t cur = side_[static_cast<std::size_t>(y)];
+    if (cur == side) return;
+    const TBlock& Y = blocks_[static_cast<std::size_t>(y)];
+    const auto [od, os] = at[static_cast<std::size_t>(3 - side)];
+    if (cur != 0 || Y.Len != len || Y.Day != od || Y.Start != os || chain.size() >= 48) {
+      ok = false;
+      return;
+    }
+    side_[static_cast<std::size_t>(y)] = static_cast<uint8_t>(side);
+    chain.push_back(y);
+  };
+  for (std::size_t i = 0; i < chain.size() && ok; ++i) {
+    const int x = chain[i];
+    const TBlock& X = blocks_[static_cast<std::size_t>(x)];
+    const int side = side_[static_cast<std::size_t>(x)];
+    const auto [td, ts] = at[static_cast<std::size_t>(side)];
+    if (!((X.Starts[static_cast<std::size_t>(td - 1)] >> (ts - 1)) & 1u)) ok = false;
+    for (int h = ts; h < ts + len && ok; ++h) {
+      for (int k : X.Klasses) join(KlassBlockAt(k, td, h), 3 - side);
+      for (int t : X.Teachers) join(TeacherBlockAt(t, td, h), 3 - side);
+    }
+  }
+  bool kept = false;
+  if (ok) {
+    const long before = Cost(1), hardBefore = hard_;
+    for (int x : chain) Remove(x);
+    for (int x : chain) {
+      const auto [td, ts] = at[side_[static_cast<std::size_t>(x)]];
+      Add(x, td, ts);
+    }
+    const long delta = Cost(1) - before;
+    kept = hard_ <= hardBefore && (delta <= 0 || unit_(rng_) < std::exp(-static_cast<double>(delta) / temp));
+    if (!kept) {
+      for (int x : chain) Remove(x);
+      for (int x : chain) {
+        const auto [td, ts] = at[3 - side_[static_cast<std::size_t>(x)]];
+        Add(x, td, ts);
+      }
+    }
+  }
+  for (int x : chain) side_[static_cast<std::size_t>(x)] = 0;
+  return kept;
+}
+
 // Longest blocks and those with fewest places first, each where it breaks
 // least; once the time is gone, each at its first allowed place.
 void TSketch::Construct(Clock::time_point deadline) {
@@ -328,6 +415,13 @@ TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clo
     if (hard_ > 0)
       for (int tries = 0; tries < 8 && !Touched(bi); ++tries) bi = static_cast<int>(rng_() % static_cast<uint32_t>(n));
     TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+    // Once the rules hold, a third of the moves are chains of swaps.
+    if (hard_ == 0 && bestHard == 0 && rng_() % 3 == 0) {
+      const auto& mine = klassBlocks_[static_cast<std::size_t>(b.K)];
+      Kempe(bi, mine[rng_() % mine.size()], temp);
+      keep();
+      continue;
+    }
     const int od = b.Day, os = b.Start;
     const int wIdle = bestHard == 0 ? 1 : 0;
     const long before = Cost(wIdle);

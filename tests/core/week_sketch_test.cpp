@@ -1,0 +1,156 @@
+#include "core/week_sketch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/demo_project.h"
+#include "core/rti_model.h"
+#include "school_gen.h"
+#include "variant_fixture.h"
+
+namespace korvant::testing {
+namespace {
+
+// The sketch's blocks read back without the sketch's own books: every
+// lesson's blocks, no clash, one block a day per lesson, klass days closed
+// up from an allowed first hour, and the idle hours it claims.
+void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::string& what) {
+  ASSERT_TRUE(r.Sound) << what << ": " << r.Broken << " rules broken";
+  EXPECT_EQ(r.Broken, 0);
+  EXPECT_EQ(r.Left, 0);
+  const int L = m.L();
+  std::map<std::tuple<int, int, int>, int> klassAt, teacherAt;  // (row, day, hour) -> block
+  std::map<std::pair<int, int>, std::multiset<int>> lengths;    // lesson -> block lengths
+  std::set<std::tuple<int, int, int>> lessonDays;
+  std::vector<std::vector<uint32_t>> klassHours(static_cast<std::size_t>(m.Klasses.Count()), std::vector<uint32_t>(7, 0));
+  std::vector<std::vector<uint32_t>> teacherHours(static_cast<std::size_t>(m.Teachers.Count()), std::vector<uint32_t>(7, 0));
+  for (std::size_t i = 0; i < r.Blocks.size(); ++i) {
+    const TSketchBlock& b = r.Blocks[i];
+    ASSERT_GE(b.Day, 1);
+    ASSERT_LE(b.Day, 6);
+    ASSERT_GE(b.Start, 1);
+    ASSERT_LE(b.Start + b.Len - 1, L);
+    lengths[{b.Klass, b.Lesson}].insert(b.Len);
+    TLinkedLists lists;
+    ASSERT_TRUE(m.Klasses.CollectLinkedLessons(b.Klass, b.Lesson, lists));
+    std::set<int> klasses, teachers;
+    for (int j = 0; j < lists.LessonCount(); ++j) {
+      const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(j)];
+      klasses.insert(e.A);
+      EXPECT_TRUE(lessonDays.insert({e.A, e.B, b.Day}).second) << what << ": lesson twice on day " << b.Day;
+      for (int h = b.Start; h < b.Start + b.Len; ++h)
+        EXPECT_FALSE(m.Klasses[e.A]->IsSlotClosed((b.Day - 1) * kSlotsPerDay + h, e.B)) << what << ": closed klass hour";
+    }
+    for (int j = 0; j < lists.TeacherCount(); ++j) teachers.insert(lists.Teachers[static_cast<std::size_t>(j)].A);
+    for (int h = b.Start; h < b.Start + b.Len; ++h) {
+      for (int k : klasses) {
+        EXPECT_TRUE(klassAt.emplace(std::tuple{k, b.Day, h}, static_cast<int>(i)).second) << what << ": klass twice";
+        klassHours[static_cast<std::size_t>(k)][static_cast<std::size_t>(b.Day)] |= 1u << (h - 1);
+      }
+      for (int t : teachers) {
+        EXPECT_FALSE(TeacherHourClosed(m.Teachers[t]->GetBusy((b.Day - 1) * kSlotsPerDay + h), m.TeachersWills));
+        EXPECT_TRUE(teacherAt.emplace(std::tuple{t, b.Day, h}, static_cast<int>(i)).second) << what << ": teacher twice";
+        teacherHours[static_cast<std::size_t>(t)][static_cast<std::size_t>(b.Day)] |= 1u << (h - 1);
+      }
+    }
+  }
+  // Every block of every lesson, a joint lesson once (in its lowest klass).
+  for (int k = 0; k < m.Klasses.Count(); ++k)
+    for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
+      TLinkedLists lists;
+      ASSERT_TRUE(m.Klasses.CollectLinkedLessons(k, li, lists));
+      bool lowest = true;
+      for (int j = 0; j < lists.LessonCount(); ++j) lowest = lowest && lists.Lessons[static_cast<std::size_t>(j)].A >= k;
+      if (!lowest) continue;
+      const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
+      std::multiset<int> want;
+      for (int q = 1; q <= l->QuantsCount(); ++q) want.insert(l->QuantAt(q));
+      const std::multiset<int>& got = lengths[std::make_pair(k, li)];
+      EXPECT_EQ(got, want) << what << ": klass " << k << " lesson " << li;
+    }
+  for (int k = 0; k < m.Klasses.Count(); ++k)
+    for (int d = 1; d <= 6; ++d) {
+      const uint32_t hours = klassHours[static_cast<std::size_t>(k)][static_cast<std::size_t>(d)];
+      if (hours == 0) continue;
+      int first = 0, last = 0;
+      for (int h = 1; h <= L; ++h)
+        if ((hours >> (h - 1)) & 1u) {
+          if (first == 0) first = h;
+          last = h;
+        }
+      for (int h = first; h <= last; ++h)
+        if (!((hours >> (h - 1)) & 1u)) {
+          EXPECT_NE(m.Klasses[k]->GetBusy((d - 1) * kSlotsPerDay + h), 0) << what << ": hole";
+        }
+      bool allowed = false;
+      for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) allowed = m.Klasses[k]->GetStartLesson(i) == first;
+      EXPECT_TRUE(allowed) << what << ": klass " << k << " begins day " << d << " at " << first;
+    }
+  int idle = 0;
+  for (const auto& days : teacherHours)
+    for (int d = 1; d <= 6; ++d) {
+      const uint32_t hours = days[static_cast<std::size_t>(d)];
+      int first = 0, last = 0, n = 0;
+      for (int h = 1; h <= L; ++h)
+        if ((hours >> (h - 1)) & 1u) {
+          if (first == 0) first = h;
+          last = h;
+          ++n;
+        }
+      if (n > 0) idle += last - first + 1 - n;
+    }
+  EXPECT_EQ(idle, r.Windows) << what;
+}
+
+// The demonstration project (joint lessons, blocks of two hours) and
+// generated schools of several sizes: sketches that keep every rule and
+// count their idle hours right after the swaps and chains of the search.
+TEST(WeekSketch, SketchesKeepEveryRuleAndCountTheirIdleHours) {
+  TProjectData demo;
+  ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), demo));
+  std::vector<std::pair<std::string, std::unique_ptr<TProjectData>>> generated;
+  for (int k : {3, 8, 16}) generated.emplace_back("generated " + std::to_string(k), GenerateSchool(k, 8, 100 + k));
+  std::vector<std::pair<std::string, const TProjectData*>> all{{"demonstration", &demo}};
+  for (const auto& [name, p] : generated) all.emplace_back(name, p.get());
+  for (const auto& [name, p] : all)
+    for (uint32_t seed : {1u, 2u}) {
+      auto b = Build(*p);
+      TSketchOptions o;
+      o.Seed = seed;
+      o.TimeBudgetMs = 3000;
+      o.PolishMs = 200;
+      ExpectSketchSound(*b.model, SketchWeek(*b.model, o), name + " seed " + std::to_string(seed));
+    }
+}
+
+// A lesson with more blocks than the days open to it, and a block no hour
+// can hold: the sketch names what it left out and never claims a sound week
+// it could not make.
+TEST(WeekSketch, WhatNoWeekCanHoldIsNamed) {
+  auto p = GenerateSchool(3, 8, 5);
+  // Klass 0 is closed on every hour of days 2..6: its lessons with more
+  // than one block cannot all stand, and its day 1 cannot hold them all.
+  for (int slot = kSlotsPerDay + 1; slot <= 6 * kSlotsPerDay; ++slot) p->Klasses[0]->SetBusy(slot, 1);
+  auto b = Build(*p);
+  TSketchOptions o;
+  o.TimeBudgetMs = 300;
+  const TSketchResult r = SketchWeek(*b.model, o);
+  EXPECT_FALSE(r.Sound);
+  EXPECT_GT(r.Broken, 0);
+  // Closed everywhere: a block of klass 1 that no hour is open to.
+  for (int slot = 1; slot <= 6 * kSlotsPerDay; ++slot) p->Klasses[1]->SetBusy(slot, 1);
+  auto c = Build(*p);
+  const TSketchResult q = SketchWeek(*c.model, o);
+  EXPECT_GT(q.Left, 0);
+  for (const TSketchBlock& blk : q.Blocks) EXPECT_NE(blk.Klass, 1);
+}
+
+}  // namespace
+}  // namespace korvant::testing
