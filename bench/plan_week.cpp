@@ -15,9 +15,9 @@
 //      from an allowed first hour, then for fewer idle hours. A sketch that
 //      keeps every rule is entered by hand: each block at its day and
 //      hours (where the project has rules the sketch does not know -
-//      lessons without a teacher, separated blocks, teachers sharing a
-//      room - into the draft of its day, each day then arranged by
-//      "Оптимизация"); then step 5. Otherwise the variant is emptied and:
+//      separated blocks, teachers sharing a room - into the draft of its
+//      day, each day then arranged by "Оптимизация"); then step 5.
+//      Otherwise the variant is emptied and:
 //   1. "Подбор вариантов" (the week-variant search) for a group of every
 //      teacher, into the drafts: each block gets a day, no hour ("Дальше"
 //      when one teacher's search runs long or a third of the time is gone);

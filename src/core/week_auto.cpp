@@ -221,14 +221,13 @@ void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& 
 }
 
 // Whether the day arrangement's rules are all rules the sketch keeps: it
-// knows nothing of lessons without a teacher (kept to the day's edges),
-// separated blocks (never beside their lesson) and teachers sharing a room.
+// knows nothing of separated blocks (never beside their lesson) and
+// teachers sharing a room.
 bool SketchKeepsEveryRule(const TRunModel& m) {
   const SharedState& s = Shared();
   for (int k = 0; k < m.Klasses.Count(); ++k)
     for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
       const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
-      if (l->HasTeacherlessGroup != 0) return false;
       if (s.UseSepQuants == 1 && l->ID() >= kSepLessonIDOffset) return false;
     }
   if (s.UseAttachedRooms == 1)

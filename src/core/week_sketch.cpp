@@ -19,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 struct TBlock {
   int K = 0, Lesson = 0, Len = 0;
   int Key = 0;                     // the lesson, for one block a day
+  bool Teacherless = false;        // kept to the first or last hours of its klasses' day
   std::vector<int> Klasses;        // every klass of the joint lesson
   std::vector<int> Teachers;       // every teacher of it, once each
   std::array<uint32_t, 6> Starts{};  // first hours allowed, bit h - 1, per day
@@ -53,6 +54,7 @@ class TSketch {
   std::mt19937 rng_;
   std::vector<TBlock> blocks_;
   std::vector<std::vector<int>> klassBlocks_, teacherBlocks_;
+  std::vector<std::vector<int>> edgeBlocks_;  // per klass: its blocks without a teacher
   std::vector<uint8_t> side_;         // per block: 0, or the end of a chain it moves to
   std::uniform_real_distribution<double> unit_{0.0, 1.0};
   std::vector<uint8_t> kOcc_, tOcc_;   // per (row, day) L counts
@@ -74,6 +76,7 @@ bool TSketch::Build() {
   kStarts_.assign(static_cast<std::size_t>(K), 0);
   klassBlocks_.assign(static_cast<std::size_t>(K), {});
   teacherBlocks_.assign(static_cast<std::size_t>(T), {});
+  edgeBlocks_.assign(static_cast<std::size_t>(K), {});
   for (int k = 0; k < K; ++k) {
     const TRTIKlassItem* klass = m_.Klasses[k];
     for (int d = 1; d <= 6; ++d)
@@ -99,6 +102,7 @@ bool TSketch::Build() {
       proto.K = k;
       proto.Lesson = li;
       proto.Key = keys++;
+      proto.Teacherless = klass->Lessons[li]->HasTeacherlessGroup != 0;
       for (int i = 0; i < lists.LessonCount(); ++i) {
         const int kk = lists.Lessons[static_cast<std::size_t>(i)].A;
         if (std::find(proto.Klasses.begin(), proto.Klasses.end(), kk) == proto.Klasses.end()) proto.Klasses.push_back(kk);
@@ -141,6 +145,8 @@ bool TSketch::Build() {
         }
         for (int kk : b.Klasses) klassBlocks_[static_cast<std::size_t>(kk)].push_back(static_cast<int>(blocks_.size()));
         for (int t : b.Teachers) teacherBlocks_[static_cast<std::size_t>(t)].push_back(static_cast<int>(blocks_.size()));
+        if (b.Teacherless)
+          for (int kk : b.Klasses) edgeBlocks_[static_cast<std::size_t>(kk)].push_back(static_cast<int>(blocks_.size()));
         blocks_.push_back(std::move(b));
       }
     }
@@ -172,6 +178,11 @@ int TSketch::Shape(int k, int d) const {
       pen += std::popcount(S);
     }
   }
+  // A lesson without a teacher begins or ends the day.
+  for (int bi : edgeBlocks_[static_cast<std::size_t>(k)]) {
+    const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+    if (b.Day == d && b.Start - 1 != f && b.Start + b.Len - 2 != e) ++pen;
+  }
   return pen;
 }
 
@@ -187,6 +198,8 @@ void TSketch::Add(int bi, int d, int s) {
   const std::size_t L = static_cast<std::size_t>(L_);
   for (int k : b.Klasses) hard_ -= Shape(k, d);
   for (int t : b.Teachers) idle_ -= Idle(t, d);
+  b.Day = d;
+  b.Start = s;
   const uint32_t bits = ((1u << b.Len) - 1) << (s - 1);
   for (int k : b.Klasses) {
     uint8_t* occ = &kOcc_[KD(k, d) * L];
@@ -204,8 +217,6 @@ void TSketch::Add(int bi, int d, int s) {
   if (sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)]++ > 0) ++hard_;
   for (int k : b.Klasses) hard_ += Shape(k, d);
   for (int t : b.Teachers) idle_ += Idle(t, d);
-  b.Day = d;
-  b.Start = s;
 }
 
 void TSketch::Remove(int bi) {
@@ -231,9 +242,9 @@ void TSketch::Remove(int bi) {
     }
   }
   if (--sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)] > 0) --hard_;
+  b.Day = b.Start = 0;
   for (int k : b.Klasses) hard_ += Shape(k, d);
   for (int t : b.Teachers) idle_ += Idle(t, d);
-  b.Day = b.Start = 0;
 }
 
 // Whether the block takes part in a broken rule.
@@ -415,8 +426,8 @@ TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clo
     if (hard_ > 0)
       for (int tries = 0; tries < 8 && !Touched(bi); ++tries) bi = static_cast<int>(rng_() % static_cast<uint32_t>(n));
     TBlock& b = blocks_[static_cast<std::size_t>(bi)];
-    // Once the rules hold, a third of the moves are chains of swaps.
-    if (hard_ == 0 && bestHard == 0 && rng_() % 3 == 0) {
+    // A third of the moves are chains of swaps.
+    if (rng_() % 3 == 0) {
       const auto& mine = klassBlocks_[static_cast<std::size_t>(b.K)];
       Kempe(bi, mine[rng_() % mine.size()], temp);
       keep();

@@ -1,11 +1,11 @@
 #pragma once
-// A sketch of the whole week at hours, made before any day is arranged: it
-// tells the week driver which day each block should go to. Every block of
-// every lesson gets a day and a first hour; a local search then moves and
-// swaps blocks until no teacher or klass stands twice in an hour, no
-// lesson has two blocks on one day and every klass day is closed up from
-// an allowed first hour. The sketch decides days only: the days themselves
-// are arranged by the day planner from the drafts.
+// A sketch of the whole week at hours, made before any day is arranged.
+// Every block of every lesson gets a day and a first hour; a local search
+// then moves and swaps blocks until no teacher or klass stands twice in an
+// hour, no lesson has two blocks on one day, every klass day is closed up
+// from an allowed first hour and a lesson without a teacher begins or ends
+// it; then for fewer idle hours of the teachers. The week driver enters a
+// sketch that keeps every rule at its hours, or uses its days only.
 #include <chrono>
 #include <cstdint>
 #include <vector>

@@ -93,6 +93,14 @@ void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::st
       for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) allowed = m.Klasses[k]->GetStartLesson(i) == first;
       EXPECT_TRUE(allowed) << what << ": klass " << k << " begins day " << d << " at " << first;
     }
+  // A lesson without a teacher touches the first or last hour of the day.
+  for (const TSketchBlock& b : r.Blocks) {
+    if (m.Klasses[b.Klass]->Lessons[b.Lesson]->HasTeacherlessGroup == 0) continue;
+    const uint32_t hours = klassHours[static_cast<std::size_t>(b.Klass)][static_cast<std::size_t>(b.Day)];
+    const bool atStart = (hours & ((1u << (b.Start - 1)) - 1)) == 0;
+    const bool atEnd = (hours >> (b.Start + b.Len - 1)) == 0;
+    EXPECT_TRUE(atStart || atEnd) << what << ": klass " << b.Klass << " lesson without a teacher inside day " << b.Day;
+  }
   int idle = 0;
   for (const auto& days : teacherHours)
     for (int d = 1; d <= 6; ++d) {
@@ -117,6 +125,16 @@ TEST(WeekSketch, SketchesKeepEveryRuleAndCountTheirIdleHours) {
   ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), demo));
   std::vector<std::pair<std::string, std::unique_ptr<TProjectData>>> generated;
   for (int k : {3, 8, 16}) generated.emplace_back("generated " + std::to_string(k), GenerateSchool(k, 8, 100 + k));
+  // Every klass's first one-group lesson without its teacher.
+  generated.emplace_back("without teachers", GenerateSchool(8, 8, 31));
+  {
+    TProjectData& p = *generated.back().second;
+    std::set<int32_t> done;
+    for (int i = 0; i < p.Lessons.Count(); ++i) {
+      TLessonItem* l = p.Lessons[i];
+      if (l->SubItemsCount() == 1 && done.insert(l->KlassID).second) l->GetSubItem(0)->TeacherID = -1;
+    }
+  }
   std::vector<std::pair<std::string, const TProjectData*>> all{{"demonstration", &demo}};
   for (const auto& [name, p] : generated) all.emplace_back(name, p.get());
   for (const auto& [name, p] : all)
