@@ -27,13 +27,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+bool ReadSchool(benchmark::State& state, const std::string& path, TProjectData& project) {
+  std::vector<unsigned char> image;
+  if (ReadWholeFile(FsPath(path), image) == FileReadStatus::Ok && ReadProjectImage(image, project)) return true;
+  state.SkipWithError("the school cannot be read");
+  return false;
+}
+
 void PlanSchool(benchmark::State& state, const std::string& path) {
   TProjectData project;
-  std::vector<unsigned char> image;
-  if (ReadWholeFile(FsPath(path), image) != FileReadStatus::Ok || !ReadProjectImage(image, project)) {
-    state.SkipWithError("the school cannot be read");
-    return;
-  }
+  if (!ReadSchool(state, path, project)) return;
   Shared().UseAttachedRooms = 1;
   Shared().UseSepQuants = 1;
   TWeekPlanResult last;
@@ -62,11 +65,7 @@ void PlanSchool(benchmark::State& state, const std::string& path) {
 
 void SketchSchool(benchmark::State& state, const std::string& path) {
   TProjectData project;
-  std::vector<unsigned char> image;
-  if (ReadWholeFile(FsPath(path), image) != FileReadStatus::Ok || !ReadProjectImage(image, project)) {
-    state.SkipWithError("the school cannot be read");
-    return;
-  }
+  if (!ReadSchool(state, path, project)) return;
   TSketchResult last;
   for (auto _ : state) {
     auto doc = TVarDocument::CreateNew(project, "bench.rsp");

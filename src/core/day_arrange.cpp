@@ -771,9 +771,7 @@ void TDayPlanner::ApplyVariant(int klass, int n, bool keepBlocks) {
     }
     TLinkedLists lists;
     m_.Klasses.CollectLinkedLessons(klass, li, lists);
-    bool lowest = true;
-    for (int i = 1; i < lists.LessonCount(); ++i)
-      if (lists.Lessons[static_cast<std::size_t>(i)].A < klass) lowest = false;
+    const bool lowest = lists.LowestKlass(klass);
     if (lowest)
       for (int i = 1; i < lists.LessonCount(); ++i) {
         const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
@@ -797,10 +795,7 @@ void TDayPlanner::ClearVariant(int klass) {
     if (!l->HasLink()) continue;
     TLinkedLists lists;
     m_.Klasses.CollectLinkedLessons(klass, li, lists);
-    bool lowest = true;
-    for (int i = 1; i < lists.LessonCount(); ++i)
-      if (lists.Lessons[static_cast<std::size_t>(i)].A < klass) lowest = false;
-    if (!lowest) continue;
+    if (!lists.LowestKlass(klass)) continue;
     for (int i = 1; i < lists.LessonCount(); ++i) {
       const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
       if (TRTILessonItem* ol = m_.KlassLesson(e.A, e.B)) {

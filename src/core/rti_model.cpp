@@ -45,6 +45,12 @@ int TRTILessonItem::GroupOfTeacher(int teacher) const {
   return -1;
 }
 
+bool TLinkedLists::LowestKlass(int klass) const {
+  for (int i = 0; i < LessonCount(); ++i)
+    if (Lessons[static_cast<std::size_t>(i)].A < klass) return false;
+  return true;
+}
+
 int TLinkedLists::LessonCount() const {
   int n = 0;
   while (n < kMaxLinked && Lessons[static_cast<std::size_t>(n)].A != kListEnd) ++n;

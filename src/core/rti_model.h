@@ -93,6 +93,9 @@ struct TLinkedLists {
   std::array<TLinkEntry, kMaxLinked> Teachers{};
   int LessonCount() const;
   int TeacherCount() const;
+  // Whether no lesson of the set is in a klass before klass: the lowest
+  // klass of a joint lesson is the one that plans it.
+  bool LowestKlass(int klass) const;
   void Clear() { *this = TLinkedLists{}; }
 };
 

@@ -380,10 +380,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
         TLinkedLists lists;
         if (!m.Klasses.CollectLinkedLessons(k, li, lists)) continue;
-        bool lowest = true;
-        for (int i = 1; i < lists.LessonCount(); ++i)
-          if (lists.Lessons[static_cast<std::size_t>(i)].A < k) lowest = false;
-        if (!lowest) continue;
+        if (!lists.LowestKlass(k)) continue;
         for (int len : UnplacedBlocks(m, var, k, li)) moveBlock(k, li, 0, len, true);
       }
   };
@@ -397,10 +394,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
         TLinkedLists lists;
         if (!m.Klasses.CollectLinkedLessons(k, li, lists)) continue;
-        bool lowest = true;
-        for (int i = 1; i < lists.LessonCount(); ++i)
-          if (lists.Lessons[static_cast<std::size_t>(i)].A < k) lowest = false;
-        if (!lowest) continue;
+        if (!lists.LowestKlass(k)) continue;
         for (int len : UnplacedBlocks(m, var, k, li)) {
           int bestDay = 0, bestOver = 1 << 20;
           for (int d = 1; d <= 6; ++d) {

@@ -47,6 +47,13 @@ class TSketch {
   int KlassBlockAt(int k, int d, int h) const;
   int TeacherBlockAt(int t, int d, int h) const;
   bool Kempe(int bi, int ci, double temp);
+  // Whether a move from cost before stays: no more broken rules than
+  // hardBefore (-1: any), and better, or worse by what the temperature allows.
+  bool Accept(long before, long hardBefore, int wIdle, double temp) {
+    if (hardBefore >= 0 && hard_ > hardBefore) return false;
+    const long delta = Cost(wIdle) - before;
+    return delta <= 0 || unit_(rng_) < std::exp(-static_cast<double>(delta) / temp);
+  }
   long Cost(int wIdle) const { return hard_ * kHard + idle_ * wIdle; }
 
   const TRunModel& m_;
@@ -94,10 +101,7 @@ bool TSketch::Build() {
     for (int li = 0; li < klass->Lessons.Count(); ++li) {
       TLinkedLists lists;
       if (!m_.Klasses.CollectLinkedLessons(k, li, lists)) continue;
-      bool lowest = true;
-      for (int i = 1; i < lists.LessonCount(); ++i)
-        if (lists.Lessons[static_cast<std::size_t>(i)].A < k) lowest = false;
-      if (!lowest) continue;
+      if (!lists.LowestKlass(k)) continue;
       TBlock proto;
       proto.K = k;
       proto.Lesson = li;
@@ -332,8 +336,7 @@ bool TSketch::Kempe(int bi, int ci, double temp) {
       const auto [td, ts] = at[side_[static_cast<std::size_t>(x)]];
       Add(x, td, ts);
     }
-    const long delta = Cost(1) - before;
-    kept = hard_ <= hardBefore && (delta <= 0 || unit_(rng_) < std::exp(-static_cast<double>(delta) / temp));
+    kept = Accept(before, hardBefore, 1, temp);
     if (!kept) {
       for (int x : chain) Remove(x);
       for (int x : chain) {
@@ -388,7 +391,6 @@ void TSketch::Construct(Clock::time_point deadline) {
 TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clock::time_point deadline) {
   TSketchResult res;
   const int n = static_cast<int>(blocks_.size());
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
   std::vector<std::pair<int, int>> bestAt(static_cast<std::size_t>(n));
   long bestHard = -1, bestIdle = 0;
   auto keep = [&]() {
@@ -444,10 +446,7 @@ TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clo
       if (d == od && s == os) continue;
       Remove(bi);
       Add(bi, d, s);
-      const long delta = Cost(wIdle) - before;
-      const bool ok = (!polishing || hard_ <= hardBefore) &&
-                      (delta <= 0 || unit(rng_) < std::exp(-static_cast<double>(delta) / temp));
-      if (!ok) {
+      if (!Accept(before, polishing ? hardBefore : -1, wIdle, temp)) {
         Remove(bi);
         Add(bi, od, os);
       }
@@ -458,7 +457,6 @@ TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clo
       TBlock& c = blocks_[static_cast<std::size_t>(bj)];
       if (bj == bi || (c.Day == od && c.Start == os)) continue;
       const int cd = c.Day, cs = c.Start;
-      // Same day: the two keep their span, the earlier hour to the other.
       int ns = cs, ms = os;
       if (cd == od) {
         // Same day: the later one moves first, the other right behind it.
@@ -478,10 +476,7 @@ TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clo
       Remove(bj);
       Add(bi, cd, ns);
       Add(bj, od, ms);
-      const long delta = Cost(wIdle) - before;
-      const bool ok = (!polishing || hard_ <= hardBefore) &&
-                      (delta <= 0 || unit(rng_) < std::exp(-static_cast<double>(delta) / temp));
-      if (!ok) {
+      if (!Accept(before, polishing ? hardBefore : -1, wIdle, temp)) {
         Remove(bi);
         Remove(bj);
         Add(bi, od, os);
