@@ -10,14 +10,13 @@
 // so that what it reaches a user can reach too:
 //   0. in an empty variant, the week is first sketched on paper: every
 //      block gets a day and hours, and the sketch is reworked (blocks moved
-//      and swapped) until no teacher or klass stands twice in an hour, no
-//      lesson has two blocks on a day and every klass's day is closed up
-//      from an allowed first hour, then for fewer idle hours. A sketch that
-//      keeps every rule is entered by hand: each block at its day and
-//      hours (where the project has rules the sketch does not know -
-//      separated blocks, teachers sharing a room - into the draft of its
-//      day, each day then arranged by "Оптимизация"); then step 5.
-//      Otherwise the variant is emptied and:
+//      and swapped, alone or in chains between two hours) until no teacher
+//      or klass stands twice in an hour, no lesson has two blocks on a day,
+//      every klass's day is closed up from an allowed first hour, lessons
+//      without a teacher begin or end it, teachers sharing a room and
+//      separated blocks keep apart; then for fewer idle hours. A sketch
+//      that keeps every rule is entered by hand, each block at its day and
+//      hours; then step 5. Otherwise the variant is emptied and:
 //   1. "Подбор вариантов" (the week-variant search) for a group of every
 //      teacher, into the drafts: each block gets a day, no hour ("Дальше"
 //      when one teacher's search runs long or a third of the time is gone);

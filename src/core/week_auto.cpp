@@ -220,49 +220,14 @@ void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& 
   res.Complete = res.Placed == res.Due;
 }
 
-// Whether the day arrangement's rules are all rules the sketch keeps: it
-// knows nothing of separated blocks (never beside their lesson) and
-// teachers sharing a room.
-bool SketchKeepsEveryRule(const TRunModel& m) {
-  const SharedState& s = Shared();
-  for (int k = 0; k < m.Klasses.Count(); ++k)
-    for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
-      const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
-      if (s.UseSepQuants == 1 && l->ID() >= kSepLessonIDOffset) return false;
-    }
-  if (s.UseAttachedRooms == 1)
-    for (int t = 0; t < m.Teachers.Count(); ++t) {
-      const TRTITeacherItem* teacher = m.Teachers[t];
-      if (!teacher->Partners.empty() && teacher->Partners[0] >= 0) return false;
-    }
+// Every block by hand at the day and hours of the sketch. False when a
+// block could not be written: the variant is then left part-planned.
+bool PlanFromSketch(TTableVarItem& var, const TSketchResult& sk) {
+  for (const TSketchBlock& b : sk.Blocks)
+    if (!var.PlaceLinkedLesson(b.Klass, b.Lesson, false, b.Day, b.Start, b.Len)) return false;
   return true;
 }
 
-// Every block by hand at the day and hours of the sketch; where the sketch
-// cannot know every rule, into the draft of its day instead, each day then
-// arranged by the optimisation. False when a block could not be written or
-// a day not arranged: the variant is then left part-planned.
-bool PlanFromSketch(TRunModel& m, TTableVarItem& var, const TSketchResult& sk, const TWeekPlanOptions& o,
-                    TWeekPlanResult& res) {
-  const bool byHand = SketchKeepsEveryRule(m);
-  for (const TSketchBlock& b : sk.Blocks)
-    if (!var.PlaceLinkedLesson(b.Klass, b.Lesson, !byHand, b.Day, byHand ? b.Start : 0, b.Len)) return false;
-  if (byHand) return true;
-  TAutoPlanOptions dayOpt = o.Day;
-  dayOpt.RowFallback = false;
-  if (dayOpt.TimeBudgetMs <= 0) dayOpt.TimeBudgetMs = 4000;
-  dayOpt.OptimizeStepBudget = dayOpt.StepBudget = 300000;
-  for (int d = 1; d <= 6; ++d) {
-    if (var.DayIsEmpty(d)) continue;
-    const auto t0 = Clock::now();
-    const TAutoPlanResult r = OptimizeDayAuto(m, var, d, dayOpt, false);
-    TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
-    dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
-    dr.Steps += r.Steps;
-    if (!r.Ok) return false;
-  }
-  return true;
-}
 }  // namespace
 
 TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
@@ -275,18 +240,19 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
   empty.Assign(var);
   std::vector<int32_t> all;
   for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
-  // 0. The week sketched on paper: where it keeps every rule, its days go
-  // into the drafts and each day is arranged; a day the arrangement cannot
-  // make within its budget takes the sketch's hours by hand.
+  // 0. The week sketched on paper: one that keeps every rule is entered by
+  // hand at its hours.
   if (o.Sketch && WeekIsEmpty(var)) {
     TSketchOptions so;
     so.Seed = o.Day.Seed + 1;
     so.TimeBudgetMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - start).count() * 3 / 5);
     so.PolishMs = so.TimeBudgetMs;
+    so.HonourRooms = s.UseAttachedRooms == 1;
+    so.SeparateParts = s.UseSepQuants == 1;
     const TSketchResult sk = SketchWeek(m, so);
     if (sk.Left > 0)
       res.Notes.push_back(std::to_string(sk.Left) + " blocks have no hour of the week open to all their klasses and teachers");
-    if (sk.Sound && PlanFromSketch(m, var, sk, o, res)) {
+    if (sk.Sound && PlanFromSketch(var, sk)) {
       OptimiseKeptDays(m, var, o, deadline, res);
       return res;
     }

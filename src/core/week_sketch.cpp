@@ -20,6 +20,9 @@ struct TBlock {
   int K = 0, Lesson = 0, Len = 0;
   int Key = 0;                     // the lesson, for one block a day
   bool Teacherless = false;        // kept to the first or last hours of its klasses' day
+  bool Honoured = false;           // keeps to its teachers' shared rooms
+  int Parent = -1;                 // a separated block: its lesson's key
+  std::vector<int> Rooms;          // shared rooms of its teachers
   std::vector<int> Klasses;        // every klass of the joint lesson
   std::vector<int> Teachers;       // every teacher of it, once each
   std::array<uint32_t, 6> Starts{};  // first hours allowed, bit h - 1, per day
@@ -29,7 +32,7 @@ struct TBlock {
 
 class TSketch {
  public:
-  TSketch(const TRunModel& m, uint32_t seed) : m_(m), L_(m.L()), rng_(seed) {}
+  TSketch(const TRunModel& m, const TSketchOptions& o) : m_(m), o_(o), L_(m.L()), rng_(o.Seed) {}
 
   bool Build();
   void Construct(Clock::time_point deadline);
@@ -44,6 +47,9 @@ class TSketch {
   void Add(int b, int d, int s);
   void Remove(int b);
   bool Touched(int b) const;
+  // Lessons of a shared room's teachers at one hour, when one of them keeps
+  // to the room: all but one are too many.
+  static int RoomClash(int all, int honoured) { return honoured > 0 ? all - 1 : 0; }
   int KlassBlockAt(int k, int d, int h) const;
   int TeacherBlockAt(int t, int d, int h) const;
   bool Kempe(int bi, int ci, double temp);
@@ -57,11 +63,17 @@ class TSketch {
   long Cost(int wIdle) const { return hard_ * kHard + idle_ * wIdle; }
 
   const TRunModel& m_;
+  const TSketchOptions& o_;
   int L_;
   std::mt19937 rng_;
   std::vector<TBlock> blocks_;
   std::vector<std::vector<int>> klassBlocks_, teacherBlocks_;
   std::vector<std::vector<int>> edgeBlocks_;  // per klass: its blocks without a teacher
+  std::vector<std::vector<int>> sepBlocks_;   // per klass: its separated blocks
+  std::vector<std::vector<int>> roomBlocks_;  // per shared room: blocks of its teachers
+  // Per (shared room, day), L counts: blocks of its teachers, and of those
+  // the ones that keep to the room.
+  std::vector<uint8_t> rAll_, rHon_;
   std::vector<uint8_t> side_;         // per block: 0, or the end of a chain it moves to
   std::uniform_real_distribution<double> unit_{0.0, 1.0};
   std::vector<uint8_t> kOcc_, tOcc_;   // per (row, day) L counts
@@ -84,6 +96,29 @@ bool TSketch::Build() {
   klassBlocks_.assign(static_cast<std::size_t>(K), {});
   teacherBlocks_.assign(static_cast<std::size_t>(T), {});
   edgeBlocks_.assign(static_cast<std::size_t>(K), {});
+  sepBlocks_.assign(static_cast<std::size_t>(K), {});
+  // Rooms shared by two teachers or more.
+  std::vector<int> roomOf(static_cast<std::size_t>(T), -1);
+  if (o_.HonourRooms) {
+    std::vector<std::pair<int32_t, int>> rooms;
+    for (int t = 0; t < T; ++t)
+      if (m_.Teachers[t]->TeacherRoom >= 0) rooms.emplace_back(m_.Teachers[t]->TeacherRoom, t);
+    std::sort(rooms.begin(), rooms.end());
+    int groups = 0;
+    for (std::size_t i = 0; i < rooms.size();) {
+      std::size_t j = i;
+      while (j < rooms.size() && rooms[j].first == rooms[i].first) ++j;
+      if (j - i >= 2) {
+        for (std::size_t x = i; x < j; ++x) roomOf[static_cast<std::size_t>(rooms[x].second)] = groups;
+        ++groups;
+      }
+      i = j;
+    }
+    roomBlocks_.assign(static_cast<std::size_t>(groups), {});
+  }
+  rAll_.assign(roomBlocks_.size() * 6 * static_cast<std::size_t>(L_), 0);
+  rHon_.assign(rAll_.size(), 0);
+  std::vector<std::vector<int>> keyOf(static_cast<std::size_t>(K));
   for (int k = 0; k < K; ++k) {
     const TRTIKlassItem* klass = m_.Klasses[k];
     for (int d = 1; d <= 6; ++d)
@@ -107,6 +142,9 @@ bool TSketch::Build() {
       proto.Lesson = li;
       proto.Key = keys++;
       proto.Teacherless = klass->Lessons[li]->HasTeacherlessGroup != 0;
+      proto.Honoured = o_.HonourRooms && klass->Lessons[li]->NoAttachedRoom == 0;
+      keyOf[static_cast<std::size_t>(k)].resize(static_cast<std::size_t>(klass->Lessons.Count()), -1);
+      keyOf[static_cast<std::size_t>(k)][static_cast<std::size_t>(li)] = proto.Key;
       for (int i = 0; i < lists.LessonCount(); ++i) {
         const int kk = lists.Lessons[static_cast<std::size_t>(i)].A;
         if (std::find(proto.Klasses.begin(), proto.Klasses.end(), kk) == proto.Klasses.end()) proto.Klasses.push_back(kk);
@@ -116,6 +154,10 @@ bool TSketch::Build() {
         const int t = lists.Teachers[static_cast<std::size_t>(i)].A;
         if (t < T && std::find(proto.Teachers.begin(), proto.Teachers.end(), t) == proto.Teachers.end())
           proto.Teachers.push_back(t);
+      }
+      for (int t : proto.Teachers) {
+        const int g = roomOf[static_cast<std::size_t>(t)];
+        if (g >= 0 && std::find(proto.Rooms.begin(), proto.Rooms.end(), g) == proto.Rooms.end()) proto.Rooms.push_back(g);
       }
       // Open hours of the day for the whole joint lesson and its teachers.
       std::array<uint32_t, 6> open{};
@@ -151,10 +193,24 @@ bool TSketch::Build() {
         for (int t : b.Teachers) teacherBlocks_[static_cast<std::size_t>(t)].push_back(static_cast<int>(blocks_.size()));
         if (b.Teacherless)
           for (int kk : b.Klasses) edgeBlocks_[static_cast<std::size_t>(kk)].push_back(static_cast<int>(blocks_.size()));
+        for (int g : b.Rooms) roomBlocks_[static_cast<std::size_t>(g)].push_back(static_cast<int>(blocks_.size()));
         blocks_.push_back(std::move(b));
       }
     }
   }
+  // A separated block's lesson: the lesson of the same klass whose
+  // identifier it carries.
+  if (o_.SeparateParts)
+    for (int bi = 0; bi < static_cast<int>(blocks_.size()); ++bi) {
+      TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+      const int32_t id = m_.Klasses[b.K]->Lessons[b.Lesson]->ID();
+      if (id < kSepLessonIDOffset) continue;
+      const int parent = m_.Klasses[b.K]->Lessons.IndexOfID(id - kSepLessonIDOffset);
+      const auto& keys = keyOf[static_cast<std::size_t>(b.K)];
+      if (parent < 0 || parent >= static_cast<int>(keys.size()) || keys[static_cast<std::size_t>(parent)] < 0) continue;
+      b.Parent = keys[static_cast<std::size_t>(parent)];
+      sepBlocks_[static_cast<std::size_t>(b.K)].push_back(bi);
+    }
   sameDay_.assign(static_cast<std::size_t>(keys) * 6, 0);
   side_.assign(blocks_.size(), 0);
   return !blocks_.empty();
@@ -180,6 +236,15 @@ int TSketch::Shape(int k, int d) const {
       pen += std::popcount(((1u << a) - 1) & ~((1u << f) - 1) & ~C);
     } else {
       pen += std::popcount(S);
+    }
+  }
+  // A separated block beside a block of its lesson.
+  for (int si : sepBlocks_[static_cast<std::size_t>(k)]) {
+    const TBlock& sb = blocks_[static_cast<std::size_t>(si)];
+    if (sb.Day != d) continue;
+    for (int bi : klassBlocks_[static_cast<std::size_t>(k)]) {
+      const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+      if (b.Key == sb.Parent && b.Day == d && (b.Start + b.Len == sb.Start || sb.Start + sb.Len == b.Start)) ++pen;
     }
   }
   // A lesson without a teacher begins or ends the day.
@@ -218,6 +283,17 @@ void TSketch::Add(int bi, int d, int s) {
       if (occ[h - 1]++ > 0) ++hard_;
     tMask_[td] |= bits;
   }
+  for (int g : b.Rooms) {
+    const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * L;
+    for (int h = s; h < s + b.Len; ++h) {
+      uint8_t& all = rAll_[base + static_cast<std::size_t>(h - 1)];
+      uint8_t& hon = rHon_[base + static_cast<std::size_t>(h - 1)];
+      hard_ -= RoomClash(all, hon);
+      ++all;
+      hon = static_cast<uint8_t>(hon + (b.Honoured ? 1 : 0));
+      hard_ += RoomClash(all, hon);
+    }
+  }
   if (sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)]++ > 0) ++hard_;
   for (int k : b.Klasses) hard_ += Shape(k, d);
   for (int t : b.Teachers) idle_ += Idle(t, d);
@@ -245,6 +321,17 @@ void TSketch::Remove(int bi) {
       else tMask_[td] &= ~(1u << (h - 1));
     }
   }
+  for (int g : b.Rooms) {
+    const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * L;
+    for (int h = s; h < s + b.Len; ++h) {
+      uint8_t& all = rAll_[base + static_cast<std::size_t>(h - 1)];
+      uint8_t& hon = rHon_[base + static_cast<std::size_t>(h - 1)];
+      hard_ -= RoomClash(all, hon);
+      --all;
+      hon = static_cast<uint8_t>(hon - (b.Honoured ? 1 : 0));
+      hard_ += RoomClash(all, hon);
+    }
+  }
   if (--sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)] > 0) --hard_;
   b.Day = b.Start = 0;
   for (int k : b.Klasses) hard_ += Shape(k, d);
@@ -267,6 +354,12 @@ bool TSketch::Touched(int bi) const {
     const uint8_t* occ = &tOcc_[(static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)) * L];
     for (int h = b.Start; h < b.Start + b.Len; ++h)
       if (occ[h - 1] > 1) return true;
+  }
+  for (int g : b.Rooms) {
+    const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * L;
+    for (int h = b.Start; h < b.Start + b.Len; ++h)
+      if (RoomClash(rAll_[base + static_cast<std::size_t>(h - 1)], rHon_[base + static_cast<std::size_t>(h - 1)]) > 0)
+        return true;
   }
   return false;
 }
@@ -326,6 +419,11 @@ bool TSketch::Kempe(int bi, int ci, double temp) {
     for (int h = ts; h < ts + len && ok; ++h) {
       for (int k : X.Klasses) join(KlassBlockAt(k, td, h), 3 - side);
       for (int t : X.Teachers) join(TeacherBlockAt(t, td, h), 3 - side);
+      for (int g : X.Rooms)
+        for (int y : roomBlocks_[static_cast<std::size_t>(g)]) {
+          const TBlock& Y = blocks_[static_cast<std::size_t>(y)];
+          if (Y.Day == td && Y.Start <= h && h < Y.Start + Y.Len) join(y, 3 - side);
+        }
     }
   }
   bool kept = false;
@@ -502,7 +600,7 @@ TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clo
 TSketchResult SketchWeek(const TRunModel& m, const TSketchOptions& options) {
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::milliseconds(std::max(1, options.TimeBudgetMs));
-  TSketch sketch(m, options.Seed);
+  TSketch sketch(m, options);
   if (!sketch.Build()) return {};
   sketch.Construct(deadline);
   return sketch.Run(options, start, deadline);

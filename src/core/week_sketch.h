@@ -4,8 +4,9 @@
 // then moves and swaps blocks until no teacher or klass stands twice in an
 // hour, no lesson has two blocks on one day, every klass day is closed up
 // from an allowed first hour and a lesson without a teacher begins or ends
-// it; then for fewer idle hours of the teachers. The week driver enters a
-// sketch that keeps every rule at its hours, or uses its days only.
+// it (and, as asked, teachers sharing a room and separated blocks keep
+// apart); then for fewer idle hours of the teachers. The week driver
+// enters a sketch that keeps every rule at its hours.
 #include <chrono>
 #include <cstdint>
 #include <vector>
@@ -37,6 +38,12 @@ struct TSketchOptions {
   int TimeBudgetMs = 10000;
   // Once the rules hold, the search goes on this long for fewer idle hours.
   int PolishMs = 0;
+  // Teachers sharing a room: a lesson that keeps to the room (not marked
+  // otherwise) stands at no hour with another lesson of those teachers.
+  bool HonourRooms = false;
+  // A lesson's separated blocks never stand right before or after a block
+  // of the lesson.
+  bool SeparateParts = false;
 };
 
 // Sketches the week of every lesson of the model. Lessons the model cannot

@@ -22,6 +22,7 @@ namespace {
 // lesson's blocks, no clash, one block a day per lesson, klass days closed
 // up from an allowed first hour, and the idle hours it claims.
 void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::string& what) {
+  ASSERT_FALSE(r.Blocks.empty()) << what;
   ASSERT_TRUE(r.Sound) << what << ": " << r.Broken << " rules broken";
   EXPECT_EQ(r.Broken, 0);
   EXPECT_EQ(r.Left, 0);
@@ -101,6 +102,31 @@ void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::st
     const bool atEnd = (hours >> (b.Start + b.Len - 1)) == 0;
     EXPECT_TRUE(atStart || atEnd) << what << ": klass " << b.Klass << " lesson without a teacher inside day " << b.Day;
   }
+  // Teachers sharing a room: at no hour two lessons of theirs when one
+  // keeps to the room. A separated block never beside its lesson.
+  for (const auto& [key, i] : teacherAt) {
+    const auto [t, d, h] = key;
+    const int32_t room = m.Teachers[t]->TeacherRoom;
+    if (room < 0) continue;
+    const TSketchBlock& a = r.Blocks[static_cast<std::size_t>(i)];
+    for (const auto& [key2, j] : teacherAt) {
+      const auto [t2, d2, h2] = key2;
+      if (t2 == t || d2 != d || h2 != h || j == i || m.Teachers[t2]->TeacherRoom != room) continue;
+      const TSketchBlock& b = r.Blocks[static_cast<std::size_t>(j)];
+      EXPECT_TRUE(m.Klasses[a.Klass]->Lessons[a.Lesson]->NoAttachedRoom != 0 &&
+                  m.Klasses[b.Klass]->Lessons[b.Lesson]->NoAttachedRoom != 0)
+          << what << ": teachers " << t << " and " << t2 << " of one room at day " << d << " hour " << h;
+    }
+  }
+  for (const TSketchBlock& s : r.Blocks) {
+    const int32_t id = m.Klasses[s.Klass]->Lessons[s.Lesson]->ID();
+    if (id < kSepLessonIDOffset) continue;
+    for (const TSketchBlock& b : r.Blocks)
+      if (b.Klass == s.Klass && b.Day == s.Day && m.Klasses[b.Klass]->Lessons[b.Lesson]->ID() == id - kSepLessonIDOffset) {
+        EXPECT_NE(b.Start + b.Len, s.Start) << what << ": separated block right after its lesson";
+        EXPECT_NE(s.Start + s.Len, b.Start) << what << ": separated block right before its lesson";
+      }
+  }
   int idle = 0;
   for (const auto& days : teacherHours)
     for (int d = 1; d <= 6; ++d) {
@@ -135,6 +161,23 @@ TEST(WeekSketch, SketchesKeepEveryRuleAndCountTheirIdleHours) {
       if (l->SubItemsCount() == 1 && done.insert(l->KlassID).second) l->GetSubItem(0)->TeacherID = -1;
     }
   }
+  // Three teachers in one room; a block of every second lesson of two
+  // blocks or more separated from it.
+  generated.emplace_back("rooms and separated blocks", GenerateSchool(8, 8, 41));
+  {
+    TProjectData& p = *generated.back().second;
+    for (int t = 0; t < 3 && t < p.Teachers.Count(); ++t) p.Teachers[t]->TeacherRoom = p.Rooms[0]->ID();
+    int n = 0;
+    for (int i = 0; i < p.Lessons.Count(); ++i) {
+      TLessonItem* l = p.Lessons[i];
+      const int q = l->QuantsCount();
+      if (q < 2 || n++ % 2 != 0) continue;
+      const uint16_t len = l->GetQuant(q);
+      l->SetQuant(q, 0);
+      l->SetQuant(kQuantWords, len);
+    }
+    ASSERT_GT(n, 4);
+  }
   std::vector<std::pair<std::string, const TProjectData*>> all{{"demonstration", &demo}};
   for (const auto& [name, p] : generated) all.emplace_back(name, p.get());
   for (const auto& [name, p] : all)
@@ -144,6 +187,7 @@ TEST(WeekSketch, SketchesKeepEveryRuleAndCountTheirIdleHours) {
       o.Seed = seed;
       o.TimeBudgetMs = 3000;
       o.PolishMs = 200;
+      o.HonourRooms = o.SeparateParts = true;
       ExpectSketchSound(*b.model, SketchWeek(*b.model, o), name + " seed " + std::to_string(seed));
     }
 }
