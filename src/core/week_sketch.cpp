@@ -50,6 +50,8 @@ class TSketch {
   // Lessons of a shared room's teachers at one hour, when one of them keeps
   // to the room: all but one are too many.
   static int RoomClash(int all, int honoured) { return honoured > 0 ? all - 1 : 0; }
+  // The block's lessons counted in (step 1) or out of (-1) its shared rooms.
+  void CountRooms(const TBlock& b, int d, int s, int step);
   int KlassBlockAt(int k, int d, int h) const;
   int TeacherBlockAt(int t, int d, int h) const;
   bool Kempe(int bi, int ci, double temp);
@@ -262,6 +264,20 @@ int TSketch::Idle(int t, int d) const {
   return e - f + 1 - std::popcount(S);
 }
 
+void TSketch::CountRooms(const TBlock& b, int d, int s, int step) {
+  for (int g : b.Rooms) {
+    const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * static_cast<std::size_t>(L_);
+    for (int h = s; h < s + b.Len; ++h) {
+      uint8_t& all = rAll_[base + static_cast<std::size_t>(h - 1)];
+      uint8_t& hon = rHon_[base + static_cast<std::size_t>(h - 1)];
+      hard_ -= RoomClash(all, hon);
+      all = static_cast<uint8_t>(all + step);
+      if (b.Honoured) hon = static_cast<uint8_t>(hon + step);
+      hard_ += RoomClash(all, hon);
+    }
+  }
+}
+
 void TSketch::Add(int bi, int d, int s) {
   TBlock& b = blocks_[static_cast<std::size_t>(bi)];
   const std::size_t L = static_cast<std::size_t>(L_);
@@ -283,17 +299,7 @@ void TSketch::Add(int bi, int d, int s) {
       if (occ[h - 1]++ > 0) ++hard_;
     tMask_[td] |= bits;
   }
-  for (int g : b.Rooms) {
-    const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * L;
-    for (int h = s; h < s + b.Len; ++h) {
-      uint8_t& all = rAll_[base + static_cast<std::size_t>(h - 1)];
-      uint8_t& hon = rHon_[base + static_cast<std::size_t>(h - 1)];
-      hard_ -= RoomClash(all, hon);
-      ++all;
-      hon = static_cast<uint8_t>(hon + (b.Honoured ? 1 : 0));
-      hard_ += RoomClash(all, hon);
-    }
-  }
+  CountRooms(b, d, s, 1);
   if (sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)]++ > 0) ++hard_;
   for (int k : b.Klasses) hard_ += Shape(k, d);
   for (int t : b.Teachers) idle_ += Idle(t, d);
@@ -321,17 +327,7 @@ void TSketch::Remove(int bi) {
       else tMask_[td] &= ~(1u << (h - 1));
     }
   }
-  for (int g : b.Rooms) {
-    const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * L;
-    for (int h = s; h < s + b.Len; ++h) {
-      uint8_t& all = rAll_[base + static_cast<std::size_t>(h - 1)];
-      uint8_t& hon = rHon_[base + static_cast<std::size_t>(h - 1)];
-      hard_ -= RoomClash(all, hon);
-      --all;
-      hon = static_cast<uint8_t>(hon - (b.Honoured ? 1 : 0));
-      hard_ += RoomClash(all, hon);
-    }
-  }
+  CountRooms(b, d, s, -1);
   if (--sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)] > 0) --hard_;
   b.Day = b.Start = 0;
   for (int k : b.Klasses) hard_ += Shape(k, d);
