@@ -75,13 +75,15 @@ class TSketch {
   std::vector<std::vector<int>> roomBlocks_;  // per shared room: blocks of its teachers
   // Per (shared room, day), L counts: blocks of its teachers, and of those
   // the ones that keep to the room.
-  std::vector<uint8_t> rAll_, rHon_;
+  std::vector<int32_t> rAll_, rHon_;
   std::vector<uint8_t> side_;         // per block: 0, or the end of a chain it moves to
   std::uniform_real_distribution<double> unit_{0.0, 1.0};
-  std::vector<uint8_t> kOcc_, tOcc_;   // per (row, day) L counts
+  // Per (row, day), L counts; wide enough for any number of blocks at one
+  // hour (a sketch out of time puts every block left at its first place).
+  std::vector<int32_t> kOcc_, tOcc_;
   std::vector<uint32_t> kMask_, tMask_, kClosed_;
   std::vector<uint32_t> kStarts_;     // per klass
-  std::vector<uint8_t> sameDay_;      // per (key, day)
+  std::vector<int32_t> sameDay_;      // per (key, day)
   long hard_ = 0, idle_ = 0;
   int left_ = 0;
 };
@@ -268,11 +270,11 @@ void TSketch::CountRooms(const TBlock& b, int d, int s, int step) {
   for (int g : b.Rooms) {
     const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * static_cast<std::size_t>(L_);
     for (int h = s; h < s + b.Len; ++h) {
-      uint8_t& all = rAll_[base + static_cast<std::size_t>(h - 1)];
-      uint8_t& hon = rHon_[base + static_cast<std::size_t>(h - 1)];
+      int32_t& all = rAll_[base + static_cast<std::size_t>(h - 1)];
+      int32_t& hon = rHon_[base + static_cast<std::size_t>(h - 1)];
       hard_ -= RoomClash(all, hon);
-      all = static_cast<uint8_t>(all + step);
-      if (b.Honoured) hon = static_cast<uint8_t>(hon + step);
+      all += step;
+      if (b.Honoured) hon += step;
       hard_ += RoomClash(all, hon);
     }
   }
@@ -287,14 +289,14 @@ void TSketch::Add(int bi, int d, int s) {
   b.Start = s;
   const uint32_t bits = ((1u << b.Len) - 1) << (s - 1);
   for (int k : b.Klasses) {
-    uint8_t* occ = &kOcc_[KD(k, d) * L];
+    int32_t* occ = &kOcc_[KD(k, d) * L];
     for (int h = s; h < s + b.Len; ++h)
       if (occ[h - 1]++ > 0) ++hard_;
     kMask_[KD(k, d)] |= bits;
   }
   for (int t : b.Teachers) {
     const std::size_t td = static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1);
-    uint8_t* occ = &tOcc_[td * L];
+    int32_t* occ = &tOcc_[td * L];
     for (int h = s; h < s + b.Len; ++h)
       if (occ[h - 1]++ > 0) ++hard_;
     tMask_[td] |= bits;
@@ -313,7 +315,7 @@ void TSketch::Remove(int bi) {
   for (int k : b.Klasses) hard_ -= Shape(k, d);
   for (int t : b.Teachers) idle_ -= Idle(t, d);
   for (int k : b.Klasses) {
-    uint8_t* occ = &kOcc_[KD(k, d) * L];
+    int32_t* occ = &kOcc_[KD(k, d) * L];
     for (int h = s; h < s + b.Len; ++h) {
       if (--occ[h - 1] > 0) --hard_;
       else kMask_[KD(k, d)] &= ~(1u << (h - 1));
@@ -321,7 +323,7 @@ void TSketch::Remove(int bi) {
   }
   for (int t : b.Teachers) {
     const std::size_t td = static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1);
-    uint8_t* occ = &tOcc_[td * L];
+    int32_t* occ = &tOcc_[td * L];
     for (int h = s; h < s + b.Len; ++h) {
       if (--occ[h - 1] > 0) --hard_;
       else tMask_[td] &= ~(1u << (h - 1));
@@ -342,12 +344,12 @@ bool TSketch::Touched(int bi) const {
   if (sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)] > 1) return true;
   for (int k : b.Klasses) {
     if (Shape(k, d) > 0) return true;
-    const uint8_t* occ = &kOcc_[KD(k, d) * L];
+    const int32_t* occ = &kOcc_[KD(k, d) * L];
     for (int h = b.Start; h < b.Start + b.Len; ++h)
       if (occ[h - 1] > 1) return true;
   }
   for (int t : b.Teachers) {
-    const uint8_t* occ = &tOcc_[(static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)) * L];
+    const int32_t* occ = &tOcc_[(static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)) * L];
     for (int h = b.Start; h < b.Start + b.Len; ++h)
       if (occ[h - 1] > 1) return true;
   }

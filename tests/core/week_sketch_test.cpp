@@ -214,5 +214,42 @@ TEST(WeekSketch, WhatNoWeekCanHoldIsNamed) {
   for (const TSketchBlock& blk : q.Blocks) EXPECT_NE(blk.Klass, 1);
 }
 
+// One teacher gives every lesson of a large school and is free for one
+// hour of the week: hundreds of blocks stand at that hour, and every one
+// but the first is counted as a clash, however many there are.
+TEST(WeekSketch, HundredsOfBlocksAtOneHourAreAllCounted) {
+  auto p = GenerateSchool(16, 8, 9);
+  const int32_t teacher = p->Teachers[0]->ID();
+  for (int i = 0; i < p->Lessons.Count(); ++i) {
+    TLessonItem* l = p->Lessons[i];
+    for (int g = 0; g < l->SubItemsCount(); ++g) l->GetSubItem(g)->TeacherID = teacher;
+  }
+  for (int slot = 2; slot <= 6 * kSlotsPerDay; ++slot) p->Teachers[0]->SetBusy(slot, {1, 0});
+  auto b = Build(*p);
+  TSketchOptions o;
+  o.TimeBudgetMs = 200;
+  const TSketchResult r = SketchWeek(*b.model, o);
+  ASSERT_GT(r.Blocks.size(), 300u);
+  EXPECT_FALSE(r.Sound);
+  // All at day 1, hour 1: the teacher's clashes, each klass's, and each
+  // lesson's blocks beyond one on the day.
+  std::map<int, int> perKlass;
+  std::map<std::pair<int, int>, int> perLesson;
+  for (const TSketchBlock& blk : r.Blocks) {
+    ASSERT_EQ(blk.Day, 1);
+    ASSERT_EQ(blk.Start, 1);
+    TLinkedLists lists;
+    ASSERT_TRUE(b.model->Klasses.CollectLinkedLessons(blk.Klass, blk.Lesson, lists));
+    std::set<int> klasses{blk.Klass};
+    for (int j = 0; j < lists.LessonCount(); ++j) klasses.insert(lists.Lessons[static_cast<std::size_t>(j)].A);
+    for (int k : klasses) ++perKlass[k];
+    ++perLesson[{blk.Klass, blk.Lesson}];
+  }
+  int expected = static_cast<int>(r.Blocks.size()) - 1;
+  for (const auto& [k, n] : perKlass) expected += n - 1;
+  for (const auto& [l, n] : perLesson) expected += n - 1;
+  EXPECT_EQ(r.Broken, expected);
+}
+
 }  // namespace
 }  // namespace korvant::testing
