@@ -1,6 +1,8 @@
 // A fuzzed project taken the whole way of planning mode, which needs no
 // data check first: the data check, the run-time model, a new variant, a
-// day planned within a small step budget, its rooms assigned, and the
+// day planned within a small step budget (or, for every third input, the
+// whole week from a sketch within a small time budget), its rooms assigned,
+// and the
 // variant saved and read back. The variant read back must equal the saved
 // one when the project's linked lessons agree; a variant the file cannot
 // hold must be refused, never saved in part.
@@ -41,7 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   o.OptimizeStepBudget = 20000;
   o.Optimize = size % 2 == 0;
   o.Seed = size > 1 ? data[size - 2] : 0;
-  (void)PlanDayAuto(m, v, day, o);
+  if (size % 3 == 0) {
+    TWeekPlanOptions w;
+    w.Day = o;
+    w.TimeBudgetMs = 60;
+    w.OptimizeMsPerDay = 5;
+    (void)PlanWeekDrafts(m, v, w);
+  } else {
+    (void)PlanDayAuto(m, v, day, o);
+  }
   (void)SetDayRooms(v, day);
 
   const auto saved = WriteVarImage(v, doc->Options, day);
