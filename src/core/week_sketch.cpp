@@ -52,8 +52,8 @@ class TSketch {
   static int RoomClash(int all, int honoured) { return honoured > 0 ? all - 1 : 0; }
   // The block's lessons counted in (step 1) or out of (-1) its shared rooms.
   void CountRooms(const TBlock& b, int d, int s, int step);
-  int KlassBlockAt(int k, int d, int h) const;
-  int TeacherBlockAt(int t, int d, int h) const;
+  // The block of the list standing at hour h of day d, or -1.
+  int BlockAt(const std::vector<int>& list, int d, int h) const;
   bool Kempe(int bi, int ci, double temp);
   // Whether a move from cost before stays: no more broken rules than
   // hardBefore (-1: any), and better, or worse by what the temperature allows.
@@ -362,16 +362,8 @@ bool TSketch::Touched(int bi) const {
   return false;
 }
 
-int TSketch::KlassBlockAt(int k, int d, int h) const {
-  for (int bi : klassBlocks_[static_cast<std::size_t>(k)]) {
-    const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
-    if (b.Day == d && b.Start <= h && h < b.Start + b.Len) return bi;
-  }
-  return -1;
-}
-
-int TSketch::TeacherBlockAt(int t, int d, int h) const {
-  for (int bi : teacherBlocks_[static_cast<std::size_t>(t)]) {
+int TSketch::BlockAt(const std::vector<int>& list, int d, int h) const {
+  for (int bi : list) {
     const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
     if (b.Day == d && b.Start <= h && h < b.Start + b.Len) return bi;
   }
@@ -415,8 +407,8 @@ bool TSketch::Kempe(int bi, int ci, double temp) {
     const auto [td, ts] = at[static_cast<std::size_t>(side)];
     if (!((X.Starts[static_cast<std::size_t>(td - 1)] >> (ts - 1)) & 1u)) ok = false;
     for (int h = ts; h < ts + len && ok; ++h) {
-      for (int k : X.Klasses) join(KlassBlockAt(k, td, h), 3 - side);
-      for (int t : X.Teachers) join(TeacherBlockAt(t, td, h), 3 - side);
+      for (int k : X.Klasses) join(BlockAt(klassBlocks_[static_cast<std::size_t>(k)], td, h), 3 - side);
+      for (int t : X.Teachers) join(BlockAt(teacherBlocks_[static_cast<std::size_t>(t)], td, h), 3 - side);
       for (int g : X.Rooms)
         for (int y : roomBlocks_[static_cast<std::size_t>(g)]) {
           const TBlock& Y = blocks_[static_cast<std::size_t>(y)];

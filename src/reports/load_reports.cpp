@@ -56,11 +56,8 @@ double ChartTop(const std::vector<int>& klasses, const TTableVarItem& var) {
 
 TMedTableRpForm::TMedTableRpForm(MessageTarget* owner, std::vector<bool> selected, const TTableVarItem& var,
                                  std::string projectDescription, std::string variantDescription)
-    : TReportForm(owner),
-      selected_(std::move(selected)),
-      var_(var),
-      projectDescription_(std::move(projectDescription)),
-      variantDescription_(std::move(variantDescription)) {}
+    : TVariantReportForm(owner, var, std::move(projectDescription), std::move(variantDescription)),
+      selected_(std::move(selected)) {}
 
 void TMedTableRpForm::BuildReport(TBandReport& r) {
   StartLoadReport(r, QStringLiteral("Распределение нагрузки по дням недели"), projectDescription_,
@@ -90,11 +87,8 @@ void TMedTableRpForm::BuildReport(TBandReport& r) {
 
 TMedChartRpForm::TMedChartRpForm(MessageTarget* owner, std::vector<bool> selected, const TTableVarItem& var,
                                  std::string projectDescription, std::string variantDescription)
-    : TReportForm(owner),
-      selected_(std::move(selected)),
-      var_(var),
-      projectDescription_(std::move(projectDescription)),
-      variantDescription_(std::move(variantDescription)) {}
+    : TVariantReportForm(owner, var, std::move(projectDescription), std::move(variantDescription)),
+      selected_(std::move(selected)) {}
 
 void TMedChartRpForm::BuildReport(TBandReport& r) {
   StartLoadReport(r, QStringLiteral("Распределение нагрузки по дням недели (графическое представление)"),

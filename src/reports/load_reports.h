@@ -11,7 +11,7 @@ namespace korvant {
 
 // selected[k] tells whether klass k of the variant is printed. Descriptions
 // are the project's and the variant's (CP1251).
-class TMedTableRpForm : public TReportForm {
+class TMedTableRpForm : public TVariantReportForm {
  public:
   TMedTableRpForm(MessageTarget* owner, std::vector<bool> selected, const TTableVarItem& var,
                   std::string projectDescription, std::string variantDescription);
@@ -21,12 +21,9 @@ class TMedTableRpForm : public TReportForm {
 
  private:
   std::vector<bool> selected_;
-  const TTableVarItem& var_;
-  std::string projectDescription_;
-  std::string variantDescription_;
 };
 
-class TMedChartRpForm : public TReportForm {
+class TMedChartRpForm : public TVariantReportForm {
  public:
   TMedChartRpForm(MessageTarget* owner, std::vector<bool> selected, const TTableVarItem& var,
                   std::string projectDescription, std::string variantDescription);
@@ -36,9 +33,6 @@ class TMedChartRpForm : public TReportForm {
 
  private:
   std::vector<bool> selected_;
-  const TTableVarItem& var_;
-  std::string projectDescription_;
-  std::string variantDescription_;
 };
 
 }  // namespace korvant

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/window_messages.h"
@@ -15,6 +16,7 @@ class QWidget;
 namespace korvant {
 
 class MessageTarget;
+class TTableVarItem;
 
 class TReportForm {
  public:
@@ -36,6 +38,22 @@ class TReportForm {
 
  private:
   MessageTarget* owner_;
+};
+
+// A report of an open variant, titled with the project's and the
+// variant's descriptions (CP1251).
+class TVariantReportForm : public TReportForm {
+ protected:
+  TVariantReportForm(MessageTarget* owner, const TTableVarItem& var, std::string projectDescription,
+                     std::string variantDescription)
+      : TReportForm(owner),
+        var_(var),
+        projectDescription_(std::move(projectDescription)),
+        variantDescription_(std::move(variantDescription)) {}
+
+  const TTableVarItem& var_;
+  std::string projectDescription_;
+  std::string variantDescription_;
 };
 
 // The common title band: the title in bold 14 pt at the left, the lines

@@ -177,10 +177,7 @@ QString ReportDayName(int day) {
 
 TAllClsRpForm::TAllClsRpForm(MessageTarget* owner, const TTableVarItem& var, std::string projectDescription,
                              std::string variantDescription)
-    : TReportForm(owner),
-      var_(var),
-      projectDescription_(std::move(projectDescription)),
-      variantDescription_(std::move(variantDescription)) {}
+    : TVariantReportForm(owner, var, std::move(projectDescription), std::move(variantDescription)) {}
 
 void TAllClsRpForm::BuildReport(TBandReport& r) {
   r.Setup.Orientation = QPageLayout::Landscape;
@@ -248,10 +245,7 @@ void TAllClsRpForm::BuildReport(TBandReport& r) {
 
 TAllTchRpForm::TAllTchRpForm(MessageTarget* owner, const TTableVarItem& var, std::string projectDescription,
                              std::string variantDescription)
-    : TReportForm(owner),
-      var_(var),
-      projectDescription_(std::move(projectDescription)),
-      variantDescription_(std::move(variantDescription)) {}
+    : TVariantReportForm(owner, var, std::move(projectDescription), std::move(variantDescription)) {}
 
 void TAllTchRpForm::BuildReport(TBandReport& r) {
   r.Setup.Orientation = QPageLayout::Portrait;
@@ -394,12 +388,9 @@ void BuildOnePage(TBandReport& r, const QString& title, const QString& project, 
 
 TClassTableRpForm::TClassTableRpForm(MessageTarget* owner, bool shortForm, int klass, const TTableVarItem& var,
                                      std::string projectDescription, std::string variantDescription)
-    : TReportForm(owner),
+    : TVariantReportForm(owner, var, std::move(projectDescription), std::move(variantDescription)),
       shortForm_(shortForm),
-      klass_(klass),
-      var_(var),
-      projectDescription_(std::move(projectDescription)),
-      variantDescription_(std::move(variantDescription)) {}
+      klass_(klass) {}
 
 void TClassTableRpForm::BuildReport(TBandReport& r) {
   const TTimetableTexts tx(var_);
@@ -418,12 +409,9 @@ void TClassTableRpForm::BuildReport(TBandReport& r) {
 
 TTeacherTableRpForm::TTeacherTableRpForm(MessageTarget* owner, bool shortForm, int teacher, const TTableVarItem& var,
                                          std::string projectDescription, std::string variantDescription)
-    : TReportForm(owner),
+    : TVariantReportForm(owner, var, std::move(projectDescription), std::move(variantDescription)),
       shortForm_(shortForm),
-      teacher_(teacher),
-      var_(var),
-      projectDescription_(std::move(projectDescription)),
-      variantDescription_(std::move(variantDescription)) {}
+      teacher_(teacher) {}
 
 void TTeacherTableRpForm::BuildReport(TBandReport& r) {
   const TTimetableTexts tx(var_);

@@ -57,38 +57,28 @@ QString ReportDayName(int day);
 
 // "Полное расписание по классам": A4 landscape, six klasses a group, two
 // days a page.
-class TAllClsRpForm : public TReportForm {
+class TAllClsRpForm : public TVariantReportForm {
  public:
   TAllClsRpForm(MessageTarget* owner, const TTableVarItem& var, std::string projectDescription,
                 std::string variantDescription);
 
  protected:
   void BuildReport(TBandReport& report) override;
-
- private:
-  const TTableVarItem& var_;
-  std::string projectDescription_;
-  std::string variantDescription_;
 };
 
 // "Полное расписание по учителям": A4 portrait, a day a page.
-class TAllTchRpForm : public TReportForm {
+class TAllTchRpForm : public TVariantReportForm {
  public:
   TAllTchRpForm(MessageTarget* owner, const TTableVarItem& var, std::string projectDescription,
                 std::string variantDescription);
 
  protected:
   void BuildReport(TBandReport& report) override;
-
- private:
-  const TTableVarItem& var_;
-  std::string projectDescription_;
-  std::string variantDescription_;
 };
 
 // "Расписание для класса": the compact week grid and, unless shortForm,
 // three two-day blocks with subject, teacher and room.
-class TClassTableRpForm : public TReportForm {
+class TClassTableRpForm : public TVariantReportForm {
  public:
   TClassTableRpForm(MessageTarget* owner, bool shortForm, int klass, const TTableVarItem& var,
                     std::string projectDescription, std::string variantDescription);
@@ -99,13 +89,10 @@ class TClassTableRpForm : public TReportForm {
  private:
   bool shortForm_;
   int klass_;
-  const TTableVarItem& var_;
-  std::string projectDescription_;
-  std::string variantDescription_;
 };
 
 // "Расписание для учителя": as the klass's, with klass, subject and room.
-class TTeacherTableRpForm : public TReportForm {
+class TTeacherTableRpForm : public TVariantReportForm {
  public:
   TTeacherTableRpForm(MessageTarget* owner, bool shortForm, int teacher, const TTableVarItem& var,
                       std::string projectDescription, std::string variantDescription);
@@ -116,9 +103,6 @@ class TTeacherTableRpForm : public TReportForm {
  private:
   bool shortForm_;
   int teacher_;
-  const TTableVarItem& var_;
-  std::string projectDescription_;
-  std::string variantDescription_;
 };
 
 }  // namespace korvant
