@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/day_planner.h"
 #include "core/demo_project.h"
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 #include "core/project_data.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "school_gen.h"
 
 namespace korvant {

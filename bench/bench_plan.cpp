@@ -13,7 +13,7 @@
 #include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project_data.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "school_gen.h"
 
 namespace korvant {

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "core/day_planner.h"
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 #include "core/project_data.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "core/week_sketch.h"
 

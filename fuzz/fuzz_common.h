@@ -10,7 +10,7 @@
 #define KORVANT_FUZZ_DIFF(...) ((void)0)
 #endif
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/rti_model.h"
 #include "core/table_var.h"
 

@@ -14,7 +14,7 @@
 #include "core/day_planner.h"
 #include "core/project_data.h"
 #include "core/room_assign.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "fuzz_common.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/project.h"
 #include "core/project_data.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/var_file.h"
 #include "variant_fuzz_project.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "base/cp1251.h"
 
 namespace korvant::test {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 #include "core/zamesh_archive.h"
 
 using namespace korvant;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 #include "core/project_data.h"
 
 using namespace korvant;

@@ -8,8 +8,8 @@
 #include <QScreen>
 #include <QTranslator>
 
-#include "core/catalogue.h"
-#include "core/window_messages.h"
+#include "core/common/catalogue.h"
+#include "core/common/window_messages.h"
 #include "platform/window_messages.h"
 #include "reports/print_dlg.h"
 #include "windows/editors/editor_services.h"

@@ -6,7 +6,7 @@
 #include <QSlider>
 #include <QWidget>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "base/cp1251.h"
 #include "platform/help_service.h"
 

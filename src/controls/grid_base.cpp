@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstdio>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 
 namespace korvant {
 

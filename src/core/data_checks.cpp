@@ -4,7 +4,7 @@
 #include <map>
 #include <unordered_map>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/table_var.h"
 
 namespace korvant {

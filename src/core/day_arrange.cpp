@@ -7,8 +7,8 @@
 #include <iterator>
 
 #include "core/day_planner.h"
-#include "core/shared_state.h"
-#include "core/window_messages.h"
+#include "core/common/shared_state.h"
+#include "core/common/window_messages.h"
 
 namespace korvant {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "core/day_planner.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 
 namespace korvant {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/rti_model.h"
 #include "core/table_var.h"
 

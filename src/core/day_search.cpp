@@ -6,7 +6,7 @@
 #include <random>
 
 #include "core/day_planner.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 
 namespace korvant {
 

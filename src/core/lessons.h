@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/binio.h"
-#include "core/collection.h"
+#include "core/common/binio.h"
+#include "core/common/collection.h"
 #include "core/params.h"
 
 namespace korvant {

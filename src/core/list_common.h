@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/binio.h"
+#include "core/common/binio.h"
 
 namespace korvant {
 

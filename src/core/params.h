@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/binio.h"
+#include "core/common/binio.h"
 #include "core/list_common.h"
-#include "core/show_cmd.h"
+#include "core/common/show_cmd.h"
 
 namespace korvant {
 

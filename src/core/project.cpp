@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 #include "base/cp1251.h"
 
 namespace korvant {

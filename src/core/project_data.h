@@ -9,7 +9,7 @@
 #include "core/lessons.h"
 #include "core/params.h"
 #include "core/rooms.h"
-#include "core/signature.h"
+#include "core/common/signature.h"
 #include "core/subjects.h"
 #include "core/teachers.h"
 

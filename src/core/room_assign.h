@@ -5,7 +5,7 @@
 // others, preferred rooms before the rest.
 #include <cstdint>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/table_var.h"
 
 namespace korvant {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 
 namespace korvant {
 

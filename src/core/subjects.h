@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/binio.h"
-#include "core/collection.h"
+#include "core/common/binio.h"
+#include "core/common/collection.h"
 #include "core/list_common.h"
 
 namespace korvant {

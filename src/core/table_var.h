@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "core/binio.h"
+#include "core/common/binio.h"
 #include "core/rti_model.h"
 
 namespace korvant {

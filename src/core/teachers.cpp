@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/rooms.h"
 
 namespace korvant {

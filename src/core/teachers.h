@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/binio.h"
-#include "core/collection.h"
+#include "core/common/binio.h"
+#include "core/common/collection.h"
 #include "core/list_common.h"
-#include "core/signature.h"
+#include "core/common/signature.h"
 
 namespace korvant {
 

@@ -4,10 +4,10 @@
 #include <fstream>
 #include <system_error>
 
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 #include "core/project_data.h"
-#include "core/shared_state.h"
-#include "core/signature.h"
+#include "core/common/shared_state.h"
+#include "core/common/signature.h"
 #include "base/cp1251.h"
 
 namespace korvant {

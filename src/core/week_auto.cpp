@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/day_planner.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/week_sketch.h"
 #include "core/week_vars.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/table_var.h"
 
 namespace korvant {

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/binio.h"
-#include "core/file_io.h"
+#include "core/common/binio.h"
+#include "core/common/file_io.h"
 #include "core/project.h"
-#include "core/signature.h"
+#include "core/common/signature.h"
 
 namespace korvant {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 
 namespace korvant {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "base/cp1251.h"
 
 namespace korvant {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "base/cp1251.h"
 
 namespace korvant {

@@ -1,6 +1,6 @@
 #include "reports/data_reports.h"
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "base/cp1251.h"
 #include "platform/qt_text.h"
 

@@ -7,8 +7,8 @@
 
 #include "controls/sel_date_dlg.h"
 #include "controls/sel_item_dlg.h"
-#include "core/catalogue.h"
-#include "core/shared_state.h"
+#include "core/common/catalogue.h"
+#include "core/common/shared_state.h"
 #include "platform/qt_text.h"
 #include "reports/load_reports.h"
 #include "reports/subst_reports.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/window_messages.h"
+#include "core/common/window_messages.h"
 #include "platform/report_engine.h"
 
 class QWidget;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <utility>
 
-#include "core/window_messages.h"
+#include "core/common/window_messages.h"
 #include "platform/qt_text.h"
 #include "reports/report_parts.h"
 

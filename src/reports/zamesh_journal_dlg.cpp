@@ -17,7 +17,7 @@
 #include "controls/prg_string_grid.h"
 #include "controls/sel_date_dlg.h"
 #include "controls/speed_button.h"
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/var_file.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/demo_project.h"
 #include "core/room_assign.h"
 #include "base/cp1251.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/week_sketch.h"
 #include "school_gen.h"
 #include "variant_fixture.h"

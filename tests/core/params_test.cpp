@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/params.h"
 #include "base/cp1251.h"
 

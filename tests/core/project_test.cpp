@@ -6,8 +6,8 @@
 #include <fstream>
 #include <random>
 
-#include "core/file_io.h"
-#include "core/window_messages.h"  // with project.h: one set of show commands
+#include "core/common/file_io.h"
+#include "core/common/window_messages.h"  // with project.h: one set of show commands
 #include "base/cp1251.h"
 
 namespace korvant {

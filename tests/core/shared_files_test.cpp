@@ -12,7 +12,7 @@
 
 #include "core/data_checks.h"
 #include "core/project.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "core/zamesh_archive.h"
 #include "variant_fixture.h"

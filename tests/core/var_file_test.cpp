@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "base/cp1251.h"
 #include "variant_fixture.h"
 

@@ -9,7 +9,7 @@
 
 #include "core/demo_project.h"
 #include "core/project_data.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/table_var.h"
 #include "core/variant_fixture.h"
 

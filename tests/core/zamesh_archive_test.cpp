@@ -13,8 +13,8 @@
 #include <limits>
 #include <random>
 
-#include "core/binio.h"
-#include "core/file_io.h"
+#include "core/common/binio.h"
+#include "core/common/file_io.h"
 #include "core/project.h"
 #include "base/cp1251.h"
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 #include "core/project_data.h"
 
 namespace korvant {

@@ -12,12 +12,12 @@
 
 #include <memory>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project_data.h"
 #include "core/room_assign.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/report_engine.h"
 
 // QString in readable form in failure messages.

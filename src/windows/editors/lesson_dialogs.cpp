@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "controls/bit_btn.h"
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/lessons.h"
 #include "platform/help_service.h"
 #include "windows/editors/list_editor.h"

@@ -13,7 +13,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "base/cp1251.h"
 #include "platform/help_service.h"
 #include "windows/editors/editor_fields.h"

@@ -7,7 +7,7 @@
 #include "controls/bit_btn.h"
 #include "controls/grid_geometry.h"
 #include "controls/prg_string_grid.h"
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/rti_model.h"
 #include "platform/help_service.h"
 #include "controls/form_util.h"

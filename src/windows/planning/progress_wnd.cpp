@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/help_service.h"
 #include "controls/form_util.h"
 

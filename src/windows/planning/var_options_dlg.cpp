@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/var_file.h"
 #include "platform/help_service.h"
 #include "windows/shell/error_box.h"

@@ -9,7 +9,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/prg_dialog.h"
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 
 namespace korvant {
 

@@ -15,7 +15,7 @@
 
 #include "controls/speed_button.h"
 #include "core/project.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/window_messages.h"
 #include "windows/shell/frame_services.h"
 #include "windows/shell/workspace_logo.h"

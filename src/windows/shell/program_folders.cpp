@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 #include <QStandardPaths>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/project.h"
 #include "controls/form_util.h"
 

@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/project.h"
 #include "platform/help_service.h"
 #include "windows/shell/error_box.h"

@@ -13,9 +13,9 @@
 
 #include <algorithm>
 
-#include "core/catalogue.h"
-#include "core/save_query.h"
-#include "core/shared_state.h"
+#include "core/common/catalogue.h"
+#include "core/common/save_query.h"
+#include "core/common/shared_state.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
 #include "windows/shell/error_box.h"

@@ -11,7 +11,7 @@
 #include "controls/grid_geometry.h"
 #include "core/rti_model.h"
 #include "core/table_var.h"
-#include "core/window_messages.h"
+#include "core/common/window_messages.h"
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"

@@ -5,9 +5,9 @@
 #include <QLocale>
 #include <QMenu>
 
-#include "core/catalogue.h"
-#include "core/shared_state.h"
-#include "core/window_messages.h"
+#include "core/common/catalogue.h"
+#include "core/common/shared_state.h"
+#include "core/common/window_messages.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QLabel>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "core/day_planner.h"
 #include "core/room_assign.h"
 #include "base/cp1251.h"

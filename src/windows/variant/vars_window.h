@@ -22,7 +22,7 @@
 #include "controls/school_table.h"
 #include "controls/speed_button.h"
 #include "core/rti_model.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "platform/window_messages.h"
 #include "windows/shell/frame_services.h"

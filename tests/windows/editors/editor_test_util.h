@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 #include "base/cp1251.h"
 #include "platform/window_messages.h"
 #include "windows/editors/list_editor.h"

@@ -3,7 +3,7 @@
 #include <QtTest/QTest>
 
 #include "core/variant_fixture.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/help_service.h"
 #include "controls/form_util.h"
 #include "windows/planning/planning_host_windows.h"

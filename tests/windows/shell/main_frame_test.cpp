@@ -10,7 +10,7 @@
 
 #include <set>
 
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/help_service.h"
 #include "windows/shell/about_dlg.h"
 #include "windows/shell/error_box.h"

@@ -32,7 +32,7 @@
 #include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "core/zamesh_archive.h"
 #include "platform/qt_text.h"

@@ -15,7 +15,7 @@
 #include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/window_messages.h"
 #include "windows/variant/details_window.h"
 #include "controls/form_util.h"

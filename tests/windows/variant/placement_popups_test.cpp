@@ -18,7 +18,7 @@
 #include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project_data.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "windows/variant/placement_popups.h"
 #include "window_test_util.h"

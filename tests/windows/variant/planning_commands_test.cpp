@@ -22,7 +22,7 @@
 #include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "windows/planning/group_man.h"

@@ -12,7 +12,7 @@
 #include "core/demo_project.h"
 #include "core/manual_edit.h"
 #include "core/project.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"
 #include "windows/variant/placement_popups.h"

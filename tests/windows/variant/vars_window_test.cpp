@@ -18,7 +18,7 @@
 #include "core/day_planner.h"
 #include "core/demo_project.h"
 #include "core/project.h"
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"
 #include "controls/speed_button.h"

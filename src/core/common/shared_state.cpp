@@ -1,4 +1,4 @@
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 
 namespace korvant {
 

@@ -1,8 +1,8 @@
-#include "core/bits.h"
+#include "core/common/bits.h"
 
 #include <cstring>
 
-#include "core/shared_state.h"
+#include "core/common/shared_state.h"
 
 namespace korvant {
 

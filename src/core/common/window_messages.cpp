@@ -1,4 +1,4 @@
-#include "core/window_messages.h"
+#include "core/common/window_messages.h"
 
 namespace korvant {
 namespace {

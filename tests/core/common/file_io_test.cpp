@@ -1,4 +1,4 @@
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

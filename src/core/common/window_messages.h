@@ -5,7 +5,7 @@
 // the port over Qt (platform/window_messages.h), tests install fakes.
 #include <cstdint>
 
-#include "core/show_cmd.h"
+#include "core/common/show_cmd.h"
 
 namespace korvant {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/window_messages.h"
+#include "core/common/window_messages.h"
 
 namespace korvant {
 namespace {

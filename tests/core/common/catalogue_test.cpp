@@ -1,4 +1,4 @@
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ struct SourceEntry {
 std::vector<SourceEntry> ReadSource() {
   // tests/data need not exist, so the source tree is found by name, not by "..".
   auto root = std::filesystem::path(KORVANT_TEST_DATA_DIR).parent_path().parent_path();
-  std::ifstream in(root / "src" / "core" / "resources" / "catalogue.txt");
+  std::ifstream in(root / "src" / "core" / "common" / "resources" / "catalogue.txt");
   std::vector<SourceEntry> out;
   std::string line;
   while (std::getline(in, line)) {

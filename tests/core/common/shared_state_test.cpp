@@ -3,8 +3,8 @@
 #include <array>
 #include <cstring>
 
-#include "core/bits.h"
-#include "core/shared_state.h"
+#include "core/common/bits.h"
+#include "core/common/shared_state.h"
 
 namespace korvant {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/catalogue.h"
+#include "core/common/catalogue.h"
 
 #include <map>
 #include <string_view>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/binio.h"
+#include "core/common/binio.h"
 
 namespace korvant {
 

@@ -1,4 +1,4 @@
-#include "core/file_io.h"
+#include "core/common/file_io.h"
 
 #include <fcntl.h>
 #include <signal.h>

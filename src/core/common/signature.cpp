@@ -1,4 +1,4 @@
-#include "core/signature.h"
+#include "core/common/signature.h"
 
 namespace korvant {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/signature.h"
+#include "core/common/signature.h"
 
 namespace korvant {
 namespace {
