@@ -21,9 +21,9 @@
 
 #include "core/common/catalogue.h"
 #include "core/day_planner.h"
-#include "core/demo_project.h"
+#include "core/project/demo_project.h"
 #include "core/common/file_io.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/common/shared_state.h"
 #include "school_gen.h"
 

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "core/day_planner.h"
-#include "core/demo_project.h"
-#include "core/project_data.h"
+#include "core/project/demo_project.h"
+#include "core/project/project_data.h"
 #include "core/common/shared_state.h"
 #include "school_gen.h"
 

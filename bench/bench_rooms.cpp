@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "core/demo_project.h"
-#include "core/project_data.h"
+#include "core/project/demo_project.h"
+#include "core/project/project_data.h"
 #include "core/room_assign.h"
 #include "core/rti_model.h"
 #include "core/table_var.h"

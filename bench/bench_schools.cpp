@@ -17,7 +17,7 @@
 
 #include "core/day_planner.h"
 #include "core/common/file_io.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "core/week_sketch.h"

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "core/demo_project.h"
-#include "core/project_data.h"
+#include "core/project/demo_project.h"
+#include "core/project/project_data.h"
 #include "core/rti_model.h"
 #include "core/table_var.h"
 #include "core/week_vars.h"

@@ -59,9 +59,9 @@
 
 #include "core/day_planner.h"
 #include "base/cp1251.h"
-#include "core/demo_project.h"
+#include "core/project/demo_project.h"
 #include "core/common/file_io.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/room_assign.h"
 #include "core/common/shared_state.h"
 #include "core/var_file.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/table_var.h"
 
 namespace korvant {

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <span>
 
-#include "core/demo_project.h"
+#include "core/project/demo_project.h"
 #include "core/manual_edit.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/room_assign.h"
 #include "core/var_file.h"
 #include "fuzz_common.h"

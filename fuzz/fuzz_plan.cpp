@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <span>
 
-#include "core/data_checks.h"
+#include "core/project/data_checks.h"
 #include "core/day_planner.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/room_assign.h"
 #include "core/common/shared_state.h"
 #include "core/var_file.h"

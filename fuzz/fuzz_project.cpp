@@ -6,8 +6,8 @@
 #include <span>
 
 #include "core/common/catalogue.h"
-#include "core/project.h"
-#include "core/project_data.h"
+#include "core/project/project.h"
+#include "core/project/project_data.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // against: rooms, subjects, teachers (two sharing a room), three klasses
 // with multi-group lessons, a joint lesson of two klasses, a separated
 // block and parallel klasses; 6 lessons a day.
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 
 namespace korvant::fuzzing {
 

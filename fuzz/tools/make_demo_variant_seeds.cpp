@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/day_planner.h"
-#include "core/demo_project.h"
-#include "core/project_data.h"
+#include "core/project/demo_project.h"
+#include "core/project/project_data.h"
 #include "core/var_file.h"
 
 using namespace korvant;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/common/file_io.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 
 using namespace korvant;
 

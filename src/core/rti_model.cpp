@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/table_var.h"
 
 namespace korvant {

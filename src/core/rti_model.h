@@ -10,12 +10,12 @@
 #include <memory>
 #include <vector>
 
-#include "core/klasses.h"
-#include "core/lessons.h"
-#include "core/params.h"
-#include "core/rooms.h"
-#include "core/subjects.h"
-#include "core/teachers.h"
+#include "core/project/klasses.h"
+#include "core/project/lessons.h"
+#include "core/project/params.h"
+#include "core/project/rooms.h"
+#include "core/project/subjects.h"
+#include "core/project/teachers.h"
 
 namespace korvant {
 

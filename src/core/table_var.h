@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "core/common/binio.h"
+#include "core/project/id_limits.h"
 #include "core/rti_model.h"
 
 namespace korvant {
 
 constexpr uint16_t kNoRoom = 0xFFFF;
-// The largest klass or room identifier the variant file holds: a room is
-// stored in 16 bits with 0xFFFF for none, a klass row is marked with its
-// identifier + 1 in 16 bits.
-constexpr int32_t kMaxVarFileID = 0xFFFE;
-constexpr bool FitsVarFile(int32_t id) { return id >= 0 && id <= kMaxVarFileID; }
 
 // 24 bytes, the same layout in memory and in the variant file.
 struct TTableCell {

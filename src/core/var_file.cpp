@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "core/common/file_io.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/common/shared_state.h"
 #include "core/common/signature.h"
 #include "base/cp1251.h"

@@ -12,7 +12,7 @@
 
 #include "core/common/binio.h"
 #include "core/common/file_io.h"
-#include "core/project.h"
+#include "core/project/project.h"
 #include "core/common/signature.h"
 
 namespace korvant {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "reports/report_form.h"
 
 namespace korvant {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "controls/prg_dialog.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "platform/report_engine.h"
 #include "platform/window_messages.h"
 #include "reports/report_form.h"

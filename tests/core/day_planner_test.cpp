@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/common/catalogue.h"
-#include "core/demo_project.h"
+#include "core/project/demo_project.h"
 #include "core/room_assign.h"
 #include "base/cp1251.h"
 #include "core/common/shared_state.h"

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "core/data_checks.h"
+#include "core/project/data_checks.h"
 #include "core/room_assign.h"
 #include "base/cp1251.h"
 #include "school_gen.h"

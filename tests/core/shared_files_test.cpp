@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/data_checks.h"
-#include "core/project.h"
+#include "core/project/data_checks.h"
+#include "core/project/project.h"
 #include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "core/zamesh_archive.h"

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "core/rti_model.h"
 #include "core/table_var.h"
 

@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/demo_project.h"
+#include "core/project/demo_project.h"
 #include "core/rti_model.h"
 #include "school_gen.h"
 #include "variant_fixture.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/demo_project.h"
-#include "core/project_data.h"
+#include "core/project/demo_project.h"
+#include "core/project/project_data.h"
 #include "core/common/shared_state.h"
 #include "core/table_var.h"
 #include "core/variant_fixture.h"

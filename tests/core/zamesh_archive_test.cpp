@@ -15,7 +15,7 @@
 
 #include "core/common/binio.h"
 #include "core/common/file_io.h"
-#include "core/project.h"
+#include "core/project/project.h"
 #include "base/cp1251.h"
 
 namespace korvant {

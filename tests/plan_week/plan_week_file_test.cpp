@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "core/common/file_io.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 
 namespace korvant {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/demo_project.h"
+#include "core/project/demo_project.h"
 #include "core/variant_fixture.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"

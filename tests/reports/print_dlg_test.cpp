@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/speed_button.h"
-#include "core/demo_project.h"
+#include "core/project/demo_project.h"
 #include "core/variant_fixture.h"
 #include "platform/report_preview.h"
 #include "window_test_util.h"

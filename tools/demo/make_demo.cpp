@@ -1,14 +1,14 @@
 // Builds the demonstration project file from its text source:
 //   make_demo <source.txt> <project.tbl>
 // The output is what the program carries as its demonstration project
-// (src/core/resources/demo_project.tbl).
+// (src/core/project/resources/demo_project.tbl).
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-#include "core/demo_source.h"
-#include "core/project_data.h"
+#include "core/project/demo_source.h"
+#include "core/project/project_data.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/klasses.h"
-#include "core/params.h"
+#include "core/project/klasses.h"
+#include "core/project/params.h"
 
 namespace korvant {
 

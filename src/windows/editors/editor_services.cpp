@@ -3,7 +3,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "core/project.h"
+#include "core/project/project.h"
 #include "platform/window_messages.h"
 #include "windows/editors/list_editors.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The klasses editor ("Классы").
-#include "core/klasses.h"
-#include "core/rooms.h"
+#include "core/project/klasses.h"
+#include "core/project/rooms.h"
 #include "windows/editors/list_editor.h"
 
 class QListWidget;

@@ -10,7 +10,7 @@
 
 #include "controls/bit_btn.h"
 #include "core/common/catalogue.h"
-#include "core/lessons.h"
+#include "core/project/lessons.h"
 #include "platform/help_service.h"
 #include "windows/editors/list_editor.h"
 

@@ -13,7 +13,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
-#include "core/lesson_links.h"
+#include "core/project/lesson_links.h"
 #include "platform/help_service.h"
 #include "windows/editors/editor_fields.h"
 #include "windows/editors/sorted_items.h"

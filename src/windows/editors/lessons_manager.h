@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/klasses.h"
-#include "core/lessons.h"
-#include "core/subjects.h"
-#include "core/teachers.h"
+#include "core/project/klasses.h"
+#include "core/project/lessons.h"
+#include "core/project/subjects.h"
+#include "core/project/teachers.h"
 #include "windows/editors/lesson_dialogs.h"
 #include "windows/editors/list_editor.h"
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "controls/weeking.h"
-#include "core/data_checks.h"
-#include "core/params.h"
+#include "core/project/data_checks.h"
+#include "core/project/params.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 

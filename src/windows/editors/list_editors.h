@@ -3,7 +3,7 @@
 #include <array>
 #include <functional>
 
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "windows/editors/klasses_manager.h"
 #include "windows/editors/lessons_manager.h"
 #include "windows/editors/rooms_manager.h"

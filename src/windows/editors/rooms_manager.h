@@ -1,6 +1,6 @@
 #pragma once
 // The rooms editor ("Кабинеты").
-#include "core/rooms.h"
+#include "core/project/rooms.h"
 #include "windows/editors/list_editor.h"
 
 class QCheckBox;

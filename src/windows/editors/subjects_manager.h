@@ -1,7 +1,7 @@
 #pragma once
 // The subjects editor ("Предметы").
-#include "core/rooms.h"
-#include "core/subjects.h"
+#include "core/project/rooms.h"
+#include "core/project/subjects.h"
 #include "windows/editors/list_editor.h"
 
 class QCheckBox;

@@ -1,7 +1,7 @@
 #pragma once
 // The teachers editor ("Учителя").
-#include "core/rooms.h"
-#include "core/teachers.h"
+#include "core/project/rooms.h"
+#include "core/project/teachers.h"
 #include "windows/editors/list_editor.h"
 
 namespace korvant {

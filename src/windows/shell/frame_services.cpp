@@ -4,7 +4,7 @@
 #include <QMdiSubWindow>
 #include <QVariant>
 
-#include "core/project.h"
+#include "core/project/project.h"
 #include "platform/window_messages.h"
 
 namespace korvant {

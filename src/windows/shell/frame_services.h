@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "core/data_checks.h"
+#include "core/project/data_checks.h"
 
 class QMdiArea;
 class QMdiSubWindow;

@@ -14,7 +14,7 @@
 #include <QShortcut>
 #include <QToolBar>
 
-#include "core/demo_project.h"
+#include "core/project/demo_project.h"
 #include "platform/help_service.h"
 #include "windows/shell/about_dlg.h"
 #include "windows/shell/error_box.h"

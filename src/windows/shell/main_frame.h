@@ -14,7 +14,7 @@
 #include <string>
 
 #include "controls/speed_button.h"
-#include "core/project.h"
+#include "core/project/project.h"
 #include "core/common/shared_state.h"
 #include "platform/window_messages.h"
 #include "windows/shell/frame_services.h"

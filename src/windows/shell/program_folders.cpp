@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 
 #include "core/common/catalogue.h"
-#include "core/project.h"
+#include "core/project/project.h"
 #include "controls/form_util.h"
 
 namespace korvant {

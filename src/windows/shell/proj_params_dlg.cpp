@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 
 #include "core/common/catalogue.h"
-#include "core/project.h"
+#include "core/project/project.h"
 #include "platform/help_service.h"
 #include "windows/shell/error_box.h"
 #include "controls/form_util.h"

@@ -10,7 +10,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/prg_dialog.h"
-#include "core/params.h"
+#include "core/project/params.h"
 
 namespace korvant {
 

@@ -9,7 +9,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/prg_dialog.h"
-#include "core/data_checks.h"
+#include "core/project/data_checks.h"
 
 namespace korvant {
 

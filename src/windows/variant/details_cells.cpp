@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/list_common.h"
+#include "core/project/list_common.h"
 #include "windows/variant/var_cells.h"
 
 namespace korvant {

@@ -16,7 +16,7 @@
 #include "controls/grid_geometry.h"
 #include "controls/spin_edit.h"
 #include "core/common/catalogue.h"
-#include "core/list_common.h"
+#include "core/project/list_common.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/list_common.h"
+#include "core/project/list_common.h"
 
 namespace korvant {
 

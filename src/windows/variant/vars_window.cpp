@@ -15,7 +15,7 @@
 #include <QTabWidget>
 
 #include "core/day_planner.h"
-#include "core/project.h"
+#include "core/project/project.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
 #include "windows/variant/details_window.h"

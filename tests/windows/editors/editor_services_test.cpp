@@ -4,7 +4,7 @@
 
 #include <QMdiSubWindow>
 
-#include "core/project.h"
+#include "core/project/project.h"
 #include "platform/window_messages.h"
 #include "window_test_util.h"
 #include "windows/editors/editor_services.h"

@@ -4,7 +4,7 @@
 #include <QMdiSubWindow>
 #include <QVBoxLayout>
 
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "editor_test_util.h"
 #include "windows/editors/list_editors.h"
 

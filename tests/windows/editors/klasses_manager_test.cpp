@@ -5,7 +5,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "editor_test_util.h"
 #include "windows/editors/klasses_manager.h"
 #include "windows/editors/rooms_manager.h"

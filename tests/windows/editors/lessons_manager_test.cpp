@@ -9,8 +9,8 @@
 
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
-#include "core/lesson_links.h"
-#include "core/project_data.h"
+#include "core/project/lesson_links.h"
+#include "core/project/project_data.h"
 #include "editor_test_util.h"
 #include "windows/editors/editor_fields.h"
 #include "windows/editors/lessons_manager.h"

@@ -7,7 +7,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "editor_test_util.h"
 #include "platform/help_service.h"
 #include "windows/editors/move_rec_dlg.h"

@@ -5,7 +5,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
-#include "core/project_data.h"
+#include "core/project/project_data.h"
 #include "editor_test_util.h"
 #include "windows/editors/subjects_manager.h"
 #include "windows/editors/teachers_manager.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/project.h"
+#include "core/project/project.h"
 #include "platform/window_messages.h"
 #include "windows/shell/frame_services.h"
 

@@ -3,8 +3,8 @@
 #include <QPointer>
 #include <QtTest/QTest>
 
-#include "core/demo_project.h"
-#include "core/project.h"
+#include "core/project/demo_project.h"
+#include "core/project/project.h"
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"

@@ -13,8 +13,8 @@
 #include <QTreeWidget>
 
 #include "core/day_planner.h"
-#include "core/demo_project.h"
-#include "core/project.h"
+#include "core/project/demo_project.h"
+#include "core/project/project.h"
 #include "core/common/shared_state.h"
 #include "platform/window_messages.h"
 #include "windows/variant/details_window.h"

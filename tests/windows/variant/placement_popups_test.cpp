@@ -16,8 +16,8 @@
 
 #include "controls/spin_edit.h"
 #include "core/day_planner.h"
-#include "core/demo_project.h"
-#include "core/project_data.h"
+#include "core/project/demo_project.h"
+#include "core/project/project_data.h"
 #include "core/common/shared_state.h"
 #include "core/var_file.h"
 #include "windows/variant/placement_popups.h"
