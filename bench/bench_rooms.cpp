@@ -9,9 +9,9 @@
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/room_assign.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
-#include "core/var_file.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
+#include "core/variant/var_file.h"
 #include "school_gen.h"
 
 namespace korvant {

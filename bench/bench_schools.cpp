@@ -19,7 +19,7 @@
 #include "core/common/file_io.h"
 #include "core/project/project_data.h"
 #include "core/common/shared_state.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "core/week_sketch.h"
 
 namespace korvant {

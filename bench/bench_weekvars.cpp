@@ -9,8 +9,8 @@
 
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 #include "core/week_vars.h"
 #include "school_gen.h"
 

@@ -64,7 +64,7 @@
 #include "core/project/project_data.h"
 #include "core/room_assign.h"
 #include "core/common/shared_state.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "school_gen.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "core/project/project_data.h"
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

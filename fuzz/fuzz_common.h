@@ -11,8 +11,8 @@
 #endif
 
 #include "core/common/catalogue.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 
 namespace korvant::fuzzing {
 

@@ -10,10 +10,10 @@
 #include <span>
 
 #include "core/project/demo_project.h"
-#include "core/manual_edit.h"
+#include "core/variant/manual_edit.h"
 #include "core/project/project_data.h"
 #include "core/room_assign.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

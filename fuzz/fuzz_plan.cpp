@@ -15,7 +15,7 @@
 #include "core/project/project_data.h"
 #include "core/room_assign.h"
 #include "core/common/shared_state.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "core/common/catalogue.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "variant_fuzz_project.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "core/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 
 using namespace korvant;
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "variant_fuzz_project.h"
 
 using namespace korvant;

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/common/catalogue.h"
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

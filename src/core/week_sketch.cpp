@@ -8,7 +8,7 @@
 #include <cmath>
 #include <random>
 
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 
 namespace korvant {
 

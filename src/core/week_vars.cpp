@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "core/common/shared_state.h"
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

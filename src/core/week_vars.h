@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 
 namespace korvant {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 #include "core/zamesh_archive.h"
 
 namespace korvant {

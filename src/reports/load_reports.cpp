@@ -6,7 +6,7 @@
 #include <cmath>
 #include <utility>
 
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 #include "platform/qt_text.h"
 #include "reports/report_parts.h"
 

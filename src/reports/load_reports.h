@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 #include "reports/report_form.h"
 
 namespace korvant {

@@ -7,7 +7,7 @@
 // and places past 8 (L up to 24) get rows or column blocks of their own.
 #include <string>
 
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 #include "reports/report_form.h"
 
 namespace korvant {

@@ -18,7 +18,7 @@
 #include "controls/sel_date_dlg.h"
 #include "controls/speed_button.h"
 #include "core/common/catalogue.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
 

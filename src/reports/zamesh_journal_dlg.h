@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "controls/prg_dialog.h"
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 #include "core/zamesh_archive.h"
 #include "core/zamesh_journal.h"
 

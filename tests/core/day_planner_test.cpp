@@ -16,7 +16,7 @@
 #include "core/common/shared_state.h"
 #include "core/week_sketch.h"
 #include "school_gen.h"
-#include "variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

@@ -6,7 +6,7 @@
 #include "core/room_assign.h"
 #include "base/cp1251.h"
 #include "school_gen.h"
-#include "variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

@@ -13,9 +13,9 @@
 #include "core/project/data_checks.h"
 #include "core/project/project.h"
 #include "core/common/shared_state.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "core/zamesh_archive.h"
-#include "variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "core/project/demo_project.h"
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 #include "school_gen.h"
-#include "variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant::testing {
 namespace {

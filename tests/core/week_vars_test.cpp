@@ -10,8 +10,8 @@
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/common/shared_state.h"
-#include "core/table_var.h"
-#include "core/variant_fixture.h"
+#include "core/variant/table_var.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/cp1251.h"
-#include "variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

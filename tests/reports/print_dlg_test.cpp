@@ -13,7 +13,7 @@
 
 #include "controls/speed_button.h"
 #include "core/project/demo_project.h"
-#include "core/variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 #include "platform/report_preview.h"
 #include "window_test_util.h"
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "reports/data_reports.h"

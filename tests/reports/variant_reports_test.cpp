@@ -9,7 +9,7 @@
 
 #include <cmath>
 
-#include "core/variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "reports/load_reports.h"

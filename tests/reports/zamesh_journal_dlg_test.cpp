@@ -15,7 +15,7 @@
 #include <fstream>
 
 #include "controls/prg_string_grid.h"
-#include "core/variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 #include "platform/qt_text.h"
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "windows/planning/planning_host_windows.h"
 
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 #include "core/common/shared_state.h"
 #include "platform/window_messages.h"
 #include "windows/shell/error_box.h"

@@ -8,7 +8,7 @@
 #include "controls/grid_geometry.h"
 #include "controls/prg_string_grid.h"
 #include "core/common/catalogue.h"
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 #include "platform/help_service.h"
 #include "controls/form_util.h"
 #include "windows/planning/group_man.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

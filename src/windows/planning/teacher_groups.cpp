@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 
 namespace korvant {
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "core/common/catalogue.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "platform/help_service.h"
 #include "windows/shell/error_box.h"
 #include "controls/form_util.h"

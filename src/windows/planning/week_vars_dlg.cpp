@@ -7,7 +7,7 @@
 #include "controls/grid_geometry.h"
 #include "core/common/catalogue.h"
 #include "core/common/shared_state.h"
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
 #include "controls/form_util.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "controls/school_table.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "controls/school_table.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 #include "platform/window_messages.h"
 #include "windows/variant/details_cells.h"
 

@@ -21,8 +21,8 @@
 
 #include "controls/grid_base.h"
 #include "controls/prg_custom_grid.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 
 class QComboBox;
 class QLabel;

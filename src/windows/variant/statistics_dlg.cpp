@@ -9,8 +9,8 @@
 
 #include "controls/bit_btn.h"
 #include "controls/grid_geometry.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 #include "core/common/window_messages.h"
 #include "platform/help_service.h"
 #include "platform/window_messages.h"

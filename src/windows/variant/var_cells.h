@@ -6,8 +6,8 @@
 #include <string>
 
 #include "controls/school_table.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

@@ -9,7 +9,7 @@
 
 #include <array>
 
-#include "core/manual_edit.h"
+#include "core/variant/manual_edit.h"
 #include "windows/variant/var_cells.h"
 
 class QAction;

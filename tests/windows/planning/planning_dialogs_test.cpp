@@ -15,7 +15,7 @@
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/common/shared_state.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "platform/window_messages.h"
 #include "controls/form_util.h"
 #include "windows/planning/group_man.h"

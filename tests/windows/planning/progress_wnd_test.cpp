@@ -2,7 +2,7 @@
 
 #include <QtTest/QTest>
 
-#include "core/variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 #include "core/common/shared_state.h"
 #include "platform/help_service.h"
 #include "controls/form_util.h"

@@ -2,7 +2,7 @@
 
 #include <QtTest/QTest>
 
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "platform/help_service.h"
 #include "controls/form_util.h"
 #include "windows/planning/var_options_dlg.h"

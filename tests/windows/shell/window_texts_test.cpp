@@ -33,7 +33,7 @@
 #include "core/project/demo_project.h"
 #include "core/project/project.h"
 #include "core/common/shared_state.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "core/zamesh_archive.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"

@@ -19,7 +19,7 @@
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/common/shared_state.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "windows/variant/placement_popups.h"
 #include "window_test_util.h"
 

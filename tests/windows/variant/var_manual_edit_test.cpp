@@ -10,7 +10,7 @@
 #include "controls/grid_test_util.h"
 #include "core/day_planner.h"
 #include "core/project/demo_project.h"
-#include "core/manual_edit.h"
+#include "core/variant/manual_edit.h"
 #include "core/project/project.h"
 #include "core/common/shared_state.h"
 #include "platform/window_messages.h"

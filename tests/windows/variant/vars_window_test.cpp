@@ -23,7 +23,7 @@
 #include "controls/form_util.h"
 #include "controls/speed_button.h"
 #include "windows/shell/main_frame.h"
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 #include "windows/variant/statistics_dlg.h"
 #include "windows/variant/var_cells.h"
 #include "windows/planning/var_options_dlg.h"

@@ -1,8 +1,8 @@
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 
 #include <gtest/gtest.h>
 
-#include "variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

@@ -1,10 +1,10 @@
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "core/project/project_data.h"
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

@@ -1,4 +1,4 @@
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 
 #include <algorithm>
 

@@ -11,7 +11,7 @@
 
 #include "core/common/binio.h"
 #include "core/project/id_limits.h"
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 
 namespace korvant {
 

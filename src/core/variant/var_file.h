@@ -16,8 +16,8 @@
 #include "core/common/binio.h"
 #include "core/common/catalogue.h"
 #include "core/common/file_io.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

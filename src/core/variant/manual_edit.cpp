@@ -1,4 +1,4 @@
-#include "core/manual_edit.h"
+#include "core/variant/manual_edit.h"
 
 #include <vector>
 

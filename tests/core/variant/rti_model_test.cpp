@@ -1,8 +1,8 @@
-#include "core/rti_model.h"
+#include "core/variant/rti_model.h"
 
 #include <gtest/gtest.h>
 
-#include "variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/project/project_data.h"
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 
 namespace korvant::testing {
 

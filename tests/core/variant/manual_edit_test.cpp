@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/manual_edit.h"
-#include "variant_fixture.h"
+#include "core/variant/manual_edit.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

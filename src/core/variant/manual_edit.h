@@ -4,8 +4,8 @@
 // moved to another hour, and the moves themselves. A lesson always goes
 // with its linked set; an edit that is refused leaves the variant as it
 // was, and nothing is written past hour L.
-#include "core/rti_model.h"
-#include "core/table_var.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 

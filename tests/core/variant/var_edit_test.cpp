@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/table_var.h"
-#include "variant_fixture.h"
+#include "core/variant/table_var.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

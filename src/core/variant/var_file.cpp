@@ -1,4 +1,4 @@
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 
 #include <filesystem>
 #include <fstream>

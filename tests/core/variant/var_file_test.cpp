@@ -1,4 +1,4 @@
-#include "core/var_file.h"
+#include "core/variant/var_file.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "core/common/shared_state.h"
 #include "base/cp1251.h"
-#include "variant_fixture.h"
+#include "core/variant/variant_fixture.h"
 
 namespace korvant {
 namespace {

@@ -1,7 +1,7 @@
 // Editing operations and queries of a timetable variant.
 #include <algorithm>
 
-#include "core/table_var.h"
+#include "core/variant/table_var.h"
 
 namespace korvant {
 
