@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "core/common/catalogue.h"
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/common/file_io.h"
 #include "core/project/project_data.h"

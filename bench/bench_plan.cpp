@@ -10,7 +10,7 @@
 #include <chrono>
 #include <memory>
 
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/common/shared_state.h"

@@ -12,7 +12,7 @@
 #include "core/project/demo_project.h"
 #include "core/variant/manual_edit.h"
 #include "core/project/project_data.h"
-#include "core/room_assign.h"
+#include "core/planning/room_assign.h"
 #include "core/variant/var_file.h"
 #include "fuzz_common.h"
 

@@ -11,9 +11,9 @@
 #include <span>
 
 #include "core/project/data_checks.h"
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/project_data.h"
-#include "core/room_assign.h"
+#include "core/planning/room_assign.h"
 #include "core/common/shared_state.h"
 #include "core/variant/var_file.h"
 #include "fuzz_common.h"

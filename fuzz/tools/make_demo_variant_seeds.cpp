@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/variant/var_file.h"

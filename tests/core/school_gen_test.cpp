@@ -3,7 +3,7 @@
 #include <map>
 
 #include "core/project/data_checks.h"
-#include "core/room_assign.h"
+#include "core/planning/room_assign.h"
 #include "base/cp1251.h"
 #include "school_gen.h"
 #include "core/variant/variant_fixture.h"

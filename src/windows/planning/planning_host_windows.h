@@ -15,7 +15,7 @@
 #include <functional>
 #include <string>
 
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "windows/planning/progress_wnd.h"
 
 namespace korvant {

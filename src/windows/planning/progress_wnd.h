@@ -24,7 +24,7 @@
 #include "controls/bit_btn.h"
 #include "controls/prg_dialog.h"
 #include "controls/string_grid.h"
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 
 namespace korvant {
 

@@ -11,7 +11,7 @@
 
 #include "controls/prg_dialog.h"
 #include "controls/string_grid.h"
-#include "core/week_vars.h"
+#include "core/planning/week_vars.h"
 #include "platform/window_messages.h"
 
 namespace korvant {

@@ -5,8 +5,8 @@
 #include <QLabel>
 
 #include "core/common/catalogue.h"
-#include "core/day_planner.h"
-#include "core/room_assign.h"
+#include "core/planning/day_planner.h"
+#include "core/planning/room_assign.h"
 #include "base/cp1251.h"
 #include "platform/qt_text.h"
 #include "reports/print_table_dlg.h"

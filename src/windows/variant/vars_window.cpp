@@ -14,7 +14,7 @@
 #include <QSlider>
 #include <QTabWidget>
 
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/project.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"

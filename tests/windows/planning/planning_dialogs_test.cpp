@@ -11,7 +11,7 @@
 
 #include "controls/bit_btn.h"
 #include "controls/prg_string_grid.h"
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/common/shared_state.h"

@@ -29,7 +29,7 @@
 #include "controls/sel_date_dlg.h"
 #include "controls/string_grid.h"
 #include "controls/sel_item_dlg.h"
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project.h"
 #include "core/common/shared_state.h"

@@ -15,7 +15,7 @@
 #include <set>
 
 #include "controls/spin_edit.h"
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/common/shared_state.h"

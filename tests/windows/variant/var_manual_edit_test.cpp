@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "controls/grid_test_util.h"
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/variant/manual_edit.h"
 #include "core/project/project.h"

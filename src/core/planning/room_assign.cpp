@@ -1,4 +1,4 @@
-#include "core/room_assign.h"
+#include "core/planning/room_assign.h"
 
 #include <algorithm>
 #include <string>

@@ -5,7 +5,7 @@
 #include <bit>
 #include <random>
 
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/common/shared_state.h"
 
 namespace korvant {

@@ -1,4 +1,4 @@
-#include "core/week_sketch.h"
+#include "core/planning/week_sketch.h"
 
 #include <gtest/gtest.h>
 

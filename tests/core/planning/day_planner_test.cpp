@@ -1,4 +1,4 @@
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 
 #include "core/common/catalogue.h"
 #include "core/project/demo_project.h"
-#include "core/room_assign.h"
+#include "core/planning/room_assign.h"
 #include "base/cp1251.h"
 #include "core/common/shared_state.h"
-#include "core/week_sketch.h"
+#include "core/planning/week_sketch.h"
 #include "school_gen.h"
 #include "core/variant/variant_fixture.h"
 

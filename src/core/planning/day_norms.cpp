@@ -3,7 +3,7 @@
 // variant selection.
 #include <algorithm>
 
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/common/shared_state.h"
 
 namespace korvant {

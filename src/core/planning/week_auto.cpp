@@ -5,10 +5,10 @@
 #include <random>
 #include <string>
 
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/common/shared_state.h"
-#include "core/week_sketch.h"
-#include "core/week_vars.h"
+#include "core/planning/week_sketch.h"
+#include "core/planning/week_vars.h"
 
 namespace korvant {
 

@@ -6,7 +6,7 @@
 #include <bit>
 #include <iterator>
 
-#include "core/day_planner.h"
+#include "core/planning/day_planner.h"
 #include "core/common/shared_state.h"
 #include "core/common/window_messages.h"
 

@@ -1,7 +1,7 @@
 // The week sketched at hours by simulated annealing over block moves and
 // swaps. Costs are kept incrementally: a move touches only the klass and
 // teacher days of the block it moves.
-#include "core/week_sketch.h"
+#include "core/planning/week_sketch.h"
 
 #include <algorithm>
 #include <bit>

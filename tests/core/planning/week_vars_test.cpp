@@ -1,4 +1,4 @@
-#include "core/week_vars.h"
+#include "core/planning/week_vars.h"
 
 #include <gtest/gtest.h>
 

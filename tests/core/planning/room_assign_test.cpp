@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "core/room_assign.h"
+#include "core/planning/room_assign.h"
 #include "base/cp1251.h"
 #include "core/variant/variant_fixture.h"
 
