@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "core/common/catalogue.h"
+#include "core/common/file_io.h"
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
-#include "core/common/file_io.h"
 #include "core/project/project_data.h"
-#include "core/common/shared_state.h"
 #include "school_gen.h"
 
 namespace korvant {

@@ -10,10 +10,10 @@
 #include <chrono>
 #include <memory>
 
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
-#include "core/common/shared_state.h"
 #include "school_gen.h"
 
 namespace korvant {

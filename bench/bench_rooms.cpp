@@ -6,9 +6,9 @@
 
 #include <memory>
 
+#include "core/planning/room_assign.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
-#include "core/planning/room_assign.h"
 #include "core/variant/rti_model.h"
 #include "core/variant/table_var.h"
 #include "core/variant/var_file.h"

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "core/planning/day_planner.h"
 #include "core/common/file_io.h"
-#include "core/project/project_data.h"
 #include "core/common/shared_state.h"
-#include "core/variant/var_file.h"
+#include "core/planning/day_planner.h"
 #include "core/planning/week_sketch.h"
+#include "core/project/project_data.h"
+#include "core/variant/var_file.h"
 
 namespace korvant {
 namespace {

@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "core/planning/week_vars.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/variant/rti_model.h"
 #include "core/variant/table_var.h"
-#include "core/planning/week_vars.h"
 #include "school_gen.h"
 
 namespace korvant {

@@ -57,13 +57,13 @@
 #include <string>
 #include <vector>
 
-#include "core/planning/day_planner.h"
 #include "base/cp1251.h"
-#include "core/project/demo_project.h"
 #include "core/common/file_io.h"
-#include "core/project/project_data.h"
-#include "core/planning/room_assign.h"
 #include "core/common/shared_state.h"
+#include "core/planning/day_planner.h"
+#include "core/planning/room_assign.h"
+#include "core/project/demo_project.h"
+#include "core/project/project_data.h"
 #include "core/variant/var_file.h"
 #include "school_gen.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/zamesh_archive.h"
+#include "core/substitutions/zamesh_archive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace korvant;

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <span>
 
-#include "core/project/demo_project.h"
-#include "core/variant/manual_edit.h"
-#include "core/project/project_data.h"
 #include "core/planning/room_assign.h"
+#include "core/project/demo_project.h"
+#include "core/project/project_data.h"
+#include "core/variant/manual_edit.h"
 #include "core/variant/var_file.h"
 #include "fuzz_common.h"
 

@@ -10,11 +10,11 @@
 #include <cstdint>
 #include <span>
 
-#include "core/project/data_checks.h"
-#include "core/planning/day_planner.h"
-#include "core/project/project_data.h"
-#include "core/planning/room_assign.h"
 #include "core/common/shared_state.h"
+#include "core/planning/day_planner.h"
+#include "core/planning/room_assign.h"
+#include "core/project/data_checks.h"
+#include "core/project/project_data.h"
 #include "core/variant/var_file.h"
 #include "fuzz_common.h"
 

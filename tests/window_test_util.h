@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/common/catalogue.h"
 #include "base/cp1251.h"
+#include "core/common/catalogue.h"
 
 namespace korvant::test {
 

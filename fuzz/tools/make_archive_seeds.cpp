@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/common/file_io.h"
-#include "core/zamesh_archive.h"
+#include "core/substitutions/zamesh_archive.h"
 
 using namespace korvant;
 

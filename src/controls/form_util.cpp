@@ -6,8 +6,8 @@
 #include <QSlider>
 #include <QWidget>
 
-#include "core/common/catalogue.h"
 #include "base/cp1251.h"
+#include "core/common/catalogue.h"
 #include "platform/help_service.h"
 
 namespace korvant {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/common/catalogue.h"
 #include "base/cp1251.h"
+#include "core/common/catalogue.h"
 
 namespace korvant {
 

@@ -1,7 +1,7 @@
 #include "reports/data_reports.h"
 
-#include "core/common/catalogue.h"
 #include "base/cp1251.h"
+#include "core/common/catalogue.h"
 #include "platform/qt_text.h"
 
 namespace korvant {

@@ -10,11 +10,11 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include "base/cp1251.h"
 #include "controls/bit_btn.h"
 #include "controls/shaped_hint.h"
 #include "controls/speed_button.h"
 #include "core/common/catalogue.h"
-#include "base/cp1251.h"
 #include "platform/help_service.h"
 #include "platform/report_preview.h"
 #include "reports/data_reports.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/substitutions/zamesh_archive.h"
 #include "core/variant/table_var.h"
-#include "core/zamesh_archive.h"
 #include "reports/print_dlg.h"
 
 namespace korvant {

@@ -3,7 +3,7 @@
 // one day and the journal of a period, both read from the open archive.
 #include <string>
 
-#include "core/zamesh_archive.h"
+#include "core/substitutions/zamesh_archive.h"
 #include "reports/report_form.h"
 
 namespace korvant {

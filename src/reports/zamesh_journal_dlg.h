@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "controls/prg_dialog.h"
+#include "core/substitutions/zamesh_archive.h"
+#include "core/substitutions/zamesh_journal.h"
 #include "core/variant/table_var.h"
-#include "core/zamesh_archive.h"
-#include "core/zamesh_journal.h"
 
 class QDateEdit;
 class QLabel;

@@ -2,11 +2,11 @@
 
 #include <map>
 
-#include "core/project/data_checks.h"
-#include "core/planning/room_assign.h"
 #include "base/cp1251.h"
-#include "school_gen.h"
+#include "core/planning/room_assign.h"
+#include "core/project/data_checks.h"
 #include "core/variant/variant_fixture.h"
+#include "school_gen.h"
 
 namespace korvant {
 namespace {

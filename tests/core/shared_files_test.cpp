@@ -10,11 +10,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/common/shared_state.h"
 #include "core/project/data_checks.h"
 #include "core/project/project.h"
-#include "core/common/shared_state.h"
+#include "core/substitutions/zamesh_archive.h"
 #include "core/variant/var_file.h"
-#include "core/zamesh_archive.h"
 #include "core/variant/variant_fixture.h"
 
 namespace korvant {

@@ -13,11 +13,11 @@
 #include <memory>
 
 #include "core/common/catalogue.h"
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
+#include "core/planning/room_assign.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
-#include "core/planning/room_assign.h"
-#include "core/common/shared_state.h"
 #include "platform/report_engine.h"
 
 // QString in readable form in failure messages.

@@ -9,8 +9,8 @@
 #include "core/variant/variant_fixture.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
-#include "reports/data_reports.h"
 #include "report_test_util.h"
+#include "reports/data_reports.h"
 #include "window_test_util.h"
 
 namespace korvant {

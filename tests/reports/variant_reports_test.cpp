@@ -12,9 +12,9 @@
 #include "core/variant/variant_fixture.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
+#include "report_test_util.h"
 #include "reports/load_reports.h"
 #include "reports/subst_reports.h"
-#include "report_test_util.h"
 #include "window_test_util.h"
 
 namespace korvant {

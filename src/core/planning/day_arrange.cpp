@@ -6,9 +6,9 @@
 #include <bit>
 #include <iterator>
 
-#include "core/planning/day_planner.h"
 #include "core/common/shared_state.h"
 #include "core/common/window_messages.h"
+#include "core/planning/day_planner.h"
 
 namespace korvant {
 

@@ -3,8 +3,8 @@
 // variant selection.
 #include <algorithm>
 
-#include "core/planning/day_planner.h"
 #include "core/common/shared_state.h"
+#include "core/planning/day_planner.h"
 
 namespace korvant {
 

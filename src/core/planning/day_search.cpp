@@ -5,8 +5,8 @@
 #include <bit>
 #include <random>
 
-#include "core/planning/day_planner.h"
 #include "core/common/shared_state.h"
+#include "core/planning/day_planner.h"
 
 namespace korvant {
 

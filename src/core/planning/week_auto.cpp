@@ -5,8 +5,8 @@
 #include <random>
 #include <string>
 
-#include "core/planning/day_planner.h"
 #include "core/common/shared_state.h"
+#include "core/planning/day_planner.h"
 #include "core/planning/week_sketch.h"
 #include "core/planning/week_vars.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/common/binio.h"
-#include "core/project/list_common.h"
 #include "core/common/show_cmd.h"
+#include "core/project/list_common.h"
 
 namespace korvant {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/common/file_io.h"
 #include "base/cp1251.h"
+#include "core/common/file_io.h"
 
 namespace korvant {
 

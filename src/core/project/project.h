@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/common/save_query.h"
 #include "core/common/catalogue.h"
 #include "core/common/file_io.h"
+#include "core/common/save_query.h"
 #include "core/project/project_data.h"
 
 namespace korvant {

@@ -5,11 +5,11 @@
 #include <span>
 #include <vector>
 
+#include "core/common/signature.h"
 #include "core/project/klasses.h"
 #include "core/project/lessons.h"
 #include "core/project/params.h"
 #include "core/project/rooms.h"
-#include "core/common/signature.h"
 #include "core/project/subjects.h"
 #include "core/project/teachers.h"
 

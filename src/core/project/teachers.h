@@ -7,8 +7,8 @@
 
 #include "core/common/binio.h"
 #include "core/common/collection.h"
-#include "core/project/list_common.h"
 #include "core/common/signature.h"
+#include "core/project/list_common.h"
 
 namespace korvant {
 

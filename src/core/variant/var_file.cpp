@@ -4,11 +4,11 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/cp1251.h"
 #include "core/common/file_io.h"
-#include "core/project/project_data.h"
 #include "core/common/shared_state.h"
 #include "core/common/signature.h"
-#include "base/cp1251.h"
+#include "core/project/project_data.h"
 
 namespace korvant {
 

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/common/save_query.h"
 #include "core/common/binio.h"
 #include "core/common/catalogue.h"
 #include "core/common/file_io.h"
+#include "core/common/save_query.h"
 #include "core/variant/rti_model.h"
 #include "core/variant/table_var.h"
 

@@ -11,10 +11,10 @@
 
 #include <algorithm>
 
+#include "base/cp1251.h"
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
 #include "core/common/catalogue.h"
-#include "base/cp1251.h"
 #include "platform/help_service.h"
 #include "windows/editors/editor_fields.h"
 #include "windows/editors/move_rec_dlg.h"

@@ -13,16 +13,16 @@
 #include <algorithm>
 
 #include "controls/bit_btn.h"
+#include "controls/form_util.h"
 #include "controls/grid_geometry.h"
 #include "controls/prg_string_grid.h"
 #include "core/common/catalogue.h"
-#include "core/variant/rti_model.h"
 #include "core/common/shared_state.h"
-#include "core/variant/table_var.h"
 #include "core/common/window_messages.h"
+#include "core/variant/rti_model.h"
+#include "core/variant/table_var.h"
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
-#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -1,7 +1,7 @@
 #include "windows/planning/planning_host_windows.h"
 
-#include "core/variant/rti_model.h"
 #include "core/common/shared_state.h"
+#include "core/variant/rti_model.h"
 #include "platform/window_messages.h"
 #include "windows/shell/error_box.h"
 

@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include "controls/bit_btn.h"
+#include "controls/form_util.h"
 #include "controls/grid_geometry.h"
 #include "controls/prg_string_grid.h"
 #include "core/common/catalogue.h"
 #include "core/variant/rti_model.h"
 #include "platform/help_service.h"
-#include "controls/form_util.h"
 #include "windows/planning/group_man.h"
 
 namespace korvant {

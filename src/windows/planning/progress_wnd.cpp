@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/form_util.h"
 #include "core/common/shared_state.h"
 #include "platform/help_service.h"
-#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -6,11 +6,11 @@
 
 #include <optional>
 
+#include "controls/form_util.h"
 #include "core/common/catalogue.h"
 #include "core/variant/var_file.h"
 #include "platform/help_service.h"
 #include "windows/shell/error_box.h"
-#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "controls/bit_btn.h"
+#include "controls/form_util.h"
 #include "controls/grid_base.h"
 #include "controls/grid_geometry.h"
 #include "core/common/catalogue.h"
@@ -10,7 +11,6 @@
 #include "core/variant/table_var.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
-#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -14,11 +14,11 @@
 #include <QShortcut>
 #include <QToolBar>
 
+#include "controls/form_util.h"
 #include "core/project/demo_project.h"
 #include "platform/help_service.h"
 #include "windows/shell/about_dlg.h"
 #include "windows/shell/error_box.h"
-#include "controls/form_util.h"
 #include "windows/shell/proj_params_dlg.h"
 #include "windows/shell/test_data_dlg.h"
 #include "windows/shell/tool_glyphs.h"

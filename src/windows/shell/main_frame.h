@@ -14,8 +14,8 @@
 #include <string>
 
 #include "controls/speed_button.h"
-#include "core/project/project.h"
 #include "core/common/shared_state.h"
+#include "core/project/project.h"
 #include "platform/window_messages.h"
 #include "windows/shell/frame_services.h"
 #include "windows/shell/workspace_logo.h"

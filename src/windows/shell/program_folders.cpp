@@ -6,9 +6,9 @@
 #include <QGuiApplication>
 #include <QStandardPaths>
 
+#include "controls/form_util.h"
 #include "core/common/catalogue.h"
 #include "core/project/project.h"
-#include "controls/form_util.h"
 
 namespace korvant {
 

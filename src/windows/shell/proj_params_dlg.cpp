@@ -2,11 +2,11 @@
 
 #include <QKeyEvent>
 
+#include "controls/form_util.h"
 #include "core/common/catalogue.h"
 #include "core/project/project.h"
 #include "platform/help_service.h"
 #include "windows/shell/error_box.h"
-#include "controls/form_util.h"
 
 namespace korvant {
 

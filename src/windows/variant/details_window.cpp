@@ -13,13 +13,13 @@
 
 #include <algorithm>
 
+#include "controls/form_util.h"
 #include "core/common/catalogue.h"
 #include "core/common/save_query.h"
 #include "core/common/shared_state.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
 #include "windows/shell/error_box.h"
-#include "controls/form_util.h"
 #include "windows/variant/placement_popups.h"
 
 namespace korvant {

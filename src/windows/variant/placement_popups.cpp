@@ -13,13 +13,13 @@
 
 #include <algorithm>
 
+#include "controls/form_util.h"
 #include "controls/grid_geometry.h"
 #include "controls/spin_edit.h"
 #include "core/common/catalogue.h"
 #include "core/project/list_common.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
-#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -8,13 +8,13 @@
 #include <cstdio>
 
 #include "controls/bit_btn.h"
+#include "controls/form_util.h"
 #include "controls/grid_geometry.h"
+#include "core/common/window_messages.h"
 #include "core/variant/rti_model.h"
 #include "core/variant/table_var.h"
-#include "core/common/window_messages.h"
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
-#include "controls/form_util.h"
 
 namespace korvant {
 

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QMenu>
 
+#include "controls/form_util.h"
 #include "core/common/catalogue.h"
 #include "core/common/shared_state.h"
 #include "core/common/window_messages.h"
@@ -12,7 +13,6 @@
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "windows/shell/error_box.h"
-#include "controls/form_util.h"
 #include "windows/variant/placement_popups.h"
 #include "windows/variant/vars_window.h"
 

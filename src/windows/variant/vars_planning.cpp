@@ -4,21 +4,21 @@
 #include <QFileInfo>
 #include <QLabel>
 
+#include "base/cp1251.h"
+#include "controls/form_util.h"
 #include "core/common/catalogue.h"
 #include "core/planning/day_planner.h"
 #include "core/planning/room_assign.h"
-#include "base/cp1251.h"
 #include "platform/qt_text.h"
 #include "reports/print_table_dlg.h"
 #include "reports/zamesh_journal_dlg.h"
-#include "windows/shell/error_box.h"
-#include "controls/form_util.h"
 #include "windows/planning/group_man.h"
 #include "windows/planning/planning_host_windows.h"
 #include "windows/planning/prepare_dlgs.h"
+#include "windows/planning/week_vars_dlg.h"
+#include "windows/shell/error_box.h"
 #include "windows/variant/vars_window.h"
 #include "windows/variant/vars_window_scope.h"
-#include "windows/planning/week_vars_dlg.h"
 
 namespace korvant {
 

@@ -14,18 +14,18 @@
 #include <QSlider>
 #include <QTabWidget>
 
+#include "controls/form_util.h"
 #include "core/planning/day_planner.h"
 #include "core/project/project.h"
 #include "platform/help_service.h"
 #include "platform/qt_text.h"
-#include "windows/variant/details_window.h"
+#include "windows/planning/var_options_dlg.h"
 #include "windows/shell/error_box.h"
-#include "controls/form_util.h"
 #include "windows/shell/program_folders.h"
+#include "windows/shell/tool_glyphs.h"
+#include "windows/variant/details_window.h"
 #include "windows/variant/statistics_dlg.h"
 #include "windows/variant/var_manual_edit.h"
-#include "windows/planning/var_options_dlg.h"
-#include "windows/shell/tool_glyphs.h"
 
 namespace korvant {
 

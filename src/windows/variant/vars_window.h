@@ -21,8 +21,8 @@
 
 #include "controls/school_table.h"
 #include "controls/speed_button.h"
-#include "core/variant/rti_model.h"
 #include "core/common/shared_state.h"
+#include "core/variant/rti_model.h"
 #include "core/variant/var_file.h"
 #include "platform/window_messages.h"
 #include "windows/shell/frame_services.h"

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "core/common/catalogue.h"
-#include "core/project/demo_project.h"
-#include "core/planning/room_assign.h"
 #include "base/cp1251.h"
+#include "core/common/catalogue.h"
 #include "core/common/shared_state.h"
+#include "core/planning/room_assign.h"
 #include "core/planning/week_sketch.h"
-#include "school_gen.h"
+#include "core/project/demo_project.h"
 #include "core/variant/variant_fixture.h"
+#include "school_gen.h"
 
 namespace korvant {
 namespace {

@@ -4,8 +4,8 @@
 #include <map>
 #include <set>
 
-#include "core/planning/room_assign.h"
 #include "base/cp1251.h"
+#include "core/planning/room_assign.h"
 #include "core/variant/variant_fixture.h"
 
 namespace korvant {

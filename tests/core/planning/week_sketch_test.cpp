@@ -12,8 +12,8 @@
 
 #include "core/project/demo_project.h"
 #include "core/variant/rti_model.h"
-#include "school_gen.h"
 #include "core/variant/variant_fixture.h"
+#include "school_gen.h"
 
 namespace korvant::testing {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/common/shared_state.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
-#include "core/common/shared_state.h"
 #include "core/variant/table_var.h"
 #include "core/variant/variant_fixture.h"
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/project/data_checks.h"
 #include "base/cp1251.h"
+#include "core/project/data_checks.h"
 
 namespace korvant {
 namespace {

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/cp1251.h"
 #include "core/project/data_checks.h"
 #include "core/project/demo_project.h"
 #include "core/project/demo_source.h"
 #include "core/project/project_data.h"
-#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "core/project/lessons.h"
 #include "base/cp1251.h"
+#include "core/project/lessons.h"
 
 namespace korvant {
 namespace {

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "base/cp1251.h"
 #include "core/project/klasses.h"
 #include "core/project/rooms.h"
 #include "core/project/subjects.h"
 #include "core/project/teachers.h"
-#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

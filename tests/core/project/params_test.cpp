@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "base/cp1251.h"
 #include "core/common/catalogue.h"
 #include "core/project/params.h"
-#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

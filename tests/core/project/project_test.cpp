@@ -6,9 +6,9 @@
 #include <fstream>
 #include <random>
 
+#include "base/cp1251.h"
 #include "core/common/file_io.h"
 #include "core/common/window_messages.h"  // with project.h: one set of show commands
-#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "core/common/shared_state.h"
 #include "base/cp1251.h"
+#include "core/common/shared_state.h"
 #include "core/variant/variant_fixture.h"
 
 namespace korvant {

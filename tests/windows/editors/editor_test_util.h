@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/common/catalogue.h"
 #include "base/cp1251.h"
+#include "core/common/catalogue.h"
 #include "platform/window_messages.h"
 #include "windows/editors/list_editor.h"
 

@@ -10,18 +10,18 @@
 #include <vector>
 
 #include "controls/bit_btn.h"
+#include "controls/form_util.h"
 #include "controls/prg_string_grid.h"
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
-#include "core/common/shared_state.h"
 #include "core/variant/var_file.h"
 #include "platform/window_messages.h"
-#include "controls/form_util.h"
+#include "window_test_util.h"
 #include "windows/planning/group_man.h"
 #include "windows/planning/prepare_dlgs.h"
 #include "windows/planning/teacher_groups.h"
-#include "window_test_util.h"
 
 namespace korvant {
 namespace {

@@ -2,14 +2,14 @@
 
 #include <QtTest/QTest>
 
-#include "core/variant/variant_fixture.h"
-#include "core/common/shared_state.h"
-#include "platform/help_service.h"
 #include "controls/form_util.h"
+#include "core/common/shared_state.h"
+#include "core/variant/variant_fixture.h"
+#include "platform/help_service.h"
+#include "window_test_util.h"
 #include "windows/planning/planning_host_windows.h"
 #include "windows/planning/progress_wnd.h"
 #include "windows/shell/error_box.h"
-#include "window_test_util.h"
 
 namespace korvant {
 namespace {

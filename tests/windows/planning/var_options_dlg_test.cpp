@@ -2,11 +2,11 @@
 
 #include <QtTest/QTest>
 
+#include "controls/form_util.h"
 #include "core/variant/var_file.h"
 #include "platform/help_service.h"
-#include "controls/form_util.h"
-#include "windows/planning/var_options_dlg.h"
 #include "window_test_util.h"
+#include "windows/planning/var_options_dlg.h"
 
 namespace korvant {
 namespace {

@@ -10,17 +10,17 @@
 
 #include <set>
 
+#include "controls/form_util.h"
 #include "core/common/shared_state.h"
+#include "frame_fakes.h"
 #include "platform/help_service.h"
+#include "window_test_util.h"
 #include "windows/shell/about_dlg.h"
 #include "windows/shell/error_box.h"
-#include "controls/form_util.h"
 #include "windows/shell/main_frame.h"
-#include "windows/shell/proj_params_dlg.h"
 #include "windows/shell/program_folders.h"
+#include "windows/shell/proj_params_dlg.h"
 #include "windows/shell/test_data_dlg.h"
-#include "frame_fakes.h"
-#include "window_test_util.h"
 
 namespace korvant {
 namespace {

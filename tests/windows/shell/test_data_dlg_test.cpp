@@ -3,13 +3,13 @@
 #include <QPointer>
 #include <QtTest/QTest>
 
+#include "controls/form_util.h"
 #include "core/project/demo_project.h"
 #include "core/project/project.h"
 #include "platform/help_service.h"
 #include "platform/window_messages.h"
-#include "controls/form_util.h"
-#include "windows/shell/test_data_dlg.h"
 #include "window_test_util.h"
+#include "windows/shell/test_data_dlg.h"
 
 namespace korvant {
 namespace {

@@ -12,17 +12,17 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "controls/form_util.h"
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project.h"
-#include "core/common/shared_state.h"
 #include "platform/window_messages.h"
-#include "windows/variant/details_window.h"
-#include "controls/form_util.h"
-#include "windows/variant/placement_popups.h"
-#include "windows/shell/program_folders.h"
-#include "windows/variant/vars_window.h"
 #include "window_test_util.h"
+#include "windows/shell/program_folders.h"
+#include "windows/variant/details_window.h"
+#include "windows/variant/placement_popups.h"
+#include "windows/variant/vars_window.h"
 
 namespace korvant {
 namespace {

@@ -15,13 +15,13 @@
 #include <set>
 
 #include "controls/spin_edit.h"
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
-#include "core/common/shared_state.h"
 #include "core/variant/var_file.h"
-#include "windows/variant/placement_popups.h"
 #include "window_test_util.h"
+#include "windows/variant/placement_popups.h"
 
 namespace korvant {
 namespace {

@@ -19,20 +19,20 @@
 
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project.h"
-#include "core/common/shared_state.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
-#include "windows/planning/group_man.h"
-#include "windows/planning/prepare_dlgs.h"
-#include "windows/shell/program_folders.h"
-#include "windows/planning/var_options_dlg.h"
-#include "windows/variant/vars_window.h"
-#include "windows/planning/week_vars_dlg.h"
 #include "reports/print_table_dlg.h"
 #include "window_test_util.h"
+#include "windows/planning/group_man.h"
+#include "windows/planning/prepare_dlgs.h"
+#include "windows/planning/var_options_dlg.h"
+#include "windows/planning/week_vars_dlg.h"
+#include "windows/shell/program_folders.h"
+#include "windows/variant/vars_window.h"
 
 namespace korvant {
 namespace {

@@ -7,20 +7,20 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "controls/form_util.h"
 #include "controls/grid_test_util.h"
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
-#include "core/variant/manual_edit.h"
 #include "core/project/project.h"
-#include "core/common/shared_state.h"
+#include "core/variant/manual_edit.h"
 #include "platform/window_messages.h"
-#include "controls/form_util.h"
-#include "windows/variant/placement_popups.h"
-#include "windows/shell/program_folders.h"
-#include "windows/variant/var_manual_edit.h"
-#include "windows/planning/var_options_dlg.h"
-#include "windows/variant/vars_window.h"
 #include "window_test_util.h"
+#include "windows/planning/var_options_dlg.h"
+#include "windows/shell/program_folders.h"
+#include "windows/variant/placement_popups.h"
+#include "windows/variant/var_manual_edit.h"
+#include "windows/variant/vars_window.h"
 
 namespace korvant {
 namespace {

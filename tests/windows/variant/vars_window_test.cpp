@@ -15,21 +15,21 @@
 #include <deque>
 #include <fstream>
 
+#include "controls/form_util.h"
+#include "controls/speed_button.h"
+#include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project.h"
-#include "core/common/shared_state.h"
-#include "platform/window_messages.h"
-#include "controls/form_util.h"
-#include "controls/speed_button.h"
-#include "windows/shell/main_frame.h"
 #include "core/variant/var_file.h"
+#include "platform/window_messages.h"
+#include "window_test_util.h"
+#include "windows/planning/var_options_dlg.h"
+#include "windows/shell/frame_fakes.h"
+#include "windows/shell/main_frame.h"
 #include "windows/variant/statistics_dlg.h"
 #include "windows/variant/var_cells.h"
-#include "windows/planning/var_options_dlg.h"
 #include "windows/variant/vars_window.h"
-#include "windows/shell/frame_fakes.h"
-#include "window_test_util.h"
 
 namespace korvant {
 namespace {

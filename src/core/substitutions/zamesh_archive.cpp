@@ -1,4 +1,4 @@
-#include "core/zamesh_archive.h"
+#include "core/substitutions/zamesh_archive.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,8 +12,8 @@
 
 #include "core/common/binio.h"
 #include "core/common/file_io.h"
-#include "core/project/project.h"
 #include "core/common/signature.h"
+#include "core/project/project.h"
 
 namespace korvant {
 

@@ -1,6 +1,6 @@
 // The journal's rules on small hand-built variants: lesson texts, absence
 // rows, row removal and the ranked choice of a substitute.
-#include "core/zamesh_journal.h"
+#include "core/substitutions/zamesh_journal.h"
 
 #include <gtest/gtest.h>
 

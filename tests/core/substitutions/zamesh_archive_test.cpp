@@ -1,4 +1,4 @@
-#include "core/zamesh_archive.h"
+#include "core/substitutions/zamesh_archive.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,10 +13,10 @@
 #include <limits>
 #include <random>
 
+#include "base/cp1251.h"
 #include "core/common/binio.h"
 #include "core/common/file_io.h"
 #include "core/project/project.h"
-#include "base/cp1251.h"
 
 namespace korvant {
 namespace {

@@ -1,10 +1,10 @@
-#include "core/zamesh_journal.h"
+#include "core/substitutions/zamesh_journal.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/common/catalogue.h"
 #include "base/cp1251.h"
+#include "core/common/catalogue.h"
 
 namespace korvant {
 
