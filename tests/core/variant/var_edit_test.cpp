@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/variant/joint_blocks.h"
 #include "core/variant/table_var.h"
 #include "core/variant/variant_fixture.h"
 
@@ -279,6 +280,51 @@ TEST(VarEdit, LinkedSetsLongerThanTheListsAreRefused) {
   EXPECT_TRUE(c.model->Klasses.CollectLinkedLessons(0, 0, lists));
   EXPECT_TRUE(c.var->PlaceLinkedLesson(0, 0, false, 1, 1, 1));
   EXPECT_EQ(c.var->GetCell(25, 1, 1).Lesson, 0);
+}
+
+}  // namespace
+}  // namespace korvant
+
+namespace korvant {
+namespace {
+
+// Lesson X of klass 0 and lesson Y of klass 1, one group of each linked to
+// the other, with block lists that may disagree.
+struct JointBlocksCase {
+  std::vector<int> x, y;
+  std::vector<std::pair<int, int>> placed;  // X's set on (day, hours), in the draft
+  int day;                                  // asked for
+  std::vector<int> joint;                   // counts of lengths 1..3
+};
+
+TEST(JointBlocks, EveryLinkedLessonMustHoldTheBlock) {
+  const JointBlocksCase cases[] = {
+      {{2}, {1, 1}, {}, 0, {0, 0, 0}},             // no length both have
+      {{1, 2}, {1, 1, 1}, {}, 0, {1, 0, 0}},       // one 1 each at most
+      {{1, 2}, {1, 1, 1}, {{3, 1}}, 0, {0, 0, 0}},  // X's 1 is on day 3
+      {{1, 2}, {1, 1, 1}, {{3, 1}}, 3, {1, 0, 0}},  // unless day 3 is the day asked for
+      {{1, 2, 2}, {2, 2, 3}, {{1, 2}}, 0, {0, 1, 0}},
+      {{3}, {3}, {}, 0, {0, 0, 1}},
+  };
+  for (const JointBlocksCase& c : cases) {
+    ProjectBuilder p;
+    const int32_t s = p.Subject(), t0 = p.Teacher(), t1 = p.Teacher(), k0 = p.Klass(), k1 = p.Klass();
+    TLessonItem* x = p.Lesson(k0, {{s, t0}}, {});
+    TLessonItem* y = p.Lesson(k1, {{s, t1}}, {});
+    for (int q : c.x) x->ChangeQuant(1, q);
+    for (int q : c.y) y->ChangeQuant(1, q);
+    ProjectBuilder::Link(x, 0, y, 0);
+    auto b = Build(p.d);
+    for (const auto& [day, hours] : c.placed) ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 0, true, day, 0, hours));
+    for (int klass : {0, 1}) {
+      const TBlockCounts joint = JointFreeBlocks(*b.var, klass, 0, c.day);
+      for (int n = 1; n <= 3; ++n) {
+        EXPECT_EQ(joint[static_cast<std::size_t>(n)], c.joint[static_cast<std::size_t>(n - 1)])
+            << "case " << &c - cases << ", klass " << klass << ", length " << n;
+        EXPECT_EQ(JointBlockFree(*b.var, klass, 0, n, c.day), c.joint[static_cast<std::size_t>(n - 1)] > 0);
+      }
+    }
+  }
 }
 
 }  // namespace
