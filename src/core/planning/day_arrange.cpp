@@ -9,6 +9,7 @@
 #include "core/common/shared_state.h"
 #include "core/common/window_messages.h"
 #include "core/planning/day_planner.h"
+#include "core/variant/joint_blocks.h"
 
 namespace korvant {
 
@@ -150,7 +151,7 @@ bool TDayPlanner::SetupItems(int klass, int& total) {
     it.Honoured = honourPartners_ && l->NoAttachedRoom == 0;
     it.Teacherless = l->HasTeacherlessGroup != 0;
     it.ID = l->ID();
-    it.Separated = l->ID() >= kSepLessonIDOffset;
+    it.Separated = l->SeparatedPart != 0;
     uint32_t open = 0;
     for (int h = 1; h <= L_; ++h) {
       const int slot = (day_ - 1) * kSlotsPerDay + h;
@@ -499,12 +500,29 @@ int TDayPlanner::PrepareSelection(int klass) {
     }
   }
   std::vector<TRTILessonItem*> choosers;
+  // Per chooser, the block lengths it may take: a joint lesson only those
+  // every linked lesson has free, as its block goes into all their klasses.
+  std::vector<TBlockCounts> usable;
   bool anyItem = false;
   for (int li = 0; li < count; ++li) {
     TRTILessonItem* l = k->Lessons[li];
-    if (!l->IsFixed && l->InGroup) choosers.push_back(l);
+    if (!l->IsFixed && l->InGroup) {
+      choosers.push_back(l);
+      TBlockCounts lengths;
+      lengths.fill(1);
+      if (l->HasLink()) lengths = JointFreeBlocks(var_, klass, li, day_);
+      usable.push_back(lengths);
+    }
     if (l->IsFixed && l->FixedLength > 0) anyItem = true;
   }
+  auto nextUsable = [&](std::size_t i) {
+    TRTILessonItem* l = choosers[i];
+    while (l->NextQuant(k->QuantSum)) {
+      const int len = l->CurrentQuant();
+      if (len >= 1 && len <= kMaxLessonsPerDay && usable[i][static_cast<std::size_t>(len)] > 0) return true;
+    }
+    return false;
+  };
   if (choosers.empty() && !anyItem) return 0;  // nothing of the group in this klass
   int total = 0;
   while (true) {
@@ -527,7 +545,7 @@ int TDayPlanner::PrepareSelection(int klass) {
     bool advanced = false;
     for (; i >= 0; --i) {
       TRTILessonItem* l = choosers[static_cast<std::size_t>(i)];
-      if (l->NextQuant(k->QuantSum)) {
+      if (nextUsable(static_cast<std::size_t>(i))) {
         if (k->DayMaxLeft - k->HoursToday >= k->QuantSum) {
           advanced = true;
           break;

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "core/common/shared_state.h"
+#include "core/variant/joint_blocks.h"
 #include "core/variant/table_var.h"
 
 namespace korvant {
@@ -484,6 +485,20 @@ std::unique_ptr<TLessonObject> TWeekVarsSearch::MakeLessonObject(int teacher, in
       if (pick == 0) break;
       o->Consumed[U(pick)] = 1;
       left -= o->Quants[U(pick)];
+    }
+  }
+  // A joint lesson is written into every klass of its set: it places only
+  // the blocks each linked lesson still has free, or a klass would lose
+  // them when the file is read. The others never go onto a day.
+  if (lists.LessonCount() > 1) {
+    TBlockCounts joint = JointFreeBlocks(var, k, kl);
+    for (int q = 1; q <= nq; ++q) {
+      if (o->IsFixed(q)) continue;
+      const int len = o->Quants[U(q)];
+      if (len >= 1 && len <= kMaxLessonsPerDay && joint[U(len)] > 0)
+        --joint[U(len)];
+      else
+        o->Consumed[U(q)] = 1;
     }
   }
 

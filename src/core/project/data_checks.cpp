@@ -48,6 +48,8 @@ enum : int {
   kMsgFreeHours = 10265,
   kMsgKlassIDTooLarge = 10403,
   kMsgRoomIDTooLarge = 10404,
+  kMsgLessonIDTooLarge = 10412,
+  kMsgLinkToItself = 10413,
   kMsgUnknownRoom = 10064,
   kMsgUnknownSubject = 10065,
   kMsgUnknownKlass = 10066,
@@ -312,6 +314,7 @@ void CheckLessons(const TLessonsCollection& lessons, const TKlassesCollection& k
     if (klass && KlassWorkingDays(*klass, l) < daysNeeded) page.Add(label, kMsgKlassDays);
     if (allEmpty) page.Add(label, kMsgAllGroupsEmpty);
     if (klass && klass->ChildrenInKlass != pupils) page.Add(label, kMsgPupilsSum);
+    if (!LessonFitsVarFile(lesson.ID())) page.Add(label, kMsgLessonIDTooLarge);
 
     for (int g = 0; g < groups; ++g) {
       const TLessonSubItem& grp = *lesson.GetSubItem(g);
@@ -344,6 +347,12 @@ void CheckLessons(const TLessonsCollection& lessons, const TKlassesCollection& k
       }
       for (int i = 1, n = grp.LinksCount(); i <= n; ++i) {
         const TLessonLink link = grp.GetLink(i);
+        // A link to its own lesson joins nothing and names itself as its
+        // own counterpart, so the checks below would pass it.
+        if (link.LessonID == lesson.ID()) {
+          page.Add(who, kMsgLinkToItself);
+          break;
+        }
         const TLessonItem* other = lessons[Find(lessonIndex, link.LessonID)];
         if (!other || !other->GetSubItem(link.GroupIndex)) {
           page.Add(who, kMsgBadLink);

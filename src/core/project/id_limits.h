@@ -12,4 +12,11 @@ namespace korvant {
 constexpr int32_t kMaxVarFileID = 0xFFFE;
 constexpr bool FitsVarFile(int32_t id) { return id >= 0 && id <= kMaxVarFileID; }
 
+// The separated blocks of a lesson are planned, and stored in the variant
+// file, as a lesson of their own with this much added to the lesson's
+// identifier; a lesson whose own identifier is that large would be read
+// back as another lesson's separated blocks.
+constexpr int32_t kSepLessonIDOffset = 1000000;
+constexpr bool LessonFitsVarFile(int32_t id) { return id < kSepLessonIDOffset; }
+
 }  // namespace korvant

@@ -86,6 +86,7 @@ void TRTIKlassItem::BuildLessons(const TLessonsCollection& project) {
     TRTILessonItem* s = static_cast<TRTILessonItem*>(Lessons.Add());
     s->SetID(static_cast<int32_t>(sepID));
     s->Assign(*src);
+    s->SeparatedPart = 1;
     s->HasTeacherlessGroup = l->HasTeacherlessGroup;
     for (int i = 1; i <= kQuantWords; ++i) s->SetQuant(i, 0);
     for (std::size_t i = 0; i < sep.size(); ++i) {
@@ -177,7 +178,7 @@ void TRTIKlassesCollection::LinkLessons() {
     TRTIKlassItem* klass = GetItem(k);
     for (int li = 0; li < klass->Lessons.Count(); ++li) {
       TRTILessonItem* l = klass->Lessons[li];
-      const bool separated = l->ID() >= kSepLessonIDOffset;
+      const bool separated = l->SeparatedPart != 0;
       for (int g = 0; g < l->SubItemsCount(); ++g) {
         TRTIGroup& rt = l->RT[static_cast<std::size_t>(g)];
         rt.Links = {};
@@ -448,6 +449,7 @@ void TRTITeachersCollection::BuildLessons() {
         c->Assign(*l);
         c->ParallelLessons = l->ParallelLessons;
         c->ParallelCount = l->ParallelCount;
+        c->SeparatedPart = l->SeparatedPart;
         for (int g = 0; g < c->SubItemsCount(); ++g) {
           TRTIGroup& rt = c->RT[static_cast<std::size_t>(g)];
           rt.Klass = k;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/project/id_limits.h"
 #include "core/project/klasses.h"
 #include "core/project/lessons.h"
 #include "core/project/params.h"
@@ -23,9 +24,6 @@ struct TProjectData;
 class TTableVarItem;
 class TRunModel;
 
-// A separated block of a lesson is planned as a lesson of its own with
-// this much added to its parent's identifier.
-constexpr int32_t kSepLessonIDOffset = 1000000;
 // Entries of a linked-lesson list; 0xFFFF in the first half ends a list.
 constexpr int kMaxLinked = 26;
 constexpr uint16_t kListEnd = 0xFFFF;
@@ -60,6 +58,10 @@ struct TRTIGroup {
 class TRTILessonItem : public TLessonItem {
  public:
   std::array<TRTIGroup, kMaxLessonGroups> RT{};
+  // The separated blocks of a project lesson, planned as a lesson of their
+  // own (identifier + kSepLessonIDOffset). A project lesson whose own
+  // identifier is that large is not one.
+  uint8_t SeparatedPart = 0;
 
   // True when some group is linked to a group of another klass's lesson.
   bool HasLink() const;

@@ -27,7 +27,7 @@ std::string SubjectName(const TRunModel& m, const TRTILessonItem& lesson, int gr
   const TLessonSubItem* g = lesson.GetSubItem(group);
   const int s = g ? g->SubjectID : -1;
   std::string text = s >= 0 && s < m.Subjects.Count() ? m.Subjects[s]->DisplayName().substr(0, cut) : none;
-  if (lesson.ID() >= kSepLessonIDOffset) text.insert(0, "*");
+  if (lesson.SeparatedPart) text.insert(0, "*");
   return text;
 }
 

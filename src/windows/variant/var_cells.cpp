@@ -103,7 +103,7 @@ std::string GroupSubjectText(const TRunModel& model, const TRTILessonItem& lesso
   const TLessonSubItem* g = lesson.GetSubItem(group);
   const int s = g ? g->SubjectID : -1;
   std::string text = s >= 0 && s < model.Subjects.Count() ? model.Subjects[s]->DisplayName() : "------";
-  if (lesson.ID() >= kSepLessonIDOffset) text.insert(0, "*");
+  if (lesson.SeparatedPart) text.insert(0, "*");
   return text;
 }
 

@@ -14,7 +14,9 @@
 #include "core/common/shared_state.h"
 #include "core/planning/room_assign.h"
 #include "core/planning/week_sketch.h"
+#include "core/planning/week_vars.h"
 #include "core/project/demo_project.h"
+#include "core/variant/var_file.h"
 #include "core/variant/variant_fixture.h"
 #include "school_gen.h"
 
@@ -1194,6 +1196,72 @@ TEST(DayPlanAuto, DemoSingleDaysPlanFromAnEmptyVariant) {
     ExpectNoConflicts(*b.model, *b.var, b.model->L(), day);
   }
   ResetRun();
+}
+
+}  // namespace
+}  // namespace korvant
+
+namespace korvant {
+namespace {
+
+// Lesson X of klass 0 and lesson Y of klass 1, one group of each linked to
+// the other, with block lists that disagree: every planning command places
+// only the blocks both have free, so the file gives the week back whole.
+TEST(JointBlocks, EveryCommandPlacesOnlyBlocksEveryLinkedLessonHolds) {
+  struct Project {
+    std::vector<int> x, y;
+    bool oneTeacher;
+    int shared;  // hours a week the two can hold together
+  };
+  const Project projects[] = {
+      {{2}, {1, 1}, false, 0},        // X's 2-hour block would leave Y's klass on reading
+      {{1}, {2, 2, 2}, true, 0},      // a joint lesson of one teacher
+      {{1, 2}, {1, 1, 1}, false, 1},  // one 1-hour block in common
+  };
+  enum Command { PlacementRun, WeekSearchFair, WeekSearchDraft, Optimisation };
+  for (const Project& pr : projects)
+    for (Command c : {PlacementRun, WeekSearchFair, WeekSearchDraft, Optimisation}) {
+      SCOPED_TRACE(::testing::Message() << "project " << &pr - projects << ", command " << c);
+      ResetRun();
+      ProjectBuilder p;
+      const int32_t s = p.Subject(), t0 = p.Teacher(), t1 = pr.oneTeacher ? t0 : p.Teacher();
+      for (int k = 0; k < 2; ++k) {
+        p.Klass();
+        p.d.Klasses[k]->ChildrenInKlass = 20;
+        p.d.Klasses[k]->ChangeStartLesson(1, 1);
+      }
+      TLessonItem* x = p.Lesson(p.d.Klasses[0]->ID(), {{s, t0}}, {});
+      TLessonItem* y = p.Lesson(p.d.Klasses[1]->ID(), {{s, t1}}, {});
+      for (int q : pr.x) x->ChangeQuant(1, q);
+      for (int q : pr.y) y->ChangeQuant(1, q);
+      ProjectBuilder::Link(x, 0, y, 0);
+      auto b = Build(p.d);
+      TRunModel& m = *b.model;
+      if (c == PlacementRun) {
+        PlanDayAuto(m, *b.var, 1);
+      } else {
+        m.Teachers.SetGroups({AllTeachers(m)});
+        TWeekSearchContext ctx = MakeWeekSearchContext(m, *b.var, Shared());
+        ctx.PlaceToFair = c == WeekSearchFair ? 1 : 0;
+        ctx.GroupRow = 0;
+        TWeekVarsSearch search(ctx);
+        search.RunToEnd();
+        if (c == Optimisation)
+          for (int d = 1; d <= 6; ++d) OptimizeDayAuto(m, *b.var, d, {}, true);
+      }
+      int placed = 0;
+      for (int d = 1; d <= 6; ++d) placed += b.var->CountLessonInDay(0, 0, d);
+      if (c != PlacementRun) EXPECT_EQ(placed, pr.shared);
+      EXPECT_LE(placed, pr.shared);
+      auto back = TVarDocument::FromImage(p.d, WriteVarImage(*b.var, TVarOptions{}, 1), "v.rsp");
+      ASSERT_NE(back, nullptr);
+      for (int k = 0; k < 2; ++k)
+        for (int d = 1; d <= 6; ++d)
+          for (int h = 1; h <= m.L(); ++h) {
+            EXPECT_EQ(back->Var().GetCell(k, d, h), b.var->GetCell(k, d, h)) << k << " " << d << " " << h;
+            EXPECT_EQ(back->Var().GetDraftCell(k, d, h), b.var->GetDraftCell(k, d, h)) << k << " " << d << " " << h;
+          }
+    }
 }
 
 }  // namespace

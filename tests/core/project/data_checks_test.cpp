@@ -5,6 +5,7 @@
 
 #include "base/cp1251.h"
 #include "core/project/data_checks.h"
+#include "core/project/id_limits.h"
 
 namespace korvant {
 namespace {
@@ -336,12 +337,18 @@ TEST_F(LessonChecks, LessonRulesInOrder) {
   // No groups at all: empty too, and 0 pupils.
   TLessonItem* b = AddLesson(0, {1}, -1, -1);
   b->SetSubItemsCount(0);
+  // An identifier the separated blocks of lesson 0 would take in a variant.
+  AddLesson(0, {1}, 0, 0)->SetID(kSepLessonIDOffset);
+  AddLesson(0, {1}, 0, 0)->SetID(kSepLessonIDOffset - 1);
+  d.Teachers[0]->PlanLessCnt = 2;
   (void)a;
   EXPECT_EQ(Run(), Ws({"1. 5А, -----: задайте почасовую раскладку.",
                        "2. 5А, -----: все подгруппы пусты.",
                        "3. 5А, -----: общее число учеников в подгруппах не равно числу учеников в классе.",
                        "4. 5А: все подгруппы пусты.",
-                       "5. 5А: общее число учеников в подгруппах не равно числу учеников в классе."}));
+                       "5. 5А: общее число учеников в подгруппах не равно числу учеников в классе.",
+                       "6. 5А, Русский: номер урока слишком велик для файла варианта (1000000 и больше): его часы "
+                       "не сохранятся в вариантах расписаний."}));
 }
 
 TEST_F(LessonChecks, GroupRules) {
@@ -427,13 +434,18 @@ TEST_F(LessonChecks, LinkFindingsStopAtTheFirstOfTheGroup) {
   TLessonItem* f = AddLesson(0, {2}, 0, 1);
   TLessonItem* g = AddLesson(1, {1, 1}, 0, 1);
   Link(f, 0, g, 0);
-  d.Teachers[0]->PlanLessCnt = 4;
+  // Linked to itself: it names itself as its own mutual, same-teacher,
+  // same-layout counterpart.
+  TLessonItem* h = AddLesson(0, {1}, 0, 0);
+  h->GetSubItem(0)->ChangeLink(+1, {h->ID(), 0});
+  d.Teachers[0]->PlanLessCnt = 5;
   d.Teachers[1]->PlanLessCnt = 4;  // c counted; e and g linked to smaller; f counted
   EXPECT_EQ(Run(), Ws({"1. 5А, Русский, Группа 1: одна из связок не взаимна.",
                        "2. 5А, Русский, Группа 1: у одной из связанных подгрупп другой предмет.",
                        "3. 5Б, Английский, Группа 1: у одной из связанных подгрупп другой предмет.",
                        "4. 5А, Русский, Группа 1: у одной из связанных подгрупп другая почасовая раскладка.",
-                       "5. 5Б, Русский, Группа 1: у одной из связанных подгрупп другая почасовая раскладка."}));
+                       "5. 5Б, Русский, Группа 1: у одной из связанных подгрупп другая почасовая раскладка.",
+                       "6. 5А, Русский, Группа 1: одна из связок указывает на этот же урок."}));
 }
 
 TEST_F(LessonChecks, AnyGroupLinkingBackMakesTheLinkMutual) {
