@@ -406,6 +406,7 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
     }
     if (pinnedOut) continue;
     if (n == 0) {
+      ++steps_;
       if (Poll()) return -1;
       RecordPlacement(klass, first, last, selection);
       continue;
@@ -415,6 +416,14 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
     while (true) {
       bool dead = false;
       while (placed < n) {
+        // A day's arrangements may take longer than its search: every try
+        // counts against the run's budgets and polls the abort flag, even
+        // when no try ever completes an arrangement.
+        ++steps_;
+        if (Poll()) {
+          aborted = true;
+          break;
+        }
         if (PlaceItem(klass, placed + 1, first, last)) {
           ++placed;
           continue;
@@ -425,7 +434,8 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
           break;
         }
       }
-      if (dead) break;
+      if (dead || aborted) break;
+      ++steps_;
       if (Poll()) {
         aborted = true;
         break;
@@ -728,6 +738,9 @@ void TDayPlanner::BuildCompatibility(int level) {
       return;
     }
     uint64_t* row = &st.Compat[static_cast<std::size_t>(i - 1) * st.RowWords];
+    // The rows count against the run's step budget: a step for every
+    // sixteen pairs tested.
+    steps_ += (levelOffset_[static_cast<std::size_t>(levels)] - base + 15) / 16;
     for (int l = level + 1; l < levels; ++l) {
       const int kb = levelKlass_[static_cast<std::size_t>(l)];
       const std::size_t off = levelOffset_[static_cast<std::size_t>(l)] - base;

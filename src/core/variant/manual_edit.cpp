@@ -159,7 +159,8 @@ bool MoveBlock(TTableVarItem& var, int day, int klass, int srcHour, int target) 
     TTableCell c = mv.cell;
     const int h = target + mv.offset;
     c.Hour = h;
-    c.PrevHour = mv.cell.PrevHour < 1 ? -1 : h - 1;
+    // The block's first cell starts it wherever it stood before.
+    c.PrevHour = mv.offset == 0 || mv.cell.PrevHour < 1 ? -1 : h - 1;
     c.Rooms.fill(kNoRoom);
     var.SetCell(mv.klass, day, h, c);
   }

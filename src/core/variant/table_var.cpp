@@ -61,17 +61,32 @@ void TTableVarItem::SetCell(int klass, int day, int hour, const TTableCell& cell
   // Every room the klass held at this hour is given back first, so a room
   // replaced in this write, or held by a group the new lesson lacks, is
   // never left occupied.
+  bool freed = false;
   for (int r = 0; r < roomCount_; ++r) {
     TRoomCell& rc = rooms_[static_cast<std::size_t>(Index(r, day, hour))];
-    if (rc.Klass == klass) rc.Klass = -1;
+    if (rc.Klass == klass) {
+      rc.Klass = -1;
+      freed = true;
+    }
   }
-  if (cell.Lesson < 0) return;
-  const int groups = GroupCountOf(klass, cell.Lesson);
-  for (int g = 0; g < groups; ++g) {
-    const uint16_t room = cell.Rooms[static_cast<std::size_t>(g)];
-    if (room == kNoRoom || room >= roomCount_) continue;
-    rooms_[static_cast<std::size_t>(Index(room, day, hour))] =
-        {klass, static_cast<uint16_t>(cell.Lesson), static_cast<uint16_t>(g)};
+  const auto take = [&](int k, const TTableCell& c) {
+    const int groups = GroupCountOf(k, c.Lesson);
+    for (int g = 0; g < groups; ++g) {
+      const uint16_t room = c.Rooms[static_cast<std::size_t>(g)];
+      if (room == kNoRoom || room >= roomCount_) continue;
+      TRoomCell& rc = rooms_[static_cast<std::size_t>(Index(room, day, hour))];
+      if (k == klass || rc.Klass < 0) rc = {k, static_cast<uint16_t>(c.Lesson), static_cast<uint16_t>(g)};
+    }
+  };
+  if (cell.Lesson >= 0) take(klass, cell);
+  if (!freed) return;
+  // The grid keeps one holder per room and hour. A room given back here that
+  // another klass's cell at this hour still names (the klasses of a joint
+  // lesson share one) goes to that cell, or it would look free while taken.
+  for (int k = 0; k < klassCount_; ++k) {
+    if (k == klass) continue;
+    const TTableCell& other = fair_[static_cast<std::size_t>(Index(k, day, hour))];
+    if (other.Lesson >= 0) take(k, other);
   }
 }
 
@@ -152,7 +167,8 @@ void TTableVarItem::CloseUpDraft(int klass, int day) {
     }
     TTableCell c = kept[static_cast<std::size_t>(p - 1)];
     c.Hour = p;
-    if (c.PrevHour >= 0) c.PrevHour = p > 1 ? p - 1 : -1;
+    if (c.PrevHour >= 0)
+      c.PrevHour = p > 1 && kept[static_cast<std::size_t>(p - 2)].Lesson == c.Lesson ? p - 1 : -1;
     SetDraftCell(klass, day, p, c);
   }
 }
@@ -274,9 +290,12 @@ void TTableVarItem::MapLoadedGrids(const std::vector<TTableCell>& fair, const st
           c.Lesson = li;
           // Every writer keeps a cell's hour at its own place and the hour
           // before it as the block's link; stored values that say otherwise
-          // would not survive the next save in the klass's first cell.
+          // would not survive the next save in the klass's first cell. A
+          // block goes on only from a cell of the same lesson: a cell that
+          // says it continues one after another lesson starts its own.
           c.Hour = h;
-          if (c.PrevHour >= 0) c.PrevHour = h > 1 ? h - 1 : -1;
+          if (c.PrevHour >= 0)
+            c.PrevHour = h > 1 && dst[static_cast<std::size_t>(Index(k, d, h - 1))].Lesson == li ? h - 1 : -1;
           const int groups = std::min(rk->Lessons[li]->SubItemsCount(), kMaxLessonGroups);
           for (int i = 0; i < kMaxLessonGroups; ++i) {
             uint16_t& room = c.Rooms[static_cast<std::size_t>(i)];

@@ -284,9 +284,43 @@ TEST(DayArrangements, AbortDuringEnumerationReturnsAtOnce) {
   planner.PrepareSizes();
   EXPECT_EQ(planner.EnumDayVariants(0), -1);
   EXPECT_EQ(host.pumps, 3);
-  EXPECT_EQ(planner.ArrangementCount(0), 2);  // 120 orders without the abort
+  // Every try polls: the third stops it before a first arrangement is
+  // complete (120 orders without the abort).
+  EXPECT_EQ(planner.ArrangementCount(0), 0);
   for (int t = 0; t < m.Teachers.Count(); ++t)
     for (int h = 1; h <= 6; ++h) EXPECT_EQ(m.Teachers[t]->HourMarks[static_cast<std::size_t>(h)], -1);
+  ResetRun();
+}
+
+// Lessons whose links all point at one lesson give each klass millions of
+// arrangements: the day's preparation counts against the run's step budget
+// like its search, and stops with it.
+TEST(DayArrangements, ThePreparationCountsAgainstTheStepBudget) {
+  ResetRun();
+  ProjectBuilder p;
+  const int32_t s = p.Subject();
+  TLessonItem* hub = nullptr;
+  for (int k = 0; k < 4; ++k) {
+    const int32_t kid = p.Klass();
+    for (int st = 1; st <= 3; ++st) p.d.Klasses[k]->ChangeStartLesson(1, st);
+    for (int i = 0; i < 7; ++i) {
+      TLessonItem* l = p.Lesson(kid, {{s, p.Teacher()}}, {1, 1, 2, 2});
+      if (!hub) hub = l;
+      else l->GetSubItem(0)->ChangeLink(1, {hub->ID(), 0});
+    }
+  }
+  auto b = Build(p.d);
+  TRunModel& m = *b.model;
+  m.Teachers.SetGroups({AllTeachers(m)});
+  m.CurGroup = 0;
+  PrepareDayNorms(m, *b.var, kDay);
+  TDayPlanner planner(m, *b.var, kDay, nullptr);
+  planner.StepLimit = 1000;
+  EXPECT_EQ(planner.SelectVariants(), TPlanOutcome::Aborted);
+  EXPECT_LE(planner.Steps(), 1001u);
+  int arrangements = 0;
+  for (int k = 0; k < m.Klasses.Count(); ++k) arrangements += planner.ArrangementCount(k);
+  EXPECT_LT(arrangements, 1000);
   ResetRun();
 }
 

@@ -96,6 +96,18 @@ TEST_F(RoomsFixture, SetCellKeepsTheRoomGrid) {
   EXPECT_EQ(Holder(0, 2, 3), -1);
   EXPECT_EQ(Holder(1, 2, 3), 1);
 
+  // Two klasses naming one room at an hour (as the cells of a joint lesson
+  // do): the room has one holder, and freeing it in one cell hands it to
+  // the other, which still names it, rather than leaving it free for a
+  // third klass.
+  v().SetCell(0, 2, 5, Cell(1, 5, {2}));
+  v().SetCell(1, 2, 5, Cell(0, 5, {2}));
+  EXPECT_EQ(Holder(2, 2, 5), 1);
+  v().SetCell(1, 2, 5, Cell(0, 5, {kNoRoom}));
+  EXPECT_EQ(v().GetRoomCell(2, 2, 5), (TRoomCell{0, 1, 0}));
+  v().SetCell(0, 2, 5, kEmptyCell);
+  EXPECT_EQ(Holder(2, 2, 5), -1);
+
   // Room indices outside the grid are ignored.
   v().SetRoomCell(-1, 1, 1, {0, 0, 0});
   v().SetRoomCell(4, 1, 1, {0, 0, 0});

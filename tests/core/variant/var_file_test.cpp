@@ -6,6 +6,7 @@
 
 #include "base/cp1251.h"
 #include "core/common/shared_state.h"
+#include "core/variant/manual_edit.h"
 #include "core/variant/variant_fixture.h"
 
 namespace korvant {
@@ -232,6 +233,40 @@ TEST(VarFile, HoursMatchingNoFreeBlockLeaveTheDay) {
   EXPECT_EQ(doc->Var().CountLessonInDay(1, 0, 1), 1);
   EXPECT_EQ(doc->Model().KlassLesson(1, 0)->QuantDays[0], 1);
   EXPECT_EQ(doc->Model().KlassLesson(1, 0)->QuantDays[1], 0);
+}
+
+// A cell that says it continues a block right after another lesson starts
+// a block of its own when read, in the fair copy and in the draft; and a
+// moved block's first cell always starts it, even at hour 1, so the file
+// gives back what was saved.
+TEST(VarFile, ABlockGoesOnOnlyFromItsOwnLesson) {
+  Base base(7);
+  for (bool draft : {false, true}) {
+    SCOPED_TRACE(draft ? "draft" : "fair copy");
+    auto doc = TVarDocument::CreateNew(base.p.d, "a.rsp");
+    TTableVarItem& v = doc->Var();
+    ASSERT_TRUE(v.PlaceLinkedLesson(0, 1, draft, 1, 1, 1));  // la2 at hour 1
+    ASSERT_TRUE(v.PlaceLinkedLesson(0, 0, draft, 1, 2, 2));  // la at hours 2-3
+    // As a damaged or hand-made file has it.
+    TTableCell head = draft ? v.GetDraftCell(0, 1, 2) : v.GetCell(0, 1, 2);
+    head.PrevHour = 1;
+    if (draft) v.SetDraftCell(0, 1, 2, head);
+    else v.SetCell(0, 1, 2, head);
+    auto read = TVarDocument::FromImage(base.p.d, WriteVarImage(v, doc->Options, 1), "a.rsp");
+    ASSERT_NE(read, nullptr);
+    const TTableVarItem& r = read->Var();
+    EXPECT_EQ((draft ? r.GetDraftCell(0, 1, 2) : r.GetCell(0, 1, 2)).PrevHour, -1);
+    EXPECT_EQ((draft ? r.GetDraftCell(0, 1, 3) : r.GetCell(0, 1, 3)).PrevHour, 2);
+    if (draft) continue;
+
+    ASSERT_TRUE(TakeLessonOffDay(v, 1, {0, 1}));
+    ASSERT_TRUE(MoveBlock(v, 1, 0, 2, 1));
+    EXPECT_EQ(v.GetCell(0, 1, 1).PrevHour, -1);
+    EXPECT_EQ(v.GetCell(0, 1, 2).PrevHour, 1);
+    auto back = TVarDocument::FromImage(base.p.d, WriteVarImage(v, doc->Options, 1), "a.rsp");
+    ASSERT_NE(back, nullptr);
+    for (int h = 1; h <= 7; ++h) EXPECT_EQ(back->Var().GetCell(0, 1, h), v.GetCell(0, 1, h)) << h;
+  }
 }
 
 TEST(VarFile, HostileImagesAreRefused) {
