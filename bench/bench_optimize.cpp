@@ -148,7 +148,7 @@ void Register(const std::string& name, std::shared_ptr<Week> w) {
 std::shared_ptr<TProjectData> ReadProject(const std::string& path) {
   std::vector<unsigned char> image;
   auto d = std::make_shared<TProjectData>();
-  if (ReadWholeFile(FsPath(path), image) != FileReadStatus::Ok || !ReadProjectImage(image, *d)) return nullptr;
+  if (ReadWholeFile(std::filesystem::path(path), image) != FileReadStatus::Ok || !ReadProjectImage(image, *d)) return nullptr;
   return d;
 }
 

@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 bool ReadSchool(benchmark::State& state, const std::string& path, TProjectData& project) {
   std::vector<unsigned char> image;
-  if (ReadWholeFile(FsPath(path), image) == FileReadStatus::Ok && ReadProjectImage(image, project)) return true;
+  if (ReadWholeFile(std::filesystem::path(path), image) == FileReadStatus::Ok && ReadProjectImage(image, project)) return true;
   state.SkipWithError("the school cannot be read");
   return false;
 }

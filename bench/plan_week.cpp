@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
       const auto span = DemoProjectImage();
       image.assign(span.begin(), span.end());
     } else {
-      ok = ReadWholeFile(FsPath(path), image) == FileReadStatus::Ok;
+      ok = ReadWholeFile(std::filesystem::path(path), image) == FileReadStatus::Ok;
       if (!ok) std::fprintf(stderr, "korvant-plan-week: cannot read %s\n", path.c_str());
     }
     if (ok && !ReadProjectImage(image, *project)) {

@@ -3,6 +3,7 @@
 // becomes a QString and back.
 #include <QString>
 
+#include <filesystem>
 #include <string>
 
 #include "base/cp1251.h"
@@ -16,5 +17,14 @@ inline QString ToQt(const std::string& cp1251Text) {
 inline std::string FromQt(const QString& text) { return cp1251::fromUtf16(text.toStdU16String()); }
 // A catalogue entry as widget text.
 inline QString ResQ(int id) { return ToQt(LoadResStr(id)); }
+// Text the core made for people (captions with file names) as widget text.
+inline QString ToQt(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+// File and folder names between the dialogs and the core: the system's own
+// names (UTF-8 on disk), never through CP1251.
+inline std::filesystem::path PathFromQt(const QString& path) {
+  return std::filesystem::path(path.toUtf8().toStdString());
+}
+inline QString QtFromPath(const std::filesystem::path& path) { return QString::fromStdString(path.native()); }
 
 }  // namespace korvant

@@ -60,7 +60,7 @@ QString FitListText(const QString& text, const QFontMetrics& fm, int width) {
 }
 
 TPrintTableDlg::TPrintTableDlg(QWidget* owner, const TTableVarItem& var, std::string projectDescription,
-                               std::string variantDescription, std::string archivePath)
+                               std::string variantDescription, std::filesystem::path archivePath)
     : TPrintDlgBase(owner),
       var_(var),
       projectDescription_(std::move(projectDescription)),

@@ -7,6 +7,7 @@
 // its "Краткая форма").
 #include <QListWidget>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,7 +37,7 @@ class TPrintTableDlg : public TPrintDlgBase {
   // Descriptions are the project's and the variant's (CP1251); the
   // substitution reports read the archive at archivePath.
   TPrintTableDlg(QWidget* owner, const TTableVarItem& var, std::string projectDescription,
-                 std::string variantDescription, std::string archivePath = ZameshArchivePath());
+                 std::string variantDescription, std::filesystem::path archivePath = ZameshArchivePath());
   // Gives the shared current day back the value it had at creation.
   ~TPrintTableDlg() override;
 
@@ -57,7 +58,7 @@ class TPrintTableDlg : public TPrintDlgBase {
   const TTableVarItem& var_;
   std::string projectDescription_;
   std::string variantDescription_;
-  std::string archivePath_;
+  std::filesystem::path archivePath_;
   std::unique_ptr<TZameshArchive> archive_;
   std::vector<bool> klasses_;
   int savedDay_;

@@ -544,7 +544,7 @@ void TViewZameshDlg::ReportShow() {
   ShowCountReport(first, last);
 }
 
-bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::string& archivePath) {
+bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::filesystem::path& archivePath) {
   std::unique_ptr<TZameshArchive> archive = TZameshArchive::Open(archivePath, owner);
   if (!archive) return false;
   {

@@ -4,6 +4,7 @@
 // lessons and the dialog that chooses a substitute.
 #include <QDate>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,6 @@ class TViewZameshDlg : public TPrgDialog {
 // archive cannot be opened the user is told and nothing opens; the answer
 // is then false.
 bool ViewZamesh(QWidget* owner, TVarDocument& doc);
-bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::string& archivePath);
+bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::filesystem::path& archivePath);
 
 }  // namespace korvant

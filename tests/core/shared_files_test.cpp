@@ -213,7 +213,7 @@ TEST_F(SharedFiles, ASecondCopyOpensAVariantReadOnly) {
   second->Var().ClearDay(1);
   SetVarModified(true);
   int asked = 0;
-  second->AskSaveName = [&](const std::string&, std::string&) {
+  second->AskSaveName = [&](const fs::path&, fs::path&) {
     ++asked;
     return false;
   };
@@ -236,7 +236,8 @@ TEST_F(SharedFiles, ASecondCopyOpensAVariantReadOnly) {
 
 TEST_F(SharedFiles, AnArchiveHeldByAnotherCopyIsNamedSo) {
   const std::string path = Path("zarch.sys");
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_TRUE(TZameshArchive::Create(path));
+  const int fd = ::open(path.c_str(), O_RDONLY);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
   EXPECT_EQ(TZameshArchive::Open(path, nullptr), nullptr);
@@ -321,6 +322,88 @@ TEST_F(SharedFiles, IdentifiersTheVariantFileCannotHoldAreReportedAndNotLost) {
   doc->Var().SetCell(1, 1, 1, c);
   EXPECT_FALSE(doc->WriteVarFile());
   EXPECT_EQ(Slurp(Path("v.rsp")), saved);
+}
+
+}  // namespace
+}  // namespace korvant
+
+namespace korvant {
+namespace {
+
+// Lessons the file would give back as something else, or not at all: the
+// save names the lesson and writes nothing.
+TEST_F(SharedFiles, LessonsTheFileCannotGiveBackAreNamedAndNotSaved) {
+  struct Case {
+    const char* what;
+    int msg;
+  };
+  for (const Case c : {Case{"identifier of a separated part", 10411}, Case{"joint block", 10410}, Case{"fits", 0}}) {
+    SCOPED_TRACE(c.what);
+    ProjectBuilder p;
+    const int32_t s = p.Subject(), t = p.Teacher(), k0 = p.Klass(), k1 = p.Klass();
+    p.d.Subjects[0]->SetName("S");
+    p.d.Klasses[0]->SetName("K0");
+    p.d.Klasses[1]->SetName("K1");
+    // Lesson 0 has its separated blocks planned as lesson 1000000; a real
+    // lesson of that identifier, linked to klass K1's lesson, stands beside it.
+    TLessonItem* sep = p.Lesson(k0, {{s, t}}, {1, 1}, {1});
+    ASSERT_EQ(sep->ID(), 0);
+    TLessonItem* big = p.Lesson(k0, {{s, t}}, {1, 2});
+    big->SetID(kSepLessonIDOffset);
+    // X of K0 holds one 2-hour block, Y of K1 two 1-hour blocks.
+    TLessonItem* x = p.Lesson(k0, {{s, t}}, {2});
+    TLessonItem* y = p.Lesson(k1, {{s, t}}, {1, 1});
+    ProjectBuilder::Link(x, 0, y, 0);
+    ProjectBuilder::Link(big, 0, y, 0);
+    auto doc = TVarDocument::CreateNew(p.d, Path("v.rsp"));
+    TRunModel& m = doc->Model();
+    const int lb = 2, lx = 3;  // the project's order, the separated part after lesson 0
+    ASSERT_EQ(m.Klasses[0]->Lessons[lb]->ID(), kSepLessonIDOffset);
+    ASSERT_FALSE(m.Klasses[0]->Lessons[lb]->SeparatedPart);
+    // Its link is its own, not that of a separated part (which would look
+    // for lesson Y + 1000000 and find nothing).
+    TLinkedLists lists;
+    ASSERT_TRUE(m.Klasses.CollectLinkedLessons(0, lb, lists));
+    EXPECT_EQ(lists.LessonCount(), 2);
+    ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, 0, false, 1, 1, 1));
+    ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, 1, false, 2, 1, 1));  // the separated part
+    if (c.msg == 10411) ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, lb, false, 3, 1, 1));
+    if (c.msg == 10410) ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, lx, false, 4, 1, 2));
+    script.texts.clear();
+    EXPECT_EQ(doc->WriteVarFile(), c.msg == 0);
+    if (c.msg == 0) {
+      EXPECT_TRUE(script.texts.empty());
+      auto back = TVarDocument::Open(p.d, Path("v.rsp"));
+      ASSERT_NE(back, nullptr);
+      for (int d = 1; d <= 6; ++d)
+        for (int h = 1; h <= m.L(); ++h) EXPECT_EQ(back->Var().GetCell(0, d, h), doc->Var().GetCell(0, d, h));
+      continue;
+    }
+    ASSERT_EQ(script.texts.size(), 1u);
+    EXPECT_EQ(script.texts[0], FormatMsg(c.msg, {"v", c.msg == 10411 ? "K0, S" : "K1, S"}));
+    EXPECT_FALSE(fs::exists(dir / "v.rsp"));
+  }
+}
+
+}  // namespace
+}  // namespace korvant
+
+namespace korvant {
+namespace {
+
+// A file far larger than any of the program's files is refused by one rule
+// whichever kind it is opened as: its format is not known (10049), without
+// a byte of it read.
+TEST_F(SharedFiles, FilesFarTooLargeAreRefusedAsUnknownFormats) {
+  const fs::path big = dir / "big.bin";
+  { std::ofstream(big, std::ios::binary) << 'x'; }
+  fs::resize_file(big, kMaxFileBytes + 1);  // sparse: nothing is written
+  OneKlass k;
+  TMdiTable project;
+  EXPECT_FALSE(project.Open(big));
+  EXPECT_EQ(TVarDocument::Open(k.p.d, big), nullptr);
+  EXPECT_EQ(TZameshArchive::Open(big, nullptr), nullptr);
+  EXPECT_EQ(script.texts, std::vector<std::string>(3, FormatMsg(10049, {"big.bin"})));
 }
 
 }  // namespace

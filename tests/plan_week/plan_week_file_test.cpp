@@ -101,7 +101,7 @@ TEST(PlanWeekFile, PlannedSchoolKeepsEveryHardRule) {
 
   TProjectData p;
   std::vector<unsigned char> image;
-  ASSERT_EQ(ReadWholeFile(FsPath(school.string()), image), FileReadStatus::Ok);
+  ASSERT_EQ(ReadWholeFile(school, image), FileReadStatus::Ok);
   ASSERT_TRUE(ReadProjectImage(image, p));
   std::ifstream in(out, std::ios::binary);
   const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -56,9 +56,9 @@ struct PrintTableDlgTest : ::testing::Test {
   QTemporaryDir dir;
   std::unique_ptr<TPrintTableDlg> dlg;
 
-  void Open(std::string archive = {}) {
+  void Open(std::filesystem::path archive = {}) {
     const test::PlannedDemo& demo = test::Planned();
-    if (archive.empty()) archive = FromQt(dir.filePath(QStringLiteral("zarch.sys")));
+    if (archive.empty()) archive = PathFromQt(dir.filePath(QStringLiteral("zarch.sys")));
     dlg = std::make_unique<TPrintTableDlg>(nullptr, *demo.Var, W("Школа №1"), W("Вариант А"), archive);
     dlg->show();
   }
@@ -285,7 +285,7 @@ TEST_F(PrintTableDlgTest, LoadAndSubstitutionReportsGetTheirFormsAndTheArchiveAr
 }
 
 TEST_F(PrintTableDlgTest, ArchiveThatCannotBeOpenedStopsTheReport) {
-  Open(FromQt(dir.filePath(QStringLiteral("no/such/folder/zarch.sys"))));
+  Open(PathFromQt(dir.filePath(QStringLiteral("no/such/folder/zarch.sys"))));
   ClickRow(dlg->ReportList(), TPrintTableDlg::kSubstDay);
   Click(dlg->PreviewButton());
   Settle();

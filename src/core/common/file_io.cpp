@@ -19,7 +19,59 @@ namespace fs = std::filesystem;
 
 fs::path FsPath(std::string_view programText) { return fs::path(cp1251::toUtf16(programText)); }
 
-std::string ProgramTextPath(const fs::path& path) { return cp1251::fromUtf16(path.u16string()); }
+namespace {
+
+// UTF-8 to UTF-16; a byte that does not start or continue a well-formed
+// sequence gives U+FFFD, so no name of the disk makes this fail.
+std::u16string Utf8To16(std::string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    int n = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    char32_t cp = n == 0 ? b : n == 1 ? (b & 0x1F) : n == 2 ? (b & 0x0F) : (b & 0x07);
+    bool ok = n >= 0 && i + static_cast<std::size_t>(n) < s.size();
+    for (int k = 1; ok && k <= n; ++k) {
+      const unsigned char c = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+      if ((c & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (ok && (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (!ok) {
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += static_cast<std::size_t>(n) + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::u16string FileName16(const fs::path& path) {
+  const std::string& all = path.native();
+  const std::size_t cut = all.find_last_of('/');
+  return Utf8To16(cut == std::string::npos ? std::string_view(all) : std::string_view(all).substr(cut + 1));
+}
+
+std::u16string ShownName16(const fs::path& path) {
+  std::u16string name = FileName16(path);
+  const std::size_t dot = name.rfind(u'.');
+  if (dot != std::u16string::npos && dot + 4 >= name.size()) name.resize(dot);
+  return name;
+}
+
+std::string MsgText(std::u16string_view text) { return cp1251::fromUtf16(text); }
 
 namespace {
 
@@ -120,6 +172,30 @@ bool WriteProtected(const fs::path& real) {
   struct stat st {};
   if (::stat(real.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   return (st.st_mode & 0222) == 0 || ::access(real.c_str(), W_OK) != 0;
+}
+
+// A folder that takes no new file: a save writes its temporary file there.
+// For root, as for files, one without any write bit.
+bool FolderProtected(const fs::path& folder) {
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return true;
+  return (st.st_mode & 0222) == 0 || ::access(folder.c_str(), W_OK | X_OK) != 0;
+}
+
+// The file a save of target replaces: a symbolic link is followed, so the
+// link stays.
+fs::path ReplacedFile(const fs::path& target) {
+  std::error_code ec;
+  if (fs::is_symlink(target, ec)) {
+    fs::path resolved = fs::weakly_canonical(target, ec);
+    if (!ec) return resolved;
+  }
+  return target;
+}
+
+fs::path FolderOf(const fs::path& file) {
+  fs::path folder = file.parent_path();
+  return folder.empty() ? fs::path(".") : folder;
 }
 
 void SyncFolder(const fs::path& folder) {
@@ -235,6 +311,11 @@ FileReadStatus ReadAndLockFile(const fs::path& path, std::vector<unsigned char>&
   return FileReadStatus::Ok;
 }
 
+bool CanReplace(const fs::path& target) {
+  const fs::path real = ReplacedFile(target);
+  return !real.filename().empty() && !WriteProtected(real) && !FolderProtected(FolderOf(real));
+}
+
 int RemoveStaleTemporaryFiles(const fs::path& folder) {
   int removed = 0;
   std::error_code ec;
@@ -259,19 +340,14 @@ namespace {
 
 WriteStatus WriteReplacing(const fs::path& target, std::span<const unsigned char> data, FileLock* lock) {
   std::error_code ec;
-  fs::path real = target;
-  if (fs::is_symlink(target, ec)) {
-    fs::path resolved = fs::weakly_canonical(target, ec);
-    if (!ec) real = resolved;
-  }
+  const fs::path real = ReplacedFile(target);
   if (real.filename().empty()) return WriteStatus::Failed;
-  fs::path folder = real.parent_path();
-  if (folder.empty()) folder = ".";
+  const fs::path folder = FolderOf(real);
 
   // A crash during an earlier save left its temporary file; it is of no
   // use to anyone and may be as large as the file.
   RemoveStaleTemporaryFiles(folder);
-  if (WriteProtected(real)) return WriteStatus::Failed;
+  if (WriteProtected(real) || FolderProtected(folder)) return WriteStatus::Failed;
 
   // Another copy of the program that has the target open holds its lock;
   // holding it ourselves until the rename keeps that copy from taking it

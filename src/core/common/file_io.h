@@ -15,10 +15,21 @@ namespace korvant {
 // and is not read into memory.
 constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
 
-// File names are held as program text (CP1251); these convert at the file
-// system boundary.
+// File and folder names are the system's own strings (std::filesystem::path)
+// from the file dialog to the file and back into captions; they never pass
+// through CP1251, which lacks most of the characters a name may hold.
+// FsPath makes a path of program text (a name from the catalogue).
 std::filesystem::path FsPath(std::string_view programText);
-std::string ProgramTextPath(const std::filesystem::path& path);
+
+// A path's name part (no folder) as the user reads it; bytes that are not
+// UTF-8 read as U+FFFD.
+std::u16string FileName16(const std::filesystem::path& path);
+// The same without its extension: a point among the name's last four
+// characters and everything after it are cut.
+std::u16string ShownName16(const std::filesystem::path& path);
+// Text as the catalogue's messages carry it (CP1251): for a file's name
+// inside a message only, never to reach the file again.
+std::string MsgText(std::u16string_view text);
 
 enum class FileReadStatus {
   Ok,
@@ -87,8 +98,8 @@ enum class WriteStatus {
 // Writes data to a new file in the target's folder, flushes it to disk and
 // renames it over the target (a symbolic link is followed, so the link
 // stays). An existing target keeps its permissions; a target without write
-// permission (for root: without any write bit) is refused, as a write to
-// it would be. Before the write, temporary files of earlier saves of the
+// permission, or in a folder without it (for root: without any write
+// bit), is refused, as a write to it would be. Before the write, temporary files of earlier saves of the
 // program that died during a save are removed from the folder. On any
 // failure the temporary file is removed, the target is left as it was and
 // the answer is false.
@@ -98,6 +109,11 @@ bool WriteFileAtomic(const std::filesystem::path& target, std::span<const unsign
 // replaced the old one, so that the name is never unlocked) and its stamp,
 // and gives up the old file's lock.
 WriteStatus WriteFileLocked(const std::filesystem::path& target, std::span<const unsigned char> data, FileLock& lock);
+
+// Whether a save could replace target now (WriteFileAtomic's refusals):
+// its folder takes a new file and target, when it is there, is not marked
+// read-only. For root a file or folder without any write bit is read-only.
+bool CanReplace(const std::filesystem::path& target);
 
 // Removes from folder the temporary files of saves whose process no longer
 // runs (and that are older than a few minutes, so that a save from another

@@ -4,6 +4,7 @@
 // the user-interface thread only, so nothing here is locked.
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace korvant {
@@ -57,7 +58,7 @@ class SharedState {
   uint8_t FindBest = 0;
   uint32_t SolutionsFound = 0;
   int32_t BestDepth = 0;  // -1 while nothing has been shown
-  std::string LastAutoSavedFile;
+  std::filesystem::path LastAutoSavedFile;
   uint32_t CurGroup = 0;
   uint32_t GroupSize = 0;
   uint8_t ReplanGroupLessons = 0;

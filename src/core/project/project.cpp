@@ -24,11 +24,15 @@ constexpr int kMsgSaveBeforePlanning = 10053;
 constexpr int kMsgProjectReadOnly = 10400;
 constexpr int kMsgHeldElsewhere = 10401;
 constexpr int kMsgChangedOnDisk = 10402;
+constexpr int kMsgReadOnlyMark = 10416;
 
-std::string& ProgramFolderStore() {
-  static std::string folder = ".";
+std::filesystem::path& ProgramFolderStore() {
+  static std::filesystem::path folder = ".";
   return folder;
 }
+
+// A file's name as the catalogue's messages show it.
+std::string MsgName(const std::filesystem::path& fileName) { return MsgText(FileName16(fileName)); }
 
 bool ValidShowCmd(int32_t cmd) {
   return cmd == kShowHidden || cmd == kShowNormal || cmd == kShowMaximized ||
@@ -52,7 +56,7 @@ void TMdiTable::Reset() {
   lock_.Release();
 }
 
-void TMdiTable::CreateNew(const std::string& fileName) {
+void TMdiTable::CreateNew(const std::filesystem::path& fileName) {
   data_.Clear();
   lock_.Release();
   fileName_ = fileName;
@@ -64,23 +68,23 @@ void TMdiTable::CreateNew(const std::string& fileName) {
   if (view_) view_->ListsReloaded();
 }
 
-bool TMdiTable::Open(const std::string& fileName) {
+bool TMdiTable::Open(const std::filesystem::path& fileName) {
   // A project opened again in this object must not meet its own lock.
   lock_.Release();
   std::vector<unsigned char> image;
   FileLock lock;
   bool heldElsewhere = false;
-  switch (ReadAndLockFile(FsPath(fileName), image, lock, heldElsewhere)) {
+  switch (ReadAndLockFile(fileName, image, lock, heldElsewhere)) {
     case FileReadStatus::Ok:
       break;
     case FileReadStatus::TooLarge:
       // Far larger than any project: not one of our files.
       Reset();
-      ShowErrMsgText(owner_, FormatMsg(kMsgUnknownFormat, {FileNameOnly(fileName)}), kBoxOk);
+      ShowErrMsgText(owner_, FormatMsg(kMsgUnknownFormat, {MsgName(fileName)}), kBoxOk);
       return false;
     case FileReadStatus::CannotOpen:
       Reset();
-      ShowErrMsgText(owner_, FormatMsg(kMsgOpenError, {FileNameOnly(fileName)}), kBoxOk);
+      ShowErrMsgText(owner_, FormatMsg(kMsgOpenError, {MsgName(fileName)}), kBoxOk);
       return false;
   }
   Pump();
@@ -88,12 +92,14 @@ bool TMdiTable::Open(const std::string& fileName) {
   ownFile_ = true;
   lock_ = std::move(lock);
   readOnly_ = heldElsewhere;
-  if (readOnly_)
-    ShowErrMsgText(owner_, FormatMsg(kMsgProjectReadOnly, {FileNameOnly(fileName)}), kBoxOk);
+  if (readOnly_) {
+    NotifyCaption();
+    ShowErrMsgText(owner_, FormatMsg(kMsgProjectReadOnly, {MsgName(fileName)}), kBoxOk);
+  }
   return true;
 }
 
-bool TMdiTable::OpenImage(const std::string& fileName, std::span<const unsigned char> image) {
+bool TMdiTable::OpenImage(const std::filesystem::path& fileName, std::span<const unsigned char> image) {
   if (!Load(fileName, image)) return false;
   ownFile_ = false;
   readOnly_ = false;
@@ -101,12 +107,12 @@ bool TMdiTable::OpenImage(const std::string& fileName, std::span<const unsigned 
   return true;
 }
 
-bool TMdiTable::Load(const std::string& fileName, std::span<const unsigned char> image) {
+bool TMdiTable::Load(const std::filesystem::path& fileName, std::span<const unsigned char> image) {
   // The reader checks every count and size against the image before it
   // builds anything, and leaves the lists empty when it refuses.
   if (!ReadProjectImage(image, data_)) {
     Reset();
-    ShowErrMsgText(owner_, FormatMsg(kMsgUnknownFormat, {FileNameOnly(fileName)}), kBoxOk);
+    ShowErrMsgText(owner_, FormatMsg(kMsgUnknownFormat, {MsgName(fileName)}), kBoxOk);
     return false;
   }
   Pump();
@@ -119,31 +125,31 @@ bool TMdiTable::Load(const std::string& fileName, std::span<const unsigned char>
 
 SaveResult TMdiTable::Save() {
   if (!ownFile_ || readOnly_) return SaveResult::NeedsName;
-  const std::filesystem::path path = FsPath(fileName_);
+  const std::filesystem::path& path = fileName_;
   // The file we read (or last wrote) was replaced or rewritten by someone
   // else: their work is not overwritten without asking.
   const FileStamp now = StampOf(path);
   if (lock_.Stamp().Valid && now.Valid && now != lock_.Stamp() &&
-      ShowErrMsgText(owner_, FormatMsg(kMsgChangedOnDisk, {FileNameOnly(fileName_)}), kBoxYesNo) != kResYes)
+      ShowErrMsgText(owner_, FormatMsg(kMsgChangedOnDisk, {MsgName(fileName_)}), kBoxYesNo) != kResYes)
     return SaveResult::Failed;
   const std::vector<unsigned char> image = WriteProjectImage(data_);
   switch (WriteFileLocked(path, image, lock_)) {
     case WriteStatus::Ok:
       break;
     case WriteStatus::HeldElsewhere:
-      ShowErrMsgText(owner_, FormatMsg(kMsgHeldElsewhere, {FileNameOnly(fileName_)}), kBoxOk);
+      ShowErrMsgText(owner_, FormatMsg(kMsgHeldElsewhere, {MsgName(fileName_)}), kBoxOk);
       return SaveResult::Failed;
     case WriteStatus::Failed:
-      ShowErrMsgText(owner_, FormatMsg(kMsgWriteError, {FileNameOnly(fileName_)}), kBoxOk);
+      ShowErrMsgText(owner_, FormatMsg(kMsgWriteError, {MsgName(fileName_)}), kBoxOk);
       return SaveResult::Failed;
   }
   SetModified(false);
   return SaveResult::Saved;
 }
 
-bool TMdiTable::SaveAs(const std::string& fileName, bool saveFirst) {
+bool TMdiTable::SaveAs(const std::filesystem::path& fileName, bool saveFirst) {
   if (saveFirst && modified_ && ownFile_ && !readOnly_ && Save() != SaveResult::Saved) return false;
-  std::string oldName = std::move(fileName_);
+  std::filesystem::path oldName = std::move(fileName_);
   const bool oldOwn = ownFile_;
   const bool oldReadOnly = readOnly_;
   fileName_ = fileName;
@@ -169,13 +175,13 @@ bool TMdiTable::SaveAs(const std::string& fileName, bool saveFirst) {
 bool TMdiTable::SaveOrAskName() {
   const SaveResult r = Save();
   if (r != SaveResult::NeedsName) return r == SaveResult::Saved;
-  const std::string name = view_ ? view_->AskSaveFileName(SaveAsProposal()) : std::string{};
+  const std::filesystem::path name = view_ ? view_->AskSaveFileName(SaveAsProposal()) : std::filesystem::path{};
   if (name.empty()) return false;
   return SaveAs(name, false);
 }
 
 bool TMdiTable::SaveBeforePlanning() {
-  const std::string text = FormatMsg(kMsgSaveBeforePlanning, {FileNameOnly(fileName_)});
+  const std::string text = FormatMsg(kMsgSaveBeforePlanning, {MsgName(fileName_)});
   if (ShowErrMsgText(owner_, text, kBoxYesNo) != kResYes) return false;
   return SaveOrAskName();
 }
@@ -183,7 +189,7 @@ bool TMdiTable::SaveBeforePlanning() {
 int TMdiTable::QuerySave() {
   if (varsQuery_ && varsQuery_() == kQueryCancelled) return kQueryCancelled;
   if (!modified_) return kQuerySaved;
-  const std::string text = FormatMsg(kMsgSaveQuery, {FileNameOnly(fileName_)});
+  const std::string text = FormatMsg(kMsgSaveQuery, {MsgName(fileName_)});
   switch (ShowErrMsgText(owner_, text, kBoxYesNoCancel)) {
     case kResYes:
       return SaveOrAskName() ? kQuerySaved : kQueryCancelled;
@@ -195,10 +201,10 @@ int TMdiTable::QuerySave() {
   }
 }
 
-std::string TMdiTable::SaveAsProposal() const {
+std::filesystem::path TMdiTable::SaveAsProposal() const {
   if (ownFile_) return fileName_;
-  return ProjectFolder() + "/" + NameWithoutExtension(fileName_) + "." +
-         LoadResStr(kMsgProjectExtension);
+  return ProjectFolder() /
+         std::filesystem::path(ShownName16(fileName_) + u"." + cp1251::toUtf16(LoadResStr(kMsgProjectExtension)));
 }
 
 void TMdiTable::SetModified(bool value) {
@@ -207,10 +213,10 @@ void TMdiTable::SetModified(bool value) {
   NotifyCaption();
 }
 
-std::string TMdiTable::Caption() const { return ProjectCaption(fileName_, modified_); }
+std::u16string TMdiTable::Caption() const { return ProjectCaption(fileName_, modified_, readOnly_); }
 
 void TMdiTable::NotifyCaption() {
-  std::string caption = Caption();
+  std::u16string caption = Caption();
   if (caption == toldCaption_) return;
   toldCaption_ = std::move(caption);
   if (view_) view_->CaptionChanged(toldCaption_);
@@ -246,23 +252,15 @@ void TMdiTable::ParamsAccepted() {
   if (view_) view_->LessonsPerDayChanged(data_.Params.LessonsPerDay);
 }
 
-std::string NameWithoutExtension(std::string_view fileName) {
-  std::string name = FileNameOnly(fileName);
-  const std::size_t from = name.size() > 4 ? name.size() - 4 : 0;
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot >= from) name.resize(dot);
-  return name;
-}
-
-std::string ProjectCaption(std::string_view fileName, bool modified) {
-  std::string caption = LoadResStr(kMsgProgramTitle) + ": " + NameWithoutExtension(fileName);
-  if (modified) caption += LoadResStr(kMsgModifiedMark);
+std::u16string ProjectCaption(const std::filesystem::path& fileName, bool modified, bool readOnly) {
+  std::u16string caption = cp1251::toUtf16(LoadResStr(kMsgProgramTitle)) + u": " + ShownName16(fileName);
+  if (modified) caption += cp1251::toUtf16(LoadResStr(kMsgModifiedMark));
+  if (readOnly) caption += cp1251::toUtf16(LoadResStr(kMsgReadOnlyMark));
   return caption;
 }
 
-bool SameFileName(std::string_view a, std::string_view b) {
+bool SameFileName(const std::filesystem::path& pa, const std::filesystem::path& pb) {
   namespace fs = std::filesystem;
-  const fs::path pa = FsPath(a), pb = FsPath(b);
   // Files that exist are the same when they are one file on disk, however
   // the names are spelt (case on a case-blind disk, links, "..").
   std::error_code ea, eb;
@@ -278,37 +276,40 @@ bool SameFileName(std::string_view a, std::string_view b) {
   return pa.lexically_normal() == pb.lexically_normal();
 }
 
-bool CheckNotAlreadyOpen(const TMdiTable* open, const std::string& fileName, PromptOwner owner) {
+bool CheckNotAlreadyOpen(const TMdiTable* open, const std::filesystem::path& fileName, PromptOwner owner) {
   if (!open || !SameFileName(open->GetFileName(), fileName)) return true;
-  ShowErrMsgText(owner, FormatMsg(kMsgAlreadyOpen, {FileNameOnly(fileName)}), kBoxOk);
+  ShowErrMsgText(owner, FormatMsg(kMsgAlreadyOpen, {MsgName(fileName)}), kBoxOk);
   return false;
 }
 
-void SetProgramFolder(std::string folder) {
-  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
-  ProgramFolderStore() = folder.empty() ? std::string(".") : std::move(folder);
+void SetProgramFolder(std::filesystem::path folder) {
+  std::string text = folder.native();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  ProgramFolderStore() = text.empty() ? std::filesystem::path(".") : std::filesystem::path(std::move(text));
 }
 
-const std::string& ProgramFolder() { return ProgramFolderStore(); }
+const std::filesystem::path& ProgramFolder() { return ProgramFolderStore(); }
 
-std::string ProjectFolder() {
-  std::string sub = ProgramFolder() + "/" + LoadResStr(kMsgProjectFolder);
+std::filesystem::path ProjectFolder() {
+  std::filesystem::path sub = ProgramFolder() / FsPath(LoadResStr(kMsgProjectFolder));
   std::error_code ec;
-  return std::filesystem::is_directory(FsPath(sub), ec) ? sub : ProgramFolder();
+  return std::filesystem::is_directory(sub, ec) ? sub : ProgramFolder();
 }
 
-std::string NextNewProjectName(int& counter) {
+std::filesystem::path NextNewProjectName(int& counter) {
   ++counter;
-  return ProjectFolder() + "/" + LoadResStr(kMsgNewProjectName) + std::to_string(counter) + "." +
-         LoadResStr(kMsgProjectExtension);
+  return ProjectFolder() / FsPath(LoadResStr(kMsgNewProjectName) + std::to_string(counter) + "." +
+                                  LoadResStr(kMsgProjectExtension));
 }
 
-std::string DemoProjectFileName() {
-  return ProjectFolder() + "/" + cp1251::fromUtf8("Демонстрационный проект");
+std::filesystem::path DemoProjectFileName() {
+  return ProjectFolder() / FsPath(cp1251::fromUtf8("Демонстрационный проект"));
 }
 
-std::string DemoProjectSaveName() {
-  return DemoProjectFileName() + "." + LoadResStr(kMsgProjectExtension);
+std::filesystem::path DemoProjectSaveName() {
+  std::filesystem::path name = DemoProjectFileName();
+  name += FsPath("." + LoadResStr(kMsgProjectExtension));
+  return name;
 }
 
 }  // namespace korvant

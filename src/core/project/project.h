@@ -4,6 +4,7 @@
 // the save queries). The windows (editors, dialogs, cursor, caption) are
 // reached only through IProjectView.
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
@@ -31,13 +32,13 @@ class IProjectView {
   // The parameters were accepted; the week grids take the new L.
   virtual void LessonsPerDayChanged(int /*lessonsPerDay*/) {}
   // The main window's caption.
-  virtual void CaptionChanged(const std::string& /*caption*/) {}
+  virtual void CaptionChanged(const std::u16string& /*caption*/) {}
   // Shows (and refreshes) or hides the editor of kind 0..4; answers the
   // show command to record: 1 normal, 3 maximized, 6 minimized, 0 hidden.
   virtual int32_t ShowEditor(int /*kind*/, bool show) { return show ? kShowNormal : kShowHidden; }
   // The project has no file of its own (the demonstration project): asks
   // for one, proposing `proposed`. Empty = cancelled.
-  virtual std::string AskSaveFileName(const std::string& /*proposed*/) { return {}; }
+  virtual std::filesystem::path AskSaveFileName(const std::filesystem::path& /*proposed*/) { return {}; }
 };
 
 // The open variant's own save query: kQuerySaved, kQueryDiscarded or
@@ -55,17 +56,17 @@ class TMdiTable {
 
   // A new, empty project (default parameters, empty lists) named fileName,
   // marked modified; it is saved under that name.
-  void CreateNew(const std::string& fileName);
+  void CreateNew(const std::filesystem::path& fileName);
   // Reads a project file and keeps it locked while it is open. A file that
   // cannot be read shows 10051, one that is not a project file of a known
   // version, or whose sections do not fit it, shows 10049; then the object
   // holds no project (empty lists, no name) and the answer is false. A file
   // that another copy of the program has open is opened read-only after
   // 10400: saving it asks for another name.
-  bool Open(const std::string& fileName);
+  bool Open(const std::filesystem::path& fileName);
   // Reads a project image held in memory (the demonstration project) under
   // fileName. Such a project has no file of its own: saving asks for one.
-  bool OpenImage(const std::string& fileName, std::span<const unsigned char> image);
+  bool OpenImage(const std::filesystem::path& fileName, std::span<const unsigned char> image);
 
   // Writes the project file through the safe writer. A failure shows 10052
   // (10401 for a file another copy has open) and keeps the old file and
@@ -74,7 +75,7 @@ class TMdiTable {
   SaveResult Save();
   // Saves under fileName (first under the old name when saveFirst and
   // modified). On failure the old name stays.
-  bool SaveAs(const std::string& fileName, bool saveFirst);
+  bool SaveAs(const std::filesystem::path& fileName, bool saveFirst);
   // Save, asking the view for a name when the project has no file.
   // False when the save failed or the user cancelled.
   bool SaveOrAskName();
@@ -87,7 +88,7 @@ class TMdiTable {
   // Installed while a variant window is open, cleared (empty) when it goes.
   void SetVarsSaveQuery(VarsSaveQuery query) { varsQuery_ = std::move(query); }
 
-  const std::string& GetFileName() const { return fileName_; }
+  const std::filesystem::path& GetFileName() const { return fileName_; }
   // False for the demonstration project until it is saved under a name.
   bool HasOwnFile() const { return ownFile_; }
   // Opened while another copy of the program had the file open: it is not
@@ -95,11 +96,11 @@ class TMdiTable {
   bool IsReadOnly() const { return readOnly_; }
   // What the save-as dialog proposes: the file itself, or for a project
   // without a file its name with the extension "tbl" in the project folder.
-  std::string SaveAsProposal() const;
+  std::filesystem::path SaveAsProposal() const;
 
   bool IsModified() const { return modified_; }
   void SetModified(bool value);
-  std::string Caption() const;
+  std::u16string Caption() const;
 
   // Kind 0..4; other kinds do nothing.
   void ShowManager(int kind, bool show, bool markModified);
@@ -122,50 +123,48 @@ class TMdiTable {
  private:
   // No project: empty lists, no name (what a failed open leaves).
   void Reset();
-  bool Load(const std::string& fileName, std::span<const unsigned char> image);
+  bool Load(const std::filesystem::path& fileName, std::span<const unsigned char> image);
   void NotifyCaption();
   void Pump();
 
   IProjectView* view_;
   PromptOwner owner_;
   TProjectData data_;
-  std::string fileName_;
+  std::filesystem::path fileName_;
   bool ownFile_ = false;
   bool readOnly_ = false;
   bool modified_ = false;
   // The open file's lock and what it held when read or last written.
   FileLock lock_;
-  std::string toldCaption_;
+  std::u16string toldCaption_;
   VarsSaveQuery varsQuery_;
 };
 
-// Program title, ": ", the file's name without folder and extension, and
-// " (изменен)" while modified.
-std::string ProjectCaption(std::string_view fileName, bool modified);
-// The file's name without folder; a point among its last four characters
-// and everything after it are cut.
-std::string NameWithoutExtension(std::string_view fileName);
+// Program title, ": ", the file's name without folder and extension
+// (ShownName16), " (изменен)" while modified and " (только для чтения)"
+// while another copy of the program has the file.
+std::u16string ProjectCaption(const std::filesystem::path& fileName, bool modified, bool readOnly = false);
 
 // Whether two names lead to the same file: for existing files, the same
 // file on disk (so "A.tbl" and "a.tbl" are two files on a case-sensitive
 // disk and one on a case-blind one); otherwise the same normalised path.
-bool SameFileName(std::string_view a, std::string_view b);
+bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b);
 // False (after showing 10050) when fileName is the open project's file.
-bool CheckNotAlreadyOpen(const TMdiTable* open, const std::string& fileName,
+bool CheckNotAlreadyOpen(const TMdiTable* open, const std::filesystem::path& fileName,
                          PromptOwner owner = nullptr);
 
-// The folder of the program file (program text, no trailing separator);
-// the application sets it at start-up.
-void SetProgramFolder(std::string folder);
-const std::string& ProgramFolder();
+// The folder of the program file (no trailing separator); the application
+// sets it at start-up.
+void SetProgramFolder(std::filesystem::path folder);
+const std::filesystem::path& ProgramFolder();
 // The program folder's "Project" subfolder when it exists, else the program
 // folder.
-std::string ProjectFolder();
+std::filesystem::path ProjectFolder();
 // counter := counter + 1; "Новый_<counter>.tbl" in the project folder.
-std::string NextNewProjectName(int& counter);
+std::filesystem::path NextNewProjectName(int& counter);
 // The name the demonstration project is opened under (no extension).
-std::string DemoProjectFileName();
+std::filesystem::path DemoProjectFileName();
 // Where the demonstration project is proposed to be saved.
-std::string DemoProjectSaveName();
+std::filesystem::path DemoProjectSaveName();
 
 }  // namespace korvant

@@ -1,11 +1,6 @@
 #include "core/substitutions/zamesh_archive.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -25,15 +20,20 @@ constexpr int kMsgUnknownFormat = 10049;
 constexpr int kMsgWriteError = 10052;
 constexpr int kMsgCannotOpen = 10155;
 constexpr int kMsgIndexFull = 10156;
+constexpr int kMsgFileHeldElsewhere = 10401;
+constexpr int kMsgChangedOnDisk = 10402;
 constexpr int kMsgHeldElsewhere = 10407;
+constexpr int kMsgReadOnly = 10414;
 
 // 0001-01-01 and 9999-12-31 as day numbers.
 constexpr double kFirstDay = -693593.0;
 constexpr double kLastDay = 2958465.0;
 
 // One archive open in the program at a time, as the journal and the print
-// dialog expect; the lock on the folder keeps other copies of the program out.
+// dialog expect; the lock on the file keeps other copies of the program out.
 bool g_archiveOpen = false;
+
+std::string MsgName(const std::filesystem::path& path) { return MsgText(FileName16(path)); }
 
 // Walks a block's body of rows x 9 cells; false unless it is exactly size
 // bytes. Fills rows when given.
@@ -308,80 +308,75 @@ ZameshSaveResult TZameshImage::PlanSave(double date, const std::vector<TZameshRo
 
 // ---- the file ----
 
-std::string ZameshArchivePath() {
-  std::string folder = ProgramFolder();
-  const std::string sub = folder + "/" + LoadResStr(kMsgArchiveFolder);
+std::filesystem::path ZameshArchivePath() {
+  std::filesystem::path folder = ProgramFolder();
+  const std::filesystem::path sub = folder / FsPath(LoadResStr(kMsgArchiveFolder));
   std::error_code ec;
-  if (std::filesystem::is_directory(FsPath(sub), ec)) folder = sub;
-  return folder + "/" + LoadResStr(kMsgArchiveName);
+  if (std::filesystem::is_directory(sub, ec)) folder = sub;
+  return folder / FsPath(LoadResStr(kMsgArchiveName));
 }
 
-bool TZameshArchive::Create(const std::string& path) {
+bool TZameshArchive::Create(const std::filesystem::path& path) {
   const std::vector<unsigned char> bytes = TZameshImage::NewBytes();
-  return WriteFileAtomic(FsPath(path), bytes);
+  return WriteFileAtomic(path, bytes);
 }
 
-std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::string& path, ZameshOpenStatus& status) {
+std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::filesystem::path& path, ZameshOpenStatus& status) {
   status = ZameshOpenStatus::AlreadyOpen;
   if (g_archiveOpen) return nullptr;
 
-  const std::filesystem::path file = FsPath(path);
-  std::filesystem::path folder = file.parent_path();
-  if (folder.empty()) folder = ".";
-  // The lock lives on the folder, not on the file: every save replaces the
-  // file by another one, which a lock on the file would not follow.
-  const int lockFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (lockFd < 0) {
-    status = ZameshOpenStatus::CannotOpen;
-    return nullptr;
-  }
-  // A file system without locks is used unlocked rather than not at all.
-  if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    ::close(lockFd);
-    status = ZameshOpenStatus::HeldElsewhere;
-    return nullptr;
-  }
-  std::unique_ptr<TZameshArchive> a(new TZameshArchive);
-  a->lockFd_ = lockFd;
-  a->path_ = path;
-
   std::error_code ec;
-  if (!std::filesystem::exists(file, ec) && !ec && !Create(path)) {
+  if (!std::filesystem::exists(path, ec) && !ec && !Create(path)) {
     status = ZameshOpenStatus::CannotOpen;
     return nullptr;
   }
+  // Copies of the program may reach one archive by different names (a
+  // linked folder, a linked file): the lock is on the file itself, and
+  // saves write the file the links lead to.
+  std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
+  if (ec) real = path;
+  std::unique_ptr<TZameshArchive> a(new TZameshArchive);
+  a->path_ = path;
+  a->real_ = real;
   std::vector<unsigned char> bytes;
-  switch (ReadWholeFile(file, bytes)) {
+  bool heldElsewhere = false;
+  switch (ReadAndLockFile(real, bytes, a->lock_, heldElsewhere)) {
     case FileReadStatus::Ok: break;
     case FileReadStatus::TooLarge: status = ZameshOpenStatus::BadFormat; return nullptr;
     case FileReadStatus::CannotOpen: status = ZameshOpenStatus::CannotOpen; return nullptr;
+  }
+  if (heldElsewhere) {
+    status = ZameshOpenStatus::HeldElsewhere;
+    return nullptr;
   }
   a->image_ = TZameshImage::FromBytes(std::move(bytes));
   if (!a->image_) {
     status = ZameshOpenStatus::BadFormat;
     return nullptr;
   }
+  a->readOnly_ = !CanReplace(real);
   g_archiveOpen = true;
   status = ZameshOpenStatus::Ok;
   return a;
 }
 
-std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::string& path, PromptOwner owner) {
+std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::filesystem::path& path, PromptOwner owner) {
   ZameshOpenStatus status;
   auto a = Open(path, status);
   if (status == ZameshOpenStatus::BadFormat)
-    ShowErrMsgText(owner, FormatMsg(kMsgUnknownFormat, {FileNameOnly(path)}), kBoxOk);
+    ShowErrMsgText(owner, FormatMsg(kMsgUnknownFormat, {MsgName(path)}), kBoxOk);
   else if (status == ZameshOpenStatus::HeldElsewhere)
     ShowErrMsg(owner, kMsgHeldElsewhere, kBoxOk);
   else if (!a)
     ShowErrMsg(owner, kMsgCannotOpen, kBoxOk);
+  else if (a->ReadOnly())
+    ShowErrMsgText(owner, FormatMsg(kMsgReadOnly, {MsgName(path)}), kBoxOk);
   return a;
 }
 
 TZameshArchive::~TZameshArchive() {
   // Nothing is pending: every save is already on disk.
   if (image_) g_archiveOpen = false;
-  if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 std::vector<TZameshRow> TZameshArchive::LoadDay(double date) const {
@@ -393,21 +388,34 @@ std::vector<TZameshRow> TZameshArchive::LoadDay(double date) const {
 ZameshSaveResult TZameshArchive::SaveDay(double date, const std::vector<TZameshRow>& rows, PromptOwner owner) {
   std::unique_ptr<TZameshImage> next;
   ZameshSaveResult res = image_->PlanSave(date, rows, next);
+  // Someone else's archive now stands there (a backup put back, another
+  // program's write): the new file would be this one's days, not theirs.
+  const FileStamp now = StampOf(real_);
+  if (next && lock_.Stamp().Valid && now.Valid && now != lock_.Stamp() &&
+      ShowErrMsgText(owner, FormatMsg(kMsgChangedOnDisk, {MsgName(path_)}), kBoxYesNo) != kResYes)
+    return ZameshSaveResult::Refused;
   if (next) {
     // The whole file is written anew rather than the block appended and
     // the entry patched in place: a patch of the 12-byte entry is not
     // atomic on disk, and an interrupted append or patch could leave an
     // entry pointing at a half-written block. The archive is small (a day
     // is a few kilobytes), so the full write costs little.
-    if (WriteFileAtomic(FsPath(path_), next->Bytes()))
-      image_ = std::move(next);
-    else
-      res = ZameshSaveResult::WriteFailed;
+    switch (WriteFileLocked(real_, next->Bytes(), lock_)) {
+      case WriteStatus::Ok:
+        image_ = std::move(next);
+        break;
+      case WriteStatus::HeldElsewhere:
+        ShowErrMsgText(owner, FormatMsg(kMsgFileHeldElsewhere, {MsgName(path_)}), kBoxOk);
+        return ZameshSaveResult::Refused;
+      case WriteStatus::Failed:
+        res = ZameshSaveResult::WriteFailed;
+        break;
+    }
   }
   if (res == ZameshSaveResult::IndexFull)
     ShowErrMsg(owner, kMsgIndexFull, kBoxOk);
   else if (res == ZameshSaveResult::WriteFailed || res == ZameshSaveResult::TooLarge)
-    ShowErrMsgText(owner, FormatMsg(kMsgWriteError, {FileNameOnly(path_)}), kBoxOk);
+    ShowErrMsgText(owner, FormatMsg(kMsgWriteError, {MsgName(path_)}), kBoxOk);
   return res;
 }
 

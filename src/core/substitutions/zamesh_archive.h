@@ -9,12 +9,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "core/common/catalogue.h"
+#include "core/common/file_io.h"
 
 namespace korvant {
 
@@ -117,6 +119,8 @@ enum class ZameshSaveResult {
   TooLarge,     // the archive would outgrow what the program reads; nothing written
   InvalidDate,  // a date the archive cannot hold; nothing written
   WriteFailed,  // the file could not be written; the archive is as it was
+  Refused,      // the file changed on disk and the user kept it, or another
+                // copy of the program holds it; nothing written
 };
 
 // The archive's bytes, checked in full when made, so that no later read
@@ -164,10 +168,11 @@ enum class ZameshOpenStatus {
 
 // The archive's place: "zarch.sys" in the program folder's "Archieve"
 // folder when that exists, else in the program folder.
-std::string ZameshArchivePath();
+std::filesystem::path ZameshArchivePath();
 
 // The open archive file. One is open at a time in the program, and the
-// folder is locked against other copies of the program while it is open.
+// file itself (links and linked folders followed) is locked against other
+// copies of the program while it is open; the lock follows every save.
 // Every save is on disk when it returns: the whole new file is written
 // beside the old one and renamed over it, so the index and the blocks it
 // points to always change together and a failed or interrupted save
@@ -175,19 +180,22 @@ std::string ZameshArchivePath();
 class TZameshArchive {
  public:
   // Writes a new archive of the bare header (replacing a file there).
-  static bool Create(const std::string& path);
+  static bool Create(const std::filesystem::path& path);
   // Opens the archive at path, creating it when there is none. No message.
-  static std::unique_ptr<TZameshArchive> Open(const std::string& path, ZameshOpenStatus& status);
+  static std::unique_ptr<TZameshArchive> Open(const std::filesystem::path& path, ZameshOpenStatus& status);
   // The same with the user told: 10049 for a refused file, 10407 for one
-  // another copy of the program has open, 10155 for any other failure.
+  // another copy of the program has open, 10155 for any other failure;
+  // 10414 for an archive that opened but whose saves cannot be written.
   // Callers show nothing more.
-  static std::unique_ptr<TZameshArchive> Open(const std::string& path, PromptOwner owner);
+  static std::unique_ptr<TZameshArchive> Open(const std::filesystem::path& path, PromptOwner owner);
 
   ~TZameshArchive();
   TZameshArchive(const TZameshArchive&) = delete;
   TZameshArchive& operator=(const TZameshArchive&) = delete;
 
-  const std::string& FileName() const { return path_; }
+  const std::filesystem::path& FileName() const { return path_; }
+  // Its folder or the file refuses writing: every save would fail.
+  bool ReadOnly() const { return readOnly_; }
   const TZameshImage& Image() const { return *image_; }
 
   int FindEntry(double date) const { return image_->FindEntry(date); }
@@ -201,14 +209,19 @@ class TZameshArchive {
   // rows go into a new block at the end and the day's entry (or, for a new
   // day, the first free entry, which gets date) points to it. The old block
   // stays in the file unused. Shown to owner: 10156 when the index is full,
-  // 10052 when the file cannot be written or would grow too large.
+  // 10052 when the file cannot be written or would grow too large, 10401
+  // when another copy holds the file. A file changed on disk since it was
+  // read or last written here (restored from a backup, say) is replaced
+  // only when the user says so (10402); "Нет" answers Refused.
   ZameshSaveResult SaveDay(double date, const std::vector<TZameshRow>& rows, PromptOwner owner = nullptr);
 
  private:
   TZameshArchive() = default;
-  std::string path_;
+  std::filesystem::path path_;  // as given
+  std::filesystem::path real_;  // the file itself
   std::unique_ptr<TZameshImage> image_;
-  int lockFd_ = -1;
+  FileLock lock_;
+  bool readOnly_ = false;
 };
 
 }  // namespace korvant

@@ -9,6 +9,7 @@
 #include "core/common/shared_state.h"
 #include "core/common/signature.h"
 #include "core/project/project_data.h"
+#include "core/variant/joint_blocks.h"
 
 namespace korvant {
 
@@ -104,33 +105,68 @@ bool VariantFitsFile(const TTableVarItem& var) {
   return true;
 }
 
-bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> bytes) {
-  return WriteFileAtomic(FsPath(path), bytes);
+TLostLesson FindLostLesson(const TTableVarItem& var) {
+  const TRunModel* m = var.Model();
+  if (!m) return {};
+  for (int k = 0; k < var.KlassCount(); ++k) {
+    const TRTIKlassItem* klass = m->Klasses.GetItem(k);
+    if (!klass) continue;
+    for (int li = 0; li < klass->Lessons.Count(); ++li) {
+      const TRTILessonItem* l = klass->Lessons[li];
+      TBlockCounts free{};
+      for (int q = 1, n = l->QuantsCount(); q <= n; ++q)
+        if (l->QuantAt(q) <= kMaxLessonsPerDay) ++free[static_cast<std::size_t>(l->QuantAt(q))];
+      for (int d = 1; d <= 6; ++d) {
+        const int c = var.CountLessonInDay(k, li, d);
+        if (c == 0) continue;
+        if (!LessonFitsVarFile(l->ID()) && !l->SeparatedPart) return {TLessonLoss::Identifier, k, li};
+        if (free[static_cast<std::size_t>(c)] == 0) return {TLessonLoss::Blocks, k, li};
+        --free[static_cast<std::size_t>(c)];
+      }
+    }
+  }
+  return {};
 }
 
-bool ReadVarFileBytes(const std::string& path, std::vector<unsigned char>& out) {
-  return ReadWholeFile(FsPath(path), out) == FileReadStatus::Ok;
+std::string RunLessonLabel(const TRunModel& model, int klass, int lesson) {
+  const TRTIKlassItem* k = model.Klasses.GetItem(klass);
+  const TRTILessonItem* l = model.KlassLesson(klass, lesson);
+  std::string label = k ? k->DisplayName() : std::string();
+  for (int g = 0; l && g < l->SubItemsCount(); ++g) {
+    const TSubjectItem* s = model.Subjects.GetItem(l->GetSubItem(g)->SubjectID);
+    label += (g == 0 ? ", " : "/") + (s ? s->DisplayName() : std::string("-----"));
+  }
+  return label;
 }
 
-std::string ShownVarName(std::string_view path) {
-  std::string name = FileNameOnly(path);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot + 4 >= name.size()) name.resize(dot);
-  return name;
+bool WriteFileReplacing(const std::filesystem::path& path, std::span<const unsigned char> bytes) {
+  return WriteFileAtomic(path, bytes);
 }
 
-std::string NewVariantFileName(const std::string& programFolder) {
-  std::string folder = programFolder;
-  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
-  const std::string sub = folder + LoadResStr(10008);
+bool ReadVarFileBytes(const std::filesystem::path& path, std::vector<unsigned char>& out) {
+  return ReadWholeFile(path, out) == FileReadStatus::Ok;
+}
+
+std::u16string ShownVarName(const std::filesystem::path& path) { return ShownName16(path); }
+
+std::filesystem::path NewVariantFileName(const std::filesystem::path& programFolder) {
+  std::filesystem::path folder = programFolder;
+  const std::filesystem::path sub = folder / FsPath(LoadResStr(10008));
   std::error_code ec;
-  if (std::filesystem::is_directory(FsPath(sub), ec)) folder = sub + '/';
-  return folder + LoadResStr(10009) + "." + LoadResStr(10010);
+  if (std::filesystem::is_directory(sub, ec)) folder = sub;
+  return folder / FsPath(LoadResStr(10009) + "." + LoadResStr(10010));
 }
+
+namespace {
+
+std::string MsgName(const std::filesystem::path& path) { return MsgText(FileName16(path)); }
+std::string MsgShownName(const std::filesystem::path& path) { return MsgText(ShownVarName(path)); }
+
+}  // namespace
 
 // ---- the open variant ----
 
-std::unique_ptr<TVarDocument> TVarDocument::CreateNew(const TProjectData& project, std::string fileName) {
+std::unique_ptr<TVarDocument> TVarDocument::CreateNew(const TProjectData& project, std::filesystem::path fileName) {
   std::unique_ptr<TVarDocument> doc(new TVarDocument);
   doc->model_ = BuildRunModel(project);
   TRunModel& m = *doc->model_;
@@ -145,7 +181,8 @@ std::unique_ptr<TVarDocument> TVarDocument::CreateNew(const TProjectData& projec
 }
 
 std::unique_ptr<TVarDocument> TVarDocument::FromImage(const TProjectData& project,
-                                                     std::span<const unsigned char> image, std::string fileName) {
+                                                     std::span<const unsigned char> image,
+                                                     std::filesystem::path fileName) {
   TVarOptions stored;
   if (!ReadVarHeader(image, stored)) return nullptr;
   std::unique_ptr<TVarDocument> doc(new TVarDocument);
@@ -166,25 +203,32 @@ std::unique_ptr<TVarDocument> TVarDocument::FromImage(const TProjectData& projec
   return doc;
 }
 
-std::unique_ptr<TVarDocument> TVarDocument::Open(const TProjectData& project, std::string fileName,
+std::unique_ptr<TVarDocument> TVarDocument::Open(const TProjectData& project, std::filesystem::path fileName,
                                                  PromptOwner owner) {
   std::vector<unsigned char> image;
   FileLock lock;
   bool heldElsewhere = false;
-  if (ReadAndLockFile(FsPath(fileName), image, lock, heldElsewhere) != FileReadStatus::Ok) {
-    ShowErrMsgText(owner, FormatMsg(10051, {FileNameOnly(fileName)}), kBoxOk);
-    return nullptr;
+  switch (ReadAndLockFile(fileName, image, lock, heldElsewhere)) {
+    case FileReadStatus::Ok:
+      break;
+    case FileReadStatus::TooLarge:
+      // Far larger than any variant: not one of our files, as for projects.
+      ShowErrMsgText(owner, FormatMsg(10049, {MsgName(fileName)}), kBoxOk);
+      return nullptr;
+    case FileReadStatus::CannotOpen:
+      ShowErrMsgText(owner, FormatMsg(10051, {MsgName(fileName)}), kBoxOk);
+      return nullptr;
   }
   auto doc = FromImage(project, image, fileName);
   if (!doc) {
-    ShowErrMsgText(owner, FormatMsg(10049, {FileNameOnly(fileName)}), kBoxOk);
+    ShowErrMsgText(owner, FormatMsg(10049, {MsgName(fileName)}), kBoxOk);
     return nullptr;
   }
   doc->Owner = owner;
   doc->lock_ = std::move(lock);
   doc->lockName_ = doc->FileName;
   doc->ReadOnly = heldElsewhere;
-  if (heldElsewhere) ShowErrMsgText(owner, FormatMsg(10406, {ShownVarName(fileName)}), kBoxOk);
+  if (heldElsewhere) ShowErrMsgText(owner, FormatMsg(10406, {MsgShownName(fileName)}), kBoxOk);
   return doc;
 }
 
@@ -205,14 +249,17 @@ bool TVarDocument::SetDay(int day) {
   return true;
 }
 
-std::string TVarDocument::Folder() const {
-  const std::size_t cut = FileName.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : FileName.substr(0, cut + 1);
-}
+std::filesystem::path TVarDocument::Folder() const { return FileName.parent_path(); }
 
 bool TVarDocument::WriteVarFile() {
   if (!VariantFitsFile(*var_)) {
-    ShowErrMsgText(Owner, FormatMsg(10405, {ShownVarName(FileName)}), kBoxOk);
+    ShowErrMsgText(Owner, FormatMsg(10405, {MsgShownName(FileName)}), kBoxOk);
+    return false;
+  }
+  if (const TLostLesson lost = FindLostLesson(*var_); lost.Loss != TLessonLoss::None) {
+    const int msg = lost.Loss == TLessonLoss::Identifier ? 10411 : 10410;
+    ShowErrMsgText(Owner, FormatMsg(msg, {MsgShownName(FileName), RunLessonLabel(*model_, lost.Klass, lost.Lesson)}),
+                   kBoxOk);
     return false;
   }
   // A file of another name gets a lock of its own; the old one's goes
@@ -220,20 +267,20 @@ bool TVarDocument::WriteVarFile() {
   const bool sameFile = !lockName_.empty() && lockName_ == FileName;
   FileLock fresh;
   FileLock& lock = sameFile ? lock_ : fresh;
-  const std::filesystem::path path = FsPath(FileName);
+  const std::filesystem::path& path = FileName;
   const FileStamp now = StampOf(path);
   if (lock.Stamp().Valid && now.Valid && now != lock.Stamp() &&
-      ShowErrMsgText(Owner, FormatMsg(10402, {FileNameOnly(FileName)}), kBoxYesNo) != kResYes)
+      ShowErrMsgText(Owner, FormatMsg(10402, {MsgName(FileName)}), kBoxYesNo) != kResYes)
     return false;
   const std::vector<unsigned char> image = WriteVarImage(*var_, Options, Day);
   switch (WriteFileLocked(path, image, lock)) {
     case WriteStatus::Ok:
       break;
     case WriteStatus::HeldElsewhere:
-      ShowErrMsgText(Owner, FormatMsg(10401, {FileNameOnly(FileName)}), kBoxOk);
+      ShowErrMsgText(Owner, FormatMsg(10401, {MsgName(FileName)}), kBoxOk);
       return false;
     case WriteStatus::Failed:
-      ShowErrMsgText(Owner, FormatMsg(10052, {FileNameOnly(FileName)}), kBoxOk);
+      ShowErrMsgText(Owner, FormatMsg(10052, {MsgName(FileName)}), kBoxOk);
       return false;
   }
   if (!sameFile) {
@@ -247,9 +294,9 @@ bool TVarDocument::WriteVarFile() {
 }
 
 bool TVarDocument::SaveVarAs() {
-  std::string name = FileName;
+  std::filesystem::path name = FileName;
   if (!AskSaveName || !AskSaveName(Folder(), name)) return false;
-  const std::string old = FileName;
+  const std::filesystem::path old = FileName;
   FileName = name;
   if (!WriteVarFile()) {
     FileName = old;
@@ -260,8 +307,8 @@ bool TVarDocument::SaveVarAs() {
 }
 
 bool TVarDocument::SaveVarNamed(const std::string& name) {
-  const std::string old = FileName;
-  FileName = Folder() + name + "." + LoadResStr(10010);
+  const std::filesystem::path old = FileName;
+  FileName = Folder() / FsPath(name + "." + LoadResStr(10010));
   if (!WriteVarFile()) {
     FileName = old;
     return false;
@@ -282,7 +329,7 @@ int TVarDocument::QuerySaveVar() {
   bool empty = true;
   for (int d = 1; d <= 6 && empty; ++d) empty = var_->DayIsEmpty(d);
   if (empty) return kQueryDiscarded;
-  const int answer = ShowErrMsgText(Owner, FormatMsg(10056, {ShownVarName(FileName)}), kBoxYesNoCancel);
+  const int answer = ShowErrMsgText(Owner, FormatMsg(10056, {MsgShownName(FileName)}), kBoxYesNoCancel);
   if (answer == kResYes) {
     // A save that failed or was cancelled must not let the changes go.
     if (!(IsNew || ReadOnly ? SaveVarAs() : WriteVarFile())) return kQueryCancelled;

@@ -5,6 +5,7 @@
 // file name, current day, and the save commands.
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -63,33 +64,52 @@ std::vector<unsigned char> WriteVarImage(const TTableVarItem& var, const TVarOpt
 // hold (see kMaxVarFileID).
 bool VariantFitsFile(const TTableVarItem& var);
 
-// The safe writer and the capped reader of core/file_io.h over a CP1251
-// path; a failed save leaves the old file whole.
-bool WriteFileReplacing(const std::string& path, std::span<const unsigned char> bytes);
-bool ReadVarFileBytes(const std::string& path, std::vector<unsigned char>& out);
+// A placed lesson the file would not give back whole.
+enum class TLessonLoss {
+  None,
+  Identifier,  // 1000000 or more: read back as a separated part of another lesson
+  Blocks,      // hours on a day that match none of its free blocks: dropped on reading
+};
+struct TLostLesson {
+  TLessonLoss Loss = TLessonLoss::None;
+  int Klass = -1;
+  int Lesson = -1;
+};
+// The first such lesson, klass by klass, as reading the file would take
+// the blocks of each day (days 1..6, the first free block of the day's
+// hour count).
+TLostLesson FindLostLesson(const TTableVarItem& var);
+// "Klass, subject/subject" of a lesson of the model, as the data check
+// names lessons.
+std::string RunLessonLabel(const TRunModel& model, int klass, int lesson);
+
+// The safe writer and the capped reader of core/file_io.h; a failed save
+// leaves the old file whole.
+bool WriteFileReplacing(const std::filesystem::path& path, std::span<const unsigned char> bytes);
+bool ReadVarFileBytes(const std::filesystem::path& path, std::vector<unsigned char>& out);
 
 // The variant's name as messages and the caption show it: no folder, and
 // no extension when a '.' stands among the last four characters.
-std::string ShownVarName(std::string_view path);
+std::u16string ShownVarName(const std::filesystem::path& path);
 // "Новое расписание.rsp" in programFolder/Variant when that folder exists,
 // else in programFolder.
-std::string NewVariantFileName(const std::string& programFolder);
+std::filesystem::path NewVariantFileName(const std::filesystem::path& programFolder);
 
 
 // The open variant: what the variant window owns, without the window.
 class TVarDocument {
  public:
   // A new, empty variant of the project, day 1, default options.
-  static std::unique_ptr<TVarDocument> CreateNew(const TProjectData& project, std::string fileName);
+  static std::unique_ptr<TVarDocument> CreateNew(const TProjectData& project, std::filesystem::path fileName);
   // A variant from a file image; null when the image is refused (nothing
   // is built then). No message is shown.
   static std::unique_ptr<TVarDocument> FromImage(const TProjectData& project, std::span<const unsigned char> image,
-                                                 std::string fileName);
+                                                 std::filesystem::path fileName);
   // A variant from a file, kept locked while it is open; null after
   // message 10051 (the file cannot be read) or 10049 (its format is
-  // refused), shown to owner. A file that another copy of the program has
+  // refused, or it is far larger than any variant), shown to owner. A file that another copy of the program has
   // open is opened read-only after 10406: saving it asks for another name.
-  static std::unique_ptr<TVarDocument> Open(const TProjectData& project, std::string fileName,
+  static std::unique_ptr<TVarDocument> Open(const TProjectData& project, std::filesystem::path fileName,
                                             PromptOwner owner = nullptr);
 
   TRunModel& Model() { return *model_; }
@@ -97,7 +117,7 @@ class TVarDocument {
   const TTableVarItem& Var() const { return *var_; }
 
   TVarOptions Options;
-  std::string FileName;  // CP1251 path
+  std::filesystem::path FileName;
   bool IsNew = false;
   // Opened while another copy of the program had the file open.
   bool ReadOnly = false;
@@ -105,7 +125,7 @@ class TVarDocument {
   PromptOwner Owner = nullptr;
   // The save dialog of the window: folder and current name in, the chosen
   // name out; false when cancelled.
-  std::function<bool(const std::string& folder, std::string& name)> AskSaveName;
+  std::function<bool(const std::filesystem::path& folder, std::filesystem::path& name)> AskSaveName;
 
   // Day preparation: teachers' day slots and wish counts (under the
   // options' strictness), teacher groups (keeping none), klasses' closed
@@ -117,11 +137,13 @@ class TVarDocument {
 
   // Writes the file; on failure message 10052 and false, the modified mark
   // kept. Refused before anything is written: a variant the file cannot
-  // hold whole (10405), a file another copy has open (10401), and a file
-  // changed on disk since it was read or written here, unless the user
-  // says to replace it (10402).
+  // hold whole (10405 for klass and room identifiers, 10411 and 10410
+  // naming a lesson FindLostLesson finds), a file another copy has open
+  // (10401), and a file changed on disk since it was read or written here,
+  // unless the user says to replace it (10402).
   bool WriteVarFile();
   bool SaveVarAs();
+  // Saves as name (program text) + ".rsp" in the current file's folder.
   bool SaveVarNamed(const std::string& name);
   // mode 1 save, 2 save as.
   bool SaveVar(int mode);
@@ -130,13 +152,13 @@ class TVarDocument {
 
  private:
   TVarDocument() = default;
-  std::string Folder() const;
+  std::filesystem::path Folder() const;
   std::unique_ptr<TRunModel> model_;
   std::unique_ptr<TTableVarItem> var_;
   // The lock of the file named lockName_ and what it held when read or
   // last written.
   FileLock lock_;
-  std::string lockName_;
+  std::filesystem::path lockName_;
 };
 
 }  // namespace korvant

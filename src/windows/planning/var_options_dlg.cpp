@@ -84,7 +84,7 @@ int ApplyVarOptionsTexts(const TVarOptionsTexts& t, TVarOptions& out) {
   return 0;
 }
 
-TVarOptionsDlg::TVarOptionsDlg(QWidget* owner, const std::string& varName, TVarOptions& options)
+TVarOptionsDlg::TVarOptionsDlg(QWidget* owner, const std::u16string& varName, TVarOptions& options)
     : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                             Qt::WindowContextHelpButtonHint),
       options_(options) {

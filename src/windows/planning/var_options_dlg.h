@@ -35,7 +35,7 @@ class TVarOptionsDlg : public TPrgDialog {
   Q_OBJECT
  public:
   // varName: the variant's shown name (program text), for the caption.
-  TVarOptionsDlg(QWidget* owner, const std::string& varName, TVarOptions& options);
+  TVarOptionsDlg(QWidget* owner, const std::u16string& varName, TVarOptions& options);
 
   // Runs the dialog modally; true when the values were accepted (modal
   // result mrYes), false for "Отмена" or the close box.

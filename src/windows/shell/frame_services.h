@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -109,7 +110,7 @@ class IVariantWindow {
   virtual void SetRegime(int regime) = 0;
   // The variant open dialog in the folder of the open variant; refuses the
   // variant that is already open. Empty when nothing was chosen.
-  virtual std::string SelectVarFile() = 0;
+  virtual std::filesystem::path SelectVarFile() = 0;
   virtual void Command(VariantCommand command) = 0;
 };
 
@@ -118,10 +119,10 @@ class IVariantWindowFactory {
   virtual ~IVariantWindowFactory() = default;
   // A window with a new variant of the project's lists; null on failure.
   virtual std::unique_ptr<IVariantWindow> Create(TMdiTable& project, QMdiArea& workspace) = 0;
-  // A window with the variant read from fileName (program text); null when
-  // the file was refused (the window has told the user why).
+  // A window with the variant read from fileName; null when the file was
+  // refused (the window has told the user why).
   virtual std::unique_ptr<IVariantWindow> Load(TMdiTable& project, QMdiArea& workspace,
-                                               const std::string& fileName) = 0;
+                                               const std::filesystem::path& fileName) = 0;
 };
 
 // The project-data print dialog, run modally on the open project.

@@ -493,7 +493,7 @@ MsgResult TPrgMdiFrame::handleMessage(uint32_t msg, MsgParam w, MsgParam l) {
       testDataDlg_ = nullptr;
       return 0;
     case kMsgReopenAutoSaved: {
-      const std::string name = Shared().LastAutoSavedFile;
+      const std::filesystem::path name = Shared().LastAutoSavedFile;
       if (name.empty() || !planning_) return 0;
       if (vars_ && vars_->QuerySave() == kQueryCancelled) return 0;
       ReopenVariant(name);
@@ -573,7 +573,7 @@ bool TPrgMdiFrame::ReplaceProject(const std::function<bool(TMdiTable&)>& load) {
   return ok;
 }
 
-bool TPrgMdiFrame::OpenProjectFile(const std::string& fileName) {
+bool TPrgMdiFrame::OpenProjectFile(const std::filesystem::path& fileName) {
   if (!CheckNotAlreadyOpen(project_.get(), fileName, OwnerOf(this))) return false;
   return ReplaceProject([&fileName](TMdiTable& t) { return t.Open(fileName); });
 }
@@ -585,8 +585,8 @@ bool TPrgMdiFrame::OpenDemoProject() {
 
 void TPrgMdiFrame::NewProject() {
   if (planning_) return;
-  std::string name = NextNewProjectName(newProjects_);
-  std::string folder = ProjectFolder();
+  std::filesystem::path name = NextNewProjectName(newProjects_);
+  std::filesystem::path folder = ProjectFolder();
   if (!ExecProjectFileDialog(folder, name, true)) return;
   if (!CheckNotAlreadyOpen(project_.get(), name, OwnerOf(this))) return;
   if (!ReplaceProject([&name](TMdiTable& t) {
@@ -602,8 +602,8 @@ void TPrgMdiFrame::NewProject() {
 
 void TPrgMdiFrame::OpenProject() {
   if (planning_) return;
-  std::string name;
-  std::string folder = ProjectFolder();
+  std::filesystem::path name;
+  std::filesystem::path folder = ProjectFolder();
   if (!ExecProjectFileDialog(folder, name, false)) return;
   OpenProjectFile(name);
 }
@@ -614,8 +614,8 @@ void TPrgMdiFrame::SaveProject() {
 
 void TPrgMdiFrame::SaveProjectAs() {
   if (!project_) return;
-  std::string name = project_->SaveAsProposal();
-  std::string folder = FromQt(QFileInfo(ToQt(name)).absolutePath());
+  std::filesystem::path name = project_->SaveAsProposal();
+  std::filesystem::path folder = PathFromQt(QFileInfo(QtFromPath(name)).absolutePath());
   if (!ExecProjectFileDialog(folder, name, true)) return;
   if (project_->SaveAs(name, false)) SetTitle(ToQt(project_->Caption()));
 }
@@ -671,12 +671,12 @@ void TPrgMdiFrame::ShowEditorWindow(int kind) {
   UpdateMenusAndTools();
 }
 
-bool TPrgMdiFrame::ExecProjectFileDialog(std::string& folder, std::string& fileName, bool saveMode) {
+bool TPrgMdiFrame::ExecProjectFileDialog(std::filesystem::path& folder, std::filesystem::path& fileName, bool saveMode) {
   FileDialogRequest req;
   req.save = saveMode;
   req.title = ResQ(saveMode ? kMsgSaveProjectTitle : kMsgOpenProjectTitle);
-  req.folder = ToQt(folder);
-  req.proposed = ToQt(fileName);
+  req.folder = QtFromPath(folder);
+  req.proposed = QtFromPath(fileName);
   req.filter = QtNameFilter(ResQ(kMsgProjectFilter));
   req.defaultSuffix = ResQ(kMsgProjectExtension);
   QString chosen;
@@ -693,7 +693,7 @@ bool TPrgMdiFrame::ExecProjectFileDialog(std::string& folder, std::string& fileN
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     chosen = dlg.selectedFiles().constFirst();
   }
-  fileName = FromQt(QDir::toNativeSeparators(chosen));
+  fileName = PathFromQt(QDir::toNativeSeparators(chosen));
   return true;
 }
 
@@ -709,7 +709,7 @@ bool TPrgMdiFrame::CreateVarsManager() {
   return true;
 }
 
-bool TPrgMdiFrame::LoadVarsManager(const std::string& fileName) {
+bool TPrgMdiFrame::LoadVarsManager(const std::filesystem::path& fileName) {
   if (!project_ || !services_.variants) return false;
   vars_ = services_.variants->Load(*project_, *workspace_, fileName);
   if (!vars_) return false;
@@ -816,7 +816,7 @@ void TPrgMdiFrame::OpenVariant() {
   ReopenVariant(name);
 }
 
-void TPrgMdiFrame::ReopenVariant(const std::string& fileName) {
+void TPrgMdiFrame::ReopenVariant(const std::filesystem::path& fileName) {
   WaitCursor wait;
   FreeVarsManager();
   if (!LoadVarsManager(fileName)) LeavePlanningNow();
@@ -857,17 +857,17 @@ void TPrgMdiFrame::LessonsPerDayChanged(int lessonsPerDay) {
   if (editors_) editors_->LessonsPerDayChanged(lessonsPerDay);
 }
 
-void TPrgMdiFrame::CaptionChanged(const std::string& caption) { SetTitle(ToQt(caption)); }
+void TPrgMdiFrame::CaptionChanged(const std::u16string& caption) { SetTitle(ToQt(caption)); }
 
 int32_t TPrgMdiFrame::ShowEditor(int kind, bool show) {
   if (editors_) return editors_->Show(kind, show);
   return show ? kShowNormal : kShowHidden;
 }
 
-std::string TPrgMdiFrame::AskSaveFileName(const std::string& proposed) {
-  std::string name = proposed;
-  std::string folder = FromQt(QFileInfo(ToQt(proposed)).absolutePath());
-  return ExecProjectFileDialog(folder, name, true) ? name : std::string{};
+std::filesystem::path TPrgMdiFrame::AskSaveFileName(const std::filesystem::path& proposed) {
+  std::filesystem::path name = proposed;
+  std::filesystem::path folder = PathFromQt(QFileInfo(QtFromPath(proposed)).absolutePath());
+  return ExecProjectFileDialog(folder, name, true) ? name : std::filesystem::path{};
 }
 
 // ---- window events ---------------------------------------------------------------------------

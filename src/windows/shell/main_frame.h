@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -77,7 +78,7 @@ class TPrgMdiFrame : public QMainWindow, public MessageTarget, public IProjectVi
   void OpenProject();
   // Opens a project file (no dialog); the already-open check and the
   // replace-project steps.
-  bool OpenProjectFile(const std::string& fileName);
+  bool OpenProjectFile(const std::filesystem::path& fileName);
   // The demonstration project, as at start-up.
   bool OpenDemoProject();
   void SaveProject();
@@ -121,8 +122,8 @@ class TPrgMdiFrame : public QMainWindow, public MessageTarget, public IProjectVi
 
   // Replaces the project file dialogs (tests); empty restores QFileDialog.
   void SetFileDialogHook(FileDialogHook hook) { fileDialogHook_ = std::move(hook); }
-  // The project file dialog: folder and fileName in and out (program text).
-  bool ExecProjectFileDialog(std::string& folder, std::string& fileName, bool saveMode);
+  // The project file dialog: folder and fileName in and out.
+  bool ExecProjectFileDialog(std::filesystem::path& folder, std::filesystem::path& fileName, bool saveMode);
 
   void UpdateMenusAndTools();
   void SetVarMenuBarForRegime(int regime);
@@ -134,9 +135,9 @@ class TPrgMdiFrame : public QMainWindow, public MessageTarget, public IProjectVi
   void PumpMessages() override;
   void ListsReloaded() override;
   void LessonsPerDayChanged(int lessonsPerDay) override;
-  void CaptionChanged(const std::string& caption) override;
+  void CaptionChanged(const std::u16string& caption) override;
   int32_t ShowEditor(int kind, bool show) override;
-  std::string AskSaveFileName(const std::string& proposed) override;
+  std::filesystem::path AskSaveFileName(const std::filesystem::path& proposed) override;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -163,9 +164,9 @@ class TPrgMdiFrame : public QMainWindow, public MessageTarget, public IProjectVi
   void FreeProject();
   void SetTitle(const QString& caption);
   bool CreateVarsManager();
-  bool LoadVarsManager(const std::string& fileName);
+  bool LoadVarsManager(const std::filesystem::path& fileName);
   void FreeVarsManager();
-  void ReopenVariant(const std::string& fileName);
+  void ReopenVariant(const std::filesystem::path& fileName);
   void PlaceVariantWindow();
   // Abort wait (45272).
   void AbortWait(MsgParam action);

@@ -8,7 +8,9 @@
 
 #include "controls/form_util.h"
 #include "core/common/catalogue.h"
+#include "core/common/file_io.h"
 #include "core/project/project.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 
@@ -18,9 +20,10 @@ constexpr int kMsgProjectFolder = 10002;
 constexpr int kMsgVariantFolder = 10008;
 constexpr int kMsgArchiveFolder = 10015;
 
-std::string SubFolderOrProgramFolder(int nameId) {
-  const QString sub = ToQt(ProgramFolder()) + QLatin1Char('/') + ResQ(nameId);
-  return QFileInfo(sub).isDir() ? FromQt(sub) : ProgramFolder();
+std::filesystem::path SubFolderOrProgramFolder(int nameId) {
+  const std::filesystem::path sub = ProgramFolder() / FsPath(LoadResStr(nameId));
+  std::error_code ec;
+  return std::filesystem::is_directory(sub, ec) ? sub : ProgramFolder();
 }
 
 }  // namespace
@@ -34,7 +37,7 @@ QString SetUpProgramFolders(const QString& programDir, const QString& userDataDi
     for (int id : {kMsgProjectFolder, kMsgVariantFolder, kMsgArchiveFolder})
       dir.mkpath(userDataDir + QLatin1Char('/') + ResQ(id));
   }
-  SetProgramFolder(FromQt(QDir::cleanPath(folder)));
+  SetProgramFolder(PathFromQt(QDir::cleanPath(folder)));
   return QDir::cleanPath(folder);
 }
 
@@ -51,7 +54,7 @@ QString SetUpProgramFolders() {
                              info.isDir() && info.isWritable());
 }
 
-std::string VariantFolder() { return SubFolderOrProgramFolder(kMsgVariantFolder); }
-std::string ArchiveFolder() { return SubFolderOrProgramFolder(kMsgArchiveFolder); }
+std::filesystem::path VariantFolder() { return SubFolderOrProgramFolder(kMsgVariantFolder); }
+std::filesystem::path ArchiveFolder() { return SubFolderOrProgramFolder(kMsgArchiveFolder); }
 
 }  // namespace korvant

@@ -4,7 +4,8 @@
 // program folder the user cannot write to (an installed program) is
 // replaced by the user's data folder, where the three sub-folders are made.
 #include <QString>
-#include <string>
+
+#include <filesystem>
 
 namespace korvant {
 
@@ -22,7 +23,7 @@ void SetUpProgramTitle();
 
 // The default folders of variants and of the substitution archive: the
 // sub-folder of the program folder when it exists, else the program folder.
-std::string VariantFolder();
-std::string ArchiveFolder();
+std::filesystem::path VariantFolder();
+std::filesystem::path ArchiveFolder();
 
 }  // namespace korvant

@@ -4,6 +4,7 @@
 
 #include "controls/form_util.h"
 #include "core/common/catalogue.h"
+#include "core/common/file_io.h"
 #include "core/project/project.h"
 #include "platform/help_service.h"
 #include "windows/shell/error_box.h"
@@ -62,12 +63,12 @@ void TCommentMemo::Limit() {
   limiting_ = false;
 }
 
-TProjParams::TProjParams(QWidget* owner, const std::string& projectName, TProjParamsRec& params)
+TProjParams::TProjParams(QWidget* owner, const std::filesystem::path& projectName, TProjParamsRec& params)
     : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                             Qt::WindowContextHelpButtonHint),
       params_(params) {
   setFixedSize(298, 214);
-  setWindowTitle(ResQ(kMsgParamsCaption) + ToQt(NameWithoutExtension(projectName)));
+  setWindowTitle(ResQ(kMsgParamsCaption) + ToQt(ShownName16(projectName)));
   SetHelpContext(this, kHelpContext);
 
   lessons_ = MakeEdit(this, "Количество уроков, проводимых в школе за день (1-24):",

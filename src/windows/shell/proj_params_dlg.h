@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <filesystem>
 #include <string>
 
 #include "controls/bit_btn.h"
@@ -37,7 +38,7 @@ class TProjParams : public TPrgDialog {
  public:
   // projectName: the project's file name (program text); the caption shows
   // it without folder and extension. params is changed only on "Да".
-  TProjParams(QWidget* owner, const std::string& projectName, TProjParamsRec& params);
+  TProjParams(QWidget* owner, const std::filesystem::path& projectName, TProjParamsRec& params);
 
   // Runs the dialog modally; true when the values were accepted.
   bool Run();

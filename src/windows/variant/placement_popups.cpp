@@ -18,6 +18,7 @@
 #include "controls/spin_edit.h"
 #include "core/common/catalogue.h"
 #include "core/project/list_common.h"
+#include "core/variant/joint_blocks.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 
@@ -316,6 +317,10 @@ void TPopLessonDlg::ShowAtCursor() {
 int TPopLessonDlg::RowStatus(const TPopLessonRow& row) const {
   if (row.Status == kPopInFairToday || row.Status == kPopInDraftToday) return row.Status;
   const int len = row.Length();
+  if (row.Day == 0) {
+    const Item& it = items_[static_cast<std::size_t>(row.Lesson)];
+    if (!JointBlockFree(var_, it.klass, it.lesson, len, day_)) return kPopNoJointBlock;
+  }
   if (len > freeRun_) return kPopOwnerBusy;
   // A draft position is no hour of the day: the klass's forbidden hours
   // do not apply to it.
@@ -337,6 +342,7 @@ std::string TPopLessonDlg::StatusText(int status) const {
     case kPopOwnerBusy: return LoadResStr(klass ? 10164 : 10170);
     case kPopLinkBusy: return LoadResStr(klass ? 10165 : 10171);
     case kPopForbidden: return LoadResStr(10168);
+    case kPopNoJointBlock: return LoadResStr(10415);
     default: return {};
   }
 }
@@ -344,7 +350,7 @@ std::string TPopLessonDlg::StatusText(int status) const {
 std::string TPopLessonDlg::RowText(const TPopLessonRow& row) const {
   const Item& it = items_[static_cast<std::size_t>(row.Lesson)];
   const TRTILessonItem* l = model_->KlassLesson(it.klass, it.lesson);
-  const std::string star = l->ID() >= kSepLessonIDOffset ? "*" : "";
+  const std::string star = l->SeparatedPart ? "*" : "";
   std::string s;
   if (kind_ == Kind::Klass) {
     for (int g = 0; g < l->SubItemsCount(); ++g) {

@@ -54,6 +54,9 @@ enum TPopStatus : int {
   kPopOwnerBusy = 3,
   kPopLinkBusy = 4,
   kPopForbidden = 5,
+  // A new block of that length would go into every klass of the joint
+  // lesson, and one of them has no free block of it.
+  kPopNoJointBlock = 6,
 };
 
 // One row of a lesson pop-up: a lesson with the block lengths offered from

@@ -7,6 +7,7 @@
 #include "base/cp1251.h"
 #include "controls/form_util.h"
 #include "core/common/catalogue.h"
+#include "core/common/file_io.h"
 #include "core/planning/day_planner.h"
 #include "core/planning/room_assign.h"
 #include "platform/qt_text.h"
@@ -41,11 +42,6 @@ constexpr int kMsgPartnerTeacher = 10184;
 constexpr int kMsgPartnerWith = 10185;
 constexpr int kMsgPartnerTail = 10186;
 constexpr int32_t kSeparatedOffset = 1000000;
-
-std::string FolderWithSlash(const std::string& path) {
-  const std::size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
 
 }  // namespace
 
@@ -359,14 +355,15 @@ bool TTableVarsManager::SaveOptiVariant() {
   std::string base = day >= 1 && day <= dayCombo_->count() ? FromQt(dayCombo_->itemText(day - 1)) : std::string();
   if (running) base += cp1251::fromUtf8("_Опт");
   base += "_";
-  const std::string folder = FolderWithSlash(doc_->FileName);
+  const std::filesystem::path folder = doc_->FileName.parent_path();
   const std::string ext = "." + LoadResStr(kMsgVarExtension);
   // A file of that name from before (an earlier run, another variant) is
   // kept: the numbers go on past it.
   std::string name;
   for (;;) {
     name = base + std::to_string(s.SolutionsFound + static_cast<uint32_t>(saveOffset_));
-    if (!QFileInfo::exists(ToQt(folder + name + ext))) break;
+    std::error_code ec;
+    if (!std::filesystem::exists(folder / FsPath(name + ext), ec)) break;
     ++saveOffset_;
   }
   BusyScope busy(*this);

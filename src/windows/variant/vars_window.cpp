@@ -36,6 +36,7 @@ constexpr int kMsgSaveVarTitle = 10011;
 constexpr int kMsgOpenVarTitle = 10012;
 constexpr int kMsgVarFilter = 10013;
 constexpr int kMsgModifiedSuffix = 10017;
+constexpr int kMsgReadOnlySuffix = 10416;
 constexpr int kMsgVarAlreadyOpen = 10057;
 constexpr int kMsgNoLessonsPlaced = 10154;
 
@@ -53,11 +54,6 @@ QString VarNameFilter() {
   const QString both = QLatin1Char('(') + pattern.toLower() + QLatin1Char(' ') + pattern + QLatin1Char(')');
   if (desc.contains(inDesc)) return desc.replace(inDesc, both);
   return desc + QLatin1Char(' ') + both;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
 const char* const kGridPages[kVarGridCount] = {"Классы", "Учителя", "Черновик (классы)", "Черновик (учителя)",
@@ -79,7 +75,7 @@ TTableVarsManager* TTableVarsManager::CreateNew(TMdiTable& project, QMdiArea& wo
   return alive && !alive->Withdrawn() ? alive.data() : nullptr;
 }
 
-TTableVarsManager* TTableVarsManager::Load(TMdiTable& project, QMdiArea& workspace, const std::string& fileName,
+TTableVarsManager* TTableVarsManager::Load(TMdiTable& project, QMdiArea& workspace, const std::filesystem::path& fileName,
                                            TVarsWindowHooks hooks) {
   auto doc = TVarDocument::Open(project.Data(), fileName, OwnerOf(workspace.window()));
   if (!doc) return nullptr;
@@ -96,7 +92,7 @@ TTableVarsManager::TTableVarsManager(TMdiTable& project, QMdiArea& workspace, st
   SetWindowTag(this, kTagVariantWindow);
   SetHelpContext(this, 7);
   doc_->Owner = OwnerOf(this);
-  doc_->AskSaveName = [this](const std::string& folder, std::string& name) {
+  doc_->AskSaveName = [this](const std::filesystem::path& folder, std::filesystem::path& name) {
     return ExecVarFileDialog(folder, name, true);
   };
   const QString point = QLocale().decimalPoint();
@@ -340,6 +336,8 @@ void TTableVarsManager::RecalcTables(bool byGroup) {
 void TTableVarsManager::UpdateCaption() {
   QString caption = ToQt(ShownVarName(doc_->FileName));
   if (GetVarModified()) caption += ResQ(kMsgModifiedSuffix);
+  // Another copy of the program has the file: saving asks for a new name.
+  if (doc_->ReadOnly) caption += ResQ(kMsgReadOnlySuffix);
   setWindowTitle(caption);
   if (sub_) sub_->setWindowTitle(caption);
   if (details_) SetDetailsCaption(caption);
@@ -438,13 +436,14 @@ void TTableVarsManager::Save(int mode) {
   if (!withdrawn_) UpdateCaption();
 }
 
-bool TTableVarsManager::ExecVarFileDialog(const std::string& folder, std::string& name, bool save) {
+bool TTableVarsManager::ExecVarFileDialog(const std::filesystem::path& folder, std::filesystem::path& name,
+                                          bool save) {
   BusyScope busy(*this);
   FileDialogRequest req;
   req.save = save;
   req.title = ResQ(save ? kMsgSaveVarTitle : kMsgOpenVarTitle);
-  req.folder = QDir::cleanPath(ToQt(folder.empty() ? VariantFolder() : folder));
-  req.proposed = save ? ToQt(name) : QString();
+  req.folder = QDir::cleanPath(QtFromPath(folder.empty() ? VariantFolder() : folder));
+  req.proposed = save ? QtFromPath(name) : QString();
   req.filter = VarNameFilter();
   req.defaultSuffix = ResQ(kMsgVarExtension);
   QString chosen;
@@ -461,17 +460,17 @@ bool TTableVarsManager::ExecVarFileDialog(const std::string& folder, std::string
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     chosen = dlg.selectedFiles().constFirst();
   }
-  name = FromQt(QDir::toNativeSeparators(chosen));
+  name = PathFromQt(QDir::toNativeSeparators(chosen));
   return true;
 }
 
-std::string TTableVarsManager::SelectVarFile() {
+std::filesystem::path TTableVarsManager::SelectVarFile() {
   if (withdrawn_) return {};
   BusyScope busy(*this);
-  std::string name;
-  if (!ExecVarFileDialog(FolderOf(doc_->FileName), name, false) || withdrawn_) return {};
+  std::filesystem::path name;
+  if (!ExecVarFileDialog(doc_->FileName.parent_path(), name, false) || withdrawn_) return {};
   if (SameFileName(name, doc_->FileName)) {
-    ShowErrMsgText(OwnerOf(this), FormatMsg(kMsgVarAlreadyOpen, {ShownVarName(doc_->FileName)}), kBoxOk);
+    ShowErrMsgText(OwnerOf(this), FormatMsg(kMsgVarAlreadyOpen, {MsgText(ShownVarName(doc_->FileName))}), kBoxOk);
     return {};
   }
   return name;
@@ -602,7 +601,7 @@ std::unique_ptr<IVariantWindow> TVarsWindowFactory::Create(TMdiTable& project, Q
 }
 
 std::unique_ptr<IVariantWindow> TVarsWindowFactory::Load(TMdiTable& project, QMdiArea& workspace,
-                                                         const std::string& fileName) {
+                                                         const std::filesystem::path& fileName) {
   TTableVarsManager* w = TTableVarsManager::Load(project, workspace, fileName, hooks);
   if (!w) return nullptr;
   return std::make_unique<TVarsWindowHandle>(w);
@@ -627,7 +626,7 @@ void TVarsWindowHandle::SetRegime(int regime) {
   if (w_) w_->SetRegime(regime);
 }
 
-std::string TVarsWindowHandle::SelectVarFile() { return w_ ? w_->SelectVarFile() : std::string(); }
+std::filesystem::path TVarsWindowHandle::SelectVarFile() { return w_ ? w_->SelectVarFile() : std::filesystem::path(); }
 
 void TVarsWindowHandle::Command(VariantCommand command) {
   if (w_) w_->Command(command);

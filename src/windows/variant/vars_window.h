@@ -63,7 +63,7 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   static TTableVarsManager* CreateNew(TMdiTable& project, QMdiArea& workspace, TVarsWindowHooks hooks = {});
   // The variant of a file; null (nothing built) after the core told the
   // user why the file was refused (10051, 10049).
-  static TTableVarsManager* Load(TMdiTable& project, QMdiArea& workspace, const std::string& fileName,
+  static TTableVarsManager* Load(TMdiTable& project, QMdiArea& workspace, const std::filesystem::path& fileName,
                                  TVarsWindowHooks hooks = {});
   ~TTableVarsManager() override;
 
@@ -117,7 +117,7 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   void Save(int mode);
   // The variant open dialog in the folder of the open variant; empty when
   // cancelled or when the open variant was chosen (10057).
-  std::string SelectVarFile();
+  std::filesystem::path SelectVarFile();
   void Command(VariantCommand command);
   // "Статистика": the statistics dialog, modal; message 10154 instead when
   // no lesson stands in the variant.
@@ -147,7 +147,7 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
 
   // The variant file dialog: folder and name (program text) in, the chosen
   // full name out.
-  bool ExecVarFileDialog(const std::string& folder, std::string& name, bool save);
+  bool ExecVarFileDialog(const std::filesystem::path& folder, std::filesystem::path& name, bool save);
 
   MsgResult handleMessage(uint32_t msg, MsgParam w, MsgParam l) override;
   // The modified mark changed: the caption is refreshed from the loop.
@@ -236,7 +236,7 @@ class TVarsWindowFactory : public IVariantWindowFactory {
   TVarsWindowHooks hooks;
   std::unique_ptr<IVariantWindow> Create(TMdiTable& project, QMdiArea& workspace) override;
   std::unique_ptr<IVariantWindow> Load(TMdiTable& project, QMdiArea& workspace,
-                                       const std::string& fileName) override;
+                                       const std::filesystem::path& fileName) override;
 };
 
 // Holds a variant window for the main window; destroying it frees the
@@ -251,7 +251,7 @@ class TVarsWindowHandle : public IVariantWindow {
   int QuerySave() override;
   void Save(int tag) override;
   void SetRegime(int regime) override;
-  std::string SelectVarFile() override;
+  std::filesystem::path SelectVarFile() override;
   void Command(VariantCommand command) override;
 
  private:

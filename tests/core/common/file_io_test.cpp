@@ -133,12 +133,50 @@ TEST(FileIo, ReadRefusesMissingFoldersAndLargeFiles) {
   EXPECT_EQ(out, Bytes("12345"));
 }
 
-TEST(FileIo, ProgramTextPathsCarryCyrillicNames) {
+TEST(FileIo, ProgramTextNamesAndNamesAsTheUserReadsThem) {
   TempDir dir;
-  const std::string name = ProgramTextPath(dir.path()) + "/\xc4\xe5\xec\xee.tbl";  // "Демо.tbl"
-  ASSERT_TRUE(WriteFileAtomic(FsPath(name), Bytes("d")));
+  ASSERT_TRUE(WriteFileAtomic(dir.path() / FsPath("\xc4\xe5\xec\xee.tbl"), Bytes("d")));  // "Демо.tbl"
   EXPECT_TRUE(fs::exists(dir.path() / fs::path(u8"Демо.tbl")));
-  EXPECT_EQ(ProgramTextPath(FsPath(name)), name);
+  struct Case {
+    const char* path;
+    std::u16string name, shown;
+  };
+  const Case cases[] = {
+      {"/x/café.tbl", u"café.tbl", u"café"},
+      {"/x/caf?.tbl", u"caf?.tbl", u"caf?"},
+      {"/x.y/\xf0\x9f\x93\x85.rsp", u"\U0001F4C5.rsp", u"\U0001F4C5"},
+      {"plain", u"plain", u"plain"},
+      {"/x/a.longext", u"a.longext", u"a.longext"},
+      // Bytes that are not UTF-8: a lone lead, a cut sequence, an overlong
+      // form and an encoded surrogate each read as U+FFFD.
+      {"/x/a\xc3.b\xe2\x82", u"a\uFFFD.b\uFFFD\uFFFD", u"a\uFFFD"},
+      {"/x/\xc0\xaf\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FileName16(c.path), c.name) << c.path;
+    EXPECT_EQ(ShownName16(c.path), c.shown) << c.path;
+  }
+  // Messages carry program text: what CP1251 lacks shows as '?', there only.
+  EXPECT_EQ(MsgText(u"café.tbl"), "caf?.tbl");
+  EXPECT_EQ(MsgText(u"Демо"), "\xc4\xe5\xec\xee");
+}
+
+TEST(FileIo, ReplacingIsRefusedInAFolderThatTakesNoFile) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "ro";
+  fs::create_directories(folder);
+  ASSERT_TRUE(WriteFileAtomic(folder / "f", Bytes("1")));
+  EXPECT_TRUE(CanReplace(folder / "f"));
+  EXPECT_TRUE(CanReplace(folder / "new"));
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(CanReplace(folder / "f"));
+  EXPECT_FALSE(CanReplace(folder / "new"));
+  EXPECT_FALSE(WriteFileAtomic(folder / "f", Bytes("2")));
+  fs::permissions(folder, fs::perms::owner_all);
+  std::vector<unsigned char> out;
+  ASSERT_EQ(ReadWholeFile(folder / "f", out), FileReadStatus::Ok);
+  EXPECT_EQ(out, Bytes("1"));
+  EXPECT_FALSE(CanReplace(dir.path() / "missing" / "f"));
 }
 
 }  // namespace

@@ -46,22 +46,22 @@ class RecordingView : public IProjectView {
   void PumpMessages() override { ++pumps; }
   void ListsReloaded() override { ++reloads; }
   void LessonsPerDayChanged(int l) override { lessonsPerDay.push_back(l); }
-  void CaptionChanged(const std::string& c) override { captions.push_back(c); }
+  void CaptionChanged(const std::u16string& c) override { captions.push_back(c); }
   int32_t ShowEditor(int kind, bool show) override {
     shown.push_back({kind, show});
     return show ? editorState : kShowHidden;
   }
-  std::string AskSaveFileName(const std::string& proposed) override {
+  fs::path AskSaveFileName(const fs::path& proposed) override {
     asked.push_back(proposed);
     return answerName;
   }
   int pumps = 0, reloads = 0;
   std::vector<int> lessonsPerDay;
-  std::vector<std::string> captions;
+  std::vector<std::u16string> captions;
   std::vector<std::pair<int, bool>> shown;
   int32_t editorState = kShowNormal;
-  std::vector<std::string> asked;
-  std::string answerName;
+  std::vector<fs::path> asked;
+  fs::path answerName;
 };
 
 std::string U(const char* utf8) { return cp1251::fromUtf8(utf8); }
@@ -126,14 +126,14 @@ class ProjectTest : public ::testing::Test {
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
-  std::string Dir() const { return ProgramTextPath(dir_); }
+  std::string Dir() const { return dir_.native(); }
   std::string PathOf(const std::string& name) const { return Dir() + "/" + name; }
   void WriteFile(const std::string& name, const Image& img) {
-    ASSERT_TRUE(WriteFileAtomic(FsPath(PathOf(name)), img));
+    ASSERT_TRUE(WriteFileAtomic(PathOf(name), img));
   }
   Image ReadFile(const std::string& name) {
     Image img;
-    EXPECT_EQ(ReadWholeFile(FsPath(PathOf(name)), img), FileReadStatus::Ok);
+    EXPECT_EQ(ReadWholeFile(PathOf(name), img), FileReadStatus::Ok);
     return img;
   }
   static Image Sample() {
@@ -175,7 +175,7 @@ TEST_F(ProjectTest, SaveOpenSaveGivesIdenticalFiles) {
   EXPECT_EQ(view.reloads, 1);
   EXPECT_GE(view.pumps, 1);
   ASSERT_EQ(view.captions.size(), 1u);
-  EXPECT_EQ(view.captions[0], U("АРМ \"Корвант\": a"));
+  EXPECT_EQ(view.captions[0], u"АРМ \"Корвант\": a");
   q.SetModified(true);
   ASSERT_EQ(q.Save(), SaveResult::Saved);
   EXPECT_EQ(ReadFile("a.tbl"), first);
@@ -329,7 +329,7 @@ TEST_F(ProjectTest, SaveAsWithSaveFirstWritesBothFiles) {
   EXPECT_FALSE(p.IsModified());
   // Unmodified: only the name changes, and the caption follows it.
   ASSERT_TRUE(p.SaveAs(PathOf("three.tbl"), true));
-  EXPECT_EQ(view.captions.back(), U("АРМ \"Корвант\": three"));
+  EXPECT_EQ(view.captions.back(), u"АРМ \"Корвант\": three");
 }
 
 TEST_F(ProjectTest, QuerySaveAnswers) {
@@ -390,8 +390,8 @@ TEST_F(ProjectTest, SaveBeforePlanning) {
 
 TEST_F(ProjectTest, DemonstrationProjectIsSavedUnderANewName) {
   fs::create_directory(dir_ / "Project");
-  EXPECT_EQ(DemoProjectFileName(), Dir() + U("/Project/Демонстрационный проект"));
-  EXPECT_EQ(DemoProjectSaveName(), Dir() + U("/Project/Демонстрационный проект.tbl"));
+  EXPECT_EQ(DemoProjectFileName(), Dir() + "/Project/Демонстрационный проект");
+  EXPECT_EQ(DemoProjectSaveName(), Dir() + "/Project/Демонстрационный проект.tbl");
 
   RecordingPrompt prompt({kResYes, kResYes});
   ScopedPrompt scope(&prompt);
@@ -399,7 +399,7 @@ TEST_F(ProjectTest, DemonstrationProjectIsSavedUnderANewName) {
   TMdiTable p(&view);
   ASSERT_TRUE(p.OpenImage(DemoProjectFileName(), Sample()));
   EXPECT_FALSE(p.HasOwnFile());
-  EXPECT_EQ(p.Caption(), U("АРМ \"Корвант\": Демонстрационный проект"));
+  EXPECT_EQ(p.Caption(), u"АРМ \"Корвант\": Демонстрационный проект");
   p.SetModified(true);
   EXPECT_EQ(p.Save(), SaveResult::NeedsName);
   EXPECT_TRUE(p.IsModified());
@@ -412,35 +412,39 @@ TEST_F(ProjectTest, DemonstrationProjectIsSavedUnderANewName) {
   EXPECT_EQ(p.QuerySave(), kQuerySaved);
   EXPECT_TRUE(p.HasOwnFile());
   EXPECT_EQ(p.GetFileName(), DemoProjectSaveName());
-  EXPECT_TRUE(fs::is_regular_file(FsPath(DemoProjectSaveName())));
+  EXPECT_TRUE(fs::is_regular_file(DemoProjectSaveName()));
 }
 
 TEST_F(ProjectTest, CaptionToldOnlyOnChange) {
-  EXPECT_EQ(ProjectCaption("/x/a.tbl", true), U("АРМ \"Корвант\": a (изменен)"));
-  EXPECT_EQ(ProjectCaption("a.tbl", false), U("АРМ \"Корвант\": a"));
-  EXPECT_EQ(NameWithoutExtension("/x/name.longext"), "name.longext");
-  EXPECT_EQ(NameWithoutExtension("/x.y/a.b.c"), "a.b");
-  EXPECT_EQ(NameWithoutExtension("/x/ab.c"), "ab");
-  EXPECT_EQ(NameWithoutExtension("/x/plain"), "plain");
+  EXPECT_EQ(ProjectCaption("/x/a.tbl", true), u"АРМ \"Корвант\": a (изменен)");
+  EXPECT_EQ(ProjectCaption("a.tbl", false), u"АРМ \"Корвант\": a");
+  EXPECT_EQ(ProjectCaption("/x/a.tbl", true, true), u"АРМ \"Корвант\": a (изменен) (только для чтения)");
+  // Names are the disk's own: characters code page 1251 lacks stay.
+  EXPECT_EQ(ProjectCaption("/x/café.tbl", false), u"АРМ \"Корвант\": café");
+  EXPECT_EQ(ShownName16("/x/name.longext"), u"name.longext");
+  EXPECT_EQ(ShownName16("/x.y/a.b.c"), u"a.b");
+  EXPECT_EQ(ShownName16("/x/ab.c"), u"ab");
+  EXPECT_EQ(ShownName16("/x/plain"), u"plain");
+  EXPECT_EQ(ShownName16("/x/na\xefve.tbl"), u"na\uFFFDve");  // not UTF-8: shown, not refused
 
   RecordingView view;
   TMdiTable p(&view);
   p.CreateNew(PathOf("a.tbl"));
   ASSERT_EQ(view.captions.size(), 1u);
-  EXPECT_EQ(view.captions[0], U("АРМ \"Корвант\": a (изменен)"));
+  EXPECT_EQ(view.captions[0], u"АРМ \"Корвант\": a (изменен)");
   p.SetModified(true);
   EXPECT_EQ(view.captions.size(), 1u);
   p.SetModified(false);
   p.SetModified(false);
   ASSERT_EQ(view.captions.size(), 2u);
-  EXPECT_EQ(view.captions[1], U("АРМ \"Корвант\": a"));
+  EXPECT_EQ(view.captions[1], u"АРМ \"Корвант\": a");
 }
 
 TEST_F(ProjectTest, NewProjectNamesAndAlreadyOpenTest) {
   int counter = 0;
-  EXPECT_EQ(NextNewProjectName(counter), Dir() + U("/Новый_1.tbl"));
+  EXPECT_EQ(NextNewProjectName(counter), Dir() + "/Новый_1.tbl");
   fs::create_directory(dir_ / "Project");
-  EXPECT_EQ(NextNewProjectName(counter), Dir() + U("/Project/Новый_2.tbl"));
+  EXPECT_EQ(NextNewProjectName(counter), Dir() + "/Project/Новый_2.tbl");
   EXPECT_EQ(counter, 2);
 
   // Two files whose names differ in case only are two files here; one file

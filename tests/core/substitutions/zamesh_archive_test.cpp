@@ -424,24 +424,106 @@ TEST(ZameshArchive, AMissingFileIsCreatedBareAndOneArchiveIsOpenAtATime) {
   EXPECT_TRUE(TZameshArchive::Open(other.File(), st));
 }
 
-TEST(ZameshArchive, TheFolderIsLockedWhileOpen) {
-  TempDir dir;
-  ZameshOpenStatus st;
-  auto a = TZameshArchive::Open(dir.File(), st);
-  ASSERT_TRUE(a);
-  // Another copy of the program: another open file description of the folder.
-  const int fd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
-  ASSERT_GE(fd, 0);
-  EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0);
-  a.reset();
-  EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+// Whether another open of the file (another copy of the program) finds
+// its lock taken.
+bool HeldByAnother(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
   ::close(fd);
+  return held;
+}
+
+struct Answers : IPrompt {
+  std::vector<std::string> texts;
+  std::vector<int> answers;
+  int ShowErrMsgText(PromptOwner, const std::string& text, uint8_t kind) override {
+    texts.push_back(text);
+    if (kind == kBoxOk || answers.empty()) return kResYes;
+    const int a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
+};
+
+// Copies of the program that reach one archive by other names (a linked
+// file, a linked folder) meet one lock, held on the file itself and carried
+// over every save; a file put back from a backup is not written over
+// without the user's word.
+TEST(ZameshArchive, TheFileItselfIsLockedAndAReplacedFileIsAskedFor) {
+  TempDir dir;
+  const fs::path real = dir.path() / "real" / "zarch.sys";
+  fs::create_directories(real.parent_path());
+  fs::create_directory_symlink(real.parent_path(), dir.path() / "linked");
+  fs::create_symlink(real, dir.path() / "zarch.sys");
+  Answers prompt;
+  ScopedPrompt scoped(&prompt);
+
+  // Another copy holds the archive through the linked folder: this one,
+  // through the linked file, stays out.
+  Spit(real.string(), TwoDays());
+  {
+    const int other = ::open((dir.path() / "linked" / "zarch.sys").c_str(), O_RDONLY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ZameshOpenStatus st;
+    EXPECT_FALSE(TZameshArchive::Open(dir.path() / "zarch.sys", st));
+    EXPECT_EQ(st, ZameshOpenStatus::HeldElsewhere);
+    ::close(other);
+  }
+
+  auto a = TZameshArchive::Open(dir.path() / "zarch.sys", nullptr);
+  ASSERT_TRUE(a);
+  EXPECT_FALSE(a->ReadOnly());
+  EXPECT_TRUE(prompt.texts.empty());
+  EXPECT_TRUE(HeldByAnother(real));
+  ASSERT_EQ(a->SaveDay(kMonday + 2, {Row("4", "A")}), ZameshSaveResult::Saved);
+  EXPECT_TRUE(HeldByAnother(real));  // the new file is held as well
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "zarch.sys"));
+
+  // The archive of a backup put back while the journal is open.
+  const Bytes backup = TwoDays();
+  Spit(real.string(), backup);
+  prompt.answers = {kResNo};
+  EXPECT_EQ(a->SaveDay(kMonday + 3, {Row("5", "B")}), ZameshSaveResult::Refused);
+  ASSERT_EQ(prompt.texts.size(), 1u);
+  EXPECT_EQ(prompt.texts[0], FormatMsg(10402, {"zarch.sys"}));
+  EXPECT_EQ(Slurp(real.string()), backup);
+  prompt.answers = {kResYes};
+  EXPECT_EQ(a->SaveDay(kMonday + 3, {Row("5", "B")}), ZameshSaveResult::Saved);
+  EXPECT_EQ(prompt.texts.size(), 2u);
+  auto disk = TZameshImage::FromBytes(Slurp(real.string()));
+  ASSERT_TRUE(disk);
+  EXPECT_EQ(disk->DayRows(kMonday + 3), a->LoadDay(kMonday + 3));
+  a.reset();
+  EXPECT_FALSE(HeldByAnother(real));
+}
+
+// An archive whose folder takes no new file opens (its days can be read),
+// says at once that nothing will be saved, and every save says it failed.
+TEST(ZameshArchive, AnArchiveThatCannotBeWrittenSaysSoWhenItOpens) {
+  TempDir dir;
+  Spit(dir.File(), TwoDays());
+  fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+  Answers prompt;
+  ScopedPrompt scoped(&prompt);
+  {
+    auto a = TZameshArchive::Open(dir.File(), nullptr);
+    ASSERT_TRUE(a);
+    EXPECT_TRUE(a->ReadOnly());
+    ASSERT_EQ(prompt.texts.size(), 1u);
+    EXPECT_EQ(prompt.texts[0], FormatMsg(10414, {"zarch.sys"}));
+    EXPECT_EQ(a->LoadDay(kMonday + 1)[0].Texts[kZamAbsent], "Sidorov");
+    EXPECT_EQ(a->SaveDay(kMonday + 4, {Row("1", "C")}), ZameshSaveResult::WriteFailed);
+    EXPECT_EQ(prompt.texts.back(), FormatMsg(10052, {"zarch.sys"}));
+  }
+  fs::permissions(dir.path(), fs::perms::owner_all);
 }
 
 TEST(ZameshArchive, PlaceIsTheArchiveFolderWhenThereIsOne) {
   TempDir dir;
-  const std::string old = ProgramFolder();
-  SetProgramFolder(dir.path().string());
+  const fs::path old = ProgramFolder();
+  SetProgramFolder(dir.path());
   EXPECT_EQ(ZameshArchivePath(), dir.path().string() + "/zarch.sys");
   fs::create_directory(dir.path() / "Archieve");
   EXPECT_EQ(ZameshArchivePath(), dir.path().string() + "/Archieve/zarch.sys");

@@ -354,7 +354,7 @@ TEST_F(FilesFixture, OpenShowsTheFormatMessage) {
 
 TEST_F(FilesFixture, SaveCommandsAndTheSaveQuery) {
   Base base(7);
-  auto doc = TVarDocument::CreateNew(base.p.d, Path(cp1251::fromUtf8("Новое.rsp")));
+  auto doc = TVarDocument::CreateNew(base.p.d, Path("Новое.rsp"));
   EXPECT_EQ(doc->QuerySaveVar(), kQuerySaved);
   SetVarModified(true);
   EXPECT_EQ(doc->QuerySaveVar(), kQueryDiscarded);  // every day empty: no question
@@ -362,19 +362,19 @@ TEST_F(FilesFixture, SaveCommandsAndTheSaveQuery) {
   ASSERT_TRUE(doc->Var().PlaceLinkedLesson(2, 0, false, 1, 1, 1));
 
   // A new variant asks for a name; cancelling the dialog cancels the query.
-  std::string asked;
-  doc->AskSaveName = [&](const std::string& folder, std::string&) {
+  std::filesystem::path asked;
+  doc->AskSaveName = [&](const std::filesystem::path& folder, std::filesystem::path&) {
     asked = folder;
     return false;
   };
   script.answers = {kResYes};
   EXPECT_EQ(doc->QuerySaveVar(), kQueryCancelled);
   EXPECT_TRUE(GetVarModified());
-  EXPECT_EQ(asked, dir.string() + "/");
+  EXPECT_EQ(asked, dir);
   EXPECT_EQ(script.texts.back(), FormatMsg(10056, {cp1251::fromUtf8("Новое")}));
 
-  doc->AskSaveName = [&](const std::string& folder, std::string& name) {
-    name = folder + "first.rsp";
+  doc->AskSaveName = [&](const std::filesystem::path& folder, std::filesystem::path& name) {
+    name = folder / "first.rsp";
     return true;
   };
   script.answers = {kResYes};
@@ -419,11 +419,10 @@ TEST_F(FilesFixture, SaveCommandsAndTheSaveQuery) {
 }
 
 TEST(VarFile, ShownNamesAndNewNames) {
-  EXPECT_EQ(ShownVarName("/a/b/a.b.rsp"), "a.b");
-  EXPECT_EQ(ShownVarName("plan"), "plan");
-  EXPECT_EQ(ShownVarName("c:\\x\\plan.longext"), "plan.longext");
-  const std::string name = NewVariantFileName("/nonexistent-folder");
-  EXPECT_EQ(name, "/nonexistent-folder/" + LoadResStr(10009) + ".rsp");
+  EXPECT_EQ(ShownVarName("/a/b/a.b.rsp"), u"a.b");
+  EXPECT_EQ(ShownVarName("plan"), u"plan");
+  EXPECT_EQ(ShownVarName("/a/b\\plan.longext"), u"b\\plan.longext");  // '\\' is a character of a name here
+  EXPECT_EQ(NewVariantFileName("/nonexistent-folder"), "/nonexistent-folder/Новое расписание.rsp");
 }
 
 }  // namespace

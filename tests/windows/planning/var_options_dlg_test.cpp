@@ -37,7 +37,7 @@ TVarOptions Sample() {
 
 TEST(VarOptionsDlg, FormShowsTheRecord) {
   TVarOptions o = Sample();
-  TVarOptionsDlg d(nullptr, W("Осень"), o);
+  TVarOptionsDlg d(nullptr, u"Осень", o);
   EXPECT_EQ(d.windowTitle(), Ru("Опции: Осень"));
   EXPECT_EQ(d.size(), QSize(340, 292));
   EXPECT_EQ(HelpContext(&d), 29);
@@ -70,17 +70,17 @@ TEST(VarOptionsDlg, FormShowsTheRecord) {
   TVarOptions e;
   e.Description.clear();
   e.TeachersWills = 0;
-  TVarOptionsDlg de(nullptr, "x", e);
+  TVarOptionsDlg de(nullptr, u"x", e);
   EXPECT_EQ(de.Description()->toPlainText(), "");
   EXPECT_EQ(de.TeachersWillsComboBox()->currentIndex(), 0);
   e.TeachersWills = 9;
-  TVarOptionsDlg d9(nullptr, "x", e);
+  TVarOptionsDlg d9(nullptr, u"x", e);
   EXPECT_EQ(d9.TeachersWillsComboBox()->currentIndex(), 3);
 }
 
 TEST(VarOptionsDlg, YesStoresEveryFieldAndAnswersSix) {
   TVarOptions o = Sample();
-  TVarOptionsDlg d(nullptr, "v", o);
+  TVarOptionsDlg d(nullptr, u"v", o);
   int result = -1;
   WhenModal([&d](QWidget*) {
     d.MaxVarsAtDayEdit()->setText("-3");
@@ -108,7 +108,7 @@ TEST(VarOptionsDlg, BadNumbersShowTheirMessagesAndChangeNothing) {
   ScopedPrompt scope(&prompt);
   TVarOptions o = Sample();
   const TVarOptions before = o;
-  TVarOptionsDlg d(nullptr, "v", o);
+  TVarOptionsDlg d(nullptr, u"v", o);
   bool openAfterFirst = false, unchangedAfterFirst = false, unchangedAfterSecond = false;
   WhenModal([&](QWidget*) {
     d.Description()->setPlainText(Ru("новый"));
@@ -142,7 +142,7 @@ TEST(VarOptionsDlg, BadNumbersShowTheirMessagesAndChangeNothing) {
 TEST(VarOptionsDlg, CancelAndCloseLeaveTheRecordAlone) {
   TVarOptions o = Sample();
   const TVarOptions before = o;
-  TVarOptionsDlg d(nullptr, "v", o);
+  TVarOptionsDlg d(nullptr, u"v", o);
   WhenModal([&d](QWidget*) {
     d.MaxVarsAtDayEdit()->setText("5");
     d.CancelButton()->click();
@@ -166,7 +166,7 @@ TEST(VarOptionsDlg, HiddenWeightsOutsideTheSpinRangeAreKept) {
   TVarOptions o = Sample();
   o.PrlKf = 150;
   o.TeacherBusyKf = 100;
-  TVarOptionsDlg d(nullptr, "v", o);
+  TVarOptionsDlg d(nullptr, u"v", o);
   WhenModal([&d](QWidget*) { d.YesButton()->click(); });
   EXPECT_TRUE(d.Run());
   EXPECT_EQ(o.PrlKf, 150);

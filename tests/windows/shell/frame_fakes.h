@@ -74,14 +74,14 @@ class FakeEditors : public IListEditors, public QObject {
 struct VariantLog {
   int created = 0;
   int freed = 0;
-  std::vector<std::string> loaded;
+  std::vector<std::filesystem::path> loaded;
   int queries = 0;
   std::deque<int> queryAnswers;  // then 1
   std::vector<int> saves;
   std::vector<int> regimes;
   std::vector<VariantCommand> commands;
   std::vector<uint32_t> messages;  // received by the window
-  std::string nextSelected;
+  std::filesystem::path nextSelected;
 };
 
 class FakeVariantWidget : public QLabel, public MessageTarget {
@@ -123,7 +123,7 @@ class FakeVariantWindow : public IVariantWindow {
   }
   void Save(int tag) override { log_.saves.push_back(tag); }
   void SetRegime(int regime) override { log_.regimes.push_back(regime); }
-  std::string SelectVarFile() override { return log_.nextSelected; }
+  std::filesystem::path SelectVarFile() override { return log_.nextSelected; }
   void Command(VariantCommand c) override { log_.commands.push_back(c); }
 
  private:
@@ -139,9 +139,9 @@ class FakeVariantFactory : public IVariantWindowFactory {
     return std::make_unique<FakeVariantWindow>(workspace, log);
   }
   std::unique_ptr<IVariantWindow> Load(TMdiTable&, QMdiArea& workspace,
-                                       const std::string& fileName) override {
+                                       const std::filesystem::path& fileName) override {
     log.loaded.push_back(fileName);
-    if (fileName.find("bad") != std::string::npos) return nullptr;
+    if (fileName.native().find("bad") != std::string::npos) return nullptr;
     return std::make_unique<FakeVariantWindow>(workspace, log);
   }
 };

@@ -91,7 +91,7 @@ struct FrameTest : ::testing::Test {
   void SetUp() override {
     Drain();
     ResetShared();
-    SetProgramFolder(FromQt(dir.path()));
+    SetProgramFolder(PathFromQt(dir.path()));
     QDir(dir.path()).mkdir(QStringLiteral("Project"));
   }
   void TearDown() override {
@@ -597,7 +597,7 @@ TEST_F(FrameTest, TheAbortActionWaitsForDialogsAndWaitsAboveIt) {
 TEST_F(FrameTest, ReopeningTheAutoSavedVariantOnlyAfterARunThatSavedOne) {
   TPrgMdiFrame& f = MakeWithDemo();
   EnterPlanning();
-  Shared().LastAutoSavedFile = W("/tmp/old_Опт_1.rsp");
+  Shared().LastAutoSavedFile = "/tmp/old_Опт_1.rsp";
   sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningRunning);
   EXPECT_TRUE(Shared().LastAutoSavedFile.empty());  // an earlier run's file is not this run's
   sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningFinished);
@@ -606,13 +606,13 @@ TEST_F(FrameTest, ReopeningTheAutoSavedVariantOnlyAfterARunThatSavedOne) {
   EXPECT_TRUE(variants.log.loaded.empty());
 
   sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningRunning);
-  Shared().LastAutoSavedFile = W("/tmp/Понедельник_Опт_1.rsp");
+  Shared().LastAutoSavedFile = "/tmp/Понедельник_Опт_1.rsp";
   sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningPaused);
   sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningRunning);  // continue keeps it
   sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningFinished);
   postToTag(kTagMainWindow, kMsgReopenAutoSaved);
   Drain();
-  EXPECT_EQ(variants.log.loaded, std::vector<std::string>{W("/tmp/Понедельник_Опт_1.rsp")});
+  EXPECT_EQ(variants.log.loaded, std::vector<std::filesystem::path>{"/tmp/Понедельник_Опт_1.rsp"});
   EXPECT_EQ(variants.log.freed, 1);
   EXPECT_TRUE(f.PlanningMode());
 }

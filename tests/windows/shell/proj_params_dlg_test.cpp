@@ -19,7 +19,7 @@ TEST(ProjParamsDlg, FormShowsTheRecord) {
   p.Description = W("Школа 5");
   p.LessonsPerDay = 7;
   p.ShiftStarts = {1, 9};
-  TProjParams d(nullptr, W("/home/u/Project/Школа.tbl"), p);
+  TProjParams d(nullptr, "/home/u/Project/Школа.tbl", p);
   EXPECT_EQ(d.windowTitle(), Ru("Параметры проекта Школа"));
   EXPECT_EQ(d.size(), QSize(298, 214));
   EXPECT_EQ(d.Memo()->toPlainText(), Ru("Школа 5"));

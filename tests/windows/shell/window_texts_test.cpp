@@ -176,7 +176,7 @@ struct WindowTexts : ::testing::Test {
   void SetUp() override {
     // The program's own font (main.cpp).
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
-    SetProgramFolder(FromQt(dir.path()));
+    SetProgramFolder(PathFromQt(dir.path()));
   }
   void TearDown() override {
     QApplication::setFont(oldFont);
@@ -234,7 +234,7 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
   }
   {
     TVarOptions o = doc->Options;
-    TVarOptionsDlg d(nullptr, "demo.rsp", o);
+    TVarOptionsDlg d(nullptr, u"demo.rsp", o);
     Look(d);
   }
   m.Teachers.BuildGroups(doc->Var(), true, 1);
@@ -246,7 +246,7 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
   { TProgressWnd d(nullptr, 2); Look(d); }
   { TViewStatDlg d(nullptr, nullptr, m.Klasses.Count()); Look(d); }
   { TPrintDatasDlg d(nullptr, data); Look(d); }
-  { TPrintTableDlg d(nullptr, doc->Var(), "", "", FromQt(dir.filePath(QStringLiteral("zarch.sys")))); Look(d); }
+  { TPrintTableDlg d(nullptr, doc->Var(), "", "", PathFromQt(dir.filePath(QStringLiteral("zarch.sys")))); Look(d); }
   {
     TMdiTable project;
     ASSERT_TRUE(project.OpenImage(test::W("Демо.tbl"), DemoProjectImage()));
@@ -279,7 +279,7 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
     QCoreApplication::processEvents();
     {
       ZameshOpenStatus st;
-      auto archive = TZameshArchive::Open(FromQt(dir.filePath(QStringLiteral("journal.sys"))), st);
+      auto archive = TZameshArchive::Open(PathFromQt(dir.filePath(QStringLiteral("journal.sys"))), st);
       ASSERT_TRUE(archive);
       TViewZameshDlg d(nullptr, *archive, w->Var(), 2, QDate(2024, 1, 1));
       Look(d);

@@ -82,7 +82,7 @@ struct DetailsTest : ::testing::Test {
     s.DetailsVertical = 0;
     s.AbortPlanning = 0;
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    SetProgramFolder(FromQt(dir.path()));
+    SetProgramFolder(PathFromQt(dir.path()));
     QDir(dir.path()).mkdir(QStringLiteral("Variant"));
     ASSERT_TRUE(project.OpenImage(W("Демо.tbl"), DemoProjectImage()));
     area = std::make_unique<QMdiArea>();

@@ -15,11 +15,13 @@
 #include <set>
 
 #include "controls/spin_edit.h"
+#include "platform/qt_text.h"
 #include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/variant/var_file.h"
+#include "core/variant/variant_fixture.h"
 #include "window_test_util.h"
 #include "windows/variant/placement_popups.h"
 
@@ -44,12 +46,17 @@ class PopupTest : public ::testing::Test {
   std::unique_ptr<QWidget> owner;
   QLineEdit* other = nullptr;
 
-  void SetUp() override {
+  // The demonstration project with day kPlanned planned.
+  virtual void MakeDocument() {
     ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), project));
     doc = TVarDocument::CreateNew(project, "demo.rsp");
     ASSERT_TRUE(doc);
     Shared().AbortPlanning = 0;
     ASSERT_TRUE(PlanDayAuto(doc->Model(), doc->Var(), kPlanned).Ok);
+  }
+  void SetUp() override {
+    MakeDocument();
+    if (HasFatalFailure()) return;
     owner = std::make_unique<QWidget>();
     owner->resize(700, 500);
     other = new QLineEdit(owner.get());
@@ -145,6 +152,54 @@ class PopupTest : public ::testing::Test {
     QTest::mouseDClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
   }
 };
+
+// Lesson X of klass 0 (blocks of 1 and 2 hours) and lesson Y of klass 1
+// (three blocks of 1) are one joint lesson: a block goes into both klasses,
+// and a 2-hour one would leave Y's klass when the file is read.
+class JointPopupTest : public PopupTest {
+ protected:
+  void MakeDocument() override {
+    testing::ProjectBuilder b;
+    const int32_t s = b.Subject(), t0 = b.Teacher(), t1 = b.Teacher(), k0 = b.Klass(), k1 = b.Klass();
+    TLessonItem* x = b.Lesson(k0, {{s, t0}}, {1, 2});
+    TLessonItem* y = b.Lesson(k1, {{s, t1}}, {1, 1, 1});
+    testing::ProjectBuilder::Link(x, 0, y, 0);
+    ASSERT_TRUE(ReadProjectImage(WriteProjectImage(b.d), project));
+    doc = TVarDocument::CreateNew(project, "joint.rsp");
+  }
+};
+
+TEST_F(JointPopupTest, AJointBlockAKlassCannotHoldIsGrayWithItsReason) {
+  bool refused = false;
+  During<TPopLessonDlg>([&](TPopLessonDlg* p) {
+    ASSERT_EQ(p->Table(0).size(), 1u);
+    EXPECT_EQ(p->Table(0)[0].Lengths, (std::vector<int>{1, 2}));
+    EXPECT_EQ(p->RowStatus(p->Table(0)[0]), kPopPlaceable);
+    // Two hours: offered by X, held by no free block of Y.
+    TSpinEdit* spin = p->SpinEdit(1);
+    spin->setFocus();
+    QTest::keyClick(spin, Qt::Key_Up);
+    ASSERT_EQ(p->Table(0)[0].Length(), 2);
+    EXPECT_EQ(p->RowStatus(p->Table(0)[0]), kPopNoJointBlock);
+    p->LessonsGrid()->setFocus();
+    p->LessonsGrid()->repaint();
+    EXPECT_EQ(FromQt(p->MessageBar()->text()), LoadResStr(10415));
+    DoubleClickRow(p, 1);
+    refused = p->isVisible() && V().DayIsEmpty(kDay);
+    // One hour is a block of both: it goes into both klasses.
+    spin->setFocus();
+    QTest::keyClick(spin, Qt::Key_Down);
+    EXPECT_EQ(p->RowStatus(p->Table(0)[0]), kPopPlaceable);
+    DoubleClickRow(p, 1);
+  });
+  ASSERT_TRUE(RunPopSetLsn(owner.get(), V(), 0, 1, false, kDay));
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(V().CountLessonInDay(0, 0, kDay), 1);
+  EXPECT_EQ(V().CountLessonInDay(1, 0, kDay), 1);
+  auto back = TVarDocument::FromImage(project, WriteVarImage(V(), doc->Options, kDay), "joint.rsp");
+  ASSERT_NE(back, nullptr);
+  for (int k = 0; k < 2; ++k) EXPECT_EQ(back->Var().GetCell(k, kDay, 1), V().GetCell(k, kDay, 1));
+}
 
 // ---- what is listed ------------------------------------------------------------------
 

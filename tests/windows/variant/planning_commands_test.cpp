@@ -154,7 +154,7 @@ struct PlanningCommandsTest : ::testing::Test {
     s.AutoSaving = s.FindBest = 0;
     s.LastAutoSavedFile.clear();
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    SetProgramFolder(FromQt(dir.path()));
+    SetProgramFolder(PathFromQt(dir.path()));
     ASSERT_TRUE(project.OpenImage(W("Демо.tbl"), DemoProjectImage()));
     area = std::make_unique<QMdiArea>();
     area->resize(900, 600);
@@ -163,7 +163,7 @@ struct PlanningCommandsTest : ::testing::Test {
     h.optionsDialog = [](TVarOptionsDlg&) { return false; };
     w = TTableVarsManager::CreateNew(project, *area, h);
     ASSERT_TRUE(w);
-    w->Document().FileName = FromQt(dir.filePath(QStringLiteral("v.rsp")));
+    w->Document().FileName = PathFromQt(dir.filePath(QStringLiteral("v.rsp")));
   }
   void TearDown() override {
     if (w) w->Free();
@@ -350,8 +350,8 @@ TEST_F(PlanningCommandsTest, AutoSavingWritesNumberedFilesUpToTheMaximumAndKeeps
   EXPECT_EQ(main.pauses, 0);
   for (int n = 1; n <= 3; ++n) EXPECT_TRUE(QFileInfo::exists(Saved(n))) << n;
   EXPECT_FALSE(QFileInfo::exists(Saved(4)));
-  EXPECT_EQ(Shared().LastAutoSavedFile, FromQt(Saved(3)));
-  EXPECT_EQ(w->Document().FileName, FromQt(Saved(3)));
+  EXPECT_EQ(Shared().LastAutoSavedFile, PathFromQt(Saved(3)));
+  EXPECT_EQ(w->Document().FileName, PathFromQt(Saved(3)));
   EXPECT_EQ(w->RunSavedFiles(), 3);
   EXPECT_FALSE(GetVarModified());
 
@@ -376,7 +376,7 @@ TEST_F(PlanningCommandsTest, AFailedAutoSaveStopsTheRunWithItsMessage) {
   ModalDriver driver;
   Shared().AutoSaving = 1;
   Shared().FindBest = 1;
-  w->Document().FileName = FromQt(dir.filePath(QStringLiteral("missing/v.rsp")));
+  w->Document().FileName = PathFromQt(dir.filePath(QStringLiteral("missing/v.rsp")));
   w->CreateVars();
   ExpectRunOver();
   EXPECT_EQ(Shared().SolutionsFound, 1u);

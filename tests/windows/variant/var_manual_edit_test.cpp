@@ -64,7 +64,7 @@ struct ManualEditWindow : ::testing::Test {
     s.PlanningRunning = 0;
     s.AbortPlanning = 0;
     s.VerticalView = 1;
-    SetProgramFolder(FromQt(dir.path()));
+    SetProgramFolder(PathFromQt(dir.path()));
     ASSERT_TRUE(project.OpenImage(W("Демо.tbl"), DemoProjectImage()));
     area = std::make_unique<QMdiArea>();
     area->resize(1200, 800);

@@ -118,7 +118,7 @@ struct VarsWindowTest : ::testing::Test {
     Drain();
     ResetShared();
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    SetProgramFolder(FromQt(dir.path()));
+    SetProgramFolder(PathFromQt(dir.path()));
     QDir(dir.path()).mkdir(QStringLiteral("Variant"));
     ASSERT_TRUE(project.OpenImage(W("Демо.tbl"), DemoProjectImage()));
     area = std::make_unique<QMdiArea>();
@@ -175,7 +175,7 @@ TEST_F(VarsWindowTest, NewVariantShowsItsKlassesTeachersAndRoomsForDayOne) {
   EXPECT_EQ(s.CurDay, 1);
   EXPECT_EQ(s.VarIsNew, 1);
   EXPECT_FALSE(GetVarModified());
-  EXPECT_EQ(U(w->Document().FileName), U(FromQt(dir.path())) + "/Variant/Новое расписание.rsp");
+  EXPECT_EQ(QtFromPath(w->Document().FileName), dir.path() + Ru("/Variant/Новое расписание.rsp"));
   EXPECT_EQ(w->windowTitle(), Ru("Новое расписание"));
   EXPECT_EQ(w->SubWindow()->windowTitle(), Ru("Новое расписание"));
   EXPECT_EQ(WindowTag(w), kTagVariantWindow);
@@ -409,8 +409,8 @@ TEST_F(VarsWindowTest, CaptionFollowsTheModifiedMarkThroughItsMessage) {
   EXPECT_EQ(w->windowTitle(), Ru("Новое расписание"));
   // Other parameters do nothing.
   EXPECT_EQ(sendMessage(w, kMsgVarModified, 7), 0);
-  EXPECT_EQ(U(ShownVarName(W("/x/a.b.rsp"))), "a.b");
-  EXPECT_EQ(U(ShownVarName(W("/x/вариант"))), "вариант");
+  EXPECT_EQ(ShownVarName("/x/a.b.rsp"), u"a.b");
+  EXPECT_EQ(ShownVarName("/x/вариант"), u"вариант");
   w->Free();
 }
 
@@ -459,7 +459,7 @@ TEST_F(VarsWindowTest, SaveAndReloadRoundTrip) {
   Drain();
 
   main.got.clear();
-  TTableVarsManager* r = TTableVarsManager::Load(project, *area, FromQt(path), Hooks());
+  TTableVarsManager* r = TTableVarsManager::Load(project, *area, PathFromQt(path), Hooks());
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(optionsRuns, 1);  // only the new variant opened its options
   EXPECT_EQ(main.got, (std::vector<std::pair<uint32_t, MsgParam>>{{kMsgRegime, 2}}));
@@ -479,7 +479,7 @@ TEST_F(VarsWindowTest, ARefusedFileBuildsNothing) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(200, 'x'));
   }
-  EXPECT_EQ(TTableVarsManager::Load(project, *area, FromQt(path), Hooks()), nullptr);
+  EXPECT_EQ(TTableVarsManager::Load(project, *area, PathFromQt(path), Hooks()), nullptr);
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"Формат файла bad.rsp не известен или не поддерживается."});
   EXPECT_EQ(Shared().CurVarsWindow, nullptr);
   EXPECT_TRUE(main.got.empty());
@@ -504,7 +504,7 @@ TEST_F(VarsWindowTest, AFailedSaveKeepsTheMarkTheNameAndTheOldFile) {
   w->Save(2);
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"Ошибка при записи файла v2.rsp."});
   EXPECT_TRUE(GetVarModified());
-  EXPECT_EQ(ToQt(w->Document().FileName), QDir::toNativeSeparators(good));
+  EXPECT_EQ(QtFromPath(w->Document().FileName), QDir::toNativeSeparators(good));
   Drain();
   EXPECT_EQ(w->windowTitle(), Ru("v (изменен)"));
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -549,16 +549,16 @@ TEST_F(VarsWindowTest, SaveQueryAnswersThroughThePromptAndItsMessage) {
 
 TEST_F(VarsWindowTest, SelectVarFileRefusesTheOpenVariant) {
   TTableVarsManager* w = NewWindow();
-  dialogAnswers.push_back(ToQt(w->Document().FileName));
-  EXPECT_EQ(w->SelectVarFile(), "");
+  dialogAnswers.push_back(QtFromPath(w->Document().FileName));
+  EXPECT_TRUE(w->SelectVarFile().empty());
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"Вариант \"Новое расписание\" уже открыт."});
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_FALSE(dialogs[0].save);
   EXPECT_EQ(dialogs[0].title, Ru("Открыть вариант"));
   EXPECT_EQ(dialogs[0].folder, dir.path() + QStringLiteral("/Variant"));
   dialogAnswers.push_back(TempFile("other.rsp"));
-  EXPECT_EQ(ToQt(w->SelectVarFile()), QDir::toNativeSeparators(TempFile("other.rsp")));
-  EXPECT_EQ(w->SelectVarFile(), "");  // cancelled
+  EXPECT_EQ(QtFromPath(w->SelectVarFile()), QDir::toNativeSeparators(TempFile("other.rsp")));
+  EXPECT_TRUE(w->SelectVarFile().empty());  // cancelled
   w->Free();
 }
 
@@ -687,7 +687,7 @@ TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
   auto frame = std::make_unique<TPrgMdiFrame>(std::move(services));
   frame->resize(900, 640);
   frame->show();
-  ASSERT_TRUE(frame->OpenProjectFile(FromQt(tbl)));
+  ASSERT_TRUE(frame->OpenProjectFile(PathFromQt(tbl)));
   ASSERT_NE(editors, nullptr);
   ASSERT_TRUE(frame->Action(FrameCmd::Planning)->isEnabled());
 
