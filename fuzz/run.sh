@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang and runs them all at once, each for
-# SECONDS (60 by default; FUZZ_SECONDS is read too), starting from the
-# corpus kept in fuzz/corpus/<target>. Any crash fails the run; the input
+# Builds the fuzz targets with clang (ASan and UBSan, stopping at the first
+# fault of either), replays every input kept in fuzz/corpus/<target>, then
+# runs them all at once, each for SECONDS (60 by default; FUZZ_SECONDS is
+# read too), starting from that corpus. Any crash fails the run; the input
 # is left in build/fuzz/work/<target>/ as crash-*.
 #
 #   fuzz/run.sh [SECONDS] [TARGET...]     e.g. fuzz/run.sh 600 plan demo_variant
@@ -28,6 +29,27 @@ fi
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKORVANT_FUZZ=ON >/dev/null
 cmake --build build/fuzz -j "$(nproc)"
+# Undefined behaviour halts a run as a crash does (the build stops on it
+# too), with the stack that led there.
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
+status=0
+# The kept inputs first, each once and whatever the seed: a regression
+# input that fails again fails the run.
+for src in "${targets[@]}"; do
+  name=$(basename "$src" .cpp)
+  short=${name#fuzz_}
+  inputs=(fuzz/corpus/"$short"/*)
+  ((${#inputs[@]})) || continue
+  log=build/fuzz/replay-$short.txt
+  if "build/fuzz/fuzz/$name" -rss_limit_mb=2048 -timeout=20 "${inputs[@]}" >"$log" 2>&1; then
+    echo "fuzz $short: ${#inputs[@]} kept inputs replayed"
+  else
+    echo "fuzz $short: a kept input FAILED"
+    tail -40 "$log"
+    status=1
+  fi
+done
 seed=${FUZZ_SEED:-$(( (RANDOM << 15 | RANDOM) + 1 ))}
 pids=()
 names=()
@@ -42,7 +64,6 @@ for src in "${targets[@]}"; do
   pids+=($!)
   names+=("$short")
 done
-status=0
 for i in "${!pids[@]}"; do
   short=${names[$i]}
   log=build/fuzz/work/$short/log.txt
