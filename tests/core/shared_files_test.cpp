@@ -367,8 +367,12 @@ TEST_F(SharedFiles, LessonsTheFileCannotGiveBackAreNamedAndNotSaved) {
     EXPECT_EQ(lists.LessonCount(), 2);
     ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, 0, false, 1, 1, 1));
     ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, 1, false, 2, 1, 1));  // the separated part
-    if (c.msg == 10411) ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, lb, false, 3, 1, 1));
-    if (c.msg == 10410) ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, lx, false, 4, 1, 2));
+    if (c.msg == 10411) {
+      ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, lb, false, 3, 1, 1));
+    }
+    if (c.msg == 10410) {
+      ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, lx, false, 4, 1, 2));
+    }
     script.texts.clear();
     EXPECT_EQ(doc->WriteVarFile(), c.msg == 0);
     if (c.msg == 0) {

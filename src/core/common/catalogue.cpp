@@ -75,6 +75,22 @@ std::string FormatMsg(int id, std::initializer_list<std::string_view> args) {
   return FormatText(Cut(std::move(entry), kFormatEntryMax), args);
 }
 
+std::u16string FormatMsg16(int id, std::initializer_list<std::u16string_view> args) {
+  const std::u16string pattern = cp1251::toUtf16(Cut(LoadResStr(id), kFormatEntryMax));
+  std::u16string out;
+  auto arg = args.begin();
+  for (std::size_t i = 0; i < pattern.size() && out.size() < kFormattedMax; ++i) {
+    if (pattern.compare(i, 3, u"%hs") == 0) {
+      if (arg != args.end()) out.append((arg++)->substr(0, kFormattedMax - out.size()));
+      i += 2;
+    } else {
+      out += pattern[i];
+    }
+  }
+  if (out.size() > kFormattedMax) out.resize(kFormattedMax);
+  return out;
+}
+
 std::string FileNameOnly(std::string_view path) {
   auto p = path.find_last_of("/\\");
   return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
@@ -85,6 +101,15 @@ void InstallPrompt(IPrompt* prompt) { g_prompt = prompt; }
 
 int ShowErrMsgText(PromptOwner owner, const std::string& text, uint8_t kind) {
   if (g_prompt) return g_prompt->ShowErrMsgText(owner, text, kind);
+  return kind == kBoxOk ? kResYes : kind == kBoxYesNo ? kResNo : kResCancel;
+}
+
+int IPrompt::ShowErrMsgText16(PromptOwner owner, const std::u16string& text, uint8_t kind) {
+  return ShowErrMsgText(owner, cp1251::fromUtf16(text), kind);
+}
+
+int ShowErrMsgText16(PromptOwner owner, const std::u16string& text, uint8_t kind) {
+  if (g_prompt) return g_prompt->ShowErrMsgText16(owner, text, kind);
   return kind == kBoxOk ? kResYes : kind == kBoxYesNo ? kResNo : kResCancel;
 }
 

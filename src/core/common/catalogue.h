@@ -27,6 +27,9 @@ bool CatalogueHas(int id);
 std::string FormatMsg(int id, std::initializer_list<std::string_view> args);
 // The same over a ready pattern (already cut by the caller if need be).
 std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> args);
+// FormatMsg for arguments CP1251 cannot hold (the names of files): the
+// entry in UTF-16, each "%hs" filled with one argument, cut as FormatMsg cuts.
+std::u16string FormatMsg16(int id, std::initializer_list<std::u16string_view> args);
 
 // The name part of a path (after the last '/' or '\'), as messages show files.
 std::string FileNameOnly(std::string_view path);
@@ -41,6 +44,9 @@ class IPrompt {
   virtual ~IPrompt() = default;
   // Shows text with the button set of kind; returns kResYes, kResNo or kResCancel.
   virtual int ShowErrMsgText(PromptOwner owner, const std::string& text, uint8_t kind) = 0;
+  // The same for a text in UTF-16 (one that names a file). A prompt that
+  // shows only program text gets it in CP1251.
+  virtual int ShowErrMsgText16(PromptOwner owner, const std::u16string& text, uint8_t kind);
 };
 
 // The installed prompt, or null. With none installed a box answers kResYes
@@ -61,5 +67,6 @@ class ScopedPrompt {
 
 int ShowErrMsg(PromptOwner owner, int msgId, uint8_t kind);
 int ShowErrMsgText(PromptOwner owner, const std::string& text, uint8_t kind);
+int ShowErrMsgText16(PromptOwner owner, const std::u16string& text, uint8_t kind);
 
 }  // namespace korvant

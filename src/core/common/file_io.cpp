@@ -71,7 +71,6 @@ std::u16string ShownName16(const fs::path& path) {
   return name;
 }
 
-std::string MsgText(std::u16string_view text) { return cp1251::fromUtf16(text); }
 
 namespace {
 

@@ -27,9 +27,8 @@ std::u16string FileName16(const std::filesystem::path& path);
 // The same without its extension: a point among the name's last four
 // characters and everything after it are cut.
 std::u16string ShownName16(const std::filesystem::path& path);
-// Text as the catalogue's messages carry it (CP1251): for a file's name
-// inside a message only, never to reach the file again.
-std::string MsgText(std::u16string_view text);
+// Messages that name a file are made in UTF-16 (FormatMsg16) and shown
+// whole (ShowErrMsgText16, core/common/catalogue.h).
 
 enum class FileReadStatus {
   Ok,

@@ -31,8 +31,6 @@ std::filesystem::path& ProgramFolderStore() {
   return folder;
 }
 
-// A file's name as the catalogue's messages show it.
-std::string MsgName(const std::filesystem::path& fileName) { return MsgText(FileName16(fileName)); }
 
 bool ValidShowCmd(int32_t cmd) {
   return cmd == kShowHidden || cmd == kShowNormal || cmd == kShowMaximized ||
@@ -80,11 +78,11 @@ bool TMdiTable::Open(const std::filesystem::path& fileName) {
     case FileReadStatus::TooLarge:
       // Far larger than any project: not one of our files.
       Reset();
-      ShowErrMsgText(owner_, FormatMsg(kMsgUnknownFormat, {MsgName(fileName)}), kBoxOk);
+      ShowErrMsgText16(owner_, FormatMsg16(kMsgUnknownFormat, {FileName16(fileName)}), kBoxOk);
       return false;
     case FileReadStatus::CannotOpen:
       Reset();
-      ShowErrMsgText(owner_, FormatMsg(kMsgOpenError, {MsgName(fileName)}), kBoxOk);
+      ShowErrMsgText16(owner_, FormatMsg16(kMsgOpenError, {FileName16(fileName)}), kBoxOk);
       return false;
   }
   Pump();
@@ -94,7 +92,7 @@ bool TMdiTable::Open(const std::filesystem::path& fileName) {
   readOnly_ = heldElsewhere;
   if (readOnly_) {
     NotifyCaption();
-    ShowErrMsgText(owner_, FormatMsg(kMsgProjectReadOnly, {MsgName(fileName)}), kBoxOk);
+    ShowErrMsgText16(owner_, FormatMsg16(kMsgProjectReadOnly, {FileName16(fileName)}), kBoxOk);
   }
   return true;
 }
@@ -112,7 +110,7 @@ bool TMdiTable::Load(const std::filesystem::path& fileName, std::span<const unsi
   // builds anything, and leaves the lists empty when it refuses.
   if (!ReadProjectImage(image, data_)) {
     Reset();
-    ShowErrMsgText(owner_, FormatMsg(kMsgUnknownFormat, {MsgName(fileName)}), kBoxOk);
+    ShowErrMsgText16(owner_, FormatMsg16(kMsgUnknownFormat, {FileName16(fileName)}), kBoxOk);
     return false;
   }
   Pump();
@@ -130,17 +128,17 @@ SaveResult TMdiTable::Save() {
   // else: their work is not overwritten without asking.
   const FileStamp now = StampOf(path);
   if (lock_.Stamp().Valid && now.Valid && now != lock_.Stamp() &&
-      ShowErrMsgText(owner_, FormatMsg(kMsgChangedOnDisk, {MsgName(fileName_)}), kBoxYesNo) != kResYes)
+      ShowErrMsgText16(owner_, FormatMsg16(kMsgChangedOnDisk, {FileName16(fileName_)}), kBoxYesNo) != kResYes)
     return SaveResult::Failed;
   const std::vector<unsigned char> image = WriteProjectImage(data_);
   switch (WriteFileLocked(path, image, lock_)) {
     case WriteStatus::Ok:
       break;
     case WriteStatus::HeldElsewhere:
-      ShowErrMsgText(owner_, FormatMsg(kMsgHeldElsewhere, {MsgName(fileName_)}), kBoxOk);
+      ShowErrMsgText16(owner_, FormatMsg16(kMsgHeldElsewhere, {FileName16(fileName_)}), kBoxOk);
       return SaveResult::Failed;
     case WriteStatus::Failed:
-      ShowErrMsgText(owner_, FormatMsg(kMsgWriteError, {MsgName(fileName_)}), kBoxOk);
+      ShowErrMsgText16(owner_, FormatMsg16(kMsgWriteError, {FileName16(fileName_)}), kBoxOk);
       return SaveResult::Failed;
   }
   SetModified(false);
@@ -181,16 +179,16 @@ bool TMdiTable::SaveOrAskName() {
 }
 
 bool TMdiTable::SaveBeforePlanning() {
-  const std::string text = FormatMsg(kMsgSaveBeforePlanning, {MsgName(fileName_)});
-  if (ShowErrMsgText(owner_, text, kBoxYesNo) != kResYes) return false;
+  const std::u16string text = FormatMsg16(kMsgSaveBeforePlanning, {FileName16(fileName_)});
+  if (ShowErrMsgText16(owner_, text, kBoxYesNo) != kResYes) return false;
   return SaveOrAskName();
 }
 
 int TMdiTable::QuerySave() {
   if (varsQuery_ && varsQuery_() == kQueryCancelled) return kQueryCancelled;
   if (!modified_) return kQuerySaved;
-  const std::string text = FormatMsg(kMsgSaveQuery, {MsgName(fileName_)});
-  switch (ShowErrMsgText(owner_, text, kBoxYesNoCancel)) {
+  const std::u16string text = FormatMsg16(kMsgSaveQuery, {FileName16(fileName_)});
+  switch (ShowErrMsgText16(owner_, text, kBoxYesNoCancel)) {
     case kResYes:
       return SaveOrAskName() ? kQuerySaved : kQueryCancelled;
     case kResNo:
@@ -278,7 +276,7 @@ bool SameFileName(const std::filesystem::path& pa, const std::filesystem::path& 
 
 bool CheckNotAlreadyOpen(const TMdiTable* open, const std::filesystem::path& fileName, PromptOwner owner) {
   if (!open || !SameFileName(open->GetFileName(), fileName)) return true;
-  ShowErrMsgText(owner, FormatMsg(kMsgAlreadyOpen, {MsgName(fileName)}), kBoxOk);
+  ShowErrMsgText16(owner, FormatMsg16(kMsgAlreadyOpen, {FileName16(fileName)}), kBoxOk);
   return false;
 }
 

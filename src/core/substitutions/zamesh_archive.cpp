@@ -33,8 +33,6 @@ constexpr double kLastDay = 2958465.0;
 // dialog expect; the lock on the file keeps other copies of the program out.
 bool g_archiveOpen = false;
 
-std::string MsgName(const std::filesystem::path& path) { return MsgText(FileName16(path)); }
-
 // Walks a block's body of rows x 9 cells; false unless it is exactly size
 // bytes. Fills rows when given.
 bool ParseBody(ByteReader body, uint32_t rowCount, std::vector<TZameshRow>* rows) {
@@ -364,13 +362,13 @@ std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::filesystem::path
   ZameshOpenStatus status;
   auto a = Open(path, status);
   if (status == ZameshOpenStatus::BadFormat)
-    ShowErrMsgText(owner, FormatMsg(kMsgUnknownFormat, {MsgName(path)}), kBoxOk);
+    ShowErrMsgText16(owner, FormatMsg16(kMsgUnknownFormat, {FileName16(path)}), kBoxOk);
   else if (status == ZameshOpenStatus::HeldElsewhere)
     ShowErrMsg(owner, kMsgHeldElsewhere, kBoxOk);
   else if (!a)
     ShowErrMsg(owner, kMsgCannotOpen, kBoxOk);
   else if (a->ReadOnly())
-    ShowErrMsgText(owner, FormatMsg(kMsgReadOnly, {MsgName(path)}), kBoxOk);
+    ShowErrMsgText16(owner, FormatMsg16(kMsgReadOnly, {FileName16(path)}), kBoxOk);
   return a;
 }
 
@@ -392,7 +390,7 @@ ZameshSaveResult TZameshArchive::SaveDay(double date, const std::vector<TZameshR
   // program's write): the new file would be this one's days, not theirs.
   const FileStamp now = StampOf(real_);
   if (next && lock_.Stamp().Valid && now.Valid && now != lock_.Stamp() &&
-      ShowErrMsgText(owner, FormatMsg(kMsgChangedOnDisk, {MsgName(path_)}), kBoxYesNo) != kResYes)
+      ShowErrMsgText16(owner, FormatMsg16(kMsgChangedOnDisk, {FileName16(path_)}), kBoxYesNo) != kResYes)
     return ZameshSaveResult::Refused;
   if (next) {
     // The whole file is written anew rather than the block appended and
@@ -405,7 +403,7 @@ ZameshSaveResult TZameshArchive::SaveDay(double date, const std::vector<TZameshR
         image_ = std::move(next);
         break;
       case WriteStatus::HeldElsewhere:
-        ShowErrMsgText(owner, FormatMsg(kMsgFileHeldElsewhere, {MsgName(path_)}), kBoxOk);
+        ShowErrMsgText16(owner, FormatMsg16(kMsgFileHeldElsewhere, {FileName16(path_)}), kBoxOk);
         return ZameshSaveResult::Refused;
       case WriteStatus::Failed:
         res = ZameshSaveResult::WriteFailed;
@@ -415,7 +413,7 @@ ZameshSaveResult TZameshArchive::SaveDay(double date, const std::vector<TZameshR
   if (res == ZameshSaveResult::IndexFull)
     ShowErrMsg(owner, kMsgIndexFull, kBoxOk);
   else if (res == ZameshSaveResult::WriteFailed || res == ZameshSaveResult::TooLarge)
-    ShowErrMsgText(owner, FormatMsg(kMsgWriteError, {MsgName(path_)}), kBoxOk);
+    ShowErrMsgText16(owner, FormatMsg16(kMsgWriteError, {FileName16(path_)}), kBoxOk);
   return res;
 }
 

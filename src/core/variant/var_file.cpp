@@ -157,12 +157,7 @@ std::filesystem::path NewVariantFileName(const std::filesystem::path& programFol
   return folder / FsPath(LoadResStr(10009) + "." + LoadResStr(10010));
 }
 
-namespace {
 
-std::string MsgName(const std::filesystem::path& path) { return MsgText(FileName16(path)); }
-std::string MsgShownName(const std::filesystem::path& path) { return MsgText(ShownVarName(path)); }
-
-}  // namespace
 
 // ---- the open variant ----
 
@@ -213,22 +208,22 @@ std::unique_ptr<TVarDocument> TVarDocument::Open(const TProjectData& project, st
       break;
     case FileReadStatus::TooLarge:
       // Far larger than any variant: not one of our files, as for projects.
-      ShowErrMsgText(owner, FormatMsg(10049, {MsgName(fileName)}), kBoxOk);
+      ShowErrMsgText16(owner, FormatMsg16(10049, {FileName16(fileName)}), kBoxOk);
       return nullptr;
     case FileReadStatus::CannotOpen:
-      ShowErrMsgText(owner, FormatMsg(10051, {MsgName(fileName)}), kBoxOk);
+      ShowErrMsgText16(owner, FormatMsg16(10051, {FileName16(fileName)}), kBoxOk);
       return nullptr;
   }
   auto doc = FromImage(project, image, fileName);
   if (!doc) {
-    ShowErrMsgText(owner, FormatMsg(10049, {MsgName(fileName)}), kBoxOk);
+    ShowErrMsgText16(owner, FormatMsg16(10049, {FileName16(fileName)}), kBoxOk);
     return nullptr;
   }
   doc->Owner = owner;
   doc->lock_ = std::move(lock);
   doc->lockName_ = doc->FileName;
   doc->ReadOnly = heldElsewhere;
-  if (heldElsewhere) ShowErrMsgText(owner, FormatMsg(10406, {MsgShownName(fileName)}), kBoxOk);
+  if (heldElsewhere) ShowErrMsgText16(owner, FormatMsg16(10406, {ShownVarName(fileName)}), kBoxOk);
   return doc;
 }
 
@@ -253,12 +248,14 @@ std::filesystem::path TVarDocument::Folder() const { return FileName.parent_path
 
 bool TVarDocument::WriteVarFile() {
   if (!VariantFitsFile(*var_)) {
-    ShowErrMsgText(Owner, FormatMsg(10405, {MsgShownName(FileName)}), kBoxOk);
+    ShowErrMsgText16(Owner, FormatMsg16(10405, {ShownVarName(FileName)}), kBoxOk);
     return false;
   }
   if (const TLostLesson lost = FindLostLesson(*var_); lost.Loss != TLessonLoss::None) {
     const int msg = lost.Loss == TLessonLoss::Identifier ? 10411 : 10410;
-    ShowErrMsgText(Owner, FormatMsg(msg, {MsgShownName(FileName), RunLessonLabel(*model_, lost.Klass, lost.Lesson)}),
+    ShowErrMsgText16(Owner,
+                     FormatMsg16(msg, {ShownVarName(FileName),
+                                       cp1251::toUtf16(RunLessonLabel(*model_, lost.Klass, lost.Lesson))}),
                    kBoxOk);
     return false;
   }
@@ -270,17 +267,17 @@ bool TVarDocument::WriteVarFile() {
   const std::filesystem::path& path = FileName;
   const FileStamp now = StampOf(path);
   if (lock.Stamp().Valid && now.Valid && now != lock.Stamp() &&
-      ShowErrMsgText(Owner, FormatMsg(10402, {MsgName(FileName)}), kBoxYesNo) != kResYes)
+      ShowErrMsgText16(Owner, FormatMsg16(10402, {FileName16(FileName)}), kBoxYesNo) != kResYes)
     return false;
   const std::vector<unsigned char> image = WriteVarImage(*var_, Options, Day);
   switch (WriteFileLocked(path, image, lock)) {
     case WriteStatus::Ok:
       break;
     case WriteStatus::HeldElsewhere:
-      ShowErrMsgText(Owner, FormatMsg(10401, {MsgName(FileName)}), kBoxOk);
+      ShowErrMsgText16(Owner, FormatMsg16(10401, {FileName16(FileName)}), kBoxOk);
       return false;
     case WriteStatus::Failed:
-      ShowErrMsgText(Owner, FormatMsg(10052, {MsgName(FileName)}), kBoxOk);
+      ShowErrMsgText16(Owner, FormatMsg16(10052, {FileName16(FileName)}), kBoxOk);
       return false;
   }
   if (!sameFile) {
@@ -329,7 +326,7 @@ int TVarDocument::QuerySaveVar() {
   bool empty = true;
   for (int d = 1; d <= 6 && empty; ++d) empty = var_->DayIsEmpty(d);
   if (empty) return kQueryDiscarded;
-  const int answer = ShowErrMsgText(Owner, FormatMsg(10056, {MsgShownName(FileName)}), kBoxYesNoCancel);
+  const int answer = ShowErrMsgText16(Owner, FormatMsg16(10056, {ShownVarName(FileName)}), kBoxYesNoCancel);
   if (answer == kResYes) {
     // A save that failed or was cancelled must not let the changes go.
     if (!(IsNew || ReadOnly ? SaveVarAs() : WriteVarFile())) return kQueryCancelled;

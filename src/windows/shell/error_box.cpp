@@ -148,11 +148,23 @@ int ShowErrorBox(QWidget* owner, const std::string& text, uint8_t kind) {
   return box.Run();
 }
 
-int ErrorBoxPrompt::ShowErrMsgText(PromptOwner owner, const std::string& text, uint8_t kind) {
-  // The window layer hands the core only QWidget pointers as owners.
+namespace {
+
+// The window layer hands the core only QWidget pointers as owners.
+QWidget* BoxOwner(PromptOwner owner) {
   auto* w = static_cast<QWidget*>(const_cast<void*>(owner));
-  if (!w) w = QApplication::activeWindow();
-  return ShowErrorBox(w, text, kind);
+  return w ? w : QApplication::activeWindow();
+}
+
+}  // namespace
+
+int ErrorBoxPrompt::ShowErrMsgText(PromptOwner owner, const std::string& text, uint8_t kind) {
+  return ShowErrorBox(BoxOwner(owner), text, kind);
+}
+
+int ErrorBoxPrompt::ShowErrMsgText16(PromptOwner owner, const std::u16string& text, uint8_t kind) {
+  TErrorBox box(BoxOwner(owner), kind, ToQt(text));
+  return box.Run();
 }
 
 }  // namespace korvant

@@ -59,6 +59,7 @@ int ShowErrorBox(QWidget* owner, const std::string& text, uint8_t kind);
 class ErrorBoxPrompt : public IPrompt {
  public:
   int ShowErrMsgText(PromptOwner owner, const std::string& text, uint8_t kind) override;
+  int ShowErrMsgText16(PromptOwner owner, const std::u16string& text, uint8_t kind) override;
 };
 
 // The owner value the window layer passes to the core for a window.

@@ -470,7 +470,7 @@ std::filesystem::path TTableVarsManager::SelectVarFile() {
   std::filesystem::path name;
   if (!ExecVarFileDialog(doc_->FileName.parent_path(), name, false) || withdrawn_) return {};
   if (SameFileName(name, doc_->FileName)) {
-    ShowErrMsgText(OwnerOf(this), FormatMsg(kMsgVarAlreadyOpen, {MsgText(ShownVarName(doc_->FileName))}), kBoxOk);
+    ShowErrMsgText16(OwnerOf(this), FormatMsg16(kMsgVarAlreadyOpen, {ShownVarName(doc_->FileName)}), kBoxOk);
     return {};
   }
   return name;

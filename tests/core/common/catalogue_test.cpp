@@ -118,6 +118,13 @@ TEST(Catalogue, PlaceholdersFillInOrder) {
   // An argument holding "%hs" is copied, not filled again.
   EXPECT_EQ(FormatText("%hs-%hs", {"%hs", "b"}), "%hs-b");
   EXPECT_TRUE(FormatMsg(99999, {"a"}).empty());
+  // File names that CP1251 cannot hold go into the text whole, in UTF-16,
+  // cut as the program text would be.
+  EXPECT_EQ(FormatMsg16(10049, {u"café.tbl"}), u"Формат файла café.tbl не известен или не поддерживается.");
+  EXPECT_EQ(FormatMsg16(10410, {u"naïve", u"5А, Русский"}),
+            u"Вариант \"naïve\" не сохранен: в расписании есть блок урока 5А, Русский, которого нет в его "
+            u"почасовой раскладке. См. проверку данных.");
+  EXPECT_EQ(FormatMsg16(10049, {std::u16string(300, u'é')}).size(), kFormattedMax);
 }
 
 TEST(Catalogue, FileNameOnly) {
@@ -150,14 +157,17 @@ class ScriptedPrompt : public IPrompt {
 
 TEST(Catalogue, PromptReceivesOwnerTextAndKind) {
   int window = 0;
-  ScriptedPrompt prompt({kResNo, kResCancel, kResYes});
+  ScriptedPrompt prompt({kResNo, kResCancel, kResYes, kResYes});
   {
     ScopedPrompt scope(&prompt);
     EXPECT_EQ(ShowErrMsg(&window, 10046, kBoxYesNo), kResNo);
     EXPECT_EQ(ShowErrMsgText(nullptr, FormatMsg(10048, {"a.tbl"}), kBoxYesNoCancel), kResCancel);
     EXPECT_EQ(ShowErrMsg(&window, 10155, kBoxOk), kResYes);
+    // A prompt that shows program text only gets a UTF-16 message in CP1251.
+    EXPECT_EQ(ShowErrMsgText16(&window, u"café", kBoxOk), kResYes);
   }
-  ASSERT_EQ(prompt.calls.size(), 3u);
+  ASSERT_EQ(prompt.calls.size(), 4u);
+  EXPECT_EQ(prompt.calls[3].text, "caf?");
   EXPECT_EQ(prompt.calls[0].owner, &window);
   EXPECT_EQ(U8(prompt.calls[0].text), "Вы действительно хотите удалить данную запись?");
   EXPECT_EQ(prompt.calls[0].kind, kBoxYesNo);
@@ -189,6 +199,7 @@ TEST(Catalogue, WithoutPromptNoQuestionIsAnsweredYes) {
   EXPECT_EQ(ShowErrMsg(nullptr, 10049, kBoxOk), kResYes);
   EXPECT_EQ(ShowErrMsg(nullptr, 10046, kBoxYesNo), kResNo);
   EXPECT_EQ(ShowErrMsgText(nullptr, "?", kBoxYesNoCancel), kResCancel);
+  EXPECT_EQ(ShowErrMsgText16(nullptr, u"?", kBoxYesNo), kResNo);
 }
 
 }  // namespace

@@ -156,9 +156,6 @@ TEST(FileIo, ProgramTextNamesAndNamesAsTheUserReadsThem) {
     EXPECT_EQ(FileName16(c.path), c.name) << c.path;
     EXPECT_EQ(ShownName16(c.path), c.shown) << c.path;
   }
-  // Messages carry program text: what CP1251 lacks shows as '?', there only.
-  EXPECT_EQ(MsgText(u"café.tbl"), "caf?.tbl");
-  EXPECT_EQ(MsgText(u"Демо"), "\xc4\xe5\xec\xee");
 }
 
 TEST(FileIo, ReplacingIsRefusedInAFolderThatTakesNoFile) {

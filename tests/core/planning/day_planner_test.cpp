@@ -1285,7 +1285,9 @@ TEST(JointBlocks, EveryCommandPlacesOnlyBlocksEveryLinkedLessonHolds) {
       }
       int placed = 0;
       for (int d = 1; d <= 6; ++d) placed += b.var->CountLessonInDay(0, 0, d);
-      if (c != PlacementRun) EXPECT_EQ(placed, pr.shared);
+      if (c != PlacementRun) {
+        EXPECT_EQ(placed, pr.shared);
+      }
       EXPECT_LE(placed, pr.shared);
       auto back = TVarDocument::FromImage(p.d, WriteVarImage(*b.var, TVarOptions{}, 1), "v.rsp");
       ASSERT_NE(back, nullptr);

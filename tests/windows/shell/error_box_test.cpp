@@ -125,6 +125,15 @@ TEST(ErrorBox, ThePromptShowsCoreMessagesInTheBox) {
   });
   EXPECT_EQ(ShowErrMsgText(nullptr, FormatMsg(10048, {"a.tbl"}), kBoxYesNoCancel), kResNo);
   EXPECT_TRUE(shown.startsWith(Ru("Проект a.tbl был изменен.")));
+  // A message naming a file shows the name as the disk has it.
+  WhenModal([&shown](QWidget* m) {
+    auto* box = qobject_cast<TErrorBox*>(m);
+    ASSERT_NE(box, nullptr);
+    shown = box->MessageLabel()->text();
+    QTest::mouseClick(box->YesButton(), Qt::LeftButton, Qt::NoModifier, box->YesButton()->rect().center());
+  });
+  EXPECT_EQ(ShowErrMsgText16(nullptr, FormatMsg16(10402, {u"café.tbl"}), kBoxYesNo), kResYes);
+  EXPECT_EQ(shown, Ru("Файл café.tbl был изменен другой программой после того, как был прочитан. Заменить его?"));
 }
 
 }  // namespace
