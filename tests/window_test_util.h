@@ -1,7 +1,10 @@
 #pragma once
 // Helpers of the window tests: a scripted message box and modal scripting.
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <gtest/gtest.h>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -65,6 +68,32 @@ inline void WhenModal(std::function<void(QWidget* modal)> script) {
     QTimer::singleShot(5, *poll);
   };
   QTimer::singleShot(0, *poll);
+}
+
+// Shows a window and makes it the active one, as the user's click on it
+// would (the window's focus then reaches its widgets).
+inline void ShowActive(QWidget& w) {
+  w.show();
+  w.activateWindow();
+  QApplication::setActiveWindow(&w);
+  (void)QTest::qWaitForWindowExposed(&w);
+  (void)QTest::qWaitForWindowActive(&w);
+}
+
+// Picks the entry `text` of a drop-down list through its real pop-up: a
+// click opens it, the keys walk to the entry from the top and Return takes
+// it. (A click into a list just opened is taken as the end of the opening
+// click.) Answers whether the entry was there.
+inline bool PickFromPopup(QComboBox* box, const QString& text) {
+  const int row = box->findText(text);
+  if (row < 0) return false;
+  QTest::mouseClick(box, Qt::LeftButton);
+  QAbstractItemView* list = box->view();
+  if (!list->isVisible()) return false;
+  QTest::keyClick(list, Qt::Key_Home);
+  for (int i = 0; i < row; ++i) QTest::keyClick(list, Qt::Key_Down);
+  QTest::keyClick(list, Qt::Key_Return);
+  return !list->isVisible() && box->currentIndex() == row;
 }
 
 }  // namespace korvant::test
