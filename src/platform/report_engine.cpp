@@ -420,7 +420,10 @@ bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup
 TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner) {
   if (Hook()) return Hook()(printer, pageCount, withDialog, owner);
   const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
-  if (!withDialog) return noPrinter ? TPrinterAnswer::NoPrinter : TPrinterAnswer::Ready;
+  // Printing at once goes to the default printer. Without one, a PDF file
+  // is the printer this platform always has: the dialog opens with one
+  // chosen rather than leaving the user with nothing.
+  if (!withDialog && !noPrinter) return TPrinterAnswer::Ready;
   if (noPrinter) {
     // Without a printer the dialog still offers a PDF file, chosen at once.
     printer.setOutputFormat(QPrinter::PdfFormat);

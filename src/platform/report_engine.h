@@ -171,12 +171,12 @@ bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup
                 int from = 0, int to = 0);
 
 // Where a report goes: the program asks the system's printers; tests
-// install a hook that prints to a PDF file.
+// install a hook that prints to a PDF file (or answers NoPrinter).
 enum class TPrinterAnswer { Ready, Cancelled, NoPrinter };
 // Sets printer up for a report of pageCount pages. withDialog runs the
-// print set-up dialog (owner), which also offers a PDF file, preselected
-// when the system has no printer; else the default printer is taken
-// (NoPrinter when there is none).
+// print set-up dialog (owner), which also offers a PDF file; else the
+// default printer is taken. Without a printer in the system both run the
+// dialog with a PDF file chosen.
 using PrinterSetupHook =
     std::function<TPrinterAnswer(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner)>;
 TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner);
