@@ -158,9 +158,15 @@ std::vector<TReportPage> Paginate(const TBandReport& report);
 // The height a band takes once its wrapped cells have their lines.
 double BandHeight(const TReportBand& band, const TReportSetup& setup);
 
+// How far a cell's text keeps from the cell's left and right sides (and,
+// wrapped, from its top and bottom), in points.
+constexpr double kCellTextInset = 2;
+
 // Text cut to fit width with the cell font: while too wide, the last
 // character goes, then trailing blanks and points, and "…" is appended.
 QString FitText(const QString& text, double width, double fontSize, bool bold, const QString& family);
+// The width text takes on one line in the cell font.
+double TextWidth(const QString& text, double fontSize, bool bold, const QString& family);
 
 // Draws one page in points onto a painter already scaled to points.
 void RenderPage(QPainter& p, const TReportPage& page, const TReportSetup& setup);
