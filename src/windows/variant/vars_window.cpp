@@ -128,8 +128,10 @@ TTableVarsManager::TTableVarsManager(TMdiTable& project, QMdiArea& workspace, st
     const QSignalBlocker block(switch_);
     switch_->setValue(s.VerticalView == 1 ? 0 : 1);
   }
-  SetupTables();
+  // The headings show the week's counts that the day's preparation
+  // computes; the tables are fitted to them.
   PrepareDay();
+  SetupTables();
   SelectDay(doc_->Day);
   s.CurDay = static_cast<uint8_t>(doc_->Day);
   // The regime the window starts in, whatever the file's byte says, so
@@ -182,6 +184,7 @@ void TTableVarsManager::BuildForm() {
     auto* page = new QWidget;
     auto* grid = new TSchoolTable(page);
     grid->move(4, 4);
+    grid->SetFillWidth(true);
     SetHelpContext(grid, kGridHelp[g]);
     const auto kind = static_cast<TVarGrid>(g);
     grid->OnGetDateElement = [this, kind](TSchoolTable&, int col, int row, THourElementRecord& rec) {

@@ -258,6 +258,8 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
     TTableVarsManager* w = TTableVarsManager::CreateNew(project, area, h);
     ASSERT_NE(w, nullptr);
     QCoreApplication::processEvents();
+    // As the new variant first shows.
+    LookAtPages(w);
     // Planning the first day changes the headings' counts.
     ASSERT_TRUE(PlanDayAuto(w->Model(), w->Var(), 1).Ok);
     w->InvalidateTables();

@@ -202,6 +202,11 @@ TEST_F(VarsWindowTest, NewVariantShowsItsKlassesTeachersAndRoomsForDayOne) {
   }
   EXPECT_EQ(w->Grid(TVarGrid::Klasses)->RowCount(), 9);
   EXPECT_EQ(w->Grid(TVarGrid::Teachers)->RowCount(), m.Teachers.Count() + 1);
+  // The hours share the page's width, each at least the layout's 77 pixels.
+  TSchoolTable* kg = w->Grid(TVarGrid::Klasses);
+  EXPECT_GT(kg->ColWidths(1), 77);
+  EXPECT_EQ(kg->ColWidths(1), kg->ColWidths(L));
+  EXPECT_LT(kg->viewport()->width() - kg->CellRect(L, 0).right(), 2 * L);
   // Rows sized for the most groups of a lesson (two), all alike.
   EXPECT_EQ(w->Grid(TVarGrid::Klasses)->SubRowsCnt(), 2);
   EXPECT_EQ(w->Grid(TVarGrid::Klasses)->RowHeights(1), w->Grid(TVarGrid::Klasses)->RowHeights(8));
