@@ -169,6 +169,9 @@ void TTableVarsManager::BuildForm() {
   };
   tryMore_ = runButton(16, "Продолжить", ToolGlyph::RunContinue, VariantCommand::Continue);
   abort_ = runButton(44, "Прервать", ToolGlyph::RunAbort, VariantCommand::Abort);
+  runNote_ = new QLabel(this);
+  runNote_->setWordWrap(true);
+  runNote_->hide();
 
   const TOrientationSwitch sw = MakeOrientationSwitch(this);
   switchPanel_ = sw.Panel;
@@ -551,6 +554,7 @@ void TTableVarsManager::LayOut() {
   const int h = height();
   const int left = std::max(w - 88, 500);
   switchPanel_->move(left, 1);
+  runNote_->setGeometry(76, 2, left - 84, 34);
   vertLabel_->setGeometry(left + 42, 2, 40, 14);
   horzLabel_->setGeometry(left + 42, 20, 40, 14);
   pages_->resize(std::max(w - 17, 40), std::max(h - 45, 40));
