@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -282,14 +283,13 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
       auto look = [&](QWidget* top) {
         for (std::string& s : CutTexts(top)) cut.push_back(std::move(s));
       };
-      std::vector<std::string> met;
+      std::set<std::string> met;
       QTimer user;
       user.setInterval(5);
       QObject::connect(&user, &QTimer::timeout, [&] {
         QWidget* m = QApplication::activeModalWidget();
         auto meet = [&](QWidget* x) {
-          const std::string name = x->metaObject()->className();
-          if (met.empty() || met.back() != name) met.push_back(name);
+          met.insert(x->metaObject()->className());
         };
         if (auto* g = qobject_cast<TGroupManBase*>(m)) {
           meet(g);
@@ -323,9 +323,9 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
       w->Command(VariantCommand::WeekVariants);
       w->Command(VariantCommand::Optimize);
       user.stop();
-      EXPECT_EQ(met, (std::vector<std::string>{"korvant::TWeekGroupMan", "korvant::TWeekVarsDlg",
-                                                "korvant::TGroupMan", "korvant::TPrepareOptiDlg",
-                                                "korvant::TProgressWnd", "korvant::TOptiInfoForm"}));
+      EXPECT_EQ(met, (std::set<std::string>{"korvant::TWeekGroupMan", "korvant::TWeekVarsDlg", "korvant::TGroupMan",
+                                             "korvant::TPrepareOptiDlg", "korvant::TProgressWnd",
+                                             "korvant::TOptiInfoForm"}));
     }
     // The details window of the manual regime.
     w->SetRegime(0);
