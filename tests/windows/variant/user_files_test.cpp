@@ -64,26 +64,10 @@ Bytes Slurp(const fs::path& p) {
   return b;
 }
 
+// A push or bit button of a dialog pressed with the mouse.
 void Press(QWidget* b) {
-  ASSERT_TRUE(b && b->isVisible() && b->isEnabled());
-  QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
-}
-
-// A tool bar button takes a press only on a drawn pixel of its glyph: the
-// press goes to the drawn pixel nearest the middle.
-void PressToolButton(TPrgSpeedButton* b) {
-  ASSERT_TRUE(b && b->isVisible() && b->isEnabled());
-  const QImage face = b->grab().toImage();
-  const QRgb background = face.pixel(0, 0);
-  const QPoint middle = b->rect().center();
-  QPoint at(-1, -1);
-  for (int y = 0; y < face.height(); ++y)
-    for (int x = 0; x < face.width(); ++x)
-      if (face.pixel(x, y) != background &&
-          (at.x() < 0 || (QPoint(x, y) - middle).manhattanLength() < (at - middle).manhattanLength()))
-        at = QPoint(x, y);
-  ASSERT_GE(at.x(), 0) << "nothing drawn on the button";
-  QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, at);
+  ASSERT_TRUE(b && b->isEnabled());
+  test::LeftClick(b);
 }
 
 // Another copy of the program holding a file: its own open and lock.
@@ -117,7 +101,7 @@ class Driver {
     // A paused run: "Прервать" keeps the solution shown.
     if (Shared().WaitUser) {
       auto* h = dynamic_cast<TVarsWindowHandle*>(frame_.VariantWindow());
-      if (h && h->Manager() && h->Manager()->AbortButton()->isVisible()) Press(h->Manager()->AbortButton());
+      if (h && h->Manager() && h->Manager()->AbortButton()->isVisible()) test::Press(h->Manager()->AbortButton());
       return;
     }
     QWidget* m = QApplication::activeModalWidget();
@@ -202,19 +186,14 @@ struct UserFiles : ::testing::Test {
     frame->show();
     return *frame;
   }
-  void Click(C c) { PressToolButton(frame->Button(c)); }
+  void Click(C c) {
+    ASSERT_TRUE(frame->Button(c)->isEnabled());
+    test::Press(frame->Button(c));
+  }
   // The command's item chosen with the mouse in its menu of the menu bar.
   void Choose(C c) {
-    QAction* item = frame->Action(c);
-    ASSERT_TRUE(item && item->isEnabled());
-    QMenu* menu = nullptr;
-    for (QAction* a : frame->menuBar()->actions())
-      if (a->menu() && a->menu()->actions().contains(item)) menu = a->menu();
-    ASSERT_TRUE(menu);
-    QTest::mouseClick(frame->menuBar(), Qt::LeftButton, Qt::NoModifier,
-                      frame->menuBar()->actionGeometry(menu->menuAction()).center());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(item).center());
+    ASSERT_TRUE(frame->Action(c)->isEnabled());
+    test::ChooseMenuItem(frame->menuBar(), frame->Action(c));
     Drain();
   }
   // Opens a project file through "Открыть проект".
