@@ -547,6 +547,7 @@ void TViewZameshDlg::ReportShow() {
 bool ViewZamesh(QWidget* owner, const TTableVarItem& var, int teachersWills, const std::filesystem::path& archivePath) {
   std::unique_ptr<TZameshArchive> archive = TZameshArchive::Open(archivePath, owner);
   if (!archive) return false;
+  archive->TellReadOnly(owner);
   {
     TViewZameshDlg dlg(owner, *archive, var, teachersWills);
     dlg.ShowModal();

@@ -71,7 +71,6 @@ std::u16string ShownName16(const fs::path& path) {
   return name;
 }
 
-
 namespace {
 
 class Fd {

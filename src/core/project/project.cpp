@@ -31,7 +31,6 @@ std::filesystem::path& ProgramFolderStore() {
   return folder;
 }
 
-
 bool ValidShowCmd(int32_t cmd) {
   return cmd == kShowHidden || cmd == kShowNormal || cmd == kShowMaximized ||
          cmd == kShowMinimized;

@@ -367,9 +367,11 @@ std::unique_ptr<TZameshArchive> TZameshArchive::Open(const std::filesystem::path
     ShowErrMsg(owner, kMsgHeldElsewhere, kBoxOk);
   else if (!a)
     ShowErrMsg(owner, kMsgCannotOpen, kBoxOk);
-  else if (a->ReadOnly())
-    ShowErrMsgText16(owner, FormatMsg16(kMsgReadOnly, {FileName16(path)}), kBoxOk);
   return a;
+}
+
+void TZameshArchive::TellReadOnly(PromptOwner owner) const {
+  if (readOnly_) ShowErrMsgText16(owner, FormatMsg16(kMsgReadOnly, {FileName16(path_)}), kBoxOk);
 }
 
 TZameshArchive::~TZameshArchive() {

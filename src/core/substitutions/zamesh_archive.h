@@ -184,8 +184,7 @@ class TZameshArchive {
   // Opens the archive at path, creating it when there is none. No message.
   static std::unique_ptr<TZameshArchive> Open(const std::filesystem::path& path, ZameshOpenStatus& status);
   // The same with the user told: 10049 for a refused file, 10407 for one
-  // another copy of the program has open, 10155 for any other failure;
-  // 10414 for an archive that opened but whose saves cannot be written.
+  // another copy of the program has open, 10155 for any other failure.
   // Callers show nothing more.
   static std::unique_ptr<TZameshArchive> Open(const std::filesystem::path& path, PromptOwner owner);
 
@@ -196,6 +195,9 @@ class TZameshArchive {
   const std::filesystem::path& FileName() const { return path_; }
   // Its folder or the file refuses writing: every save would fail.
   bool ReadOnly() const { return readOnly_; }
+  // Tells owner so (10414) when it is: the journal does as it opens, the
+  // reports, which only read, do not.
+  void TellReadOnly(PromptOwner owner) const;
   const TZameshImage& Image() const { return *image_; }
 
   int FindEntry(double date) const { return image_->FindEntry(date); }

@@ -157,8 +157,6 @@ std::filesystem::path NewVariantFileName(const std::filesystem::path& programFol
   return folder / FsPath(LoadResStr(10009) + "." + LoadResStr(10010));
 }
 
-
-
 // ---- the open variant ----
 
 std::unique_ptr<TVarDocument> TVarDocument::CreateNew(const TProjectData& project, std::filesystem::path fileName) {

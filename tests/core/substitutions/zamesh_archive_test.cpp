@@ -500,7 +500,8 @@ TEST(ZameshArchive, TheFileItselfIsLockedAndAReplacedFileIsAskedFor) {
 }
 
 // An archive whose folder takes no new file opens (its days can be read),
-// says at once that nothing will be saved, and every save says it failed.
+// knows that nothing will be saved and says so when asked, and every save
+// says it failed.
 TEST(ZameshArchive, AnArchiveThatCannotBeWrittenSaysSoWhenItOpens) {
   TempDir dir;
   Spit(dir.File(), TwoDays());
@@ -511,6 +512,8 @@ TEST(ZameshArchive, AnArchiveThatCannotBeWrittenSaysSoWhenItOpens) {
     auto a = TZameshArchive::Open(dir.File(), nullptr);
     ASSERT_TRUE(a);
     EXPECT_TRUE(a->ReadOnly());
+    EXPECT_TRUE(prompt.texts.empty());
+    a->TellReadOnly(nullptr);
     ASSERT_EQ(prompt.texts.size(), 1u);
     EXPECT_EQ(prompt.texts[0], FormatMsg(10414, {"zarch.sys"}));
     EXPECT_EQ(a->LoadDay(kMonday + 1)[0].Texts[kZamAbsent], "Sidorov");
