@@ -136,17 +136,32 @@ class TWeekBook {
       if (TeacherHourClosed(m_.Teachers[t]->GetBusy((d - 1) * kSlotsPerDay + h), m_.TeachersWills)) ++closed;
     return fair + draft + closed;
   }
+  bool Teaches(int t, int d) const {
+    int fair = 0, draft = 0;
+    var_.CountTeacherLessons(t, d, fair, draft);
+    return fair + draft > 0;
+  }
+  // Whether teacher t may teach on day d and keep the free days it wants:
+  // it teaches there already, or on fewer than 6 - m days.
+  bool KeepsFreeDays(int t, int d) const {
+    if (Teaches(t, d)) return true;
+    int working = 0;
+    for (int d2 = 1; d2 <= 6; ++d2) working += Teaches(t, d2) ? 1 : 0;
+    return working < 6 - m_.Teachers[t]->MetodicalDays;
+  }
   // Whether a block of len hours of the linked set of (k, li) can go to
   // day d by the counts: no block of the lesson there, room in every
-  // klass's and teacher's day.
+  // klass's and teacher's day, every teacher's free days kept.
   bool Fits(const TLinkedLists& lists, int d, int len, int slack = 0) const {
     for (int i = 0; i < lists.LessonCount(); ++i) {
       const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
       if (var_.CountLessonInDay(e.A, e.B, d) > 0) return false;
       if (KlassLoad(e.A, d) + len + slack > L_) return false;
     }
-    for (int i = 0; i < lists.TeacherCount(); ++i)
-      if (TeacherLoad(lists.Teachers[static_cast<std::size_t>(i)].A, d) + len + slack > L_) return false;
+    for (int i = 0; i < lists.TeacherCount(); ++i) {
+      const int t = lists.Teachers[static_cast<std::size_t>(i)].A;
+      if (TeacherLoad(t, d) + len + slack > L_ || !KeepsFreeDays(t, d)) return false;
+    }
     return true;
   }
 
@@ -371,8 +386,11 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
               free = var.CountLessonInDay(e.A, e.B, d) == 0 && book.KlassClosed(e.A, d) + len <= m.L();
               over += std::max(0, book.KlassLoad(e.A, d) + len - m.L());
             }
-            for (int i = 0; i < lists.TeacherCount() && free; ++i)
-              over += std::max(0, book.TeacherLoad(lists.Teachers[static_cast<std::size_t>(i)].A, d) + len - m.L());
+            for (int i = 0; i < lists.TeacherCount() && free; ++i) {
+              const int t = lists.Teachers[static_cast<std::size_t>(i)].A;
+              free = book.KeepsFreeDays(t, d);
+              over += std::max(0, book.TeacherLoad(t, d) + len - m.L());
+            }
             over = over * 4 + static_cast<int>(rng() % 4);
             if (free && over < bestOver) {
               bestOver = over;

@@ -4,6 +4,7 @@
 #include "core/planning/week_sketch.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <random>
@@ -44,6 +45,9 @@ class TSketch {
   std::size_t KD(int k, int d) const { return static_cast<std::size_t>(k) * 6 + static_cast<std::size_t>(d - 1); }
   int Shape(int k, int d) const;
   int Idle(int t, int d) const;
+  // Hours a teacher who wants free days must still clear: those of its
+  // lightest working days beyond the 6 - m it may have.
+  int FreeShort(int t) const;
   void Add(int b, int d, int s);
   void Remove(int b);
   bool Touched(int b) const;
@@ -84,6 +88,7 @@ class TSketch {
   std::vector<uint32_t> kMask_, tMask_, kClosed_;
   std::vector<uint32_t> kStarts_;     // per klass
   std::vector<int32_t> sameDay_;      // per (key, day)
+  std::vector<int> workDays_;         // per teacher: the most days it may teach on
   long hard_ = 0, idle_ = 0;
   int left_ = 0;
 };
@@ -97,6 +102,9 @@ bool TSketch::Build() {
   tMask_.assign(static_cast<std::size_t>(T) * 6, 0);
   kClosed_.assign(static_cast<std::size_t>(K) * 6, 0);
   kStarts_.assign(static_cast<std::size_t>(K), 0);
+  workDays_.assign(static_cast<std::size_t>(T), 6);
+  for (int t = 0; t < T; ++t)
+    workDays_[static_cast<std::size_t>(t)] = std::clamp(6 - static_cast<int>(m_.Teachers[t]->MetodicalDays), 0, 6);
   klassBlocks_.assign(static_cast<std::size_t>(K), {});
   teacherBlocks_.assign(static_cast<std::size_t>(T), {});
   edgeBlocks_.assign(static_cast<std::size_t>(K), {});
@@ -266,6 +274,23 @@ int TSketch::Idle(int t, int d) const {
   return e - f + 1 - std::popcount(S);
 }
 
+int TSketch::FreeShort(int t) const {
+  const int allowed = workDays_[static_cast<std::size_t>(t)];
+  if (allowed >= 6) return 0;
+  std::array<int, 6> hours{};
+  int working = 0;
+  for (int d = 0; d < 6; ++d) {
+    const uint32_t S = tMask_[static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d)];
+    hours[static_cast<std::size_t>(d)] = S != 0 ? std::popcount(S) : 99;  // a free day sorts last
+    working += S != 0 ? 1 : 0;
+  }
+  if (working <= allowed) return 0;
+  std::sort(hours.begin(), hours.end());
+  int short_ = 0;
+  for (int i = 0; i < working - allowed; ++i) short_ += hours[static_cast<std::size_t>(i)];
+  return short_;
+}
+
 void TSketch::CountRooms(const TBlock& b, int d, int s, int step) {
   for (int g : b.Rooms) {
     const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * static_cast<std::size_t>(L_);
@@ -284,7 +309,10 @@ void TSketch::Add(int bi, int d, int s) {
   TBlock& b = blocks_[static_cast<std::size_t>(bi)];
   const std::size_t L = static_cast<std::size_t>(L_);
   for (int k : b.Klasses) hard_ -= Shape(k, d);
-  for (int t : b.Teachers) idle_ -= Idle(t, d);
+  for (int t : b.Teachers) {
+    idle_ -= Idle(t, d);
+    hard_ -= FreeShort(t);
+  }
   b.Day = d;
   b.Start = s;
   const uint32_t bits = ((1u << b.Len) - 1) << (s - 1);
@@ -304,7 +332,10 @@ void TSketch::Add(int bi, int d, int s) {
   CountRooms(b, d, s, 1);
   if (sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)]++ > 0) ++hard_;
   for (int k : b.Klasses) hard_ += Shape(k, d);
-  for (int t : b.Teachers) idle_ += Idle(t, d);
+  for (int t : b.Teachers) {
+    idle_ += Idle(t, d);
+    hard_ += FreeShort(t);
+  }
 }
 
 void TSketch::Remove(int bi) {
@@ -313,7 +344,10 @@ void TSketch::Remove(int bi) {
   if (d == 0) return;
   const std::size_t L = static_cast<std::size_t>(L_);
   for (int k : b.Klasses) hard_ -= Shape(k, d);
-  for (int t : b.Teachers) idle_ -= Idle(t, d);
+  for (int t : b.Teachers) {
+    idle_ -= Idle(t, d);
+    hard_ -= FreeShort(t);
+  }
   for (int k : b.Klasses) {
     int32_t* occ = &kOcc_[KD(k, d) * L];
     for (int h = s; h < s + b.Len; ++h) {
@@ -333,7 +367,10 @@ void TSketch::Remove(int bi) {
   if (--sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)] > 0) --hard_;
   b.Day = b.Start = 0;
   for (int k : b.Klasses) hard_ += Shape(k, d);
-  for (int t : b.Teachers) idle_ += Idle(t, d);
+  for (int t : b.Teachers) {
+    idle_ += Idle(t, d);
+    hard_ += FreeShort(t);
+  }
 }
 
 // Whether the block takes part in a broken rule.
@@ -349,6 +386,7 @@ bool TSketch::Touched(int bi) const {
       if (occ[h - 1] > 1) return true;
   }
   for (int t : b.Teachers) {
+    if (FreeShort(t) > 0) return true;
     const int32_t* occ = &tOcc_[(static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)) * L];
     for (int h = b.Start; h < b.Start + b.Len; ++h)
       if (occ[h - 1] > 1) return true;

@@ -1038,6 +1038,12 @@ void ExpectWeekComplete(const TRunModel& m, const TTableVarItem& var) {
       EXPECT_EQ(got, want) << klass->Name() << " lesson " << l->ID();
     }
   }
+  // A teacher who wants m free days teaches on at most 6 - m days.
+  for (int t = 0; t < m.Teachers.Count(); ++t) {
+    int working = 0;
+    for (int d = 1; d <= 6; ++d) working += var.CountTeacherFair(t, d) > 0 ? 1 : 0;
+    EXPECT_LE(working, 6 - m.Teachers[t]->MetodicalDays) << m.Teachers[t]->Name() << " without its free days";
+  }
 }
 
 // Every group that needs a room has one that is open at the slot, big
@@ -1110,26 +1116,39 @@ TEST(DayPlanAuto, DemoWeekPlansCompletelyWithRooms) {
   ResetRun();
 }
 
-// The drafts' week begins from a sketch of the whole week: on the
-// demonstration project (joint lessons, teachers sharing rooms: its days
-// are arranged from the drafts) and on generated schools (entered at the
-// sketch's hours) every hour stands, once a day per lesson, without a
-// conflict, and every klass's day is closed up.
-TEST(DayPlanAuto, WeeksFromTheSketchAreCompleteAndSound) {
+// The week planner, from a sketch of the whole week or through the drafts
+// alone: on the demonstration project (joint lessons, teachers sharing
+// rooms) and on generated schools (light teachers wanting two free days)
+// every hour stands, once a day per lesson, without a conflict, every
+// klass's day is closed up and every teacher keeps its free days.
+TEST(DayPlanAuto, WeeksAreCompleteAndSound) {
   TProjectData demo;
   ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), demo));
-  std::vector<std::unique_ptr<TProjectData>> projects;
-  projects.push_back(GenerateSchool(6, 8, 77));
-  projects.push_back(GenerateSchool(12, 8, 2024));
-  std::vector<const TProjectData*> all{&demo};
-  for (const auto& p : projects) all.push_back(p.get());
-  for (const TProjectData* d : all) {
+  auto six = GenerateSchool(6, 8, 77);
+  auto twelve = GenerateSchool(12, 8, 2024);
+  for (int t = 0; t < twelve->Teachers.Count(); ++t)
+    if (twelve->Teachers[t]->PlanLessCnt <= 14) twelve->Teachers[t]->MetodicalDays = 2;
+  const struct {
+    const char* name;
+    const TProjectData* project;
+    bool sketch;
+  } cases[] = {
+      {"demonstration", &demo, true},
+      {"demonstration through the drafts", &demo, false},
+      {"6 klasses", six.get(), true},
+      {"6 klasses through the drafts", six.get(), false},
+      {"12 klasses, two free days", twelve.get(), true},
+      {"12 klasses, two free days, through the drafts", twelve.get(), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     ResetRun();
     Shared().UseAttachedRooms = 1;
-    auto b = Build(*d);
+    auto b = Build(*c.project);
     TRunModel& m = *b.model;
     TWeekPlanOptions o;
     o.TimeBudgetMs = 4000;
+    o.Sketch = c.sketch;
     const TWeekPlanResult r = PlanWeekDrafts(m, *b.var, o);
     EXPECT_TRUE(r.Complete) << r.Placed << " of " << r.Due;
     ExpectWeekComplete(m, *b.var);

@@ -127,6 +127,12 @@ void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::st
         EXPECT_NE(s.Start + s.Len, b.Start) << what << ": separated block right before its lesson";
       }
   }
+  // A teacher who wants m free days teaches on at most 6 - m days.
+  for (int t = 0; t < m.Teachers.Count(); ++t) {
+    int working = 0;
+    for (int d = 1; d <= 6; ++d) working += teacherHours[static_cast<std::size_t>(t)][static_cast<std::size_t>(d)] != 0;
+    EXPECT_LE(working, 6 - m.Teachers[t]->MetodicalDays) << what << ": teacher " << t << " without its free days";
+  }
   int idle = 0;
   for (const auto& days : teacherHours)
     for (int d = 1; d <= 6; ++d) {
@@ -144,8 +150,9 @@ void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::st
 }
 
 // The demonstration project (joint lessons, blocks of two hours) and
-// generated schools of several sizes: sketches that keep every rule and
-// count their idle hours right after the swaps and chains of the search.
+// generated schools of several sizes: sketches that keep every rule (free
+// days too: two free days for a light teacher) and count their idle hours
+// right after the swaps and chains of the search.
 TEST(WeekSketch, SketchesKeepEveryRuleAndCountTheirIdleHours) {
   TProjectData demo;
   ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), demo));
@@ -177,6 +184,18 @@ TEST(WeekSketch, SketchesKeepEveryRuleAndCountTheirIdleHours) {
       l->SetQuant(kQuantWords, len);
     }
     ASSERT_GT(n, 4);
+  }
+  // Teachers of 14 hours or fewer want two free days.
+  generated.emplace_back("two free days", GenerateSchool(10, 8, 52));
+  {
+    TProjectData& p = *generated.back().second;
+    int light = 0;
+    for (int t = 0; t < p.Teachers.Count(); ++t)
+      if (p.Teachers[t]->PlanLessCnt <= 14) {
+        p.Teachers[t]->MetodicalDays = 2;
+        ++light;
+      }
+    ASSERT_GT(light, 2);
   }
   std::vector<std::pair<std::string, const TProjectData*>> all{{"demonstration", &demo}};
   for (const auto& [name, p] : generated) all.emplace_back(name, p.get());
