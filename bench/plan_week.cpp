@@ -168,6 +168,10 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(day.Steps));
   }
   std::printf("total: %.3f s, placed %d/%d, idle %d\n", total, r.Placed, r.Due, r.Windows);
+  std::printf("path: %s\n", r.Path.c_str());
+  if (r.SketchBroken >= 0)
+    std::printf("sketch: broken %d, blocks kept %d, sound after %.1f s\n", r.SketchBroken, r.SketchHeld,
+                r.SketchSoundAfter);
   for (const std::string& note : r.Notes) std::printf("note: %s\n", cp1251::toUtf8(note).c_str());
   if (!out.empty()) {
     // Rooms as the room assignment of each day gives them; a question it

@@ -45,6 +45,7 @@ void TallyKeptDay(const TRunModel& m, const TTableVarItem& var, int d, TWeekDayR
 
 TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
   TWeekPlanResult res;
+  res.Path = "day by day";
   const auto deadline = o.TimeBudgetMs > 0 ? Clock::now() + std::chrono::milliseconds(o.TimeBudgetMs) : Clock::time_point{};
   TTableVarItem start(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
   TTableVarItem best(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
@@ -175,17 +176,35 @@ struct TBlockRef {
   int Klass = -1, Lesson = -1, Len = 0;
 };
 
-// The lesson's blocks that stand on no day (lengths), for the lowest klass
-// of a joint lesson only.
+// The lesson's blocks that stand on no day (lengths); of a joint lesson
+// only those that every linked lesson still has free, since a block stands
+// in every klass of the set.
 std::vector<int> UnplacedBlocks(const TRunModel& m, const TTableVarItem& var, int k, int li) {
+  TLinkedLists lists;
+  if (!m.Klasses.CollectLinkedLessons(k, li, lists)) return {};
   std::vector<int> left;
-  const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
-  for (int q = 1; q <= l->QuantsCount(); ++q) left.push_back(l->QuantAt(q));
-  for (int d = 1; d <= 6; ++d) {
-    const int c = var.CountLessonInDay(k, li, d);
-    if (c == 0) continue;
-    auto it = std::find(left.begin(), left.end(), c);
-    if (it != left.end()) left.erase(it);
+  auto freeBlocks = [&](int kk, int lj) {
+    std::vector<int> free;
+    const TRTILessonItem* l = m.Klasses[kk]->Lessons[lj];
+    for (int q = 1; q <= l->QuantsCount(); ++q) free.push_back(l->QuantAt(q));
+    for (int d = 1; d <= 6; ++d) {
+      auto it = std::find(free.begin(), free.end(), var.CountLessonInDay(kk, lj, d));
+      if (it != free.end()) free.erase(it);
+    }
+    return free;
+  };
+  left = freeBlocks(k, li);
+  for (int i = 0; i < lists.LessonCount(); ++i) {
+    const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
+    if (e.A == k && e.B == li) continue;
+    std::vector<int> theirs = freeBlocks(e.A, e.B), both;
+    for (int len : left) {
+      auto it = std::find(theirs.begin(), theirs.end(), len);
+      if (it == theirs.end()) continue;
+      theirs.erase(it);
+      both.push_back(len);
+    }
+    left = std::move(both);
   }
   return left;
 }
@@ -237,9 +256,9 @@ void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& 
 
 // Every block by hand at the day and hours of the sketch. False when a
 // block could not be written: the variant is then left part-planned.
-bool PlanFromSketch(TTableVarItem& var, const TSketchResult& sk) {
+bool PlanFromSketch(TTableVarItem& var, const TSketchResult& sk, bool soundPart = false) {
   for (const TSketchBlock& b : sk.Blocks)
-    if (!var.PlaceLinkedLesson(b.Klass, b.Lesson, false, b.Day, b.Start, b.Len)) return false;
+    if ((!soundPart || b.Holds) && !var.PlaceLinkedLesson(b.Klass, b.Lesson, false, b.Day, b.Start, b.Len)) return false;
   return true;
 }
 
@@ -255,6 +274,7 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
   empty.Assign(var);
   std::vector<int32_t> all;
   for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
+  bool sketchPart = false;
   // 0. The week sketched on paper: one that keeps every rule is entered by
   // hand at its hours.
   if (o.Sketch && WeekIsEmpty(var)) {
@@ -265,15 +285,26 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
     so.HonourRooms = s.UseAttachedRooms == 1;
     so.SeparateParts = s.UseSepQuants == 1;
     const TSketchResult sk = SketchWeek(m, so);
+    res.SketchBroken = sk.Broken;
+    res.SketchSoundAfter = sk.SoundAfter;
+    for (const TSketchBlock& b : sk.Blocks) res.SketchHeld += b.Holds ? 1 : 0;
     if (sk.Left > 0)
       res.Notes.push_back(std::to_string(sk.Left) + " blocks have no hour of the week open to all their klasses and teachers");
+    if (sk.Unmatched > 0)
+      res.Notes.push_back(std::to_string(sk.Unmatched) + " blocks of joint lessons lack a block of their length in a linked lesson");
     if (sk.Sound && PlanFromSketch(var, sk)) {
+      res.Path = "sketch";
       OptimiseKeptDays(m, var, o, deadline, res);
       return res;
     }
     var.Assign(empty);
+    // What the sketch holds soundly is entered by hand; the commands
+    // place the rest around it.
+    if (o.KeepSoundPart && PlanFromSketch(var, sk, true)) sketchPart = true;
+    else var.Assign(empty);
   }
   // 1. The week-variant search of every teacher into the drafts.
+  res.Path = sketchPart ? "sketch and commands" : "drafts";
   m.Teachers.SetGroups({all});
   m.CurGroup = 0;
   TWeekSearchContext c = MakeWeekSearchContext(m, var, s);

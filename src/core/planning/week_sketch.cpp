@@ -17,6 +17,33 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The blocks a joint lesson can be given: those of the lesson that every
+// linked lesson has too (a block stands in every klass of the set); the
+// others are counted as left out.
+std::vector<int> JointBlocks(const TRunModel& m, const TLinkedLists& lists, int k, int li, int* left = nullptr) {
+  const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
+  std::vector<int> blocks;
+  for (int q = 1; q <= l->QuantsCount(); ++q) blocks.push_back(l->QuantAt(q));
+  const std::size_t all = blocks.size();
+  for (int i = 0; i < lists.LessonCount(); ++i) {
+    const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
+    if (e.A == k && e.B == li) continue;
+    const TRTILessonItem* other = m.Klasses[e.A]->Lessons[e.B];
+    std::vector<int> theirs;
+    for (int q = 1; q <= other->QuantsCount(); ++q) theirs.push_back(other->QuantAt(q));
+    std::vector<int> both;
+    for (int len : blocks) {
+      auto it = std::find(theirs.begin(), theirs.end(), len);
+      if (it == theirs.end()) continue;
+      theirs.erase(it);
+      both.push_back(len);
+    }
+    blocks = std::move(both);
+  }
+  if (left) *left += static_cast<int>(all - blocks.size());
+  return blocks;
+}
+
 struct TBlock {
   int K = 0, Lesson = 0, Len = 0;
   int Key = 0;                     // the lesson, for one block a day
@@ -59,6 +86,9 @@ class TSketch {
   // The block of the list standing at hour h of day d, or -1.
   int BlockAt(const std::vector<int>& list, int d, int h) const;
   bool Kempe(int bi, int ci, double temp);
+  // Takes blocks in a broken rule out of the sketch, one at a time and
+  // again those their leaving breaks, until what stays keeps every rule.
+  void KeepSoundPart();
   // Whether a move from cost before stays: no more broken rules than
   // hardBefore (-1: any), and better, or worse by what the temperature allows.
   bool Accept(long before, long hardBefore, int wIdle, double temp) {
@@ -91,6 +121,7 @@ class TSketch {
   std::vector<int> workDays_;         // per teacher: the most days it may teach on
   long hard_ = 0, idle_ = 0;
   int left_ = 0;
+  int unmatched_ = 0;
 };
 
 bool TSketch::Build() {
@@ -185,10 +216,9 @@ bool TSketch::Build() {
             if (ok && TeacherHourClosed(m_.Teachers[t]->GetBusy(slot), m_.TeachersWills)) ok = false;
           if (ok) open[static_cast<std::size_t>(d - 1)] |= 1u << (h - 1);
         }
-      const TRTILessonItem* l = klass->Lessons[li];
-      for (int q = 1; q <= l->QuantsCount(); ++q) {
+      for (int len : JointBlocks(m_, lists, k, li, &unmatched_)) {
         TBlock b = proto;
-        b.Len = l->QuantAt(q);
+        b.Len = len;
         if (b.Len < 1 || b.Len > L_) continue;
         const uint32_t run = (1u << b.Len) - 1;
         for (int d = 1; d <= 6; ++d)
@@ -475,6 +505,24 @@ bool TSketch::Kempe(int bi, int ci, double temp) {
   return kept;
 }
 
+void TSketch::KeepSoundPart() {
+  std::vector<int> order(blocks_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  // Shortest blocks leave first: they are the easiest for the commands to
+  // place again.
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return blocks_[static_cast<std::size_t>(a)].Len < blocks_[static_cast<std::size_t>(b)].Len;
+  });
+  for (bool again = true; again && hard_ > 0;) {
+    again = false;
+    for (int bi : order)
+      if (blocks_[static_cast<std::size_t>(bi)].Day != 0 && Touched(bi)) {
+        Remove(bi);
+        again = true;
+      }
+  }
+}
+
 // Longest blocks and those with fewest places first, each where it breaks
 // least; once the time is gone, each at its first allowed place.
 void TSketch::Construct(Clock::time_point deadline) {
@@ -619,7 +667,12 @@ TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clo
   res.Broken = static_cast<int>(hard_);
   res.Windows = static_cast<int>(idle_);
   res.Sound = hard_ == 0;
-  for (const TBlock& b : blocks_) res.Blocks.push_back({b.K, b.Lesson, b.Len, b.Day, b.Start});
+  res.Unmatched = unmatched_;
+  for (const TBlock& b : blocks_) res.Blocks.push_back({b.K, b.Lesson, b.Len, b.Day, b.Start, true});
+  if (!res.Sound) {
+    KeepSoundPart();
+    for (int i = 0; i < n; ++i) res.Blocks[static_cast<std::size_t>(i)].Holds = blocks_[static_cast<std::size_t>(i)].Day != 0;
+  }
   return res;
 }
 

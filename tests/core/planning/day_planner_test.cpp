@@ -1190,6 +1190,9 @@ TEST(DayPlanAuto, AWeekThatCannotBeMadeStopsAtItsBudgetWithNotes) {
   EXPECT_FALSE(r.Complete);
   EXPECT_GT(r.Placed, 0);
   EXPECT_FALSE(r.Notes.empty());
+  // What the sketch held soundly went in by hand, the commands did the rest.
+  EXPECT_EQ(r.Path, "sketch and commands");
+  EXPECT_GT(r.SketchHeld, 0);
   for (int day = 1; day <= 6; ++day) {
     m.Teachers.PrepareDaySlots(day);
     ExpectNoConflicts(m, *b.var, m.L(), day);

@@ -20,12 +20,17 @@ namespace {
 
 // The sketch's blocks read back without the sketch's own books: every
 // lesson's blocks, no clash, one block a day per lesson, klass days closed
-// up from an allowed first hour, and the idle hours it claims.
-void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::string& what) {
+// up from an allowed first hour, and the idle hours it claims. Of a sketch
+// that breaks a rule, the part it says holds keeps every rule.
+void ExpectSketchSound(const TRunModel& m, TSketchResult r, const std::string& what) {
   ASSERT_FALSE(r.Blocks.empty()) << what;
-  ASSERT_TRUE(r.Sound) << what << ": " << r.Broken << " rules broken";
-  EXPECT_EQ(r.Broken, 0);
-  EXPECT_EQ(r.Left, 0);
+  const bool whole = r.Sound;
+  if (whole) {
+    EXPECT_EQ(r.Broken, 0);
+    EXPECT_EQ(r.Left, 0);
+  } else {
+    std::erase_if(r.Blocks, [](const TSketchBlock& b) { return !b.Holds; });
+  }
   const int L = m.L();
   std::map<std::tuple<int, int, int>, int> klassAt, teacherAt;  // (row, day, hour) -> block
   std::map<std::pair<int, int>, std::multiset<int>> lengths;    // lesson -> block lengths
@@ -63,7 +68,7 @@ void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::st
     }
   }
   // Every block of every lesson, a joint lesson once (in its lowest klass).
-  for (int k = 0; k < m.Klasses.Count(); ++k)
+  for (int k = 0; k < m.Klasses.Count() && whole; ++k)
     for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
       TLinkedLists lists;
       ASSERT_TRUE(m.Klasses.CollectLinkedLessons(k, li, lists));
@@ -146,7 +151,9 @@ void ExpectSketchSound(const TRunModel& m, const TSketchResult& r, const std::st
         }
       if (n > 0) idle += last - first + 1 - n;
     }
-  EXPECT_EQ(idle, r.Windows) << what;
+  if (whole) {
+    EXPECT_EQ(idle, r.Windows) << what;
+  }
 }
 
 // The demonstration project (joint lessons, blocks of two hours) and
@@ -225,12 +232,47 @@ TEST(WeekSketch, WhatNoWeekCanHoldIsNamed) {
   const TSketchResult r = SketchWeek(*b.model, o);
   EXPECT_FALSE(r.Sound);
   EXPECT_GT(r.Broken, 0);
+  // What holds of it keeps every rule, and is most of the week.
+  const auto held = std::count_if(r.Blocks.begin(), r.Blocks.end(), [](const TSketchBlock& x) { return x.Holds; });
+  EXPECT_GT(held, static_cast<long>(r.Blocks.size()) / 2);
+  EXPECT_LT(held, static_cast<long>(r.Blocks.size()));
+  ExpectSketchSound(*b.model, r, "the sound part");
   // Closed everywhere: a block of klass 1 that no hour is open to.
   for (int slot = 1; slot <= 6 * kSlotsPerDay; ++slot) p->Klasses[1]->SetBusy(slot, 1);
   auto c = Build(*p);
   const TSketchResult q = SketchWeek(*c.model, o);
   EXPECT_GT(q.Left, 0);
   for (const TSketchBlock& blk : q.Blocks) EXPECT_NE(blk.Klass, 1);
+}
+
+// A joint lesson whose lessons disagree on their blocks (one of 2 hours in
+// klass 0, two of 1 hour in klass 1): a 2-hour block cannot stand in
+// klass 1, so it is never sketched; the 1-hour blocks both lessons lack
+// in common are left out too, and named.
+TEST(WeekSketch, AJointBlockIsOneEveryLinkedLessonHas) {
+  auto p = GenerateSchool(3, 8, 6);
+  TLessonItem* x = nullptr;
+  TLessonItem* y = nullptr;
+  for (int i = 0; i < p->Lessons.Count(); ++i) {
+    TLessonItem* l = p->Lessons[i];
+    if (l->SubItemsCount() != 1 || l->GetSubItem(0)->LinksCount() != 0) continue;
+    if (!x && l->KlassID == p->Klasses[0]->ID()) x = l;
+    if (!y && l->KlassID == p->Klasses[1]->ID()) y = l;
+  }
+  ASSERT_TRUE(x && y);
+  for (int q = 1; q <= kQuantWords; ++q) x->SetQuant(q, 0), y->SetQuant(q, 0);
+  x->SetQuant(1, 2);
+  y->SetQuant(1, 1);
+  y->SetQuant(2, 1);
+  x->GetSubItem(0)->ChangeLink(1, {y->ID(), 0});
+  y->GetSubItem(0)->ChangeLink(1, {x->ID(), 0});
+  auto b = Build(*p);
+  TSketchOptions o;
+  o.TimeBudgetMs = 300;
+  const TSketchResult r = SketchWeek(*b.model, o);
+  EXPECT_EQ(r.Unmatched, 1);
+  const int xi = b.model->Klasses[0]->Lessons.IndexOfID(x->ID());
+  for (const TSketchBlock& blk : r.Blocks) EXPECT_FALSE(blk.Klass == 0 && blk.Lesson == xi) << "a joint block of 2 hours";
 }
 
 // One teacher gives every lesson of a large school and is free for one
