@@ -3,7 +3,7 @@
 // stand in the fair copy, the teachers' idle hours and the search steps.
 // A measuring tool.
 //
-//   korvant-plan-week PROJECT.tbl [--seconds N] [--seed S] [--greedy] [--out FILE.rsp]
+//   korvant-plan-week PROJECT.tbl [--seconds N] [--seed S] [--greedy | --sketch-only] [--out FILE.rsp]
 //   korvant-plan-week --demo | --generate K [...]
 //
 // The week is planned only with what a user can do in the variant window,
@@ -40,6 +40,8 @@
 //   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как".
 // Every run has a step and a time budget, the week a time budget (--seconds,
 // 50 by default); what kept the week short is printed as notes.
+// --sketch-only sketches the week and prints how far the sketch got (30 s
+// by default), without planning it.
 // --greedy plans day after day with the placement run of every teacher row
 // under the preparation dialog's raised day minima instead (steps 1-4).
 //
@@ -62,6 +64,7 @@
 #include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/planning/room_assign.h"
+#include "core/planning/week_sketch.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/variant/var_file.h"
@@ -72,7 +75,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: korvant-plan-week PROJECT.tbl | --demo | --generate K"
-               " [--seconds N] [--seconds-per-day N] [--seed S] [--greedy] [--out FILE.rsp]\n");
+               " [--seconds N] [--seconds-per-day N] [--seed S] [--greedy | --sketch-only] [--out FILE.rsp]\n");
   return 2;
 }
 
@@ -93,6 +96,7 @@ int main(int argc, char** argv) {
   double seed = 0;
   double seconds = 0;
   bool greedy = false;
+  bool sketchOnly = false;
   std::string out;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -110,6 +114,8 @@ int main(int argc, char** argv) {
       ++i;
     } else if (a == "--greedy") {
       greedy = true;
+    } else if (a == "--sketch-only") {
+      sketchOnly = true;
     } else if (a == "--out" && i + 1 < argc) {
       out = argv[++i];
     } else if (a == "--seed" && i + 1 < argc && Number(argv[i + 1], v)) {
@@ -157,6 +163,16 @@ int main(int argc, char** argv) {
   if (secondsPerDay > 0) {
     o.OptimizeMsPerDay = static_cast<int>(secondsPerDay * 1000);
     o.Day.OptimizeStepBudget = ~uint64_t{0};
+  }
+  if (sketchOnly) {
+    TSketchOptions so;
+    so.Seed = o.Day.Seed + 1;
+    so.TimeBudgetMs = o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 30000;
+    so.HonourRooms = so.SeparateParts = true;
+    const TSketchResult sk = SketchWeek(m, so);
+    std::printf("sketch: broken %d, idle %d, sound after %.2f s, moves %llu, left %d, unmatched %d\n", sk.Broken,
+                sk.Windows, sk.SoundAfter, static_cast<unsigned long long>(sk.Moves), sk.Left, sk.Unmatched);
+    return sk.Sound ? 0 : 1;
   }
   const auto t0 = std::chrono::steady_clock::now();
   const TWeekPlanResult r = greedy ? PlanWeekAuto(m, var, o) : PlanWeekDrafts(m, var, o);

@@ -109,8 +109,14 @@ class Checker {
       }
       for (auto [lesson, n] : hours) dayBlocks_[{k, lesson}].push_back({d, n});
       if (first == 0) continue;
+      // At one of its first hours, or after closed hours that follow one.
       bool allowed = false;
-      for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) allowed = klass.GetStartLesson(i) == first;
+      for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) {
+        int s = klass.GetStartLesson(i);
+        if (s < 1) break;
+        while (s < first && klass.GetBusy((d - 1) * 24 + s) != 0) ++s;
+        allowed = s == first;
+      }
       if (!allowed) Fault(Where(k, d, first) + "the klass's day begins at an hour it may not");
       for (int h = first; h <= last; ++h)
         if (v_.At(v_.Fair, k, d, h).Lesson < 0 && klass.GetBusy((d - 1) * 24 + h) == 0)

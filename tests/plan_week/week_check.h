@@ -43,7 +43,8 @@ struct Report {
 // Rules: cells of known lessons of their row's klass; no klass, lesson or
 // teacher closed hour used; blocks whole, chained and of the lesson's
 // lengths, one a day per lesson; teachers and rooms once an hour but for
-// linked groups; a klass's day begins at one of its first hours and has
+// linked groups; a klass's day begins at one of its first hours (or at
+// the first open hour after closed hours that follow one) and has
 // no open hour inside; a separated block never right beside its lesson; a
 // teacher who wants m free days teaches on at most 6 - m days; no draft
 // left.

@@ -116,7 +116,7 @@ class TSketch {
   // hour (a sketch out of time puts every block left at its first place).
   std::vector<int32_t> kOcc_, tOcc_;
   std::vector<uint32_t> kMask_, tMask_, kClosed_;
-  std::vector<uint32_t> kStarts_;     // per klass
+  std::vector<uint32_t> kStarts_;     // per (klass, day): first hours, a closed one giving way to the next open
   std::vector<int32_t> sameDay_;      // per (key, day)
   std::vector<int> workDays_;         // per teacher: the most days it may teach on
   long hard_ = 0, idle_ = 0;
@@ -132,7 +132,7 @@ bool TSketch::Build() {
   kMask_.assign(static_cast<std::size_t>(K) * 6, 0);
   tMask_.assign(static_cast<std::size_t>(T) * 6, 0);
   kClosed_.assign(static_cast<std::size_t>(K) * 6, 0);
-  kStarts_.assign(static_cast<std::size_t>(K), 0);
+  kStarts_.assign(static_cast<std::size_t>(K) * 6, 0);
   workDays_.assign(static_cast<std::size_t>(T), 6);
   for (int t = 0; t < T; ++t)
     workDays_[static_cast<std::size_t>(t)] = std::clamp(6 - static_cast<int>(m_.Teachers[t]->MetodicalDays), 0, 6);
@@ -170,7 +170,11 @@ bool TSketch::Build() {
     for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
       const int s = klass->GetStartLesson(i);
       if (s < 1) break;
-      if (s <= L_) kStarts_[static_cast<std::size_t>(k)] |= 1u << (s - 1);
+      for (int d = 1; d <= 6; ++d) {
+        int h = s;
+        while (h <= L_ && ((kClosed_[KD(k, d)] >> (h - 1)) & 1u)) ++h;
+        if (h <= L_) kStarts_[KD(k, d)] |= 1u << (h - 1);
+      }
     }
   }
   int keys = 0;
@@ -267,7 +271,7 @@ int TSketch::Shape(int k, int d) const {
   const int f = std::countr_zero(S), e = 31 - std::countl_zero(S);
   const uint32_t span = (e >= 31 ? ~0u : ((1u << (e + 1)) - 1)) & ~((1u << f) - 1);
   int pen = std::popcount(span & ~(S | C));
-  const uint32_t A = kStarts_[static_cast<std::size_t>(k)] & ~C;
+  const uint32_t A = kStarts_[KD(k, d)];
   if (!((A >> f) & 1u)) {
     const uint32_t below = A & ((1u << f) - 1);
     if (below != 0) {

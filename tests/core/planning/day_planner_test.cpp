@@ -198,6 +198,28 @@ TEST(DayArrangements, ClosedHoursAndTheNoGapRule) {
   EXPECT_EQ(p2.ArrangementItem(0, 1, 2), 0xFFFF);
   EXPECT_NE(p2.ArrangementItem(0, 1, 1), 0);
   EXPECT_NE(p2.ArrangementItem(0, 1, 3), 0);
+
+  // A klass closed at its first allowed hours begins with its next open
+  // hour, once for both starts.
+  ProjectBuilder r(5);
+  const int32_t rs = r.Subject(), rt = r.Teacher(), rk = r.Klass();
+  r.d.Klasses[0]->ChangeStartLesson(1, 1);
+  r.d.Klasses[0]->ChangeStartLesson(1, 2);
+  r.d.Klasses[0]->SetBusy(1, 1);
+  r.d.Klasses[0]->SetBusy(2, 1);
+  r.Lesson(rk, {{rs, rt}}, {1});
+  r.Lesson(rk, {{rs, rt}}, {1});
+  auto b3 = Build(r.d);
+  b3.model->Teachers.SetGroups({AllTeachers(*b3.model)});
+  b3.model->Teachers.PrepareDaySlots(kDay);
+  ChooseAll(*b3.model);
+  TDayPlanner p3(*b3.model, *b3.var, kDay, nullptr);
+  p3.SetOptimising(true);
+  p3.PrepareSizes();
+  ASSERT_EQ(p3.EnumDayVariants(0), 1);
+  EXPECT_EQ(p3.ArrangementItem(0, 1, 1), 0);
+  EXPECT_NE(p3.ArrangementItem(0, 1, 3), 0);
+  EXPECT_NE(p3.ArrangementItem(0, 1, 4), 0);
 }
 
 TEST(DayArrangements, TeacherlessGroupNeverInTheMiddle) {

@@ -95,8 +95,14 @@ void ExpectSketchSound(const TRunModel& m, TSketchResult r, const std::string& w
         if (!((hours >> (h - 1)) & 1u)) {
           EXPECT_NE(m.Klasses[k]->GetBusy((d - 1) * kSlotsPerDay + h), 0) << what << ": hole";
         }
+      // At an allowed first hour, or after closed hours that follow one.
       bool allowed = false;
-      for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) allowed = m.Klasses[k]->GetStartLesson(i) == first;
+      for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) {
+        int s = m.Klasses[k]->GetStartLesson(i);
+        if (s < 1) break;
+        while (s < first && m.Klasses[k]->GetBusy((d - 1) * kSlotsPerDay + s) != 0) ++s;
+        allowed = s == first;
+      }
       EXPECT_TRUE(allowed) << what << ": klass " << k << " begins day " << d << " at " << first;
     }
   // A lesson without a teacher touches the first or last hour of the day.
@@ -204,6 +210,12 @@ TEST(WeekSketch, SketchesKeepEveryRuleAndCountTheirIdleHours) {
       }
     ASSERT_GT(light, 2);
   }
+  // Every klass closed at its first two hours on three days: those days
+  // begin at hour 3.
+  generated.emplace_back("late mornings", GenerateSchool(6, 8, 63));
+  for (int k = 0; k < generated.back().second->Klasses.Count(); ++k)
+    for (int d = 1; d <= 3; ++d)
+      for (int h = 1; h <= 2; ++h) generated.back().second->Klasses[k]->SetBusy((d - 1) * kSlotsPerDay + h, 1);
   std::vector<std::pair<std::string, const TProjectData*>> all{{"demonstration", &demo}};
   for (const auto& [name, p] : generated) all.emplace_back(name, p.get());
   for (const auto& [name, p] : all)
