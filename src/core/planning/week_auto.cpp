@@ -233,7 +233,11 @@ void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& 
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       TAutoPlanOptions best = o.Day;
       best.RowFallback = false;
-      best.TimeBudgetMs = static_cast<int>(std::max<long long>(100, left / (7 - d)));
+      if (left <= 0) {
+        TallyKeptDay(m, var, d, dr, res);
+        continue;
+      }
+      best.TimeBudgetMs = static_cast<int>(std::max<long long>(1, left / (7 - d)));
       // The time left is the budget; steps are not counted.
       best.StepBudget = best.OptimizeStepBudget = 0;
       if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = std::min(best.TimeBudgetMs, o.OptimizeMsPerDay);
@@ -471,11 +475,30 @@ TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlan
       ok[static_cast<std::size_t>(d)] = 1;
       return;
     }
+    // No run past the week's budget: a day the time does not reach keeps
+    // its last arrangement.
     const auto t0 = Clock::now();
-    const TAutoPlanResult r = OptimizeDayAuto(m, var, d, dayOpt, false);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - t0).count();
+    if (left <= 0) {
+      ok[static_cast<std::size_t>(d)] = -1;
+      return;
+    }
+    TAutoPlanOptions run = dayOpt;
+    run.TimeBudgetMs = static_cast<int>(std::min<long long>(dayOpt.TimeBudgetMs, left));
+    TAutoPlanResult r = OptimizeDayAuto(m, var, d, run, false);
     TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
-    dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
     dr.Steps += r.Steps;
+    if (r.Outcome == TPlanOutcome::TooLarge) {
+      // Too many lessons for one run: the teachers' groups one after
+      // another, as the message asks of a user; the day stands when no
+      // draft is left in it.
+      run.RowFallback = true;
+      r = OptimizeDayAuto(m, var, d, run, false);
+      dr.Steps += r.Steps;
+      r.Ok = true;
+      for (int k = 0; k < var.KlassCount() && r.Ok; ++k) r.Ok = var.CountKlassDraft(k, d) == 0;
+    }
+    dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
     ok[static_cast<std::size_t>(d)] = r.Ok ? 1 : -1;
     why[static_cast<std::size_t>(d)] = r.Message;
     outcome[static_cast<std::size_t>(d)] = r.Outcome;
