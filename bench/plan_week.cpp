@@ -4,7 +4,9 @@
 // A measuring tool.
 //
 //   korvant-plan-week PROJECT.tbl [--seconds N] [--seed S] [--greedy | --sketch-only] [--out FILE.rsp]
-//   korvant-plan-week --demo | --generate K [...]
+//   korvant-plan-week --demo | --generate K | --generate-large K L SEED [...]
+// (--generate-large: a school shaped like the large real ones, K klasses,
+// L hours a day, from seed SEED)
 //
 // The week is planned only with what a user can do in the variant window,
 // so that what it reaches a user can reach too:
@@ -74,7 +76,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: korvant-plan-week PROJECT.tbl | --demo | --generate K"
+               "usage: korvant-plan-week PROJECT.tbl | --demo | --generate K | --generate-large K L SEED"
                " [--seconds N] [--seconds-per-day N] [--seed S] [--greedy | --sketch-only] [--out FILE.rsp]\n");
   return 2;
 }
@@ -92,6 +94,7 @@ int main(int argc, char** argv) {
   std::string path;
   bool demo = false;
   int generate = 0;
+  int large = 0, largeL = 0, largeSeed = 0;
   double secondsPerDay = 0;
   double seed = 0;
   double seconds = 0;
@@ -106,6 +109,13 @@ int main(int argc, char** argv) {
     } else if (a == "--generate" && i + 1 < argc && Number(argv[i + 1], v) && v >= 1 && v <= 1000) {
       generate = static_cast<int>(v);
       ++i;
+    } else if (a == "--generate-large" && i + 3 < argc) {
+      double k = 0, l = 0, sd = 0;
+      if (!Number(argv[i + 1], k) || !Number(argv[i + 2], l) || !Number(argv[i + 3], sd) || k < 1 || k > 1000) return Usage();
+      large = static_cast<int>(k);
+      largeL = static_cast<int>(l);
+      largeSeed = static_cast<int>(sd);
+      i += 3;
     } else if (a == "--seconds-per-day" && i + 1 < argc && Number(argv[i + 1], v)) {
       secondsPerDay = v;
       ++i;
@@ -127,11 +137,13 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if ((demo ? 1 : 0) + (generate > 0 ? 1 : 0) + (path.empty() ? 0 : 1) != 1) return Usage();
+  if ((demo ? 1 : 0) + (generate > 0 ? 1 : 0) + (large > 0 ? 1 : 0) + (path.empty() ? 0 : 1) != 1) return Usage();
 
   std::unique_ptr<TProjectData> project;
   if (generate > 0) {
     project = GenerateSchool(generate, 8, 2024);
+  } else if (large > 0) {
+    project = GenerateLargeSchool(large, largeL, static_cast<uint32_t>(largeSeed));
   } else {
     project = std::make_unique<TProjectData>();
     std::vector<unsigned char> image;
