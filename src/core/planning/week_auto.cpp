@@ -210,6 +210,18 @@ std::vector<int> UnplacedBlocks(const TRunModel& m, const TTableVarItem& var, in
 }
 
 
+// Whether a klass's day may begin at hour first: one of its first hours,
+// or the first open hour after closed hours that follow one.
+bool StartAllowed(const TRTIKlassItem& klass, int d, int first) {
+  for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
+    int s = klass.GetStartLesson(i);
+    if (s < 1) break;
+    while (s < first && klass.GetBusy((d - 1) * kSlotsPerDay + s) != 0) ++s;
+    if (s == first) return true;
+  }
+  return false;
+}
+
 // Whether the variant holds no lesson at all, fair or draft.
 bool WeekIsEmpty(const TTableVarItem& var) {
   for (int d = 1; d <= 6; ++d)
@@ -291,11 +303,12 @@ class TWeekDrafts {
       OptimiseKeptDays(m_, var_, o_, deadline_, res_);
       return res_;
     }
+    best_.Assign(var_);
+    bestPlaced_ = Placed();
     SearchDays();
     searched_.Assign(var_);
     GiveDays();
     for (int d = 1; d <= 6; ++d) Arrange(d);
-    best_.Assign(var_);
     MakeDaysStand();
     NoteWhatKeptTheWeekShort();
     var_.Assign(best_);
@@ -322,6 +335,20 @@ class TWeekDrafts {
     return due;
   }
   void MarkDirty(int d) { dirty_[static_cast<std::size_t>(d)] = true; }
+  // Whether every klass day of the fair copy is closed up from an allowed
+  // first hour: a day that could not be arranged again after a block left
+  // it may hold a hole, and such a week is never kept.
+  bool FairDaysClosedUp() const {
+    for (int k = 0; k < var_.KlassCount(); ++k)
+      for (int d = 1; d <= 6; ++d) {
+        if (KlassGaps(m_, var_, k, d) > 0) return false;
+        int first = 0;
+        for (int h = 1; h <= var_.LessonsPerDay() && first == 0; ++h)
+          if (var_.GetCell(k, d, h).Lesson >= 0) first = h;
+        if (first > 0 && !StartAllowed(*m_.Klasses[k], d, first)) return false;
+      }
+    return true;
+  }
   // Days changed since the last call are arranged again.
   bool ArrangeDirty() {
     bool any = false;
@@ -605,7 +632,7 @@ void TWeekDrafts::MakeDaysStand() {
   };
   for (;;) {
     const int placed = Placed();
-    if (placed > bestPlaced_) {
+    if (placed > bestPlaced_ && FairDaysClosedUp()) {
       bestPlaced_ = placed;
       best_.Assign(var_);
       sinceBest = 0;

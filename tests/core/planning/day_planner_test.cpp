@@ -1215,9 +1215,11 @@ TEST(DayPlanAuto, AWeekThatCannotBeMadeStopsAtItsBudgetWithNotes) {
   // What the sketch held soundly went in by hand, the commands did the rest.
   EXPECT_EQ(r.Path, "sketch and commands");
   EXPECT_GT(r.SketchHeld, 0);
+  // What stands keeps every rule: no conflict, every klass day closed up.
   for (int day = 1; day <= 6; ++day) {
     m.Teachers.PrepareDaySlots(day);
     ExpectNoConflicts(m, *b.var, m.L(), day);
+    for (int k = 0; k < m.Klasses.Count(); ++k) EXPECT_EQ(KlassGaps(m, *b.var, k, day), 0) << "klass " << k << " day " << day;
   }
   ResetRun();
 }
