@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds Korvant in Release and starts it with the demonstration project.
+# Builds the program (only it) in Release and starts it with the
+# demonstration project.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh run
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)"
+# The program alone: the tests and benchmarks are built by scripts/test.sh.
+cmake --build --preset release -j "$(nproc)" --target korvant
 exe=build/release/src/app/korvant
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
   echo "No display found: starting under a virtual X server (xvfb-run)."

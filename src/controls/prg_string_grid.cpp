@@ -497,7 +497,10 @@ void TPrgStringGrid::TopLeftChanged() {
 
 bool TPrgStringGrid::CanEditShow() const {
   if (!HasOption(goEditing) || HasOption(goRowSelect) || !editorMode_) return false;
-  QWidget* f = QApplication::focusWidget();
+  // The window's own focus: right after a dialog of the editor's button
+  // closes, the window is not active again yet, yet its editor is still
+  // the one the user works in.
+  QWidget* f = window()->focusWidget();
   return f && (f == this || isAncestorOf(f));
 }
 

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +18,7 @@ namespace korvant {
 
 namespace {
 
-constexpr double kPad = 2;  // text inset from a cell's sides
+constexpr double kPad = kCellTextInset;
 
 QFont CellFont(double size, bool bold, const QString& family) {
   QFont f(family);
@@ -30,11 +31,53 @@ QFont CellFont(double size, bool bold, const QString& family) {
 
 QFont CellFont(const TReportCell& c, const TReportSetup& s) { return CellFont(c.FontSize, c.Bold, s.FontFamily); }
 
+// The lines of a wrapped cell: broken between words, and inside a word
+// that is longer than a line (a room's name in a narrow column). Measuring
+// and drawing both go by these lines, so what was measured is drawn.
+QStringList WrappedLines(const TReportCell& c, const TReportSetup& s) {
+  // A hair of room against rounding on devices of other resolutions.
+  const double w = std::max(1.0, c.Rect.width() - 2 * kPad - 0.5);
+  QStringList lines;
+  for (const QString& paragraph : c.Text.split(QLatin1Char('\n'))) {
+    QTextLayout layout(paragraph, CellFont(c, s));
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int before = static_cast<int>(lines.size());
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(w);
+      lines << paragraph.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    if (lines.size() == before) lines << QString();
+  }
+  return lines;
+}
+
+double LinesHeight(int lines, const QFontMetricsF& fm) {
+  return lines > 0 ? (lines - 1) * fm.lineSpacing() + fm.height() : 0;
+}
+
 double WrappedHeight(const TReportCell& c, const TReportSetup& s) {
   const QFontMetricsF fm(CellFont(c, s));
-  const double w = std::max(1.0, c.Rect.width() - 2 * kPad);
-  const QRectF r = fm.boundingRect(QRectF(0, 0, w, 1e6), Qt::TextWordWrap | Qt::AlignLeft, c.Text);
-  return r.height() + 2 * kPad;
+  return LinesHeight(static_cast<int>(WrappedLines(c, s).size()), fm) + 2 * kPad;
+}
+
+// Draws a wrapped cell's lines as a block placed by the cell's alignment.
+void DrawWrapped(QPainter& p, const TReportCell& c, const TReportSetup& s, const QRectF& inner) {
+  const QFontMetricsF fm(CellFont(c, s));
+  const QStringList lines = WrappedLines(c, s);
+  const double h = LinesHeight(static_cast<int>(lines.size()), fm);
+  double y = inner.top();
+  if (c.Align & Qt::AlignVCenter) y += (inner.height() - h) / 2;
+  else if (c.Align & Qt::AlignBottom) y += inner.height() - h;
+  const int horizontal = static_cast<int>(c.Align & Qt::AlignHorizontal_Mask);
+  for (const QString& line : lines) {
+    p.drawText(QRectF(inner.left(), y, inner.width(), fm.height()), horizontal | Qt::AlignTop | Qt::TextSingleLine,
+               line);
+    y += fm.lineSpacing();
+  }
 }
 
 // A copy whose wrapped cells (and the cells reaching the band's bottom)
@@ -248,6 +291,10 @@ double BandHeight(const TReportBand& band, const TReportSetup& setup) {
   return h;
 }
 
+double TextWidth(const QString& text, double fontSize, bool bold, const QString& family) {
+  return QFontMetricsF(CellFont(fontSize, bold, family)).horizontalAdvance(text);
+}
+
 QString FitText(const QString& text, double width, double fontSize, bool bold, const QString& family) {
   const QFontMetricsF fm(CellFont(fontSize, bold, family));
   if (fm.horizontalAdvance(text) <= width) return text;
@@ -376,7 +423,7 @@ void RenderPage(QPainter& p, const TReportPage& page, const TReportSetup& setup)
       p.save();
       p.setClipRect(r);
       if (c.Wrap)
-        p.drawText(inner.adjusted(0, kPad, 0, -kPad), static_cast<int>(c.Align) | Qt::TextWordWrap, c.Text);
+        DrawWrapped(p, c, setup, inner.adjusted(0, kPad, 0, -kPad));
       else
         p.drawText(inner, static_cast<int>(c.Align) | Qt::TextSingleLine,
                    FitText(c.Text, inner.width(), c.FontSize, c.Bold, setup.FontFamily));
@@ -420,7 +467,10 @@ bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup
 TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner) {
   if (Hook()) return Hook()(printer, pageCount, withDialog, owner);
   const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
-  if (!withDialog) return noPrinter ? TPrinterAnswer::NoPrinter : TPrinterAnswer::Ready;
+  // Printing at once goes to the default printer. Without one, a PDF file
+  // is the printer this platform always has: the dialog opens with one
+  // chosen rather than leaving the user with nothing.
+  if (!withDialog && !noPrinter) return TPrinterAnswer::Ready;
   if (noPrinter) {
     // Without a printer the dialog still offers a PDF file, chosen at once.
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -158,9 +158,15 @@ std::vector<TReportPage> Paginate(const TBandReport& report);
 // The height a band takes once its wrapped cells have their lines.
 double BandHeight(const TReportBand& band, const TReportSetup& setup);
 
+// How far a cell's text keeps from the cell's left and right sides (and,
+// wrapped, from its top and bottom), in points.
+constexpr double kCellTextInset = 2;
+
 // Text cut to fit width with the cell font: while too wide, the last
 // character goes, then trailing blanks and points, and "…" is appended.
 QString FitText(const QString& text, double width, double fontSize, bool bold, const QString& family);
+// The width text takes on one line in the cell font.
+double TextWidth(const QString& text, double fontSize, bool bold, const QString& family);
 
 // Draws one page in points onto a painter already scaled to points.
 void RenderPage(QPainter& p, const TReportPage& page, const TReportSetup& setup);
@@ -171,12 +177,12 @@ bool PrintPages(const std::vector<TReportPage>& pages, const TReportSetup& setup
                 int from = 0, int to = 0);
 
 // Where a report goes: the program asks the system's printers; tests
-// install a hook that prints to a PDF file.
+// install a hook that prints to a PDF file (or answers NoPrinter).
 enum class TPrinterAnswer { Ready, Cancelled, NoPrinter };
 // Sets printer up for a report of pageCount pages. withDialog runs the
-// print set-up dialog (owner), which also offers a PDF file, preselected
-// when the system has no printer; else the default printer is taken
-// (NoPrinter when there is none).
+// print set-up dialog (owner), which also offers a PDF file; else the
+// default printer is taken. Without a printer in the system both run the
+// dialog with a PDF file chosen.
 using PrinterSetupHook =
     std::function<TPrinterAnswer(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner)>;
 TPrinterAnswer SetUpPrinter(QPrinter& printer, int pageCount, bool withDialog, QWidget* owner);

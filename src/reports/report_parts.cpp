@@ -2,6 +2,10 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <numeric>
 
 #include "reports/report_form.h"
 #include "reports/zamesh_journal_dlg.h"
@@ -44,6 +48,127 @@ TReportBand MakeProductFooterBand(const TReportSetup& setup, const QString& text
   TReportCell& l = b.AddCell(w - labelW, labelW, ProductLabel(), Qt::AlignRight | Qt::AlignBottom);
   l.Bold = true;
   return b;
+}
+
+namespace {
+
+// What a column needs for its texts at a font size: the widest, or the one
+// that nine in ten do not pass; a column without text keeps a narrow frame.
+double Need(const QStringList& texts, double size, const TReportSetup& s, bool bold, bool ninetyPercent) {
+  std::vector<double> w;
+  for (const QString& t : texts)
+    if (!t.isEmpty()) w.push_back(TextWidth(t, size, bold, s.FontFamily));
+  double need = 0;
+  if (!w.empty()) {
+    std::sort(w.begin(), w.end());
+    const std::size_t at = ninetyPercent ? (w.size() - 1) * 9 / 10 : w.size() - 1;
+    need = w[std::min(at, w.size() - 1)];
+  }
+  // The inset on both sides and a little air against rounding.
+  return std::max(need, 4.0) + 2 * kCellTextInset + 1;
+}
+
+// What a column's longest word needs: a wrapped text breaks between words
+// then, never inside one. Words end at blanks and after "/".
+double WordNeed(const QStringList& texts, double size, const TReportSetup& s, bool bold) {
+  static const QRegularExpression breaks(QStringLiteral("(?<=/)|\\s+"));
+  double need = 0;
+  for (const QString& t : texts)
+    for (const QString& word : t.split(breaks, Qt::SkipEmptyParts))
+      need = std::max(need, TextWidth(word, size, bold, s.FontFamily));
+  return need + 2 * kCellTextInset + 1;
+}
+
+// Raises every column to its floor, taking the width from the columns
+// above theirs in proportion to what they have above it; nothing changes
+// when the floors together are wider than the columns.
+void RaiseToFloors(std::vector<double>& widths, const std::vector<double>& floors) {
+  const double total = std::accumulate(widths.begin(), widths.end(), 0.0);
+  if (std::accumulate(floors.begin(), floors.end(), 0.0) > total) return;
+  double missing = 0, spare = 0;
+  for (std::size_t i = 0; i < widths.size(); ++i) {
+    if (widths[i] < floors[i]) missing += floors[i] - widths[i];
+    else spare += widths[i] - floors[i];
+  }
+  if (missing <= 0 || spare <= 0) return;
+  for (std::size_t i = 0; i < widths.size(); ++i)
+    widths[i] = widths[i] < floors[i] ? floors[i] : widths[i] - (widths[i] - floors[i]) * missing / spare;
+}
+
+// Every column what it needs, and the width left over in proportion.
+std::vector<double> Share(const std::vector<double>& needs, double width) {
+  const double sum = std::accumulate(needs.begin(), needs.end(), 0.0);
+  std::vector<double> out;
+  for (double n : needs) out.push_back(sum > 0 ? width * n / sum : width / static_cast<double>(needs.size()));
+  return out;
+}
+
+// Too little width for all: a column needing no more than an even share of
+// what is left keeps its texts on one line; the others share the rest in
+// proportion to their needs.
+std::vector<double> ShareShort(const std::vector<double>& needs, double width) {
+  std::vector<double> out(needs.size(), -1);
+  double left = width;
+  for (bool settled = true; settled;) {
+    settled = false;
+    std::size_t open = 0;
+    for (double w : out) open += w < 0;
+    if (open == 0) break;
+    for (std::size_t i = 0; i < needs.size(); ++i)
+      if (out[i] < 0 && needs[i] <= left / static_cast<double>(open)) {
+        out[i] = needs[i];
+        left -= needs[i];
+        settled = true;
+        break;
+      }
+  }
+  std::vector<double> rest;
+  for (std::size_t i = 0; i < needs.size(); ++i)
+    if (out[i] < 0) rest.push_back(needs[i]);
+  if (rest.empty()) return Share(needs, width);  // all of them fit after all: none wraps
+  const std::vector<double> shared = Share(rest, std::max(0.0, left));
+  for (std::size_t i = 0, j = 0; i < needs.size(); ++i)
+    if (out[i] < 0) out[i] = shared[j++];
+  return out;
+}
+
+}  // namespace
+
+TColumnFit FitColumns(const std::vector<QStringList>& texts, double width, double largest, double smallest,
+                      const TReportSetup& setup, bool bold) {
+  TColumnFit fit;
+  for (double size = largest; size >= smallest; size -= 1) {
+    std::vector<double> needs;
+    for (const QStringList& t : texts) needs.push_back(Need(t, size, setup, bold, false));
+    if (std::accumulate(needs.begin(), needs.end(), 0.0) <= width) {
+      fit.FontSize = size;
+      fit.Widths = Share(needs, width);
+      return fit;
+    }
+  }
+  std::vector<double> needs, words;
+  for (const QStringList& t : texts) {
+    needs.push_back(Need(t, smallest, setup, bold, true));
+    words.push_back(WordNeed(t, smallest, setup, bold));
+  }
+  fit.FontSize = smallest;
+  fit.Widths = ShareShort(needs, width);
+  RaiseToFloors(fit.Widths, words);
+  fit.OneLine = false;
+  return fit;
+}
+
+double FitFontSize(const QStringList& texts, double width, double largest, double smallest, const TReportSetup& setup,
+                   bool bold) {
+  for (double size = largest; size > smallest; size -= 1)
+    if (Need(texts, size, setup, bold, false) <= width) return size;
+  return smallest;
+}
+
+void FitCell(TReportCell& cell, const TReportSetup& setup) {
+  if (cell.Text.isEmpty()) return;
+  const double room = cell.Rect.width() - 2 * kCellTextInset;
+  if (TextWidth(cell.Text, cell.FontSize, cell.Bold, setup.FontFamily) > room) cell.Wrap = true;
 }
 
 QString ShortDate(double date) {

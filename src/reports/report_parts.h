@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 #include "platform/report_engine.h"
 
 namespace korvant {
@@ -17,5 +19,29 @@ TReportBand MakeWrappedTitleBand(const TReportSetup& setup, const QString& title
 TReportBand MakeProductFooterBand(const TReportSetup& setup, const QString& text = QString());
 // A journal date (days since 1899-12-30) in the short date format.
 QString ShortDate(double date);
+
+// How a run of framed columns shares a width, given the texts each column
+// will print: the largest whole font size from `largest` down to
+// `smallest` at which every text fits its column on one line, the columns
+// sharing the width in proportion to what their widest texts need. When
+// not even the smallest size is enough, at that size the columns whose
+// texts (nine in ten of them) need little keep them on one line, the
+// others share what is left in proportion to their needs (each, where the
+// width allows, as wide as its longest word), and the longer texts wrap
+// (see FitCell).
+struct TColumnFit {
+  double FontSize = 0;
+  std::vector<double> Widths;
+  bool OneLine = true;  // every text fits on one line
+};
+TColumnFit FitColumns(const std::vector<QStringList>& texts, double width, double largest, double smallest,
+                      const TReportSetup& setup, bool bold = false);
+// The largest whole font size from `largest` down to `smallest` at which
+// every text fits a cell `width` wide on one line (`smallest` when none).
+double FitFontSize(const QStringList& texts, double width, double largest, double smallest,
+                   const TReportSetup& setup, bool bold = false);
+// Lets a cell's text wrap when it does not fit the cell on one line (the
+// band grows to its lines), so no text is cut.
+void FitCell(TReportCell& cell, const TReportSetup& setup);
 
 }  // namespace korvant

@@ -190,11 +190,26 @@ void TAllClsRpForm::BuildReport(TBandReport& r) {
   const int steps = groups * 6 * places;
   Progress(kPrintProgressRange, steps + 1);
 
+  // Every place's subject and room, by klass, day and place.
+  auto at = [places](int k, int day, int place) {
+    return (static_cast<std::size_t>(k) * 6 + static_cast<std::size_t>(day - 1)) * static_cast<std::size_t>(places) +
+           static_cast<std::size_t>(place - 1);
+  };
+  QStringList subjects, rooms;
+  for (int k = 0; k < klasses; ++k)
+    for (int day = 1; day <= 6; ++day)
+      for (int place = 1; place <= places; ++place) {
+        subjects << ToQt(tx.KlassSubjects(k, day, place, kDash6, true));
+        rooms << ToQt(tx.KlassRooms(k, day, place));
+      }
+
   const double w = r.Setup.BodyWidth();
   const double numW = 20;
   const double klassW = (w - numW) / kGroupKlasses;
-  const double roomW = 58;
-  const double subjW = klassW - roomW;
+  // Subject and room share a klass's column as the school's names need.
+  const TColumnFit fit = FitColumns({subjects, rooms}, klassW, 8, 6, r.Setup);
+  const double subjW = fit.Widths[0];
+  const double roomW = fit.Widths[1];
   int counter = 0;
   for (int grp = 0; grp < groups; ++grp) {
     const int first = grp * kGroupKlasses;
@@ -229,9 +244,13 @@ void TAllClsRpForm::BuildReport(TBandReport& r) {
           const int k = first + i;
           const double x = numW + i * klassW;
           const bool shown = k < klasses;
-          // Two days must share a page: long names are cut with "…" rather than wrapped.
-          Framed(row, x, 0, subjW, 24, shown ? ToQt(tx.KlassSubjects(k, day, place, kDash6, true)) : QString(), 8);
-          Framed(row, x + subjW, 0, roomW, 24, shown ? ToQt(tx.KlassRooms(k, day, place)) : QString(), 7);
+          // A row holds two lines: a text too long for one takes the second.
+          FitCell(Framed(row, x, 0, subjW, 24, shown ? subjects[static_cast<int>(at(k, day, place))] : QString(),
+                         fit.FontSize),
+                  r.Setup);
+          FitCell(Framed(row, x + subjW, 0, roomW, 24, shown ? rooms[static_cast<int>(at(k, day, place))] : QString(),
+                         fit.FontSize),
+                  r.Setup);
         }
         r.Add(std::move(row));
         Progress(kPrintProgressPos, ++counter);
@@ -258,11 +277,45 @@ void TAllTchRpForm::BuildReport(TBandReport& r) {
   const int blocks = (places + kPlacesPerBlock - 1) / kPlacesPerBlock;
   Progress(kPrintProgressRange, 6 * teachers);
 
+  // Every teacher's week first: the columns are laid out for the texts
+  // the school has, the same on every page.
+  struct TPlace {
+    QString Texts[3];  // klass, subject, room
+    bool Closed = false;
+  };
+  std::vector<TPlace> week(static_cast<std::size_t>(teachers) * 6 * static_cast<std::size_t>(places));
+  auto at = [places](int t, int day, int place) {
+    return (static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(day - 1)) * static_cast<std::size_t>(places) +
+           static_cast<std::size_t>(place - 1);
+  };
+  std::vector<QStringList> columns(3);
+  QStringList names;
+  for (int t = 0; t < teachers; ++t) {
+    names << ToQt(tx.TeacherName(t));
+    for (int day = 1; day <= 6; ++day)
+      for (int p = 1; p <= places; ++p) {
+        TPlace& pl = week[at(t, day, p)];
+        int k = -1, g = -1, links = 0;
+        if (tx.TeacherPlace(t, day, p, k, g, links)) {
+          pl.Texts[0] = ToQt(tx.TeacherKlass(t, day, p));
+          pl.Texts[1] = ToQt(Cut3(tx.TeacherSubject(t, day, p, kDash3)));
+          pl.Texts[2] = ToQt(tx.TeacherRoom(t, day, p));
+          for (int i = 0; i < 3; ++i) columns[static_cast<std::size_t>(i)] << pl.Texts[i];
+        } else {
+          pl.Closed = tx.TeacherClosed(t, day, p);
+        }
+      }
+  }
+
   const double w = r.Setup.BodyWidth();
-  const double nameW = 95;
+  constexpr double kNameFont = 7;
+  // The names take what the longest needs, up to a fifth of the page (a
+  // longer one takes a second line); the places share the rest.
+  double nameW = TextWidth(QStringLiteral("Ф.И.О."), 8, true, r.Setup.FontFamily);
+  for (const QString& n : names) nameW = std::max(nameW, TextWidth(n, kNameFont, false, r.Setup.FontFamily));
+  nameW = std::min(nameW + 2 * kCellTextInset + 2, w / 5);
   const double placeW = (w - nameW) / kPlacesPerBlock;
-  const double klassW = 18, subjW = 16;
-  const double roomW = placeW - klassW - subjW;
+  const TColumnFit fit = FitColumns(columns, placeW, 7, 5, r.Setup);
   for (int day = 1; day <= 6 && teachers > 0; ++day) {
     TReportBand dayBand;
     dayBand.Kind = TBandKind::GroupHeader;
@@ -290,22 +343,17 @@ void TAllTchRpForm::BuildReport(TBandReport& r) {
       for (int t = 0; t < teachers; ++t) {
         TReportBand row;
         row.Height = 14;
-        Framed(row, 0, 0, nameW, 14, ToQt(tx.TeacherName(t)), 7, false, Qt::AlignLeft | Qt::AlignVCenter);
+        FitCell(Framed(row, 0, 0, nameW, 14, names[t], kNameFont, false, Qt::AlignLeft | Qt::AlignVCenter), r.Setup);
         for (int p = from; p <= to; ++p) {
-          const double x = nameW + (p - from) * placeW;
-          int k = -1, g = -1, links = 0;
-          QString texts[3];
-          QColor fill;
-          if (tx.TeacherPlace(t, day, p, k, g, links)) {
-            texts[0] = ToQt(tx.TeacherKlass(t, day, p));
-            texts[1] = ToQt(Cut3(tx.TeacherSubject(t, day, p, kDash3)));
-            texts[2] = ToQt(tx.TeacherRoom(t, day, p));
-          } else if (tx.TeacherClosed(t, day, p)) {
-            fill = kClosedFill;
+          const TPlace& pl = week[at(t, day, p)];
+          const QColor fill = pl.Closed ? kClosedFill : QColor();
+          double x = nameW + (p - from) * placeW;
+          for (std::size_t i = 0; i < 3; ++i) {
+            TReportCell& c = Framed(row, x, 0, fit.Widths[i], 14, pl.Texts[i], fit.FontSize);
+            c.Fill = fill;
+            FitCell(c, r.Setup);
+            x += fit.Widths[i];
           }
-          Framed(row, x, 0, klassW, 14, texts[0], 7).Fill = fill;
-          Framed(row, x + klassW, 0, subjW, 14, texts[1], 6).Fill = fill;
-          Framed(row, x + klassW + subjW, 0, roomW, 14, texts[2], 6).Fill = fill;
         }
         r.Add(std::move(row));
         if (b + 1 == blocks) Progress(kPrintProgressPos, (day - 1) * teachers + t);
@@ -327,59 +375,106 @@ namespace {
 // The cells of one place of a day in a two-day block.
 using PlaceTexts = std::array<QString, 3>;
 
-struct TOnePageLayout {
-  double NumW = 24;
-  std::array<double, 3> BlockW{};  // the three cells of a day in the blocks
+// The sizes of a one-page report, from the roomiest to the tightest.
+struct TOnePageSizes {
+  double RowH, HeadH, Gap, CompactFont, BlockFont;
 };
+constexpr TOnePageSizes kOnePageSizes[] = {{16, 18, 10, 8, 7}, {14, 16, 8, 7, 6}, {12, 14, 6, 6, 5}};
 
-void BuildOnePage(TBandReport& r, const QString& title, const QString& project, const QString& variant, int places,
-                  bool shortForm, const TOnePageLayout& lay, const std::function<QString(int, int)>& compact,
-                  const std::function<PlaceTexts(int, int)>& block) {
-  r.Setup.Orientation = QPageLayout::Portrait;
-  r.SetTitle(MakeTitleBand(r.Setup, title, {project, variant}));
+// The bands of a one-page report at the given sizes. The captions of the
+// week grid and of each two-day block repeat on a continuation page, for a
+// school whose texts do not fit one page even at the smallest sizes.
+void AddOnePageBands(TBandReport& r, const TOnePageSizes& z, int places, bool shortForm,
+                     const std::vector<QString>& compact, const std::vector<PlaceTexts>& block) {
   const double w = r.Setup.BodyWidth();
+  const double numW = 24;
+  auto at = [places](int d, int p) {
+    return static_cast<std::size_t>(d - 1) * static_cast<std::size_t>(places) + static_cast<std::size_t>(p - 1);
+  };
+  auto captionsEnd = [&r] {
+    TReportBand end;
+    end.Kind = TBandKind::ColumnHeader;
+    end.Height = 0;
+    r.Add(std::move(end));
+  };
 
   // The compact week grid.
-  const double dayW = (w - lay.NumW) / 6;
+  const double dayW = (w - numW) / 6;
+  const double compactFont =
+      FitFontSize(QStringList(compact.begin(), compact.end()), dayW, z.CompactFont, z.CompactFont - 1, r.Setup);
   TReportBand head;
-  head.Kind = TBandKind::GroupHeader;
-  head.Height = 18;
-  Framed(head, 0, 0, lay.NumW, 18, QStringLiteral("№"), 8, true);
-  for (int d = 1; d <= 6; ++d) Framed(head, lay.NumW + (d - 1) * dayW, 0, dayW, 18, ReportDayName(d), 8, true);
+  head.Kind = TBandKind::ColumnHeader;
+  head.Height = z.HeadH;
+  Framed(head, 0, 0, numW, z.HeadH, QStringLiteral("№"), 8, true);
+  for (int d = 1; d <= 6; ++d) Framed(head, numW + (d - 1) * dayW, 0, dayW, z.HeadH, ReportDayName(d), 8, true);
   r.Add(std::move(head));
   for (int p = 1; p <= places; ++p) {
     TReportBand row;
-    row.Height = 16;
-    Framed(row, 0, 0, lay.NumW, 16, QString::number(p), 8);
-    for (int d = 1; d <= 6; ++d) Framed(row, lay.NumW + (d - 1) * dayW, 0, dayW, 16, compact(d, p), 8);
+    row.Height = z.RowH;
+    Framed(row, 0, 0, numW, z.RowH, QString::number(p), 8);
+    for (int d = 1; d <= 6; ++d)
+      FitCell(Framed(row, numW + (d - 1) * dayW, 0, dayW, z.RowH, compact[at(d, p)], compactFont), r.Setup);
     r.Add(std::move(row));
   }
+  captionsEnd();
   if (shortForm) return;
 
-  // Three two-day blocks.
-  const double halfW = lay.BlockW[0] + lay.BlockW[1] + lay.BlockW[2];
+  // Three two-day blocks; a day's three cells share its half as the
+  // school's texts need.
+  const double halfW = (w - numW) / 2;
+  std::vector<QStringList> columns(3);
+  for (const PlaceTexts& t : block)
+    for (std::size_t i = 0; i < 3; ++i) columns[i] << t[i];
+  // A text too long for its cell wraps at this size rather than shrink
+  // further: the smaller sizes come next if the page overflows.
+  const TColumnFit fit = FitColumns(columns, halfW, z.BlockFont, z.BlockFont, r.Setup);
   for (const auto& [d1, d2] : {std::pair{1, 4}, std::pair{2, 5}, std::pair{3, 6}}) {
     TReportBand bh;
-    bh.Kind = TBandKind::GroupHeader;
-    bh.Height = 28;
-    Framed(bh, 0, 10, lay.NumW, 18, QStringLiteral("№"), 8, true);
-    Framed(bh, lay.NumW, 10, halfW, 18, ReportDayName(d1), 8, true);
-    Framed(bh, lay.NumW + halfW, 10, halfW, 18, ReportDayName(d2), 8, true);
+    bh.Kind = TBandKind::ColumnHeader;
+    bh.Height = z.Gap + z.HeadH;
+    Framed(bh, 0, z.Gap, numW, z.HeadH, QStringLiteral("№"), 8, true);
+    Framed(bh, numW, z.Gap, halfW, z.HeadH, ReportDayName(d1), 8, true);
+    Framed(bh, numW + halfW, z.Gap, halfW, z.HeadH, ReportDayName(d2), 8, true);
     r.Add(std::move(bh));
     for (int p = 1; p <= places; ++p) {
       TReportBand row;
-      row.Height = 16;
-      Framed(row, 0, 0, lay.NumW, 16, QString::number(p), 8);
-      double x = lay.NumW;
+      row.Height = z.RowH;
+      Framed(row, 0, 0, numW, z.RowH, QString::number(p), 8);
+      double x = numW;
       for (int d : {d1, d2}) {
-        const PlaceTexts t = block(d, p);
+        const PlaceTexts& t = block[at(d, p)];
         for (std::size_t i = 0; i < 3; ++i) {
-          TReportCell& c = Framed(row, x, 0, lay.BlockW[i], 16, t[i], 7);
-          c.Wrap = true;  // two teachers' names take two lines rather than lose their ends
-          x += lay.BlockW[i];
+          // Two teachers' names take two lines rather than lose their ends.
+          FitCell(Framed(row, x, 0, fit.Widths[i], z.RowH, t[i], fit.FontSize), r.Setup);
+          x += fit.Widths[i];
         }
       }
       r.Add(std::move(row));
+    }
+    captionsEnd();
+  }
+}
+
+void BuildOnePage(TBandReport& r, const QString& title, const QString& project, const QString& variant, int places,
+                  bool shortForm, const std::function<QString(int, int)>& compactText,
+                  const std::function<PlaceTexts(int, int)>& blockTexts) {
+  std::vector<QString> compact;
+  std::vector<PlaceTexts> block;
+  for (int d = 1; d <= 6; ++d)
+    for (int p = 1; p <= places; ++p) {
+      compact.push_back(compactText(d, p));
+      block.push_back(blockTexts(d, p));
+    }
+  // The roomiest sizes that keep the report on one page.
+  for (const TOnePageSizes& z : kOnePageSizes) {
+    TBandReport page;
+    page.Setup = r.Setup;
+    page.Setup.Orientation = QPageLayout::Portrait;
+    page.SetTitle(MakeTitleBand(page.Setup, title, {project, variant}));
+    AddOnePageBands(page, z, places, shortForm, compact, block);
+    if (Paginate(page).size() == 1 || &z == &kOnePageSizes[std::size(kOnePageSizes) - 1]) {
+      r = std::move(page);
+      return;
     }
   }
 }
@@ -395,11 +490,9 @@ TClassTableRpForm::TClassTableRpForm(MessageTarget* owner, bool shortForm, int k
 void TClassTableRpForm::BuildReport(TBandReport& r) {
   const TTimetableTexts tx(var_);
   if (!var_.Model() || klass_ < 0 || klass_ >= var_.KlassCount()) return;
-  TOnePageLayout lay;
-  lay.BlockW = {72, 104, 76};
   const int k = klass_;
   BuildOnePage(
-      r, ToQt(tx.KlassName(k)), ToQt(projectDescription_), ToQt(variantDescription_), tx.Places(), shortForm_, lay,
+      r, ToQt(tx.KlassName(k)), ToQt(projectDescription_), ToQt(variantDescription_), tx.Places(), shortForm_,
       [&](int d, int p) { return ToQt(tx.KlassSubjects(k, d, p, kDash6, true)); },
       [&](int d, int p) {
         return PlaceTexts{ToQt(tx.KlassSubjects(k, d, p, kDash6, true)), ToQt(tx.KlassTeachers(k, d, p)),
@@ -416,12 +509,10 @@ TTeacherTableRpForm::TTeacherTableRpForm(MessageTarget* owner, bool shortForm, i
 void TTeacherTableRpForm::BuildReport(TBandReport& r) {
   const TTimetableTexts tx(var_);
   if (!var_.Model() || teacher_ < 0 || teacher_ >= var_.TeacherCount()) return;
-  TOnePageLayout lay;
-  lay.BlockW = {60, 112, 80};
   const int t = teacher_;
   BuildOnePage(
       r, ToQt(tx.TeacherName(t)), ToQt(projectDescription_), ToQt(variantDescription_), tx.Places(), shortForm_,
-      lay, [&](int d, int p) { return ToQt(tx.TeacherKlass(t, d, p)); },
+      [&](int d, int p) { return ToQt(tx.TeacherKlass(t, d, p)); },
       [&](int d, int p) {
         return PlaceTexts{ToQt(tx.TeacherKlass(t, d, p)), ToQt(tx.TeacherSubject(t, d, p, kDash5)),
                           ToQt(tx.TeacherRoom(t, d, p))};

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "controls/grid_base.h"
+#include "window_test_util.h"
 
 namespace korvant::test {
 
@@ -16,14 +17,6 @@ inline QFont PinnedFont() {
   QFont f(QStringLiteral("DejaVu Sans"));
   f.setPixelSize(12);
   return f;
-}
-
-inline void ShowActive(QWidget& w) {
-  w.show();
-  w.activateWindow();
-  QApplication::setActiveWindow(&w);
-  (void)QTest::qWaitForWindowExposed(&w);
-  (void)QTest::qWaitForWindowActive(&w);
 }
 
 inline void SendMouse(TGridBase& g, QEvent::Type type, QPoint local,

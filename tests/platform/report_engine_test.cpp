@@ -160,6 +160,15 @@ TEST(ReportEngine, LongTextsAreCutOrWrappedInsideTheirCell) {
   // The neighbouring framed cell grows with the band.
   EXPECT_DOUBLE_EQ(pages[0].Bands[0].Band.Height, h);
   EXPECT_DOUBLE_EQ(pages[0].Bands[0].Band.Cells[1].Rect.height(), h);
+
+  // A word longer than its cell is broken inside, line by line, rather than
+  // run past the cell's sides: three lines at least for three cells' width.
+  TReportBand narrow = Band(TBandKind::Detail, "Informatikkabinett", 10);
+  TReportCell& c = narrow.Cells[0];
+  c.FontSize = 8;
+  c.Wrap = true;
+  c.Rect.setWidth(TextWidth(c.Text, 8, false, family) / 3 + 2 * kCellTextInset);
+  EXPECT_GE(BandHeight(narrow, setup), 3 * 8.0);
 }
 
 TEST(ReportEngine, ChartsAndRuledLinesAreDrawnWhereTheirValuesLie) {

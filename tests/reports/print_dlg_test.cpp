@@ -4,13 +4,19 @@
 #include "reports/print_dlg.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
 
+#include "controls/bit_btn.h"
 #include "controls/speed_button.h"
 #include "core/project/demo_project.h"
 #include "core/variant/variant_fixture.h"
@@ -157,6 +163,49 @@ TEST(PrintDatasDlg, PrintsToAPdfFileOrSaysThereIsNoPrinter) {
   dlg.PrintReportClick();
   ASSERT_EQ(prompt.asked.size(), 1u);
   EXPECT_EQ(prompt.asked[0].text, "В системе не зарегистрировано ни одного принтера.");
+  EXPECT_FALSE(dlg.Busy());
+}
+
+// On a machine without a printer "Печать", pressed with the mouse, opens
+// the print dialog with a PDF file chosen (a file can always be printed
+// to); the user names the file and prints.
+TEST(PrintDatasDlg, WithoutAPrinterPrintOffersAPdfFile) {
+  if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "this machine has a printer";
+  ScriptedPrompt prompt;
+  ScopedPrompt scope(&prompt);
+  const QString path = QCoreApplication::applicationDirPath() + "/print_datas_no_printer.pdf";
+  QFile::remove(path);
+  TPrintDatasDlg dlg(nullptr, Demo());
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  QString offered;
+  bool pdf = false;
+  test::WhenModal([&](QWidget* m) {
+    auto* print = qobject_cast<QPrintDialog*>(m);
+    if (!print) {
+      m->close();
+      return;
+    }
+    pdf = print->printer()->outputFormat() == QPrinter::PdfFormat;
+    offered = print->printer()->outputFileName();
+    QLineEdit* file = nullptr;
+    for (QLineEdit* e : print->findChildren<QLineEdit*>())
+      if (e->isVisible() && e->text() == offered) file = e;
+    ASSERT_NE(file, nullptr);
+    QTest::mouseDClick(file, Qt::LeftButton);
+    QTest::keyClick(file, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(file, path);
+    auto* buttons = print->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    test::LeftClick(buttons->button(QDialogButtonBox::Ok));
+  });
+  test::LeftClick(dlg.PrintButton());
+  EXPECT_TRUE(prompt.asked.empty()) << prompt.asked[0].text;
+  EXPECT_TRUE(pdf);
+  EXPECT_TRUE(offered.endsWith(".pdf")) << offered.toStdString();
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.readAll().startsWith("%PDF"));
   EXPECT_FALSE(dlg.Busy());
 }
 

@@ -167,6 +167,21 @@ TEST_F(PrintTableDlgTest, PreviewWorkedWithTheMouse) {
   EXPECT_TRUE(prompt.asked.empty());
 }
 
+// Both full timetables, previewed with the mouse, print every text whole:
+// rooms, subjects and joint klasses included.
+TEST_F(PrintTableDlgTest, TheFullTimetablesPreviewEveryTextWhole) {
+  Open();
+  for (int row : {TPrintTableDlg::kAllKlasses, TPrintTableDlg::kAllTeachers}) {
+    ClickRow(dlg->ReportList(), row);
+    Click(dlg->PreviewButton());
+    ASSERT_NE(Preview(), nullptr) << row;
+    EXPECT_EQ(Preview()->PageCount(), 6) << row;
+    test::ExpectTextsWhole(Preview()->Pages(), Preview()->Setup());
+    Done();
+  }
+  ExpectSelectionMode();
+}
+
 TEST_F(PrintTableDlgTest, PrintButtonSendsTheTeachersTimetableToPdf) {
   Open();
   const QString pdf = dir.filePath(QStringLiteral("teachers.pdf"));

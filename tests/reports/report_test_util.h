@@ -97,6 +97,32 @@ inline void ExpectCaptionsWhole(const std::vector<TReportPage>& pages, const TRe
     }
 }
 
+// Every text prints whole, the detail rows' too: a cell on one line is not
+// cut, a wrapped cell's lines fit its height. Names the first cut texts.
+inline void ExpectTextsWhole(const std::vector<TReportPage>& pages, const TReportSetup& s) {
+  ExpectCaptionsWhole(pages, s);
+  QStringList cut;
+  for (const TReportPage& page : pages)
+    for (const TPlacedBand& b : page.Bands) {
+      if (b.Band.Kind != TBandKind::Detail) continue;
+      for (const TReportCell& c : b.Band.Cells) {
+        if (c.Text.isEmpty()) continue;
+        if (!c.Wrap) {
+          if (FitText(c.Text, c.Rect.width() - 2 * kCellTextInset, c.FontSize, c.Bold, s.FontFamily) != c.Text)
+            cut << c.Text;
+          continue;
+        }
+        TReportBand alone;
+        alone.Height = 0;
+        TReportCell at = c;
+        at.Rect.moveTop(0);
+        alone.Cells.push_back(at);
+        if (BandHeight(alone, s) > c.Rect.height() + 0.01) cut << c.Text;
+      }
+    }
+  EXPECT_TRUE(cut.isEmpty()) << cut.size() << " texts cut, among them: " << cut.mid(0, 5).join(" | ").toStdString();
+}
+
 // Texts of the page in one list, for searching.
 inline QStringList AllTexts(const std::vector<TReportPage>& pages) {
   QStringList all;

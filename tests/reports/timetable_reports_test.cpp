@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "core/variant/variant_fixture.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "report_test_util.h"
 #include "reports/data_reports.h"
+#include "reports/report_parts.h"
 #include "window_test_util.h"
 
 namespace korvant {
@@ -74,7 +77,7 @@ TEST(TimetableReports, DemonstrationWeekToPdf) {
     ASSERT_EQ(pages.size(), 6u);
     EXPECT_EQ(PrintToPdf(pages, setup, "timetable-klasses.pdf"), 6);
     EXPECT_EQ(setup.Orientation, QPageLayout::Landscape);
-    test::ExpectCaptionsWhole(pages, setup);
+    test::ExpectTextsWhole(pages, setup);
     const QStringList p1 = pages[0].Texts();
     EXPECT_EQ(p1.mid(0, 8), (QStringList{kDescriptions, "№", "5А", "5Б", "6А", "7А", "8А", "9А"}));
     EXPECT_TRUE(p1.contains("Понедельник") && p1.contains("Вторник") && !p1.contains("Среда"));
@@ -102,7 +105,7 @@ TEST(TimetableReports, DemonstrationWeekToPdf) {
     const auto pages = f.Generate(&setup);
     ASSERT_EQ(pages.size(), 6u);
     EXPECT_EQ(PrintToPdf(pages, setup, "timetable-teachers.pdf"), 6);
-    test::ExpectCaptionsWhole(pages, setup);
+    test::ExpectTextsWhole(pages, setup);
     const char* days[] = {"Понедельник", "Вторник", "Среда", "Четверг", "Пятница", "Суббота"};
     for (int d = 0; d < 6; ++d) {
       const QStringList t = pages[static_cast<std::size_t>(d)].Texts();
@@ -119,7 +122,7 @@ TEST(TimetableReports, DemonstrationWeekToPdf) {
     TClassTableRpForm full(nullptr, false, 0, var, kProject, kVariant);
     const auto pages = full.Generate(&setup);
     EXPECT_EQ(PrintToPdf(pages, setup, "timetable-klass.pdf"), static_cast<int>(pages.size()));
-    test::ExpectCaptionsWhole(pages, setup);
+    test::ExpectTextsWhole(pages, setup);
     const QStringList t = AllTexts(pages);
     EXPECT_EQ(t.mid(0, 4), (QStringList{"5А", "\"Корвант\"", "Школа №1", "Вариант А"}));
     EXPECT_EQ(t.count("Понедельник"), 2);  // the week grid and its block
@@ -138,7 +141,7 @@ TEST(TimetableReports, DemonstrationWeekToPdf) {
     const auto pages = f.Generate(&setup);
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(PrintToPdf(pages, setup, "timetable-teacher.pdf"), 1);
-    test::ExpectCaptionsWhole(pages, setup);
+    test::ExpectTextsWhole(pages, setup);
     EXPECT_EQ(pages[0].Texts()[0], ToQt(m.Teachers[0]->DisplayName()));
     int k = -1, g = -1, links = 0;
     bool found = false;
@@ -295,6 +298,129 @@ TEST(TimetableReports, GroupsRoomsLinksAndPlacesPastEight) {
   const auto kp = TClassTableRpForm(nullptr, true, 0, var, kProject, kVariant).Generate(&setup);
   EXPECT_EQ(Rows(kp[0]).size(), 10u);
   EXPECT_EQ(Rows(kp[0])[9]->Cells[2].Text, "Математика");  // Tuesday, place 10
+}
+
+// Columns laid out for their texts: always the whole width between them;
+// the largest size at which every text fits one line; else, at the
+// smallest size, short columns keep their texts on one line and the
+// others wrap their longer texts.
+TEST(TimetableReports, ColumnsShareTheWidthAsTheirTextsNeed) {
+  const TReportSetup setup;
+  auto need = [&](const QString& t, double size) { return TextWidth(t, size, false, setup.FontFamily) + 2 * kCellTextInset; };
+  const QString room = "Кабинет информатики 214";
+  QStringList mostlyShort;
+  for (int i = 0; i < 9; ++i) mostlyShort << "каб. 5";
+  mostlyShort << room;
+  struct Case {
+    const char* what;
+    std::vector<QStringList> texts;
+    double width;
+    double font;   // expected size
+    bool oneLine;  // expected
+  };
+  const Case cases[] = {
+      {"roomy: the largest size", {{"5А", "11Б"}, {room}}, 300, 8, true},
+      {"tight: a smaller size", {{"5А", "11Б"}, {room}}, need(room, 6) + need("11Б", 6) + 3, 6, true},
+      {"too tight: the short column whole, the long one wraps", {{"5А", "11Б"}, {room}}, 60, 5, false},
+      {"one long text among short ones wraps", {{"5А"}, mostlyShort}, need("каб. 5", 5) + need("5А", 5) + 4, 5, false},
+  };
+  for (const Case& c : cases) {
+    const TColumnFit fit = FitColumns(c.texts, c.width, 8, 5, setup);
+    EXPECT_EQ(fit.FontSize, c.font) << c.what;
+    EXPECT_EQ(fit.OneLine, c.oneLine) << c.what;
+    ASSERT_EQ(fit.Widths.size(), c.texts.size()) << c.what;
+    EXPECT_NEAR(std::accumulate(fit.Widths.begin(), fit.Widths.end(), 0.0), c.width, 1e-6) << c.what;
+    // The klass column keeps its texts on one line in every case.
+    for (const QString& t : c.texts[0]) EXPECT_LE(need(t, fit.FontSize), fit.Widths[0]) << c.what << " " << t.toStdString();
+  }
+}
+
+// A school with long names: every place of two klasses' week taken by a
+// lesson of two groups, long teachers' and rooms' names, a teacher who
+// teaches both klasses at once.
+struct LongNames {
+  testing::ProjectBuilder p;
+  testing::Built b;
+  explicit LongNames(int lessonsPerDay = 8) : p(lessonsPerDay) {
+    for (const char* n : {"Информатика и ИКТ", "Иностранный язык (английский)", "Физическая культура"})
+      p.d.Subjects.FindItemID(p.Subject())->SetName(W(n));
+    for (const char* n : {"Кабинет информатики 214", "Лингафонный кабинет 305", "Спортивный зал 2"})
+      p.d.Rooms.FindItemID(p.Room())->SetName(W(n));
+    for (const char* n : {"Александрова-Никольская Е. В.", "Константинопольский А. А.", "Верещагина-Лебедева О. И."})
+      p.d.Teachers.FindItemID(p.Teacher())->SetName(W(n));
+    const int32_t k0 = p.Klass(), k1 = p.Klass();
+    p.d.Klasses[0]->SetName(W("11 Б"));
+    p.d.Klasses[1]->SetName(W("11 В"));
+    const int32_t s0 = p.d.Subjects[0]->ID(), s1 = p.d.Subjects[1]->ID(), s2 = p.d.Subjects[2]->ID();
+    const int32_t t0 = p.d.Teachers[0]->ID(), t1 = p.d.Teachers[1]->ID(), t2 = p.d.Teachers[2]->ID();
+    TLessonItem* a = p.Lesson(k0, {{s0, t0}, {s1, t1}}, {1});
+    TLessonItem* c = p.Lesson(k1, {{s0, t0}, {s2, t2}}, {1});
+    testing::ProjectBuilder::Link(a, 0, c, 0);
+    b = testing::Build(p.d);
+    const int la = testing::LessonIndex(*b.model, 0, a->ID()), lc = testing::LessonIndex(*b.model, 1, c->ID());
+    for (int day = 1; day <= 6; ++day)
+      for (int place = 1; place <= lessonsPerDay; ++place) {
+        Put(0, day, place, la, {0, 1});
+        Put(1, day, place, lc, {0, 2});
+      }
+  }
+  void Put(int klass, int day, int place, int lesson, std::vector<uint16_t> rooms) {
+    TTableCell c;
+    c.Hour = place;
+    c.Lesson = lesson;
+    for (std::size_t i = 0; i < rooms.size(); ++i) c.Rooms[i] = rooms[i];
+    b.var->SetCell(klass, day, place, c);
+  }
+};
+
+// Long names are printed whole in every timetable report (a smaller font,
+// a second line where a cell needs one), and a klass's or a teacher's
+// timetable stays on its one page.
+TEST(TimetableReports, LongNamesPrintWholeAndOnePageStaysOne) {
+  LongNames s;
+  const TTableVarItem& var = *s.b.var;
+  TReportSetup setup;
+  const auto klasses = TAllClsRpForm(nullptr, var, kProject, kVariant).Generate(&setup);
+  test::ExpectTextsWhole(klasses, setup);
+  EXPECT_TRUE(AllTexts(klasses).contains("Кабинет информатики 214/Лингафонный кабинет 305"));
+  const auto teachers = TAllTchRpForm(nullptr, var, kProject, kVariant).Generate(&setup);
+  test::ExpectTextsWhole(teachers, setup);
+  const std::vector<const TReportBand*> monday = Rows(teachers[0]);
+  ASSERT_EQ(monday.size(), 3u);
+  EXPECT_EQ(monday[0]->Cells[1].Text, "11 Б/11 В");
+  EXPECT_EQ(monday[0]->Cells[2].Text, "Инф");
+  EXPECT_EQ(monday[0]->Cells[3].Text, "Кабинет информатики 214");
+  EXPECT_GE(monday[0]->Cells[3].FontSize, 5);
+  for (bool shortForm : {false, true}) {
+    const auto klass = TClassTableRpForm(nullptr, shortForm, 0, var, kProject, kVariant).Generate(&setup);
+    EXPECT_EQ(klass.size(), 1u) << shortForm;
+    test::ExpectTextsWhole(klass, setup);
+    const auto teacher = TTeacherTableRpForm(nullptr, shortForm, 0, var, kProject, kVariant).Generate(&setup);
+    EXPECT_EQ(teacher.size(), 1u) << shortForm;
+    test::ExpectTextsWhole(teacher, setup);
+  }
+  EXPECT_EQ(PrintToPdf(TClassTableRpForm(nullptr, false, 0, var, kProject, kVariant).Generate(&setup), setup,
+                       "timetable-klass-long-names.pdf"),
+            1);
+}
+
+// Twenty-four places a day cannot share one page: every continuation page
+// opens with the captions of the days its rows belong to.
+TEST(TimetableReports, AKlassPastOnePageRepeatsItsDayCaptions) {
+  LongNames s(24);
+  TReportSetup setup;
+  const auto pages = TClassTableRpForm(nullptr, false, 0, *s.b.var, kProject, kVariant).Generate(&setup);
+  ASSERT_GT(pages.size(), 1u);
+  test::ExpectTextsWhole(pages, setup);
+  for (std::size_t n = 1; n < pages.size(); ++n) {
+    const TReportBand& first = pages[n].Bands.front().Band;
+    EXPECT_EQ(first.Kind, TBandKind::ColumnHeader) << n;
+    ASSERT_GE(first.Cells.size(), 2u);
+    EXPECT_EQ(first.Cells[0].Text, "№");
+    EXPECT_TRUE(first.Cells[1].Text == ReportDayName(1) || first.Cells[1].Text == ReportDayName(2) ||
+                first.Cells[1].Text == ReportDayName(3))
+        << n;
+  }
 }
 
 TEST(TimetableReports, PlacesPastLPrintEmpty) {

@@ -21,6 +21,8 @@
 #include <QLineEdit>
 #include <cstring>
 #include "controls/bit_btn.h"
+#include "controls/btn_edit.h"
+#include "controls/speed_button.h"
 #include "controls/sel_date_dlg.h"
 #include "window_test_util.h"
 
@@ -128,6 +130,37 @@ TEST_F(JournalTest, ARowIsStoredWithItsDayAndFoundAgain) {
   ASSERT_EQ(again->LoadDay(ZameshDateOf(kMonday)).size(), 1u);
 }
 
+// The substitute cell's button, pressed with the mouse, and "Да" in the
+// candidates' dialog: the cell's editor shows the chosen name at once.
+TEST_F(JournalTest, ThePickedSubstituteShowsInTheOpenEditorAtOnce) {
+  auto archive = OpenArchive();
+  TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
+  dlg.show();
+  AddIvanov(dlg);
+  dlg.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+  TPrgStringGrid* g = dlg.Grid();
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->CellRect(kZamSubstitute, 1).center());
+  QTest::keyClick(g, Qt::Key_Return);
+  auto* edit = qobject_cast<TPrgBtnEdit*>(QApplication::focusWidget());
+  ASSERT_TRUE(edit);
+  EXPECT_EQ(edit->text(), "");
+  WhenModal([](QWidget* m) {
+    auto* h = qobject_cast<THealthTeacherDlg*>(m);
+    ASSERT_TRUE(h);
+    for (TPrgBitBtn* b : h->findChildren<TPrgBitBtn*>())
+      if (b->text() == QString::fromUtf8("Да")) QTest::mouseClick(b, Qt::LeftButton);
+  });
+  QTest::mouseClick(edit->Button(), Qt::LeftButton, {}, edit->Button()->rect().center());
+  ASSERT_TRUE(g->EditorMode());
+  auto* shown = qobject_cast<TPrgBtnEdit*>(g->InplaceEdit()->Editor()->Widget());
+  ASSERT_TRUE(shown);
+  EXPECT_TRUE(shown->isVisible());
+  EXPECT_EQ(shown->text(), "Petrov");
+  EXPECT_EQ(g->Cells(kZamSubstitute, 1), "Petrov");
+  EXPECT_TRUE(dlg.Exclusion().IsSubstituting(1, 2));
+}
+
 TEST_F(JournalTest, EditsAreSavedWhenTheJournalCloses) {
   {
     auto archive = OpenArchive();
@@ -186,20 +219,25 @@ TEST_F(JournalTest, ADayThatCannotBeStoredIsNotDroppedWithoutAsking) {
   EXPECT_TRUE(dlg.close());
 }
 
+// The "-" button, pressed with the mouse: the question with "Да" and "Нет".
 TEST_F(JournalTest, DeletingAsksFirst) {
   auto archive = OpenArchive();
   TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
-  dlg.DeleteRecord();  // an empty row: nothing asked
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  TPrgSpeedButton* del = dlg.DeleteButton();
+  QTest::mouseClick(del, Qt::LeftButton, {}, del->rect().center());  // an empty row: nothing asked
   EXPECT_TRUE(prompt.asked.empty());
   AddIvanov(dlg);
-  dlg.Grid()->SetRow(1);
+  QTest::mouseClick(dlg.Grid()->viewport(), Qt::LeftButton, {}, dlg.Grid()->CellRect(kZamSubject, 1).center());
   prompt.answers = {kResNo};
-  dlg.DeleteRecord();
+  QTest::mouseClick(del, Qt::LeftButton, {}, del->rect().center());
   EXPECT_EQ(dlg.Grid()->Cells(kZamLesson, 1), "2");
   prompt.answers = {kResYes};
-  dlg.DeleteRecord();
+  QTest::mouseClick(del, Qt::LeftButton, {}, del->rect().center());
   ASSERT_EQ(prompt.asked.size(), 2u);
   EXPECT_EQ(prompt.asked[0].text, test::U(LoadResStr(10046)));
+  EXPECT_EQ(prompt.asked[0].kind, kBoxYesNo);
   EXPECT_EQ(dlg.Grid()->RowCount(), 2);
   EXPECT_EQ(dlg.Grid()->Cells(kZamLesson, 1), "");
   EXPECT_TRUE(dlg.Exclusion().Pairs.empty());

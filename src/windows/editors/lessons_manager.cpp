@@ -42,9 +42,12 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// The colour of an enabled control's text; a disabled control keeps the
+// disabled colour, so it still looks disabled.
 void SetTextColour(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
   QPalette pal = w->palette();
-  pal.setColor(role, colour);
+  pal.setColor(QPalette::Active, role, colour);
+  pal.setColor(QPalette::Inactive, role, colour);
   w->setPalette(pal);
 }
 
@@ -570,14 +573,18 @@ TLessonEntryList* TLessonsManager::FillLinkList(QTreeWidget* view) {
 void TLessonsManager::ApplyLinks(const TLessonEntryList& list) {
   TLessonItem* cur = Item();
   if (!cur || !Group()) return;
-  // Only the pairs listed change; a link is made on both sides or not at all.
+  // The group keeps exactly the links ticked in the list: a link the list no
+  // longer shows (its teacher changed since) would otherwise stay for good,
+  // since no list could show it to be unticked. Each link goes and comes on
+  // both sides.
+  std::vector<TLessonLink> held;
+  for (int k = 1; k <= Group()->LinksCount(); ++k) held.push_back(Group()->GetLink(k));
+  for (const TLessonLink& link : held) RemoveLinkPair(lessons_, *cur, group_, link);
   std::vector<QString> refused;
   for (const TLessonEntry& e : list.Entries) {
     if (e.LessonRef < 0) break;
-    if (e.LessonRef == cur->ID()) continue;
-    if (e.Linked != 1) {
-      RemoveLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex});
-    } else if (!AddLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex})) {
+    if (e.LessonRef == cur->ID() || e.Linked != 1) continue;
+    if (!AddLinkPair(lessons_, *cur, group_, {e.LessonRef, e.GroupIndex})) {
       const TLessonItem* other = lessons_.FindItemID(e.LessonRef);
       const TLessonSubItem* g = other ? other->GetSubItem(e.GroupIndex) : nullptr;
       if (other && g) refused.push_back(KlassText(other->KlassID) + QStringLiteral(", ") + SubjectText(g->SubjectID));

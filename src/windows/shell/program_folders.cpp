@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QStandardPaths>
 
 #include "controls/form_util.h"
@@ -40,7 +39,6 @@ QString SetUpProgramFolders(const QString& programDir, const QString& userDataDi
 
 void SetUpProgramTitle() {
   QCoreApplication::setApplicationName(QStringLiteral("korvant"));
-  QGuiApplication::setApplicationDisplayName(QString::fromUtf8("Корвант"));
 }
 
 QString SetUpProgramFolders() {

@@ -16,8 +16,9 @@ QString SetUpProgramFolders(const QString& programDir, const QString& userDataDi
 // QStandardPaths::AppDataLocation).
 QString SetUpProgramFolders();
 
-// The program's names: "korvant" where it names folders, "Корвант" where
-// the user reads it (window titles, boxes without a title of their own).
+// The program's name where it names folders: "korvant". No display name is
+// set: Qt would append it to every window title (" — Корвант"), while each
+// window shows exactly its own caption, the main window the program title.
 void SetUpProgramTitle();
 
 // The default folders of variants and of the substitution archive: the

@@ -12,6 +12,7 @@
 #include "core/project/lesson_links.h"
 #include "core/project/project_data.h"
 #include "editor_test_util.h"
+#include "window_test_util.h"
 #include "windows/editors/editor_fields.h"
 #include "windows/editors/lessons_manager.h"
 
@@ -432,10 +433,10 @@ TEST(LessonsManager, LinkListAndApplyingItKeepLinksSymmetric) {
     return d.ModalResult();
   };
   e.LinkClick();
-  EXPECT_EQ(f.LinksOf(0, 0), (Links{{1, 0}, {1, 1}}));  // the unlisted link survives
+  EXPECT_EQ(f.LinksOf(0, 0), (Links{{1, 1}}));  // the unlisted link went too
   EXPECT_TRUE(f.LinksOf(2, 0).empty());
   EXPECT_EQ(f.LinksOf(1, 1), (Links{{0, 0}}));
-  EXPECT_EQ(f.LinksOf(1, 0), (Links{{0, 0}}));
+  EXPECT_TRUE(f.LinksOf(1, 0).empty());
   EXPECT_EQ(f.Modified(), 1);
   const auto asked = test::Sent(f.trace, kMsgLinksGet);
   ASSERT_EQ(asked.size(), 1u);
@@ -450,6 +451,54 @@ TEST(LessonsManager, LinkListAndApplyingItKeepLinksSymmetric) {
   e.LinkClick();
   EXPECT_TRUE(f.LinksOf(2, 0).empty());
   EXPECT_EQ(f.Modified(), 1);
+}
+
+// The group's teacher changes through the combo's pop-up; the link dialog
+// then lists the new teacher's rows only, and "Да" there leaves the group
+// with just the links it shows: the old link goes on both sides.
+TEST(LessonsManager, ApplyingLinksDropsTheLinksTheDialogNoLongerShows) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(0), 0, {2, 0}));
+  e.RefreshRecord();
+  test::ShowActive(e);
+  ASSERT_TRUE(test::PickFromPopup(e.TeacherComboBox(), U("Петров")));
+  EXPECT_EQ(f.G(0, 0)->TeacherID, 1);
+  EXPECT_EQ(e.LinkBtn()->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+  QStringList linked;
+  test::WhenModal([&](QWidget* m) {
+    auto* d = qobject_cast<TLinkDlg*>(m);
+    ASSERT_TRUE(d);
+    QTreeWidget* v = d->LessonsViewer();
+    for (int r = 0; r < v->topLevelItemCount(); ++r) linked << v->topLevelItem(r)->text(1) + v->topLevelItem(r)->text(4);
+    QTest::mouseClick(d->DoneButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(e.LinkBtn(), Qt::LeftButton);
+  EXPECT_EQ(linked, (QStringList{"1.1" + U("Нет"), "1" + U("Нет")}));  // 5Б and the lesson without a klass
+  EXPECT_TRUE(f.LinksOf(0, 0).empty());
+  EXPECT_TRUE(f.LinksOf(2, 0).empty());
+  EXPECT_EQ(e.LinkBtn()->palette().color(QPalette::ButtonText), e.palette().color(QPalette::ButtonText));
+}
+
+// A disabled "Связка" looks like any disabled button, whatever colour its
+// text had while it was enabled.
+TEST(LessonsManager, ADisabledLinkButtonIsDrawnDisabled) {
+  LessonsFixture f;
+  TLessonsManager& e = *f.editor;
+  ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(0), 0, {2, 0}));
+  e.RefreshRecord();
+  test::ShowActive(e);
+  // Every lesson removed ("Да" to each question): an empty list disables
+  // the group's buttons.
+  for (int i = f.data.Lessons.Count(); i > 0; --i)
+    QTest::mouseClick(e.RemoveRecordButton(), Qt::LeftButton, {}, e.RemoveRecordButton()->rect().center());
+  ASSERT_EQ(f.data.Lessons.Count(), 0);
+  ASSERT_FALSE(e.LinkBtn()->isEnabled());
+  TPrgBitBtn plain(TBitBtnKind::bkCustom, e.LinkBtn()->text(), e.LinkBtn()->parentWidget());
+  plain.setGeometry(e.LinkBtn()->geometry());
+  plain.setEnabled(false);
+  plain.show();
+  EXPECT_EQ(e.LinkBtn()->grab().toImage(), plain.grab().toImage());
 }
 
 TEST(LessonsManager, LinkNeedsRoomOnBothSides) {

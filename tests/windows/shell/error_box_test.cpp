@@ -77,7 +77,7 @@ int RunAndPress(uint8_t kind, TPrgBitBtn* (TErrorBox::*button)() const) {
   TErrorBox box(nullptr, kind, Ru("?"));
   WhenModal([&box, button](QWidget* m) {
     ASSERT_EQ(m, &box);
-    (box.*button)()->click();
+    test::LeftClick((box.*button)());
   });
   return box.Run();
 }
@@ -121,7 +121,7 @@ TEST(ErrorBox, ThePromptShowsCoreMessagesInTheBox) {
     auto* box = qobject_cast<TErrorBox*>(m);
     ASSERT_NE(box, nullptr);
     shown = box->MessageLabel()->text();
-    box->NoButton()->click();
+    test::LeftClick(box->NoButton());
   });
   EXPECT_EQ(ShowErrMsgText(nullptr, FormatMsg(10048, {"a.tbl"}), kBoxYesNoCancel), kResNo);
   EXPECT_TRUE(shown.startsWith(Ru("Проект a.tbl был изменен.")));

@@ -131,7 +131,7 @@ struct FrameTest : ::testing::Test {
       return true;
     });
     frame->resize(800, 600);
-    frame->show();
+    test::ShowActive(*frame);
     return *frame;
   }
   TPrgMdiFrame& MakeWithDemo(bool withFakes = true) {
@@ -140,8 +140,23 @@ struct FrameTest : ::testing::Test {
     return *frame;
   }
   void EnterPlanning() {
-    frame->Action(C::Planning)->trigger();
+    Press(C::Planning);
     ASSERT_TRUE(frame->PlanningMode());
+  }
+  // The user's hands: a tool button pressed with the mouse, a menu item
+  // chosen with the mouse through the menu bar, a key pressed on the window
+  // (made active first, as the user's click on it would).
+  void Press(C c) {
+    ASSERT_NE(frame->Button(c), nullptr);
+    test::Press(frame->Button(c));
+  }
+  void Choose(C c) {
+    ASSERT_NE(frame->Action(c), nullptr);
+    test::ChooseMenuItem(frame->menuBar(), frame->Action(c));
+  }
+  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    if (QApplication::activeWindow() != frame.get()) test::ShowActive(*frame);
+    QTest::keyClick(frame.get(), static_cast<Qt::Key>(key), mods);
   }
   bool ItemChecked(C c) const { return frame->Action(c)->isChecked(); }
 };
@@ -195,7 +210,7 @@ TEST_F(FrameTest, EveryEditorClosedTurnsOffTileAndCascadeButNotSave) {
   EXPECT_TRUE(f.Project()->IsModified());
   EXPECT_EQ(f.Project()->Params().ShowCmd[0], kShowHidden);
   // The "&Окна" item brings an editor back.
-  f.Action(C::WinKlasses)->trigger();
+  Choose(C::WinKlasses);
   EXPECT_FALSE(editors->Sub(2)->isHidden());
   EXPECT_TRUE(ItemChecked(C::WinKlasses));
   EXPECT_EQ(f.Project()->Params().ShowCmd[2], kShowNormal);
@@ -215,17 +230,17 @@ TEST_F(FrameTest, ProgramServicesWithoutEditorsOrVariantWindow) {
   // The "&Окна" marks follow the recorded show commands; a checked item
   // changes nothing, an unchecked one records the editor as shown.
   EXPECT_TRUE(ItemChecked(C::WinTeachers));
-  f.Action(C::WinTeachers)->trigger();
+  Choose(C::WinTeachers);
   EXPECT_FALSE(f.Project()->IsModified());
   sendToTag(kTagMainWindow, kMsgEditorShow, 3, kShowHidden);
   EXPECT_FALSE(ItemChecked(C::WinTeachers));
   f.Project()->SetModified(false);
-  f.Action(C::WinTeachers)->trigger();
+  Choose(C::WinTeachers);
   EXPECT_TRUE(ItemChecked(C::WinTeachers));
   EXPECT_TRUE(f.Project()->IsModified());
-  f.Action(C::Tile)->trigger();  // nothing to arrange, nothing breaks
-  f.Action(C::Cascade)->trigger();
-  f.RunMenuOnClick();
+  Choose(C::Tile);  // nothing to arrange, nothing breaks
+  Choose(C::Cascade);
+  Key(Qt::Key_F9);  // no variant window to plan in: the key does nothing
   EXPECT_FALSE(f.PlanningMode());
 }
 
@@ -356,32 +371,32 @@ TEST_F(FrameTest, RunStateAndRegimeTable) {
 TEST_F(FrameTest, RegimeCommandsAndForwardedCommandsReachTheVariantWindow) {
   TPrgMdiFrame& f = MakeWithDemo();
   EnterPlanning();
-  f.Button(C::ManualRegime)->Click();
+  Press(C::ManualRegime);
   EXPECT_EQ(variants.log.regimes, std::vector<int>{0});
   EXPECT_FALSE(f.Button(C::Optimize)->isEnabled());
-  f.Action(C::AutoRegime)->trigger();
+  Key(Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(variants.log.regimes, (std::vector<int>{0, 2}));
   EXPECT_TRUE(f.Button(C::Optimize)->isEnabled());
   postToTag(kTagMainWindow, kMsgManualRegime);
   Drain();
   EXPECT_EQ(variants.log.regimes, (std::vector<int>{0, 2, 0}));
 
-  f.Action(C::SaveVariant)->trigger();
-  f.Action(C::SaveVariantAs)->trigger();
-  f.Button(C::SaveVariant)->Click();
+  Key(Qt::Key_S, Qt::ControlModifier);
+  Choose(C::SaveVariantAs);
+  Press(C::SaveVariant);
   EXPECT_EQ(variants.log.saves, (std::vector<int>{1, 2, 1}));
   sendToTag(kTagMainWindow, kMsgRegime, 2);
-  f.Button(C::Optimize)->Click();
-  f.Action(C::WeekVariants)->trigger();
-  f.Button(C::AssignRooms)->Click();
-  f.Button(C::Control)->Click();
-  f.Button(C::Statistics)->Click();
-  f.Button(C::Journal)->Click();
-  f.Button(C::PrintVariant)->Click();
-  f.Action(C::Options)->trigger();
+  Press(C::Optimize);
+  Key(Qt::Key_F9);
+  Press(C::AssignRooms);
+  Press(C::Control);
+  Press(C::Statistics);
+  Press(C::Journal);
+  Press(C::PrintVariant);
+  Key(Qt::Key_R, Qt::ControlModifier);
   sendToTag(kTagMainWindow, kMsgPlanningState, kPlanningPaused);
-  f.Action(C::Continue)->trigger();
-  f.Action(C::Abort)->trigger();
+  Choose(C::Continue);
+  Choose(C::Abort);
   using V = VariantCommand;
   EXPECT_EQ(variants.log.commands,
             (std::vector<V>{V::Optimize, V::WeekVariants, V::AssignRooms, V::GeneralControl,
@@ -392,7 +407,7 @@ TEST_F(FrameTest, PlanningOnAModifiedProjectAnsweredNoStaysInDataMode) {
   TPrgMdiFrame& f = MakeWithDemo();
   f.Project()->SetModified(true);
   prompt.answers = {kResNo};
-  f.Button(C::Planning)->Click();
+  Press(C::Planning);
   EXPECT_FALSE(f.PlanningMode());
   ASSERT_EQ(prompt.asked.size(), 1u);
   EXPECT_EQ(prompt.asked[0].kind, kBoxYesNo);
@@ -406,7 +421,7 @@ TEST_F(FrameTest, PlanningOnAModifiedProjectAnsweredNoStaysInDataMode) {
   const QString target = dir.path() + QStringLiteral("/Project/demo.tbl");
   dialogAnswers = {target};
   prompt.answers = {kResYes};
-  f.Button(C::Planning)->Click();
+  Press(C::Planning);
   EXPECT_TRUE(f.PlanningMode());
   EXPECT_TRUE(QFile::exists(target));
   ASSERT_EQ(dialogs.size(), 1u);
@@ -484,10 +499,10 @@ TEST_F(FrameTest, LeavingCanBeCancelledByTheVariantsSaveQuery) {
   TPrgMdiFrame& f = MakeWithDemo();
   EnterPlanning();
   variants.log.queryAnswers = {kQueryCancelled};
-  f.Button(C::EndPlanning)->Click();
+  Press(C::EndPlanning);
   EXPECT_TRUE(f.PlanningMode());
   EXPECT_EQ(variants.log.freed, 0);
-  f.Action(C::EndPlanning)->trigger();
+  Choose(C::EndPlanning);
   EXPECT_FALSE(f.PlanningMode());
 }
 
@@ -497,7 +512,7 @@ TEST_F(FrameTest, LeavingDuringARunAbortsFirstAndAsksAfterTheRunStopped) {
   MessageTraceRecorder trace;
   Shared().PlanningRunning = 1;
   Shared().WaitUser = 1;
-  f.Button(C::EndPlanning)->Click();
+  Press(C::EndPlanning);
   EXPECT_EQ(variants.log.queries, 0);  // no question while the search runs
   EXPECT_EQ(Shared().AbortPlanning, 1);
   EXPECT_EQ(Shared().WaitUser, 0);
@@ -546,13 +561,13 @@ TEST_F(FrameTest, ACloseRequestWinsOverAPendingLeave) {
   TPrgMdiFrame& f = MakeWithDemo();
   EnterPlanning();
   Shared().PlanningRunning = 1;
-  f.Button(C::EndPlanning)->Click();
+  Press(C::EndPlanning);
   Drain();
   EXPECT_EQ(f.AbortAction(), kAbortWaitLeavePlanning);
   f.close();
   Drain();
   EXPECT_EQ(f.AbortAction(), kAbortWaitCloseProgram);
-  f.Button(C::EndPlanning)->Click();  // a later leave does not undo it
+  Press(C::EndPlanning);  // a later leave does not undo it
   Drain();
   EXPECT_EQ(f.AbortAction(), kAbortWaitCloseProgram);
   Shared().PlanningRunning = 0;
@@ -621,21 +636,21 @@ TEST_F(FrameTest, NewAndOpenVariant) {
   TPrgMdiFrame& f = MakeWithDemo();
   EnterPlanning();
   variants.log.queryAnswers = {kQueryCancelled};
-  f.Button(C::NewVariant)->Click();
+  Press(C::NewVariant);
   EXPECT_EQ(variants.log.created, 1);
-  f.Button(C::NewVariant)->Click();
+  Press(C::NewVariant);
   EXPECT_EQ(variants.log.created, 2);
   EXPECT_EQ(variants.log.freed, 1);
 
   variants.log.nextSelected.clear();  // the dialog cancelled
-  f.Button(C::OpenVariant)->Click();
+  Press(C::OpenVariant);
   EXPECT_TRUE(variants.log.loaded.empty());
   variants.log.nextSelected = "/tmp/a.rsp";
-  f.Action(C::OpenVariant)->trigger();
+  Key(Qt::Key_O, Qt::ControlModifier);
   EXPECT_EQ(variants.log.loaded.size(), 1u);
   EXPECT_TRUE(f.PlanningMode());
   variants.log.nextSelected = "/tmp/bad.rsp";  // refused: back to data mode
-  f.Button(C::OpenVariant)->Click();
+  Press(C::OpenVariant);
   EXPECT_FALSE(f.PlanningMode());
   EXPECT_EQ(f.VariantWindow(), nullptr);
   EXPECT_EQ(f.MenuTitles().size(), 4);
@@ -653,7 +668,7 @@ TEST_F(FrameTest, VariantModifiedFlagPostsOneCaptionRefreshToTheVariantWindow) {
   SetVarModified(false);
   Drain();
   EXPECT_EQ(variants.log.messages.size(), 2u);
-  f.CloseTableMenuOnClick();
+  Choose(C::EndPlanning);
   trace.clear();
   SetVarModified(true);  // no variant window: nobody to tell
   EXPECT_TRUE(trace.lines().empty());
@@ -670,9 +685,9 @@ TEST_F(FrameTest, NewProjectProposesNumberedNamesRunsParametersAndSaves) {
     auto* d = qobject_cast<TProjParams*>(m);
     ASSERT_NE(d, nullptr);
     d->LessonsEdit()->setText("6");
-    d->YesButton()->click();
+    test::LeftClick(d->YesButton());
   });
-  f.Action(C::NewProject)->trigger();
+  Key(Qt::Key_N, Qt::ControlModifier);
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_TRUE(dialogs[0].save);
   EXPECT_EQ(dialogs[0].title, Ru("Сохранить проект как"));
@@ -687,13 +702,13 @@ TEST_F(FrameTest, NewProjectProposesNumberedNamesRunsParametersAndSaves) {
   EXPECT_FALSE(f.Project()->IsModified());
 
   // The second proposal; cancelling the dialog keeps the project.
-  f.Button(C::NewProject)->Click();
+  Press(C::NewProject);
   ASSERT_EQ(dialogs.size(), 2u);
   EXPECT_TRUE(dialogs[1].proposed.endsWith(Ru("/Project/Новый_2.tbl")));
   EXPECT_EQ(f.windowTitle(), Ru("АРМ \"Корвант\": Новый_1"));
   // Choosing the open project's own name is refused.
   dialogAnswers = {first};
-  f.Button(C::NewProject)->Click();
+  Press(C::NewProject);
   ASSERT_EQ(prompt.asked.size(), 1u);
   EXPECT_EQ(prompt.asked[0].text, "Проект Новый_1.tbl уже открыт.");
 }
@@ -704,12 +719,12 @@ TEST_F(FrameTest, OpenProjectRefusesABadFileAndTheOpenOne) {
   dialogAnswers = {good};
   prompt.answers = {};
   f.Project()->SetModified(true);
-  f.SaveProject();  // the demonstration project asks for a name
+  Key(Qt::Key_S, Qt::ControlModifier);  // the demonstration project asks for a name
   ASSERT_TRUE(QFile::exists(good));
   EXPECT_EQ(f.windowTitle(), Ru("АРМ \"Корвант\": good"));
 
   dialogAnswers = {good};
-  f.Button(C::OpenProject)->Click();
+  Press(C::OpenProject);
   ASSERT_EQ(prompt.asked.size(), 1u);
   EXPECT_EQ(prompt.asked[0].text, "Проект good.tbl уже открыт.");
   EXPECT_FALSE(dialogs.back().save);
@@ -721,7 +736,7 @@ TEST_F(FrameTest, OpenProjectRefusesABadFileAndTheOpenOne) {
   file.write(QByteArray(227, 'x'));
   file.close();
   dialogAnswers = {bad};
-  f.Action(C::OpenProject)->trigger();
+  Choose(C::OpenProject);
   ASSERT_EQ(prompt.asked.size(), 2u);
   EXPECT_EQ(prompt.asked[1].text, "Формат файла bad.tbl не известен или не поддерживается.");
   EXPECT_EQ(f.Project(), nullptr);
@@ -730,7 +745,7 @@ TEST_F(FrameTest, OpenProjectRefusesABadFileAndTheOpenOne) {
   EXPECT_TRUE(f.Workspace()->subWindowList().isEmpty());
 
   dialogAnswers = {good};
-  f.Button(C::OpenProject)->Click();
+  Press(C::OpenProject);
   ASSERT_NE(f.Project(), nullptr);
   EXPECT_EQ(f.windowTitle(), Ru("АРМ \"Корвант\": good"));
 }
@@ -739,17 +754,17 @@ TEST_F(FrameTest, SaveAsAndCloseProject) {
   TPrgMdiFrame& f = MakeWithDemo();
   const QString other = dir.path() + "/other.tbl";
   dialogAnswers = {other};
-  f.Action(C::SaveProjectAs)->trigger();
+  Choose(C::SaveProjectAs);
   EXPECT_TRUE(QFile::exists(other));
   EXPECT_EQ(f.windowTitle(), Ru("АРМ \"Корвант\": other"));
 
   f.Project()->SetModified(true);
   prompt.answers = {kResCancel};
-  f.Action(C::CloseProject)->trigger();
+  Choose(C::CloseProject);
   EXPECT_TRUE(f.isVisible());
   EXPECT_NE(f.Project(), nullptr);
   prompt.answers = {kResNo};
-  f.Action(C::CloseProject)->trigger();
+  Choose(C::CloseProject);
   EXPECT_FALSE(f.isVisible());
   EXPECT_EQ(f.Project(), nullptr);
   EXPECT_EQ(prompt.asked.size(), 2u);
@@ -759,27 +774,27 @@ TEST_F(FrameTest, ExitAsksTheSaveQuery) {
   TPrgMdiFrame& f = MakeWithDemo();
   f.Project()->SetModified(true);
   prompt.answers = {kResCancel};
-  f.Action(C::DataExit)->trigger();
+  Choose(C::DataExit);
   EXPECT_TRUE(f.isVisible());
   ASSERT_EQ(prompt.asked.size(), 1u);
   EXPECT_EQ(prompt.asked[0].kind, kBoxYesNoCancel);
   prompt.answers = {kResNo};
-  f.Action(C::DataExit)->trigger();
+  Key(Qt::Key_X, Qt::ControlModifier);
   EXPECT_FALSE(f.isVisible());
 }
 
 TEST_F(FrameTest, ParametersAcceptedMarkTheProjectModified) {
   TPrgMdiFrame& f = MakeWithDemo();
-  WhenModal([](QWidget* m) { qobject_cast<TProjParams*>(m)->CancelButton()->click(); });
-  f.Button(C::Params)->Click();
+  WhenModal([](QWidget* m) { test::LeftClick(qobject_cast<TProjParams*>(m)->CancelButton()); });
+  Press(C::Params);
   EXPECT_FALSE(f.Project()->IsModified());
   WhenModal([](QWidget* m) {
     auto* d = qobject_cast<TProjParams*>(m);
     EXPECT_EQ(d->windowTitle(), Ru("Параметры проекта Демонстрационный проект"));
     d->LessonsEdit()->setText("7");
-    d->YesButton()->click();
+    test::LeftClick(d->YesButton());
   });
-  f.Action(C::Params)->trigger();
+  Key(Qt::Key_R, Qt::ControlModifier);
   EXPECT_TRUE(f.Project()->IsModified());
   EXPECT_EQ(f.Project()->Params().LessonsPerDay, 7);
   EXPECT_EQ(editors->lastL, 7);
@@ -787,18 +802,18 @@ TEST_F(FrameTest, ParametersAcceptedMarkTheProjectModified) {
 
 TEST_F(FrameTest, DataCheckFillsOneWindowFromTheEditorsChecks) {
   TPrgMdiFrame& f = MakeWithDemo();
-  f.Button(C::DataCheck)->Click();
+  Press(C::DataCheck);
   TTestDataDlg* d = f.TestDataDlg();
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(d->isVisible());
   EXPECT_EQ(editors->checked, (std::vector<int>{0, 1, 2, 3, 4}));
   for (int k = 0; k < 5; ++k) EXPECT_EQ(d->ShownLines(k), QStringList{Ru("1. Ошибок не обнаружено.")});
   f.Project()->Data().Klasses.Add();  // a klass without name, pupils or start lessons
-  f.Action(C::DataCheck)->trigger();
+  Choose(C::DataCheck);
   EXPECT_EQ(f.TestDataDlg(), d);  // the same window
   EXPECT_GE(d->ShownLines(2).size(), 1);
   EXPECT_EQ(d->ShownLines(2)[0], Ru("1. Неизвестный класс: задайте имя."));
-  d->CloseButton()->click();
+  test::LeftClick(d->CloseButton());
   EXPECT_EQ(f.TestDataDlg(), nullptr);
 }
 
@@ -807,7 +822,7 @@ TEST_F(FrameTest, DataCheckWithThePlaceholderEditorsRunsTheCoreChecks) {
   TRoomItem* room = f.Project()->Data().Rooms.Add();
   room->SetName(W("Каб. 1"));
   room->MaxChildren = 0;
-  f.DataCheck();
+  Press(C::DataCheck);
   ASSERT_NE(f.TestDataDlg(), nullptr);
   EXPECT_EQ(f.TestDataDlg()->ShownLines(0), QStringList{Ru("1. Каб. 1: задайте число мест.")});
   EXPECT_EQ(f.TestDataDlg()->ShownLines(4), QStringList{Ru("1. Ошибок не обнаружено.")});
@@ -817,11 +832,10 @@ TEST_F(FrameTest, HelpAndAbout) {
   TPrgMdiFrame& f = MakeWithDemo();
   std::vector<int> asked;
   ScopedHelpHook hook([&asked](int c) { asked.push_back(c); });
-  f.Button(C::DataHelp)->Click();
-  for (C c : {C::HelpContents, C::HelpQuickStart, C::HelpInterface, C::HelpKinds, C::HelpSupport})
-    f.Action(c)->trigger();
+  Press(C::DataHelp);
+  for (C c : {C::HelpContents, C::HelpQuickStart, C::HelpInterface, C::HelpKinds, C::HelpSupport}) Choose(c);
   EnterPlanning();
-  f.Button(C::PlanHelp)->Click();
+  Press(C::PlanHelp);
   EXPECT_EQ(asked, (std::vector<int>{6, 1, 2, 3, 4, 5, 7}));
   EXPECT_EQ(HelpContext(&f), 7);
 
@@ -833,9 +847,9 @@ TEST_F(FrameTest, HelpAndAbout) {
     product = a->ProductLabel()->text();
     version = a->VersionLabel()->text();
     date = a->DateLabel()->text();
-    a->CloseButton()->click();
+    test::LeftClick(a->CloseButton());
   });
-  f.Action(C::About)->trigger();
+  Choose(C::About);
   EXPECT_EQ(product, Ru("АРМ \"Корвант\""));
   EXPECT_EQ(version, Ru(" Версия: 2.83"));
   EXPECT_EQ(date, Ru(" От: 18.09.2000"));
@@ -888,14 +902,15 @@ TEST(ProgramFolders, AReadOnlyProgramFolderGivesWayToTheUsersDataFolder) {
   SetProgramFolder(old);
 }
 
-TEST(ProgramFolders, TheProgramShowsItsRussianNameAndKeepsItsFolderName) {
+// Qt appends a display name of the program's own to every title it hands
+// the window system ("О программе — Корвант"): none is set, so each window
+// is titled by its own caption alone.
+TEST(ProgramFolders, TheProgramKeepsItsFolderNameAndAddsNothingToTheTitles) {
   const QString oldName = QCoreApplication::applicationName();
-  const QString oldShown = QGuiApplication::applicationDisplayName();
   SetUpProgramTitle();
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString::fromUtf8("Корвант"));
   EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("korvant"));
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
   QCoreApplication::setApplicationName(oldName);
-  QGuiApplication::setApplicationDisplayName(oldShown);
 }
 
 // ---- a look at the window ----------------------------------------------------------------------

@@ -39,7 +39,8 @@ TEST(ProjParamsDlg, FormShowsTheRecord) {
   EXPECT_GE(d.TeacherMinEdit()->y(), 214);
   std::vector<int> asked;
   ScopedHelpHook hook([&asked](int c) { asked.push_back(c); });
-  d.HelpButton()->click();
+  d.show();
+  test::LeftClick(d.HelpButton());
   EXPECT_EQ(asked, std::vector<int>{25});
 }
 
@@ -51,17 +52,17 @@ TEST(ProjParamsDlg, BadFieldShowsItsMessageAndKeepsTheDialogOpen) {
   bool openAfterBadL = false;
   WhenModal([&](QWidget*) {
     d.LessonsEdit()->setText("25");
-    d.YesButton()->click();
+    test::LeftClick(d.YesButton());
     QTest::qWait(20);
     openAfterBadL = d.isVisible();
     d.LessonsEdit()->setText("abc");
-    d.YesButton()->click();
+    test::LeftClick(d.YesButton());
     d.LessonsEdit()->setText("6");
     d.ShiftStartsEdit()->setText("9,1");
-    d.YesButton()->click();
+    test::LeftClick(d.YesButton());
     d.ShiftStartsEdit()->setText("1; 5");
     d.Memo()->setPlainText(Ru("Первая\nвторая"));
-    d.YesButton()->click();
+    test::LeftClick(d.YesButton());
   });
   EXPECT_TRUE(d.Run());
   EXPECT_TRUE(openAfterBadL);
@@ -83,7 +84,7 @@ TEST(ProjParamsDlg, CancelAndCloseLeaveTheRecordAlone) {
   TProjParams d(nullptr, W("a.tbl"), p);
   WhenModal([&d](QWidget*) {
     d.LessonsEdit()->setText("5");
-    d.CancelButton()->click();
+    test::LeftClick(d.CancelButton());
   });
   EXPECT_FALSE(d.Run());
   WhenModal([&d](QWidget* m) {

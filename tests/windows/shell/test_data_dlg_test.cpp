@@ -31,7 +31,8 @@ TEST(TestDataDlg, Form) {
   EXPECT_EQ(HelpContext(&d), 27);
   std::vector<int> asked;
   ScopedHelpHook hook([&asked](int c) { asked.push_back(c); });
-  d.HelpButton()->click();
+  d.show();
+  test::LeftClick(d.HelpButton());
   EXPECT_EQ(asked, std::vector<int>{27});
 }
 
@@ -80,7 +81,7 @@ TEST(TestDataDlg, ClosingSendsTheOwnerOneMessageAndFreesTheWindow) {
   MessageTraceRecorder trace;
   QPointer<TTestDataDlg> d = new TTestDataDlg(&owner);
   d->show();
-  d->CloseButton()->click();
+  test::LeftClick(d->CloseButton());
   EXPECT_EQ(owner.closedMessages, 1);
   ASSERT_EQ(trace.of(kMsgDataCheckClosed).size(), 2u);  // sent and returned
   EXPECT_EQ(trace.of(kMsgDataCheckClosed)[0].event, MessageEvent::Sent);

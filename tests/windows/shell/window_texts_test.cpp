@@ -244,6 +244,19 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
   { TPrepareOptiDlg d(nullptr, m, doc->Var(), 1, 3); Look(d); }
   { TControlDataDlg d(nullptr, m, doc->Var(), 1); Look(d); }
   { TProgressWnd d(nullptr, 2); Look(d); }
+  {
+    // The optimisation's progress as a search shows it: every klass a level
+    // with its count of arrangements, the search somewhere inside.
+    TSearchView v;
+    for (int k = 0; k < m.Klasses.Count(); ++k) {
+      const uint16_t count = static_cast<uint16_t>(100 + 37 * k);
+      v.KlassOrder.push_back({count, static_cast<uint16_t>(k)});
+      v.CurChoice.push_back(static_cast<uint16_t>(k * 11));
+      v.LiveCounts.push_back({count, static_cast<uint16_t>(k * 11)});
+    }
+    TOptiInfoForm d(nullptr, v, [&m](int k) { return m.Klasses[k]->DisplayName(); });
+    Look(d);
+  }
   { TViewStatDlg d(nullptr, nullptr, m.Klasses.Count()); Look(d); }
   { TPrintDatasDlg d(nullptr, data); Look(d); }
   { TPrintTableDlg d(nullptr, doc->Var(), "", "", FromQt(dir.filePath(QStringLiteral("zarch.sys")))); Look(d); }
