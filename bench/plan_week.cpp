@@ -15,10 +15,12 @@
 //      and swapped, alone or in chains between two hours) until no teacher
 //      or klass stands twice in an hour, no lesson has two blocks on a day,
 //      every klass's day is closed up from an allowed first hour, lessons
-//      without a teacher begin or end it, teachers sharing a room and
-//      separated blocks keep apart; then for fewer idle hours. A sketch
-//      that keeps every rule is entered by hand, each block at its day and
-//      hours; then step 5. Otherwise the variant is emptied and:
+//      without a teacher begin or end it, teachers keep their wanted free
+//      days, teachers sharing a room and separated blocks keep apart
+//      (rules still broken weighing more as the search goes on); then for
+//      fewer idle hours. A sketch that keeps every rule is entered by hand,
+//      each block at its day and hours; then step 5. Otherwise the part of
+//      it that keeps every rule is entered by hand and:
 //   1. "Подбор вариантов" (the week-variant search) for a group of every
 //      teacher, into the drafts: each block gets a day, no hour ("Дальше"
 //      when one teacher's search runs long or a third of the time is gone);
@@ -28,7 +30,8 @@
 //      room, into the day it overfills least; a lesson whose blocks fill
 //      every day it may have is taken off one of them;
 //   3. "Оптимизация" of each day with every teacher in one group: the day's
-//      fair and draft lessons are arranged into hours;
+//      fair and draft lessons are arranged into hours (a day too large for
+//      one run: the teachers' groups one after another);
 //   4. a day that cannot be arranged gives one of its blocks (of the klass
 //      the run names, else of its tightest teachers and klasses) to the
 //      draft of another day with room, and both days are arranged again;
@@ -41,7 +44,8 @@
 //      than it had is put back as it was (the variant saved before);
 //   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как".
 // Every run has a step and a time budget, the week a time budget (--seconds,
-// 50 by default); what kept the week short is printed as notes.
+// 50 by default) that no run passes; what kept the week short is printed as
+// notes; --seed S repeats a run.
 // --sketch-only sketches the week and prints how far the sketch got (30 s
 // by default), without planning it.
 // --greedy plans day after day with the placement run of every teacher row
@@ -50,6 +54,8 @@
 // Output, one line per day and a total:
 //   day 1: 0.004 s, placed 36/36, idle 3, steps 1200
 //   total: 0.031 s, placed 219/219, idle 17
+//   path: sketch
+//   sketch: broken 0, blocks kept 150, sound after 0.1 s
 // A day's due hours are its placed hours; the last day's also count every
 // hour the week could not place. Exit status: 0 every hour placed, 1 some
 // left over, 2 the project cannot be read, the arguments are wrong or the
