@@ -64,7 +64,7 @@ class TSketch {
 
   bool Build();
   void Construct(Clock::time_point deadline);
-  void Anneal(const TSketchOptions& o, Clock::time_point deadline);
+  void Anneal(const TSketchOptions& o, Clock::time_point soundBy, Clock::time_point deadline);
   TSketchResult Result(Clock::time_point start);
 
  private:
@@ -710,13 +710,13 @@ void TSketch::SwapInKlass(int bi, double temp) {
 // polishing time (or with no idle hour left). A third of the moves are
 // chains of swaps, the rest single moves and, a third of those, swaps in
 // a klass; rules still broken are reweighed now and then.
-void TSketch::Anneal(const TSketchOptions& o, Clock::time_point deadline) {
+void TSketch::Anneal(const TSketchOptions& o, Clock::time_point soundBy, Clock::time_point deadline) {
   constexpr uint64_t kReweigh = 20000;  // moves between two reweighings
   KeepBest();
   for (uint64_t it = 0;; ++moves_) {
     if ((it & 1023) == 0) {
       const auto now = Clock::now();
-      if (now >= deadline) break;
+      if (now >= deadline || (bestHard_ != 0 && now >= soundBy)) break;
       if (bestHard_ == 0) {
         if (soundAt_ == Clock::time_point{}) soundAt_ = now;
         if (now - soundAt_ >= std::chrono::milliseconds(o.PolishMs) || bestIdle_ == 0) break;
@@ -764,8 +764,9 @@ TSketchResult SketchWeek(const TRunModel& m, const TSketchOptions& options) {
   const auto deadline = start + std::chrono::milliseconds(std::max(1, options.TimeBudgetMs));
   TSketch sketch(m, options);
   if (!sketch.Build()) return {};
-  sketch.Construct(deadline);
-  sketch.Anneal(options, deadline);
+  const auto soundBy = options.SoundByMs > 0 ? start + std::chrono::milliseconds(options.SoundByMs) : deadline;
+  sketch.Construct(std::min(soundBy, deadline));
+  sketch.Anneal(options, soundBy, deadline);
   return sketch.Result(start);
 }
 

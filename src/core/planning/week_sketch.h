@@ -43,6 +43,9 @@ struct TSketchOptions {
   int TimeBudgetMs = 10000;
   // Once the rules hold, the search goes on this long for fewer idle hours.
   int PolishMs = 0;
+  // A search whose rules do not hold by then stops (0: TimeBudgetMs); one
+  // whose rules hold may polish until TimeBudgetMs.
+  int SoundByMs = 0;
   // Teachers sharing a room: a lesson that keeps to the room (not marked
   // otherwise) stands at no hour with another lesson of those teachers.
   bool HonourRooms = false;
