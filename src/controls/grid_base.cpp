@@ -114,6 +114,9 @@ TGridBase::TGridBase(Profile profile, QWidget* parent)
             [this, horz](int action) { Guarded([&] { OnScrollAction(horz, action); }); });
     connect(sb, &QAbstractSlider::sliderReleased, this,
             [this, horz] { Guarded([&] { OnSliderReleased(horz); }); });
+    // The bar's own wheel steps its 0..127 positions, which a short grid
+    // maps back to no row at all: the wheel over a bar scrolls the cells.
+    sb->installEventFilter(this);
   }
   scrollTimer_.setInterval(60);
   connect(&scrollTimer_, &QTimer::timeout, this, [this] { Guarded([&] { TimedScroll(); }); });
@@ -442,11 +445,13 @@ void TGridBase::OnScrollAction(bool horizontal, int action) {
 
 // The wheel scrolls the view by rows (sideways, or with Shift, by
 // columns); the scroll bars follow from the new top-left cell.
-void TGridBase::wheelEvent(QWheelEvent* e) {
+void TGridBase::wheelEvent(QWheelEvent* e) { Wheel(e, false); }
+
+void TGridBase::Wheel(QWheelEvent* e, bool overHorizontalBar) {
   e->accept();
   QPoint d = e->angleDelta();
   bool horizontal = std::abs(d.x()) > std::abs(d.y());
-  if ((e->modifiers() & Qt::ShiftModifier) && !horizontal) {
+  if ((overHorizontalBar || (e->modifiers() & Qt::ShiftModifier)) && !horizontal) {
     d = QPoint(d.y(), 0);
     horizontal = true;
   }
@@ -1043,6 +1048,14 @@ void TGridBase::resizeEvent(QResizeEvent* e) {
     EndEditing();
     UpdateScrollRanges();
   });
+}
+
+bool TGridBase::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::Wheel && (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
+    Wheel(static_cast<QWheelEvent*>(e), watched == horizontalScrollBar());
+    return true;
+  }
+  return QAbstractScrollArea::eventFilter(watched, e);
 }
 
 bool TGridBase::viewportEvent(QEvent* e) {

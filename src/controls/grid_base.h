@@ -265,6 +265,7 @@ class TGridBase : public QAbstractScrollArea {
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
   bool focusNextPrevChild(bool next) override;
   void scrollContentsBy(int, int) override {}
   bool viewportEvent(QEvent* e) override;
@@ -280,6 +281,8 @@ class TGridBase : public QAbstractScrollArea {
   void ResizeAxis(std::vector<int>& sizes, int count, int def);
   void ApplyCountChange(int oldCols, int oldRows);
   void MoveTopLeft(int col, int row);
+  // Over the horizontal bar the wheel's turn scrolls columns.
+  void Wheel(QWheelEvent* e, bool overHorizontalBar);
   QPoint wheelRest_;
   Qt::MouseButtons pressButtons_ = Qt::NoButton;  // eighths of a degree not yet turned into rows
   void ClampInView(int col, int row);

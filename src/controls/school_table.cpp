@@ -38,8 +38,27 @@ void TSchoolTable::SetOrientation(bool vertical) {
   SetDefaultRowHeight(vertical ? 14 : 33);
   for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, vertical ? 27 : 29);
   for (int c = 1; c < ColCount(); ++c) SetColWidths(c, vertical ? 77 : 133);
+  leastColWidth_ = vertical ? 77 : 133;
+  userSized_ = false;
   Redraw();
 }
+
+void TSchoolTable::SetFillWidth(bool on) {
+  fill_ = on;
+  FillColumns();
+}
+
+void TSchoolTable::FillColumns() {
+  if (!fill_ || userSized_ || ColCount() <= FixedCols()) return;
+  const GridAxis h = HorzAxis();
+  const int n = ColCount() - FixedCols();
+  const int room = viewport()->width() - h.fixedExtent() - n * h.spacing;
+  const int width = std::max(leastColWidth_, room / n);
+  for (int c = FixedCols(); c < ColCount(); ++c)
+    if (ColWidths(c) != width) SetColWidths(c, width);
+}
+
+void TSchoolTable::ViewportResized() { FillColumns(); }
 
 void TSchoolTable::SetSubRowsCnt(int n) {
   subRowsCnt_ = static_cast<uint16_t>(std::max(n, 2));
@@ -89,8 +108,10 @@ void TSchoolTable::FitHeadings() {
   if (ColCount() > 0 && column.width() > ColWidths(0)) SetColWidths(0, column.width());
   if (RowCount() > 0 && row.height() > RowHeights(0)) SetRowHeights(0, row.height());
   // Data cells stay alike: all of them grow together.
+  leastColWidth_ = std::max(leastColWidth_, row.width());
   if (ColCount() > 1 && row.width() > ColWidths(1))
     for (int c = 1; c < ColCount(); ++c) SetColWidths(c, row.width());
+  FillColumns();
   if (RowCount() > 1 && column.height() > RowHeights(1))
     for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, column.height());
 }
@@ -114,6 +135,7 @@ bool TSchoolTable::SelectCell(int col, int row) {
 void TSchoolTable::ColSized(int index, int width) {
   // Only a data column sets the width of the others; the heading keeps its own.
   if (index < 1) return;
+  userSized_ = true;
   for (int c = 1; c < ColCount(); ++c) SetColWidths(c, width);
 }
 

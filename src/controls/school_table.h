@@ -36,6 +36,11 @@ class TSchoolTable : public TCustomGrid {
   void SetSubRowsCnt(int n);
   // Every data row and column takes the size of the first one.
   void EqualizeCells();
+  // With fill on, the data columns share evenly the width the heading
+  // column leaves, never narrower than the layout's width (SetOrientation)
+  // or what the heading row needs. A column sized with the mouse gives
+  // every data column its width, which then stays until the next layout.
+  void SetFillWidth(bool on);
   // Repaints; first the heading column, the heading row and, when their
   // texts need it, the data cells grow to show every heading text whole.
   virtual void Redraw();
@@ -53,11 +58,16 @@ class TSchoolTable : public TCustomGrid {
   bool SelectCell(int col, int row) override;
   void ColSized(int index, int width) override;
   void RowSized(int index, int height) override;
+  void ViewportResized() override;
 
  private:
   void FitHeadings();
+  void FillColumns();
 
   uint16_t subRowsCnt_ = 2;
+  bool fill_ = false;
+  bool userSized_ = false;   // the data columns keep the width the user dragged
+  int leastColWidth_ = 133;  // the layout's width, or what the heading row needs
   bool redrawing_ = false;
   THourElementRecord painted_;
 };

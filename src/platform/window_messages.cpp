@@ -237,8 +237,20 @@ std::vector<MessageTraceEntry> MessageTraceRecorder::of(uint32_t msg) const {
 
 // ---- pumping ----------------------------------------------------------------
 
+namespace {
+// Inside the handler of a posted event, events posted earlier that stand
+// behind it in the queue are not seen by a nested processEvents(): Qt
+// merges a new repaint request into such a waiting one without waking the
+// loop, so a window searched from a posted message would never repaint.
+// Delivering the posted events first makes every pump see them.
+void ProcessAll(QEventLoop::ProcessEventsFlags flags) {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(flags);
+}
+}  // namespace
+
 void pumpMessagesOnce() {
-  if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents(QEventLoop::AllEvents);
+  if (QCoreApplication::instance() != nullptr) ProcessAll(QEventLoop::AllEvents);
 }
 
 namespace {
@@ -259,7 +271,7 @@ void pumpWhile(const std::function<bool()>& busy) {
   QTimer wake;  // only wakes the loop so that busy() is asked again
   wake.start(kPumpWakeMs);
   while (busy() && !QCoreApplication::closingDown())
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    ProcessAll(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void pumpWhileSet(const uint8_t& flag) {

@@ -281,7 +281,7 @@ TEST(GridWheel, TheWheelMovesTheCellsAndTheBarStaysInStep) {
   EXPECT_EQ(bar->value(), 0);
 
   for (int i = 0; i < 5; ++i) Wheel(bar, -120);
-  EXPECT_GT(g.TopRow(), 1);
+  EXPECT_EQ(g.TopRow(), 1 + 5 * lines);
   const int before = g.TopRow();
   const int shown = bar->value();
   g.SetTopRow(1);
@@ -291,6 +291,27 @@ TEST(GridWheel, TheWheelMovesTheCellsAndTheBarStaysInStep) {
   Wheel(g.viewport(), -120, Qt::ShiftModifier);
   EXPECT_EQ(g.LeftCol(), 1 + lines);
   EXPECT_EQ(g.TopRow(), before);
+  // The wheel over the horizontal bar moves the columns.
+  Wheel(g.horizontalScrollBar(), -120);
+  EXPECT_EQ(g.LeftCol(), 1 + 2 * lines);
+  EXPECT_EQ(g.TopRow(), before);
+}
+
+// A short grid too: its few rows share the bar's 128 positions, and a
+// notch over the bar still moves the rows as a notch over the cells does.
+TEST(GridWheel, OverTheBarOfAShortGridTheWheelMovesTheRows) {
+  for (int rows : {12, 20, 39}) {
+    TStringGrid g;
+    g.SetRowCount(rows);
+    g.resize(300, 120);
+    test::ShowActive(g);
+    const int lines = std::max(1, QApplication::wheelScrollLines());
+    ASSERT_GT(g.verticalScrollBar()->maximum(), 0) << rows;
+    Wheel(g.verticalScrollBar(), -120);
+    EXPECT_EQ(g.TopRow(), 1 + lines) << rows;
+    Wheel(g.verticalScrollBar(), 120);
+    EXPECT_EQ(g.TopRow(), 1) << rows;
+  }
 }
 
 TEST(GridEvents, ErrorsInHandlersStayInsideTheGrid) {

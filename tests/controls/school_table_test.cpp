@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QScrollBar>
 #include <QTest>
 
 #include "controls/grid_geometry.h"
@@ -199,6 +200,54 @@ TEST(SchoolTable, UniformSizingOfDataColumnsAndRows) {
   EXPECT_EQ(f.t.ColWidths(16), 25);
   f.t.EqualizeCells();
   EXPECT_EQ(f.t.ColWidths(16), 100);
+}
+
+// A timetable that fills its page: the data columns share the width the
+// heading leaves, never below the layout's width; a border dragged with the
+// mouse sizes every data column, and that width stays until a new layout.
+TEST(SchoolTable, FilledColumnsShareThePageAndADragSizesThemAll) {
+  TableFixture f;
+  f.t.SetOrientation(true);
+  f.t.SetColCount(9);
+  f.t.SetRowCount(4);
+  f.t.EqualizeCells();
+  f.t.resize(1000, 300);
+  QCoreApplication::processEvents();
+  f.t.SetFillWidth(true);
+  auto lastEdge = [&] { return f.t.CellRect(8, 0).right(); };
+  auto uniform = [&](int w) {
+    for (int c = 1; c < f.t.ColCount(); ++c) EXPECT_EQ(f.t.ColWidths(c), w) << c;
+  };
+  const int spare = f.t.viewport()->width() - 1 - lastEdge();
+  EXPECT_GT(f.t.ColWidths(1), 77);
+  uniform(f.t.ColWidths(1));
+  EXPECT_GE(spare, 0);
+  EXPECT_LT(spare, 8 * 2);  // what the even share leaves over, lines included
+  EXPECT_EQ(f.t.horizontalScrollBar()->maximum(), 0);
+  // Too narrow a page: the layout's width, and the bar scrolls the rest.
+  f.t.resize(400, 300);
+  QCoreApplication::processEvents();
+  uniform(77);
+  EXPECT_GT(f.t.horizontalScrollBar()->maximum(), 0);
+  f.t.resize(1000, 300);
+  QCoreApplication::processEvents();
+  const int filled = f.t.ColWidths(1);
+  EXPECT_GT(filled, 77);
+  // The user's drag, narrower than the share: every column takes it.
+  const QRect r = f.t.CellRect(2, 0);
+  const QPoint p(r.right() + 1, r.center().y());
+  test::Press(f.t, p);
+  test::Move(f.t, p + QPoint(-20, 0));
+  test::Release(f.t, p + QPoint(-20, 0));
+  uniform(filled - 20);
+  f.t.resize(1100, 300);
+  f.t.Redraw();
+  QCoreApplication::processEvents();
+  uniform(filled - 20);
+  // A new layout fills the page again.
+  f.t.SetOrientation(true);
+  EXPECT_GT(f.t.ColWidths(1), filled);
+  uniform(f.t.ColWidths(1));
 }
 
 TEST(SchoolTable, DragBetweenTwoGrids) {

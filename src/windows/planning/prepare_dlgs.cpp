@@ -123,7 +123,22 @@ TPrgStringGrid* TPrepareDlgBase::MakeGrid(QWidget* page, bool teachers, int heig
   g->OnSetEditText = [this, teachers](TPrgStringGrid&, int col, int row, bool finalUpdate, bool& valid,
                                       const std::string& value) {
     valid = false;  // the cell is written from the table once the edit is taken
-    if (finalUpdate) EditCell(teachers, col - 1, row, value);
+    if (!finalUpdate) return;
+    if (cancelling_) {
+      before_.clear();
+      ShowTables();
+    } else {
+      EditCell(teachers, col - 1, row, value);
+    }
+  };
+  // Esc in an open editor gives the cell its figure back; without an
+  // editor it is the dialog's (its "Отмена").
+  g->OnKeyDown = [this, g](TGridBase&, int& key, Qt::KeyboardModifiers) {
+    if (key != Qt::Key_Escape || !g->EditorMode()) return;
+    cancelling_ = true;
+    g->EndEditing();
+    cancelling_ = false;
+    key = 0;
   };
   return g;
 }

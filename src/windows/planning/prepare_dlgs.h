@@ -68,6 +68,7 @@ class TPrepareDlgBase : public TPrgDialog {
   TPrgStringGrid* MakeGrid(QWidget* page, bool teachers, int height);
   void DrawPrepCell(TPrgStringGrid& g, bool teachers, QPainter& p, int col, int row, const QRect& rect);
   std::string before_;
+  bool cancelling_ = false;  // Esc: the open edit ends without being taken
 };
 
 class TPrepareDataDlg : public TPrepareDlgBase {

@@ -1,6 +1,10 @@
 #include "windows/planning/week_vars_dlg.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <QStyle>
+
+#include <algorithm>
 
 #include "controls/bit_btn.h"
 #include "controls/form_util.h"
@@ -50,7 +54,19 @@ TWeekVarsDlg::TWeekVarsDlg(QWidget* owner, TRunModel& model, TTableVarItem& var)
   grid_->SetFixedCols(0);
   grid_->SetDefaultColWidth(100);
   grid_->SetOptions(static_cast<TPrgGridOptions>((grid_->Options() | goColSizing | goRowSelect) & ~goEditing));
-  for (int c = 0; c < 5; ++c) grid_->SetCells(c, 0, LoadResStr(kHeaderTexts[c]));
+  // The figures' columns as wide as their headings; the teachers' names
+  // take the rest, beside the scroll bar that more rows bring, so that no
+  // heading is cut and nothing scrolls sideways.
+  const QFontMetrics fm(grid_->font());
+  int rest = grid_->width() - 2 * grid_->frameWidth() -
+             grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_) - 5 * grid_->GridLineWidth();
+  for (int c = 4; c >= 0; --c) {
+    grid_->SetCells(c, 0, LoadResStr(kHeaderTexts[c]));
+    const int need = fm.horizontalAdvance(ToQt(grid_->Cells(c, 0))) + 8;
+    const int width = c > 0 ? need : std::max(need, rest);
+    grid_->SetColWidths(c, width);
+    rest -= width;
+  }
 
   auto button = [this](const char* caption, const char* hint, int left) {
     auto* b = new TPrgBitBtn(TBitBtnKind::bkCustom, Ru(caption), this);

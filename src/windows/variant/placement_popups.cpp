@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
+#include <QAbstractItemView>
 #include <QTabBar>
 #include <QTimer>
 
@@ -52,7 +53,8 @@ QPoint PlaceAt(const QWidget* owner, const QSize& size) {
   return {std::max(x, 0), std::max(y, 0)};
 }
 
-bool StaysVisibleRule(const QWidget* self, const QWidget* focus, const QPoint& globalCursor) {
+bool StaysVisibleRule(const QWidget* self, const QWidget* focus, const QPoint& globalCursor,
+                      const QRect& listArea = QRect()) {
   if (!focus) return false;
   // The open list of one of the pop-up's combo boxes is a window of its
   // own, owned by the combo box: the user is still choosing in the pop-up,
@@ -63,6 +65,10 @@ bool StaysVisibleRule(const QWidget* self, const QWidget* focus, const QPoint& g
     return false;
   }
   if (!(focus == self || self->isAncestorOf(focus))) return false;
+  // Where a drop-down list of the pop-up lay is still the pop-up's: a
+  // room picked with the mouse leaves the cursor on its entry, which may
+  // lie further below than the margin reaches.
+  if (listArea.contains(globalCursor)) return true;
   const QPoint c = self->mapFromGlobal(globalCursor);
   return c.x() >= -kMargin && c.x() <= self->width() + kMargin && c.y() >= -kMargin &&
          c.y() <= self->height() + kMargin;
@@ -515,8 +521,12 @@ TTPopSetRoomDlg::TTPopSetRoomDlg(QWidget* owner, TTableVarItem& var, int klass, 
     auto* c = new QComboBox(grid_->viewport());
     c->setObjectName(QStringLiteral("CmbBox%1").arg(i + 1));
     c->setProperty("Tag", i + 1);
+    // Without this the style drops the whole list (every room) over the
+    // combo box instead of four lines below it.
+    c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     c->setMaxVisibleItems(4);
     c->hide();
+    c->view()->window()->installEventFilter(this);
     connect(c, &QComboBox::activated, this, [this, i](int index) { ComboActivated(i + 1, index); });
     combos_[static_cast<std::size_t>(i)] = c;
   }
@@ -703,7 +713,7 @@ void TTPopSetRoomDlg::PaintCell(QPainter& p, int col, int row, const QRect& rect
 }
 
 bool TTPopSetRoomDlg::StaysVisible(const QWidget* focus, const QPoint& globalCursor) const {
-  return StaysVisibleRule(this, focus, globalCursor);
+  return StaysVisibleRule(this, focus, globalCursor, listArea_);
 }
 
 void TTPopSetRoomDlg::TimerTick() {
@@ -718,6 +728,12 @@ void TTPopSetRoomDlg::keyPressEvent(QKeyEvent* e) {
 }
 
 bool TTPopSetRoomDlg::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::Show || e->type() == QEvent::Hide)
+    for (QComboBox* box : combos_)
+      if (watched == box->view()->window()) {
+        const auto* list = static_cast<QWidget*>(watched);
+        listArea_ = QRect(list->mapToGlobal(QPoint(0, 0)), list->size());
+      }
   if (watched == grid_ && e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
     hide();
     return true;

@@ -14,6 +14,7 @@
 // The day is passed explicitly; nothing here reads or changes CurDay.
 #include <QFrame>
 #include <QPoint>
+#include <QRect>
 
 #include <array>
 #include <string>
@@ -207,6 +208,8 @@ class TTPopSetRoomDlg : public QFrame {
   bool ChooseRoom(int blockHour, int room);
   bool Changed() const { return changed_; }
 
+  // The lesson pop-ups' rule, and the cursor may also rest where the last
+  // opened room list lay (a room picked with the mouse leaves it there).
   bool StaysVisible(const QWidget* focus, const QPoint& globalCursor) const;
   void TimerTick();
   void FillRoomCombos();
@@ -243,6 +246,7 @@ class TTPopSetRoomDlg : public QFrame {
   TPopupGrid* grid_;
   QLabel* bar_;
   std::array<QComboBox*, 2> combos_{};
+  QRect listArea_;  // global: where the last opened room list lay
   QTimer* timer_;
 };
 

@@ -277,6 +277,8 @@ void TTableVarsManager::RunPlanner(bool optimise) {
   s.AbortPlanning = 0;
   s.WaitUser = 0;
   runActive_ = true;
+  runOptimise_ = optimise;
+  runNote_->hide();
   runSaves_ = 0;
   saveOffset_ = 0;
   struct EndGuard {
@@ -308,6 +310,7 @@ void TTableVarsManager::EndRun() {
   s.PlanningRunning = 0;
   s.WaitUser = 0;
   runActive_ = false;
+  runNote_->hide();
   tryMore_->hide();
   tryMore_->setEnabled(false);
   abort_->hide();
@@ -328,6 +331,15 @@ void TTableVarsManager::EndRun() {
 void TTableVarsManager::SolutionStep() {
   InvalidateTables();
   SetVarModified(true);
+  // A placement solution places the group's lessons within each klass's
+  // day and keeps the day's other hours for the lessons of other groups:
+  // a klass may show a late first lesson or a free hour between lessons,
+  // which those lessons are to fill.
+  if (!runOptimise_) {
+    runNote_->setText(Ru("Расставлены только уроки выбранной группы учителей; свободные часы в дне класса "
+                         "оставлены для уроков других групп."));
+    runNote_->show();
+  }
   if (Shared().AutoSaving) {
     SaveOptiVariant();
     return;

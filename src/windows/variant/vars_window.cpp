@@ -128,8 +128,10 @@ TTableVarsManager::TTableVarsManager(TMdiTable& project, QMdiArea& workspace, st
     const QSignalBlocker block(switch_);
     switch_->setValue(s.VerticalView == 1 ? 0 : 1);
   }
-  SetupTables();
+  // The headings show the week's counts that the day's preparation
+  // computes; the tables are fitted to them.
   PrepareDay();
+  SetupTables();
   SelectDay(doc_->Day);
   s.CurDay = static_cast<uint8_t>(doc_->Day);
   // The regime the window starts in, whatever the file's byte says, so
@@ -167,6 +169,9 @@ void TTableVarsManager::BuildForm() {
   };
   tryMore_ = runButton(16, "Продолжить", ToolGlyph::RunContinue, VariantCommand::Continue);
   abort_ = runButton(44, "Прервать", ToolGlyph::RunAbort, VariantCommand::Abort);
+  runNote_ = new QLabel(this);
+  runNote_->setWordWrap(true);
+  runNote_->hide();
 
   const TOrientationSwitch sw = MakeOrientationSwitch(this);
   switchPanel_ = sw.Panel;
@@ -182,6 +187,7 @@ void TTableVarsManager::BuildForm() {
     auto* page = new QWidget;
     auto* grid = new TSchoolTable(page);
     grid->move(4, 4);
+    grid->SetFillWidth(true);
     SetHelpContext(grid, kGridHelp[g]);
     const auto kind = static_cast<TVarGrid>(g);
     grid->OnGetDateElement = [this, kind](TSchoolTable&, int col, int row, THourElementRecord& rec) {
@@ -548,6 +554,7 @@ void TTableVarsManager::LayOut() {
   const int h = height();
   const int left = std::max(w - 88, 500);
   switchPanel_->move(left, 1);
+  runNote_->setGeometry(76, 2, left - 84, 34);
   vertLabel_->setGeometry(left + 42, 2, 40, 14);
   horzLabel_->setGeometry(left + 42, 20, 40, 14);
   pages_->resize(std::max(w - 17, 40), std::max(h - 45, 40));

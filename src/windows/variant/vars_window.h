@@ -84,6 +84,9 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   QTabWidget* Pages() const { return pages_; }
   TPrgSpeedButton* TryMoreButton() const { return tryMore_; }
   TPrgSpeedButton* AbortButton() const { return abort_; }
+  // Beside the run buttons while the placement run shows a solution: it
+  // holds the chosen group's lessons only.
+  QLabel* RunNote() const { return runNote_; }
   QWidget* DetailsWindow() const { return details_; }
   // The lessons the details window opens on and its selected hours.
   const TLinkedLists& Selection() const { return selection_; }
@@ -210,6 +213,7 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   bool withdrawn_ = false;
   bool filling_ = false;
   bool runActive_ = false;  // the run protocol of this window is on the stack
+  bool runOptimise_ = false;
   int runSaves_ = 0;
   int saveOffset_ = 0;  // numbers skipped so that no existing file is replaced
 
@@ -217,6 +221,7 @@ class TTableVarsManager : public QWidget, public MessageTarget, public IVarsWind
   QComboBox* dayCombo_;
   TPrgSpeedButton* tryMore_;
   TPrgSpeedButton* abort_;
+  QLabel* runNote_;
   QWidget* switchPanel_;
   QSlider* switch_;
   QLabel* vertLabel_;

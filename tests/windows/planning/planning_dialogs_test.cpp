@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -346,6 +347,56 @@ TEST(PrepareDataDlg, NarrowedFigureReachesTheModelAndCancelChangesNothing) {
   EXPECT_EQ(m.Klasses[0]->DayMaxLeft, 9 + placed);
   EXPECT_EQ(m.Teachers[0]->DayMaxLeft, m.Teachers[0]->TodayHours);
   EXPECT_EQ(m.Klasses[1]->DayMaxLeft, max1);  // untouched figures stay as they were
+}
+
+// A "Минимум" cell edited with the mouse and keys: Esc gives the cell its
+// figure back and leaves the dialog open; a digit with Enter is taken; Esc
+// without an editor is the dialog's "Отмена".
+TEST(PrepareDataDlg, EscCancelsTheEditAndASecondEscTheDialog) {
+  Demo d;
+  TRunModel& m = d.M();
+  m.Teachers.SetGroups({{0, 1}});
+  m.CurGroup = 0;
+  bool ran = false;
+  WhenModal([&](QWidget* w) {
+    ran = true;
+    auto* p = static_cast<TPrepareDataDlg*>(w);
+    // However the script ends, the dialog must go, or the test hangs.
+    const auto done = qScopeGuard([p] {
+      if (p->isVisible()) p->reject();
+    });
+    p->activateWindow();
+    QApplication::setActiveWindow(p);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p));
+    TPrgStringGrid* g = p->KlassesDataGrid();
+    const int col = g->Col(), row = g->Row();
+    ASSERT_EQ(row, 7);  // "Минимум" of the first klass of the group
+    const std::string figure = g->Cells(col, row);
+    const std::string typed = figure == "9" ? "8" : "9";
+    QWidget* editor = nullptr;
+    auto edit = [&] {
+      QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, g->CellRect(col, row).center());
+      ASSERT_TRUE(g->InplaceEdit() && g->InplaceEdit()->Editor());
+      editor = g->InplaceEdit()->Editor()->Widget();
+      QTest::keyClicks(editor, QString::fromStdString(typed));
+    };
+    edit();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(g->EditorMode());
+    EXPECT_EQ(g->Cells(col, row), figure);
+    EXPECT_FALSE(p->RestoreButton()->isEnabled());
+    EXPECT_TRUE(p->isVisible());
+    edit();
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(g->Cells(col, row), typed);
+    EXPECT_TRUE(p->RestoreButton()->isEnabled());
+    QTest::keyClick(g, Qt::Key_Escape);
+  });
+  const int max0 = m.Klasses[0]->DayMaxLeft;
+  EXPECT_FALSE(RunPrepareDataDlg(nullptr, m, d.V(), 1));
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(m.Klasses[0]->DayMaxLeft, max0);
 }
 
 TEST(PrepareOptiDlg, PlannedLessonsNeverBelowPlacedAndOkWritesTheModel) {

@@ -15,11 +15,13 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <QtTest/QTest>
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,7 @@
 #include "windows/planning/prepare_dlgs.h"
 #include "windows/planning/progress_wnd.h"
 #include "windows/planning/var_options_dlg.h"
+#include "windows/planning/week_vars_dlg.h"
 #include "windows/shell/about_dlg.h"
 #include "windows/shell/program_folders.h"
 #include "windows/shell/proj_params_dlg.h"
@@ -271,6 +274,8 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
     TTableVarsManager* w = TTableVarsManager::CreateNew(project, area, h);
     ASSERT_NE(w, nullptr);
     QCoreApplication::processEvents();
+    // As the new variant first shows.
+    LookAtPages(w);
     // Planning the first day changes the headings' counts.
     ASSERT_TRUE(PlanDayAuto(w->Model(), w->Var(), 1).Ok);
     w->InvalidateTables();
@@ -282,6 +287,59 @@ TEST_F(WindowTexts, NoWindowCutsItsTextsOrColumns) {
       LookAtPages(w);
     }
     QTest::keyClick(orientation, Qt::Key_Home);
+    // The windows of the planning commands as the user meets them: the
+    // group editors and the preparation dialog, passed with the mouse; the
+    // week-variant dialog while it searches its second teacher; the
+    // optimisation's progress and search windows at its first solution.
+    {
+      auto click = [](QWidget* b) { QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center()); };
+      auto look = [&](QWidget* top) {
+        for (std::string& s : CutTexts(top)) cut.push_back(std::move(s));
+      };
+      std::set<std::string> met;
+      QTimer user;
+      user.setInterval(5);
+      QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget* m = QApplication::activeModalWidget();
+        auto meet = [&](QWidget* x) {
+          met.insert(x->metaObject()->className());
+        };
+        if (auto* g = qobject_cast<TGroupManBase*>(m)) {
+          meet(g);
+          look(g);
+          return click(g->PlaceButton());
+        }
+        if (auto* d = qobject_cast<TPrepareDlgBase*>(m)) {
+          meet(d);
+          return click(d->YesButton());
+        }
+        if (auto* wv = qobject_cast<TWeekVarsDlg*>(m)) {
+          if (wv->Search().Position() < 1 && !wv->Finished()) {
+            // "Дальше" once the first teacher has an improvement.
+            const std::string improvements = wv->TchCrpGrid()->Cells(2, 1);
+            if (!improvements.empty() && improvements[0] != '0') click(wv->EnoughBtn());
+            return;
+          }
+          meet(wv);
+          look(wv);
+          return click(wv->Finished() ? static_cast<QWidget*>(wv->OKButton()) : wv->AbortBtn());
+        }
+        if (m || !w->TryMoreButton()->isEnabled()) return;
+        for (QWidget* top : QApplication::topLevelWidgets())
+          if ((qobject_cast<TProgressWnd*>(top) || qobject_cast<TOptiInfoForm*>(top)) && top->isVisible()) {
+            meet(top);
+            look(top);
+          }
+        click(w->AbortButton());
+      });
+      user.start();
+      w->Command(VariantCommand::WeekVariants);
+      w->Command(VariantCommand::Optimize);
+      user.stop();
+      EXPECT_EQ(met, (std::set<std::string>{"korvant::TWeekGroupMan", "korvant::TWeekVarsDlg", "korvant::TGroupMan",
+                                             "korvant::TPrepareOptiDlg", "korvant::TProgressWnd",
+                                             "korvant::TOptiInfoForm"}));
+    }
     // The details window of the manual regime.
     w->SetRegime(0);
     QCoreApplication::processEvents();

@@ -401,11 +401,15 @@ TEST_F(PlanningCommandsTest, FindBestWithAutoSavingReopensTheLastSavedFile) {
 
 TEST_F(PlanningCommandsTest, ClosingDuringARunAbortsItCleanlyAndKeepsTheWindow) {
   ModalDriver driver;
+  MessageTraceRecorder trace;
   main.onPause = [&](int) { w->SubWindow()->close(); };
   w->CreateVars();
   ASSERT_TRUE(w);
   EXPECT_EQ(main.pauses, 1);
-  EXPECT_EQ(main.abortWaits, 0);  // posted: delivered from the event loop
+  // Posted, never sent: the main window waits from a later pump.
+  ASSERT_FALSE(trace.of(kMsgAbortWait).empty());
+  for (const MessageTraceEntry& e : trace.of(kMsgAbortWait)) EXPECT_NE(e.event, MessageEvent::Sent);
+  EXPECT_EQ(trace.of(kMsgAbortWait).front().event, MessageEvent::Posted);
   ExpectRunOver();
   Drain();
   EXPECT_EQ(main.abortWaits, 1);
@@ -511,6 +515,68 @@ TEST(WeekVarsDialog, AbortStopsBeforeTheNextTeacher) {
   EXPECT_EQ(dlg.ShowModal(), mrCancel);
   EXPECT_FALSE(dlg.Finished());
   EXPECT_LT(dlg.Search().Position(), m.Teachers.GroupSize(0));
+}
+
+// Each teacher is searched inside the handler of a message the dialog
+// posts itself, pumping the queue between steps: the grid repaints as the
+// search goes, so the user sees every teacher's row while it is searched,
+// before pressing anything (a press repaints the buttons and with them the
+// grid, which hid the fault for the first teacher).
+TEST(WeekVarsDialog, TheGridFollowsTheSearchTeacherByTeacher) {
+  TMdiTable project;
+  ASSERT_TRUE(project.OpenImage(W("Демо.tbl"), DemoProjectImage()));
+  auto doc = TVarDocument::CreateNew(project.Data(), "x.rsp");
+  TRunModel& m = doc->Model();
+  doc->PrepareDay();
+  m.Teachers.BuildGroups(doc->Var(), true, 1);
+  int group = 0;
+  for (int g = 0; g < m.Teachers.Count(); ++g)
+    if (m.Teachers.GroupSize(g) > m.Teachers.GroupSize(group)) group = g;
+  const int size = m.Teachers.GroupSize(group);
+  ASSERT_GE(size, 3);
+  m.CurGroup = group;
+  SharedState& s = Shared();
+  const uint8_t oldFair = s.PlaceToFair, oldQueue = s.OptimizeQueue;
+  s.PlaceToFair = 1;
+  s.OptimizeQueue = 1;
+  TWeekVarsDlg dlg(nullptr, m, doc->Var());
+  dlg.StepBudget = 1;
+  TWeekVarsGrid* grid = dlg.TchCrpGrid();
+  std::set<int> pressed;        // teachers for whom "Дальше" was pressed
+  std::set<int> seenUnpressed;  // teachers whose row was painted before that
+  struct PaintSpy : QObject {
+    std::function<void()> painted;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint) painted();
+      return false;
+    }
+  } spy;
+  spy.painted = [&] {
+    const int p = dlg.Search().Position();
+    if (p + 1 < grid->RowCount() && !grid->Cells(0, p + 1).empty() && !pressed.count(p)) seenUnpressed.insert(p);
+  };
+  grid->viewport()->installEventFilter(&spy);
+  // The user presses "Дальше" once a teacher has an improvement, and
+  // "Готово" at the end.
+  QTimer user;
+  user.setInterval(5);
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    if (dlg.OKButton()->isEnabled()) {
+      QTest::mouseClick(dlg.OKButton(), Qt::LeftButton);
+      return;
+    }
+    const int p = dlg.Search().Position();
+    const std::string improvements = grid->Cells(2, p + 1);
+    if (!dlg.EnoughBtn()->isEnabled() || improvements.empty() || improvements[0] == '0') return;
+    pressed.insert(p);
+    QTest::mouseClick(dlg.EnoughBtn(), Qt::LeftButton);
+  });
+  user.start();
+  EXPECT_EQ(dlg.ShowModal(), mrOk);
+  s.PlaceToFair = oldFair;
+  s.OptimizeQueue = oldQueue;
+  ASSERT_TRUE(dlg.Finished());
+  for (int p = 0; p < size; ++p) EXPECT_TRUE(seenUnpressed.count(p)) << "teacher " << p;
 }
 
 // "Печать" of the program opens the timetable print dialog over the open

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -24,6 +25,8 @@
 #include "core/variant/var_file.h"
 #include "platform/window_messages.h"
 #include "window_test_util.h"
+#include "windows/planning/group_man.h"
+#include "windows/planning/prepare_dlgs.h"
 #include "windows/planning/var_options_dlg.h"
 #include "windows/shell/frame_fakes.h"
 #include "windows/shell/main_frame.h"
@@ -202,6 +205,11 @@ TEST_F(VarsWindowTest, NewVariantShowsItsKlassesTeachersAndRoomsForDayOne) {
   }
   EXPECT_EQ(w->Grid(TVarGrid::Klasses)->RowCount(), 9);
   EXPECT_EQ(w->Grid(TVarGrid::Teachers)->RowCount(), m.Teachers.Count() + 1);
+  // The hours share the page's width, each at least the layout's 77 pixels.
+  TSchoolTable* kg = w->Grid(TVarGrid::Klasses);
+  EXPECT_GT(kg->ColWidths(1), 77);
+  EXPECT_EQ(kg->ColWidths(1), kg->ColWidths(L));
+  EXPECT_LT(kg->viewport()->width() - kg->CellRect(L, 0).right(), 2 * L);
   // Rows sized for the most groups of a lesson (two), all alike.
   EXPECT_EQ(w->Grid(TVarGrid::Klasses)->SubRowsCnt(), 2);
   EXPECT_EQ(w->Grid(TVarGrid::Klasses)->RowHeights(1), w->Grid(TVarGrid::Klasses)->RowHeights(8));
@@ -664,30 +672,42 @@ TEST_F(VarsWindowTest, ManualRegimeHidesTheTablesBehindTheDetailsWindow) {
 
 // ---- with the main window ---------------------------------------------------------------------
 
-TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
-  area.reset();
-  const QString tbl = TempFile("school.tbl");
-  {
+// The program's main window, with the real variant window and stand-in
+// editors, over a saved copy of the demonstration project.
+struct RealFrame {
+  TVarsWindowFactory factory;
+  test::FakeEditors* editors = nullptr;
+  std::unique_ptr<TPrgMdiFrame> frame;
+
+  explicit RealFrame(VarsWindowTest& t) {
+    const QString tbl = t.TempFile("school.tbl");
     QFile f(tbl);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    if (!f.open(QIODevice::WriteOnly)) return;
     const auto image = DemoProjectImage();
     f.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+    f.close();
+    t.main.setMessageTag(kNoTag);
+    factory.hooks = t.Hooks();
+    FrameServices services;
+    services.editors = [this](TMdiTable& p, QMdiArea& ws) {
+      auto e = std::make_unique<test::FakeEditors>(p, ws);
+      editors = e.get();
+      return e;
+    };
+    services.variants = &factory;
+    frame = std::make_unique<TPrgMdiFrame>(std::move(services));
+    frame->resize(900, 640);
+    frame->show();
+    if (!frame->OpenProjectFile(FromQt(tbl))) frame.reset();
   }
-  main.setMessageTag(kNoTag);
-  TVarsWindowFactory factory;
-  factory.hooks = Hooks();
-  test::FakeEditors* editors = nullptr;
-  FrameServices services;
-  services.editors = [&editors](TMdiTable& p, QMdiArea& ws) {
-    auto e = std::make_unique<test::FakeEditors>(p, ws);
-    editors = e.get();
-    return e;
-  };
-  services.variants = &factory;
-  auto frame = std::make_unique<TPrgMdiFrame>(std::move(services));
-  frame->resize(900, 640);
-  frame->show();
-  ASSERT_TRUE(frame->OpenProjectFile(FromQt(tbl)));
+};
+
+TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
+  area.reset();
+  RealFrame real(*this);
+  ASSERT_TRUE(real.frame);
+  auto& frame = real.frame;
+  test::FakeEditors* editors = real.editors;
   ASSERT_NE(editors, nullptr);
   ASSERT_TRUE(frame->Action(FrameCmd::Planning)->isEnabled());
 
@@ -765,6 +785,51 @@ TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
   EXPECT_EQ(FindChildByTag(*frame->Workspace(), kTagVariantWindow), nullptr);
   frame.reset();
   Drain();
+}
+
+// The placement run, as the user starts it from the tool bar: at its pause
+// the window says that the day holds the chosen group's lessons only, so
+// that a klass beginning late or with a free hour between lessons is not
+// taken for a broken rule; the note goes with the run.
+TEST_F(VarsWindowTest, APlacementSolutionIsMarkedAsTheGroupsLessonsOnly) {
+  area.reset();
+  RealFrame real(*this);
+  ASSERT_TRUE(real.frame);
+  TPrgMdiFrame& frame = *real.frame;
+  frame.activateWindow();
+  QApplication::setActiveWindow(&frame);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  QTest::keyClick(&frame, Qt::Key_F9);  // "Планировка"
+  ASSERT_TRUE(frame.PlanningMode());
+  auto* handle = dynamic_cast<TVarsWindowHandle*>(frame.VariantWindow());
+  ASSERT_NE(handle, nullptr);
+  QPointer<TTableVarsManager> w(handle->Manager());
+  QLabel* note = w->RunNote();
+  bool paused = false;
+  QString shownNote;
+  QTimer user;
+  user.setInterval(5);
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    auto click = [](QWidget* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center()); };
+    QWidget* m = QApplication::activeModalWidget();
+    if (auto* g = qobject_cast<TGroupManBase*>(m)) return click(g->PlaceButton());
+    if (auto* d = qobject_cast<TPrepareDlgBase*>(m)) return click(d->YesButton());
+    if (!w || !w->TryMoreButton()->isEnabled() || paused) return;
+    paused = true;
+    if (note->isVisible()) shownNote = note->text();
+    click(w->AbortButton());
+  });
+  user.start();
+  TPrgSpeedButton* place = frame.Button(FrameCmd::PlaceLessons);
+  QTest::mouseClick(place, Qt::LeftButton, Qt::NoModifier, place->rect().center());
+  user.stop();
+  ASSERT_TRUE(paused);
+  EXPECT_EQ(shownNote.toStdString(), "Расставлены только уроки выбранной группы учителей; свободные часы в дне "
+                                     "класса оставлены для уроков других групп.");
+  EXPECT_EQ(Shared().PlanningRunning, 0);
+  EXPECT_FALSE(w->Var().DayIsEmpty(1));
+  EXPECT_FALSE(note->isVisible());
+  SetVarModified(false);
 }
 
 TEST_F(VarsWindowTest, Screenshot) {
