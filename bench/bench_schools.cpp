@@ -1,8 +1,12 @@
-// The week planned through the drafts on the real schools of the shared
-// folder (each school that is there; none is copied into the project).
-// One iteration plans the week in a fresh variant within a budget of
-// 50 seconds. Counters: hours placed and due, the teachers' idle hours,
-// seconds of the slowest day's runs and of all days, and search steps.
+// The week planned on the real schools of the shared folder (each school
+// that is there; none is copied into the project) and on generated schools
+// shaped like the large real ones (several sizes and seeds). One iteration
+// plans the week in a fresh variant within a budget of 50 seconds.
+// Counters: hours placed and due, rules broken (free days counted, read
+// back from the written variant by the file test's reader), the teachers'
+// idle hours, seconds of the week and of its slowest day, search steps and
+// the process's peak memory in MB; the label names the path that made the
+// week.
 // The sketch of the week alone, within 30 seconds: whether it keeps every
 // rule, after how many seconds, the rules still broken, its idle hours
 // after 10 more seconds, and the moves tried.
@@ -18,9 +22,16 @@
 #include "core/common/file_io.h"
 #include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
+#include "core/planning/room_assign.h"
 #include "core/planning/week_sketch.h"
 #include "core/project/project_data.h"
 #include "core/variant/var_file.h"
+#include "school_gen.h"
+#ifdef KORVANT_WEEK_CHECK
+#include "week_check.h"
+#endif
+
+#include <sys/resource.h>
 
 namespace korvant {
 namespace {
@@ -34,13 +45,35 @@ bool ReadSchool(benchmark::State& state, const std::string& path, TProjectData& 
   return false;
 }
 
-void PlanSchool(benchmark::State& state, const std::string& path) {
-  TProjectData project;
-  if (!ReadSchool(state, path, project)) return;
+// Rules the written week breaks, free days counted (-1: not checked), with
+// rooms given as korvant-plan-week gives them.
+int RulesBroken(const TProjectData& project, TVarDocument& doc) {
+#ifdef KORVANT_WEEK_CHECK
+  struct TYes : IPrompt {
+    int ShowErrMsgText(PromptOwner, const std::string&, uint8_t) override { return kResYes; }
+  } yes;
+  ScopedPrompt scoped(&yes);
+  for (int d = 1; d <= 6; ++d) {
+    doc.Day = d;
+    doc.PrepareDay();
+    SetDayRooms(doc.Var(), d);
+  }
+  weekcheck::VarFile v;
+  if (!weekcheck::ReadVar(WriteVarImage(doc.Var(), doc.Options, 1), v)) return -1;
+  return weekcheck::CheckWeek(project, v).Broken();
+#else
+  (void)project;
+  (void)doc;
+  return -1;
+#endif
+}
+
+void PlanProject(benchmark::State& state, const TProjectData& project) {
   Shared().UseAttachedRooms = 1;
   Shared().UseSepQuants = 1;
   TWeekPlanResult last;
   double seconds = 0;
+  int broken = -1;
   for (auto _ : state) {
     auto doc = TVarDocument::CreateNew(project, "bench.rsp");
     TWeekPlanOptions o;
@@ -48,7 +81,13 @@ void PlanSchool(benchmark::State& state, const std::string& path) {
     const auto t0 = Clock::now();
     last = PlanWeekDrafts(doc->Model(), doc->Var(), o);
     seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+    broken = RulesBroken(project, *doc);
   }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.SetLabel(last.Path);
+  state.counters["broken"] = broken;
+  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
   double slowest = 0;
   uint64_t steps = 0;
   for (const TWeekDayResult& d : last.Days) {
@@ -61,6 +100,11 @@ void PlanSchool(benchmark::State& state, const std::string& path) {
   state.counters["s_slowest_day"] = slowest;
   state.counters["s_week"] = seconds / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
   state.counters["steps"] = static_cast<double>(steps);
+}
+
+void PlanSchool(benchmark::State& state, const std::string& path) {
+  TProjectData project;
+  if (ReadSchool(state, path, project)) PlanProject(state, project);
 }
 
 void SketchSchool(benchmark::State& state, const std::string& path) {
@@ -90,6 +134,14 @@ const bool registered = [] {
   for (const auto& e : fs::directory_iterator(dir, ec))
     if (e.path().extension() == ".tbl") files.push_back(e.path());
   std::sort(files.begin(), files.end());
+  // Schools never seen: klasses, hours a day, three seeds each.
+  for (auto [k, l] : {std::pair{20, 8}, std::pair{30, 10}, std::pair{40, 11}})
+    for (uint32_t seed = 1; seed <= 3; ++seed)
+      benchmark::RegisterBenchmark(
+          ("BM_PlanGenerated/" + std::to_string(k) + "x" + std::to_string(l) + "/" + std::to_string(seed)).c_str(),
+          [k, l, seed](benchmark::State& s) { PlanProject(s, *GenerateLargeSchool(k, l, seed)); })
+          ->Unit(benchmark::kSecond)
+          ->Iterations(1);
   for (const fs::path& f : files) {
     benchmark::RegisterBenchmark(("BM_SketchSchool/" + f.stem().string()).c_str(),
                                  [p = f.string()](benchmark::State& s) { SketchSchool(s, p); })

@@ -3,8 +3,10 @@
 // stand in the fair copy, the teachers' idle hours and the search steps.
 // A measuring tool.
 //
-//   korvant-plan-week PROJECT.tbl [--seconds N] [--seed S] [--greedy] [--out FILE.rsp]
-//   korvant-plan-week --demo | --generate K [...]
+//   korvant-plan-week PROJECT.tbl [--seconds N] [--seed S] [--greedy | --sketch-only] [--out FILE.rsp]
+//   korvant-plan-week --demo | --generate K | --generate-large K L SEED [...]
+// (--generate-large: a school shaped like the large real ones, K klasses,
+// L hours a day, from seed SEED)
 //
 // The week is planned only with what a user can do in the variant window,
 // so that what it reaches a user can reach too:
@@ -13,10 +15,12 @@
 //      and swapped, alone or in chains between two hours) until no teacher
 //      or klass stands twice in an hour, no lesson has two blocks on a day,
 //      every klass's day is closed up from an allowed first hour, lessons
-//      without a teacher begin or end it, teachers sharing a room and
-//      separated blocks keep apart; then for fewer idle hours. A sketch
-//      that keeps every rule is entered by hand, each block at its day and
-//      hours; then step 5. Otherwise the variant is emptied and:
+//      without a teacher begin or end it, teachers keep their wanted free
+//      days, teachers sharing a room and separated blocks keep apart
+//      (rules still broken weighing more as the search goes on); then for
+//      fewer idle hours. A sketch that keeps every rule is entered by hand,
+//      each block at its day and hours; then step 5. Otherwise the part of
+//      it that keeps every rule is entered by hand and:
 //   1. "Подбор вариантов" (the week-variant search) for a group of every
 //      teacher, into the drafts: each block gets a day, no hour ("Дальше"
 //      when one teacher's search runs long or a third of the time is gone);
@@ -26,7 +30,8 @@
 //      room, into the day it overfills least; a lesson whose blocks fill
 //      every day it may have is taken off one of them;
 //   3. "Оптимизация" of each day with every teacher in one group: the day's
-//      fair and draft lessons are arranged into hours;
+//      fair and draft lessons are arranged into hours (a day too large for
+//      one run: the teachers' groups one after another);
 //   4. a day that cannot be arranged gives one of its blocks (of the klass
 //      the run names, else of its tightest teachers and klasses) to the
 //      draft of another day with room, and both days are arranged again;
@@ -39,13 +44,18 @@
 //      than it had is put back as it was (the variant saved before);
 //   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как".
 // Every run has a step and a time budget, the week a time budget (--seconds,
-// 50 by default); what kept the week short is printed as notes.
+// 50 by default) that no run passes; what kept the week short is printed as
+// notes; --seed S repeats a run.
+// --sketch-only sketches the week and prints how far the sketch got (30 s
+// by default), without planning it.
 // --greedy plans day after day with the placement run of every teacher row
 // under the preparation dialog's raised day minima instead (steps 1-4).
 //
 // Output, one line per day and a total:
 //   day 1: 0.004 s, placed 36/36, idle 3, steps 1200
 //   total: 0.031 s, placed 219/219, idle 17
+//   path: sketch
+//   sketch: broken 0, blocks kept 150, sound after 0.1 s
 // A day's due hours are its placed hours; the last day's also count every
 // hour the week could not place. Exit status: 0 every hour placed, 1 some
 // left over, 2 the project cannot be read, the arguments are wrong or the
@@ -62,6 +72,7 @@
 #include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/planning/room_assign.h"
+#include "core/planning/week_sketch.h"
 #include "core/project/demo_project.h"
 #include "core/project/project_data.h"
 #include "core/variant/var_file.h"
@@ -71,8 +82,8 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: korvant-plan-week PROJECT.tbl | --demo | --generate K"
-               " [--seconds N] [--seconds-per-day N] [--seed S] [--greedy] [--out FILE.rsp]\n");
+               "usage: korvant-plan-week PROJECT.tbl | --demo | --generate K | --generate-large K L SEED"
+               " [--seconds N] [--seconds-per-day N] [--seed S] [--greedy | --sketch-only] [--out FILE.rsp]\n");
   return 2;
 }
 
@@ -89,10 +100,12 @@ int main(int argc, char** argv) {
   std::string path;
   bool demo = false;
   int generate = 0;
+  int large = 0, largeL = 0, largeSeed = 0;
   double secondsPerDay = 0;
   double seed = 0;
   double seconds = 0;
   bool greedy = false;
+  bool sketchOnly = false;
   std::string out;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -102,6 +115,13 @@ int main(int argc, char** argv) {
     } else if (a == "--generate" && i + 1 < argc && Number(argv[i + 1], v) && v >= 1 && v <= 1000) {
       generate = static_cast<int>(v);
       ++i;
+    } else if (a == "--generate-large" && i + 3 < argc) {
+      double k = 0, l = 0, sd = 0;
+      if (!Number(argv[i + 1], k) || !Number(argv[i + 2], l) || !Number(argv[i + 3], sd) || k < 1 || k > 1000) return Usage();
+      large = static_cast<int>(k);
+      largeL = static_cast<int>(l);
+      largeSeed = static_cast<int>(sd);
+      i += 3;
     } else if (a == "--seconds-per-day" && i + 1 < argc && Number(argv[i + 1], v)) {
       secondsPerDay = v;
       ++i;
@@ -110,6 +130,8 @@ int main(int argc, char** argv) {
       ++i;
     } else if (a == "--greedy") {
       greedy = true;
+    } else if (a == "--sketch-only") {
+      sketchOnly = true;
     } else if (a == "--out" && i + 1 < argc) {
       out = argv[++i];
     } else if (a == "--seed" && i + 1 < argc && Number(argv[i + 1], v)) {
@@ -121,11 +143,13 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if ((demo ? 1 : 0) + (generate > 0 ? 1 : 0) + (path.empty() ? 0 : 1) != 1) return Usage();
+  if ((demo ? 1 : 0) + (generate > 0 ? 1 : 0) + (large > 0 ? 1 : 0) + (path.empty() ? 0 : 1) != 1) return Usage();
 
   std::unique_ptr<TProjectData> project;
   if (generate > 0) {
     project = GenerateSchool(generate, 8, 2024);
+  } else if (large > 0) {
+    project = GenerateLargeSchool(large, largeL, static_cast<uint32_t>(largeSeed));
   } else {
     project = std::make_unique<TProjectData>();
     std::vector<unsigned char> image;
@@ -158,6 +182,16 @@ int main(int argc, char** argv) {
     o.OptimizeMsPerDay = static_cast<int>(secondsPerDay * 1000);
     o.Day.OptimizeStepBudget = ~uint64_t{0};
   }
+  if (sketchOnly) {
+    TSketchOptions so;
+    so.Seed = o.Day.Seed + 1;
+    so.TimeBudgetMs = o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 30000;
+    so.HonourRooms = so.SeparateParts = true;
+    const TSketchResult sk = SketchWeek(m, so);
+    std::printf("sketch: broken %d, idle %d, sound after %.2f s, moves %llu, left %d, unmatched %d\n", sk.Broken,
+                sk.Windows, sk.SoundAfter, static_cast<unsigned long long>(sk.Moves), sk.Left, sk.Unmatched);
+    return sk.Sound ? 0 : 1;
+  }
   const auto t0 = std::chrono::steady_clock::now();
   const TWeekPlanResult r = greedy ? PlanWeekAuto(m, var, o) : PlanWeekDrafts(m, var, o);
   const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -168,6 +202,10 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(day.Steps));
   }
   std::printf("total: %.3f s, placed %d/%d, idle %d\n", total, r.Placed, r.Due, r.Windows);
+  std::printf("path: %s\n", r.Path.c_str());
+  if (r.SketchBroken >= 0)
+    std::printf("sketch: broken %d, blocks kept %d, sound after %.1f s\n", r.SketchBroken, r.SketchHeld,
+                r.SketchSoundAfter);
   for (const std::string& note : r.Notes) std::printf("note: %s\n", cp1251::toUtf8(note).c_str());
   if (!out.empty()) {
     // Rooms as the room assignment of each day gives them; a question it

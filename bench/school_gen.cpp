@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -364,6 +366,84 @@ std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uin
     }
     if (t->PlanLessCnt <= 22 && rng.Chance(30)) t->MetodicalDays = 1;
   }
+  d->RefreshHeaders();
+  return d;
+}
+
+std::unique_ptr<TProjectData> GenerateLargeSchool(int klasses, int lessonsPerDay, uint32_t seed) {
+  const int L = std::clamp(lessonsPerDay, 8, 11);
+  auto d = GenerateSchool(klasses, L, seed);
+  Rng rng(seed * 7919u + 17u);
+  std::map<int, std::vector<TKlassItem*>> grades;  // by the first digits of the name
+  std::map<int32_t, int> hours;
+  for (const auto& l : d->Lessons) hours[l->KlassID] += l->QuantsSum();
+  for (const auto& k : d->Klasses) grades[std::atoi(k->Name().c_str())].push_back(k.get());
+  const int target = 6 * L * 3 / 5;
+  const int32_t subject = d->Subjects[static_cast<int>(Music)]->ID();
+  // One teacher after another for each group of the blocks, so that the
+  // two groups of a block never share one.
+  std::array<TTeacherItem*, 2> teacher{};
+  std::array<int, 2> teacherLoad{};
+  int teacherNo = 0;
+  auto nextTeacher = [&](int g, int add) {
+    TTeacherItem*& t = teacher[static_cast<std::size_t>(g)];
+    int& load = teacherLoad[static_cast<std::size_t>(g)];
+    if (!t || load + add > 22) {
+      t = d->Teachers.Add();
+      t->SetName(T("Преподаватель курса ") + std::to_string(++teacherNo));
+      load = 0;
+    }
+    load += add;
+    t->PlanLessCnt = load;
+    return t->ID();
+  };
+  for (auto& [grade, ks] : grades) {
+    for (std::size_t from = 0; from < ks.size();) {
+      // Two or three klasses of the grade share option blocks.
+      const std::size_t n = std::min<std::size_t>(ks.size() - from, ks.size() - from == 4 ? 2 : 3);
+      std::vector<TKlassItem*> set(ks.begin() + static_cast<long>(from), ks.begin() + static_cast<long>(from + n));
+      from += n;
+      while (hours[set[0]->ID()] < target) {
+        const int h = rng.Range(1, 3);
+        std::vector<int> blocks = h == 3 ? std::vector<int>{2, 1} : std::vector<int>(static_cast<std::size_t>(h), 1);
+        std::vector<TLessonItem*> ls;
+        for (TKlassItem* k : set) {
+          TLessonItem* l = d->Lessons.Add();
+          l->KlassID = k->ID();
+          l->SetSubItemsCount(2);
+          for (int g = 0; g < 2; ++g) {
+            l->GetSubItem(g)->SubjectID = subject;
+            const int half = k->ChildrenInKlass / 2;
+            l->GetSubItem(g)->ChildrenInGroup = static_cast<uint16_t>(g == 0 ? half : k->ChildrenInKlass - half);
+          }
+          for (int b : blocks) l->ChangeQuant(1, b);
+          hours[k->ID()] += h;
+          ls.push_back(l);
+        }
+        for (int g = 0; g < 2; ++g) {
+          const int32_t t = nextTeacher(g, h);
+          for (TLessonItem* a : ls) {
+            a->GetSubItem(g)->TeacherID = t;
+            for (TLessonItem* b : ls)
+              if (a != b) a->GetSubItem(g)->ChangeLink(1, {b->ID(), g});
+          }
+        }
+      }
+    }
+  }
+  for (int i = 1; i < d->Klasses.Count(); i += 3) {
+    d->Klasses[i]->ChangeStartLesson(-1, 1);
+    d->Klasses[i]->ChangeStartLesson(1, 2);
+  }
+  for (const auto& t : d->Teachers) {
+    t->MetodicalDays = rng.Chance(20) && t->PlanLessCnt <= 24 ? 1 : 0;
+    if (rng.Chance(25)) {
+      const int day = rng.Range(1, 6);
+      for (int h = 1; h <= 2; ++h) t->SetBusy(Slot(day, h), {1, 0});
+    }
+  }
+  // Rooms for the option groups.
+  for (int i = 0; i < klasses; ++i) NewRoom(*d, T("Каб. курса ") + std::to_string(i + 1), 30, 0, false);
   d->RefreshHeaders();
   return d;
 }

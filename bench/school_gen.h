@@ -19,6 +19,15 @@ namespace korvant {
 // plan below and the curriculum need at least six hours a day).
 std::unique_ptr<TProjectData> GenerateSchool(int klasses, int lessonsPerDay, uint32_t seed);
 
+// A school shaped like the large real ones: GenerateSchool's curriculum
+// over lessonsPerDay hours (clamped to 8..11) with option blocks on top
+// (two groups per klass, each group joint across two or three klasses of a
+// grade with one teacher, one to three hours a week) until a klass has
+// about three fifths of the week's hours; about a third of the klasses
+// begin their day at hour 2 only; a fifth of the teachers want a free day,
+// and one in four has closed hours at the start of a day.
+std::unique_ptr<TProjectData> GenerateLargeSchool(int klasses, int lessonsPerDay, uint32_t seed);
+
 // Places every block of every lesson of the variant's model into the fair
 // copy of days 1..6 (the variant is cleared first): no klass, teacher or
 // room kind is booked twice at one hour, no klass or teacher works at a

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "base/cp1251.h"
 #include "core/planning/room_assign.h"
@@ -135,6 +136,34 @@ TEST_P(SchoolGen, WeekIsPlannableAndEveryDayGetsItsRooms) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Klasses, SchoolGen, ::testing::Values(8, 16, 32));
+
+// Schools shaped like the large real ones pass every data check: long
+// days, joint option groups across klasses, klasses beginning at hour 2,
+// teachers wanting a free day.
+TEST(SchoolGenLarge, PassesEveryDataCheckAndHasTheLargeShape) {
+  for (auto [K, L, seed] : {std::tuple{24, 10, 5u}, std::tuple{36, 11, 6u}}) {
+    auto d = GenerateLargeSchool(K, L, seed);
+    EXPECT_EQ(d->Params.LessonsPerDay, L);
+    TDataReportPages pages;
+    CheckProjectData(*d, &pages);
+    for (int kind = 0; kind < kCheckPageCount; ++kind) {
+      ASSERT_EQ(pages.Lines(kind).size(), 1u) << "page " << kind << ": " << cp1251::toUtf8(pages.Lines(kind)[0]);
+    }
+    std::map<int32_t, int> klassHours;
+    int jointGroups = 0;
+    for (const auto& l : d->Lessons) {
+      klassHours[l->KlassID] += l->QuantsSum();
+      for (int g = 0; g < l->SubItemsCount(); ++g) jointGroups += l->GetSubItem(g)->LinksCount() >= 1 ? 1 : 0;
+    }
+    for (const auto& [id, hours] : klassHours) EXPECT_GE(hours, 6 * L * 3 / 5);
+    EXPECT_GT(jointGroups, 2 * K);
+    int late = 0, freeDays = 0;
+    for (const auto& k : d->Klasses) late += k->GetStartLesson(1) == 2 ? 1 : 0;
+    for (const auto& t : d->Teachers) freeDays += t->MetodicalDays > 0 ? 1 : 0;
+    EXPECT_GT(late, K / 6);
+    EXPECT_GT(freeDays, 2);
+  }
+}
 
 TEST(SchoolGenFile, SameSeedSameSchoolAndTheFileRoundTrips) {
   auto a = GenerateSchool(16, 8, 42);

@@ -355,10 +355,16 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
       if (s <= pinnedLo) startCoversPinned = true;
     }
   }
+  uint32_t tried = 0;
   for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
     int first = k->GetStartLesson(i);
     if (first < 1) break;
-    if (first > L_) continue;
+    // A klass closed at its first hour begins with its next open hour:
+    // the closed hours before are no gap, and refusing the start would
+    // leave a klass closed there (coming later on a day) without a day.
+    while (first <= L_ && isClosed(first)) ++first;
+    if (first > L_ || ((tried >> (first - 1)) & 1u)) continue;
+    tried |= 1u << (first - 1);
     if (pinnedLo > 0 && first > pinnedLo) {
       // No allowed start lies before the first fixed lesson: the day
       // begins with that lesson, once.
@@ -377,7 +383,6 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
       last = first + total - 1;
       if (last > L_) continue;
     } else {
-      if (isClosed(first)) continue;
       int covered = 0, h = first;
       for (; h <= L_; ++h) {
         if (isClosed(h)) {

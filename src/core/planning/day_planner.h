@@ -366,6 +366,9 @@ struct TWeekPlanOptions {
   // The drafts' week begins from a sketch of the whole week at hours when
   // the variant is empty.
   bool Sketch = true;
+  // A sketch that breaks a rule gives the drafts the part of it that
+  // keeps every rule, entered by hand (false: the drafts start empty).
+  bool KeepSoundPart = true;
 };
 
 struct TWeekDayResult {
@@ -388,6 +391,16 @@ struct TWeekPlanResult {
   int Weeks = 0;             // weeks tried
   uint64_t Solutions = 0;
   std::array<TWeekDayResult, 6> Days{};
+  // Which way made the week: "sketch" (a sound sketch entered by hand),
+  // "sketch and commands" (what a sketch held soundly, the rest by the
+  // planning commands), "drafts" (the week-variant search and the days'
+  // arrangement), "day by day" (PlanWeekAuto).
+  std::string Path;
+  // The sketch: rules it still broke (-1: no sketch), blocks of it the
+  // week took, seconds until its rules held (-1 never).
+  int SketchBroken = -1;
+  int SketchHeld = 0;
+  double SketchSoundAfter = -1;
   // What stopped the week short (CP1251 texts the runs would have shown,
   // or a budget that ran out).
   std::vector<std::string> Notes;

@@ -45,6 +45,7 @@ void TallyKeptDay(const TRunModel& m, const TTableVarItem& var, int d, TWeekDayR
 
 TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
   TWeekPlanResult res;
+  res.Path = "day by day";
   const auto deadline = o.TimeBudgetMs > 0 ? Clock::now() + std::chrono::milliseconds(o.TimeBudgetMs) : Clock::time_point{};
   TTableVarItem start(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
   TTableVarItem best(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
@@ -136,17 +137,32 @@ class TWeekBook {
       if (TeacherHourClosed(m_.Teachers[t]->GetBusy((d - 1) * kSlotsPerDay + h), m_.TeachersWills)) ++closed;
     return fair + draft + closed;
   }
+  bool Teaches(int t, int d) const {
+    int fair = 0, draft = 0;
+    var_.CountTeacherLessons(t, d, fair, draft);
+    return fair + draft > 0;
+  }
+  // Whether teacher t may teach on day d and keep the free days it wants:
+  // it teaches there already, or on fewer than 6 - m days.
+  bool KeepsFreeDays(int t, int d) const {
+    if (Teaches(t, d)) return true;
+    int working = 0;
+    for (int d2 = 1; d2 <= 6; ++d2) working += Teaches(t, d2) ? 1 : 0;
+    return working < 6 - m_.Teachers[t]->MetodicalDays;
+  }
   // Whether a block of len hours of the linked set of (k, li) can go to
   // day d by the counts: no block of the lesson there, room in every
-  // klass's and teacher's day.
+  // klass's and teacher's day, every teacher's free days kept.
   bool Fits(const TLinkedLists& lists, int d, int len, int slack = 0) const {
     for (int i = 0; i < lists.LessonCount(); ++i) {
       const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
       if (var_.CountLessonInDay(e.A, e.B, d) > 0) return false;
       if (KlassLoad(e.A, d) + len + slack > L_) return false;
     }
-    for (int i = 0; i < lists.TeacherCount(); ++i)
-      if (TeacherLoad(lists.Teachers[static_cast<std::size_t>(i)].A, d) + len + slack > L_) return false;
+    for (int i = 0; i < lists.TeacherCount(); ++i) {
+      const int t = lists.Teachers[static_cast<std::size_t>(i)].A;
+      if (TeacherLoad(t, d) + len + slack > L_ || !KeepsFreeDays(t, d)) return false;
+    }
     return true;
   }
 
@@ -160,21 +176,51 @@ struct TBlockRef {
   int Klass = -1, Lesson = -1, Len = 0;
 };
 
-// The lesson's blocks that stand on no day (lengths), for the lowest klass
-// of a joint lesson only.
+// The lesson's blocks that stand on no day (lengths); of a joint lesson
+// only those that every linked lesson still has free, since a block stands
+// in every klass of the set.
 std::vector<int> UnplacedBlocks(const TRunModel& m, const TTableVarItem& var, int k, int li) {
+  TLinkedLists lists;
+  if (!m.Klasses.CollectLinkedLessons(k, li, lists)) return {};
   std::vector<int> left;
-  const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
-  for (int q = 1; q <= l->QuantsCount(); ++q) left.push_back(l->QuantAt(q));
-  for (int d = 1; d <= 6; ++d) {
-    const int c = var.CountLessonInDay(k, li, d);
-    if (c == 0) continue;
-    auto it = std::find(left.begin(), left.end(), c);
-    if (it != left.end()) left.erase(it);
+  auto freeBlocks = [&](int kk, int lj) {
+    std::vector<int> free;
+    const TRTILessonItem* l = m.Klasses[kk]->Lessons[lj];
+    for (int q = 1; q <= l->QuantsCount(); ++q) free.push_back(l->QuantAt(q));
+    for (int d = 1; d <= 6; ++d) {
+      auto it = std::find(free.begin(), free.end(), var.CountLessonInDay(kk, lj, d));
+      if (it != free.end()) free.erase(it);
+    }
+    return free;
+  };
+  left = freeBlocks(k, li);
+  for (int i = 0; i < lists.LessonCount(); ++i) {
+    const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
+    if (e.A == k && e.B == li) continue;
+    std::vector<int> theirs = freeBlocks(e.A, e.B), both;
+    for (int len : left) {
+      auto it = std::find(theirs.begin(), theirs.end(), len);
+      if (it == theirs.end()) continue;
+      theirs.erase(it);
+      both.push_back(len);
+    }
+    left = std::move(both);
   }
   return left;
 }
 
+
+// Whether a klass's day may begin at hour first: one of its first hours,
+// or the first open hour after closed hours that follow one.
+bool StartAllowed(const TRTIKlassItem& klass, int d, int first) {
+  for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
+    int s = klass.GetStartLesson(i);
+    if (s < 1) break;
+    while (s < first && klass.GetBusy((d - 1) * kSlotsPerDay + s) != 0) ++s;
+    if (s == first) return true;
+  }
+  return false;
+}
 
 // Whether the variant holds no lesson at all, fair or draft.
 bool WeekIsEmpty(const TTableVarItem& var) {
@@ -199,7 +245,11 @@ void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& 
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       TAutoPlanOptions best = o.Day;
       best.RowFallback = false;
-      best.TimeBudgetMs = static_cast<int>(std::max<long long>(100, left / (7 - d)));
+      if (left <= 0) {
+        TallyKeptDay(m, var, d, dr, res);
+        continue;
+      }
+      best.TimeBudgetMs = static_cast<int>(std::max<long long>(1, left / (7 - d)));
       // The time left is the budget; steps are not counted.
       best.StepBudget = best.OptimizeStepBudget = 0;
       if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = std::min(best.TimeBudgetMs, o.OptimizeMsPerDay);
@@ -222,358 +272,480 @@ void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& 
 
 // Every block by hand at the day and hours of the sketch. False when a
 // block could not be written: the variant is then left part-planned.
-bool PlanFromSketch(TTableVarItem& var, const TSketchResult& sk) {
+bool PlanFromSketch(TTableVarItem& var, const TSketchResult& sk, bool soundPart = false) {
   for (const TSketchBlock& b : sk.Blocks)
-    if (!var.PlaceLinkedLesson(b.Klass, b.Lesson, false, b.Day, b.Start, b.Len)) return false;
+    if ((!soundPart || b.Holds) && !var.PlaceLinkedLesson(b.Klass, b.Lesson, false, b.Day, b.Start, b.Len)) return false;
   return true;
 }
 
 }  // namespace
 
-TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
-  TWeekPlanResult res;
-  SharedState& s = Shared();
-  const auto start = Clock::now();
-  const auto deadline = start + std::chrono::milliseconds(o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 50000);
-  const auto searchDeadline = start + (deadline - start) / 3;
-  TTableVarItem empty(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
-  empty.Assign(var);
-  std::vector<int32_t> all;
-  for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
-  // 0. The week sketched on paper: one that keeps every rule is entered by
-  // hand at its hours.
-  if (o.Sketch && WeekIsEmpty(var)) {
-    TSketchOptions so;
-    so.Seed = o.Day.Seed + 1;
-    so.TimeBudgetMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - start).count() * 3 / 5);
-    so.PolishMs = so.TimeBudgetMs;
-    so.HonourRooms = s.UseAttachedRooms == 1;
-    so.SeparateParts = s.UseSepQuants == 1;
-    const TSketchResult sk = SketchWeek(m, so);
-    if (sk.Left > 0)
-      res.Notes.push_back(std::to_string(sk.Left) + " blocks have no hour of the week open to all their klasses and teachers");
-    if (sk.Sound && PlanFromSketch(var, sk)) {
-      OptimiseKeptDays(m, var, o, deadline, res);
-      return res;
-    }
-    var.Assign(empty);
+namespace {
+
+// The week planned in an empty variant, as named steps: the sketch, the
+// week-variant search into the drafts, the days arranged, blocks moved
+// between days until every day stands, the days' idle hours. Each step
+// keeps the fair copy a whole timetable.
+class TWeekDrafts {
+ public:
+  TWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o)
+      : m_(m), var_(var), o_(o), book_(m, var), rng_(o.Day.Seed + 1),
+        start_(Clock::now()), deadline_(start_ + std::chrono::milliseconds(o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 50000)),
+        empty_(Copy()), best_(Copy()), searched_(Copy()) {
+    dayOpt_ = o.Day;
+    dayOpt_.RowFallback = false;
+    if (dayOpt_.TimeBudgetMs <= 0) dayOpt_.TimeBudgetMs = 4000;
+    dayOpt_.OptimizeStepBudget = dayOpt_.StepBudget = 300000;
   }
-  // 1. The week-variant search of every teacher into the drafts.
-  m.Teachers.SetGroups({all});
-  m.CurGroup = 0;
-  TWeekSearchContext c = MakeWeekSearchContext(m, var, s);
-  c.PlaceToFair = 0;
-  {
-    TWeekVarsSearch ws(c);
-    long steps = 0;
-    for (;;) {
-      const TWeekStepResult r = ws.Step(1000);
-      steps += 1000;
-      if (r == TWeekStepResult::Finished || r == TWeekStepResult::Aborted) break;
-      if (r == TWeekStepResult::TeacherDone) steps = 0;
-      // "Дальше" after a while for one teacher, and for every teacher
-      // once the search has had its share of the week's time.
-      else if (steps > 200000 || Clock::now() >= searchDeadline) ws.RequestEnough();
+
+  TWeekPlanResult Run() {
+    if (o_.Sketch && WeekIsEmpty(var_) && EnterSketch()) {
+      OptimiseKeptDays(m_, var_, o_, deadline_, res_);
+      return res_;
     }
+    best_.Assign(var_);
+    bestPlaced_ = Placed();
+    SearchDays();
+    searched_.Assign(var_);
+    GiveDays();
+    for (int d = 1; d <= 6; ++d) Arrange(d);
+    MakeDaysStand();
+    NoteWhatKeptTheWeekShort();
+    var_.Assign(best_);
+    DropDrafts();
+    OptimiseKeptDays(m_, var_, o_, deadline_, res_);
+    return res_;
   }
-  TWeekBook book(m, var);
-  // The days as the week search gave them: a way that gets nowhere for a
-  // while starts again from here with other moves.
-  TTableVarItem searched(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
-  searched.Assign(var);
-  std::mt19937 rng(o.Day.Seed + 1);
-  std::array<bool, 7> dirty{};
-  // Moves block (k, li) of len hours off day from (0: it stands on no day)
-  // into the draft of another day with room; where no day has room, a
-  // block of the same klass first moves from a day to a third one (which
-  // may be from) to make it. Days changed are marked dirty.
-  auto moveBlock = [&](int k, int li, int from, int len, bool makeRoom) {
-    TLinkedLists lists;
-    if (!m.Klasses.CollectLinkedLessons(k, li, lists)) return false;
-    auto put = [&](int d2) {
-      const bool okMove = from == 0 ? var.PlaceLinkedLesson(k, li, true, d2, 0, len)
-                                    : var.RemoveLesson(k, li, true, d2, from, 0);
-      if (okMove) dirty[static_cast<std::size_t>(from)] = dirty[static_cast<std::size_t>(d2)] = true;
-      return okMove;
-    };
-    std::vector<int> targets;
-    for (int d2 = 1; d2 <= 6; ++d2)
-      if (d2 != from && book.Fits(lists, d2, len)) targets.push_back(d2);
-    if (!targets.empty()) return put(targets[rng() % targets.size()]);
-    if (!makeRoom) return false;
-    std::vector<int> days;
-    for (int d2 = 1; d2 <= 6; ++d2)
-      if (d2 != from && var.CountLessonInDay(k, li, d2) == 0) days.push_back(d2);
-    std::shuffle(days.begin(), days.end(), rng);
-    for (int d2 : days) {
-      if (book.KlassLoad(k, d2) + len - m.L() <= 0) continue;  // the klass has room: a teacher has not
-      // The klass's shortest blocks leave d2 for days with room (a block
-      // of the klass may also take the place this one leaves) until this
-      // one fits; else they come back.
-      std::vector<int> others;
-      for (int lj = 0; lj < m.Klasses[k]->Lessons.Count(); ++lj)
-        if (lj != li && var.CountLessonInDay(k, lj, d2) > 0) others.push_back(lj);
-      std::shuffle(others.begin(), others.end(), rng);
-      std::stable_sort(others.begin(), others.end(),
-                       [&](int a, int b) { return var.CountLessonInDay(k, a, d2) < var.CountLessonInDay(k, b, d2); });
-      std::vector<std::pair<int, int>> done;  // lesson, the day it went to
-      for (int lj : others) {
-        if (book.KlassLoad(k, d2) + len <= m.L()) break;
-        const int len2 = var.CountLessonInDay(k, lj, d2);
-        TLinkedLists other;
-        if (!m.Klasses.CollectLinkedLessons(k, lj, other)) continue;
-        for (int d3 = 1; d3 <= 6; ++d3) {
-          if (d3 == d2) continue;
-          const bool swap = d3 == from && var.CountLessonInDay(k, lj, from) == 0 && book.Fits(other, d3, len2 - len);
-          if (!swap && !book.Fits(other, d3, len2)) continue;
-          if (!var.RemoveLesson(k, lj, true, d3, d2, 0)) continue;
-          done.emplace_back(lj, d3);
-          break;
-        }
+
+ private:
+  TTableVarItem Copy() const {
+    TTableVarItem v(var_.Model(), var_.TeacherCount(), var_.LessonsPerDay(), var_.KlassCount());
+    v.Assign(var_);
+    return v;
+  }
+  bool TimeLeft() const { return Clock::now() < deadline_; }
+  int Placed() const {
+    int placed = 0, due = 0;
+    CountWeekHours(m_, var_, placed, due);
+    return placed;
+  }
+  int Due() const {
+    int placed = 0, due = 0;
+    CountWeekHours(m_, var_, placed, due);
+    return due;
+  }
+  void MarkDirty(int d) { dirty_[static_cast<std::size_t>(d)] = true; }
+  // Whether every klass day of the fair copy is closed up from an allowed
+  // first hour: a day that could not be arranged again after a block left
+  // it may hold a hole, and such a week is never kept.
+  bool FairDaysClosedUp() const {
+    for (int k = 0; k < var_.KlassCount(); ++k)
+      for (int d = 1; d <= 6; ++d) {
+        if (KlassGaps(m_, var_, k, d) > 0) return false;
+        int first = 0;
+        for (int h = 1; h <= var_.LessonsPerDay() && first == 0; ++h)
+          if (var_.GetCell(k, d, h).Lesson >= 0) first = h;
+        if (first > 0 && !StartAllowed(*m_.Klasses[k], d, first)) return false;
       }
-      if (book.KlassLoad(k, d2) + len <= m.L() && book.Fits(lists, d2, len) && put(d2)) {
-        for (const auto& [lj, d3] : done) dirty[static_cast<std::size_t>(d3)] = true;
-        dirty[static_cast<std::size_t>(d2)] = true;
-        return true;
-      }
-      for (auto it = done.rbegin(); it != done.rend(); ++it) var.RemoveLesson(k, it->first, true, d2, it->second, 0);
-    }
-    return false;
-  };
-  // 2. Blocks without a day go into the draft of a day with room.
-  auto giveDays = [&]() {
-    for (int k = 0; k < m.Klasses.Count(); ++k)
-      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
-        TLinkedLists lists;
-        if (!m.Klasses.CollectLinkedLessons(k, li, lists)) continue;
-        if (!lists.LowestKlass(k)) continue;
-        for (int len : UnplacedBlocks(m, var, k, li)) moveBlock(k, li, 0, len, true);
-      }
-  };
-  giveDays();
-  // When no day has room for what is left, one block goes to the day it
-  // overfills least; that day then gives blocks away as any day that
-  // cannot be arranged does.
-  auto forceDay = [&]() {
-    std::vector<std::pair<TBlockRef, int>> cands;
-    for (int k = 0; k < m.Klasses.Count(); ++k)
-      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
-        TLinkedLists lists;
-        if (!m.Klasses.CollectLinkedLessons(k, li, lists)) continue;
-        if (!lists.LowestKlass(k)) continue;
-        for (int len : UnplacedBlocks(m, var, k, li)) {
-          int bestDay = 0, bestOver = 1 << 20;
-          for (int d = 1; d <= 6; ++d) {
-            bool free = true;
-            int over = 0;
-            for (int i = 0; i < lists.LessonCount() && free; ++i) {
-              const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
-              free = var.CountLessonInDay(e.A, e.B, d) == 0 && book.KlassClosed(e.A, d) + len <= m.L();
-              over += std::max(0, book.KlassLoad(e.A, d) + len - m.L());
-            }
-            for (int i = 0; i < lists.TeacherCount() && free; ++i)
-              over += std::max(0, book.TeacherLoad(lists.Teachers[static_cast<std::size_t>(i)].A, d) + len - m.L());
-            over = over * 4 + static_cast<int>(rng() % 4);
-            if (free && over < bestOver) {
-              bestOver = over;
-              bestDay = d;
-            }
-          }
-          if (bestDay > 0) cands.push_back({{k, li, len}, bestDay});
-        }
-      }
-    if (cands.empty()) return false;
-    const auto& [b, d] = cands[rng() % cands.size()];
-    if (!var.PlaceLinkedLesson(b.Klass, b.Lesson, true, d, 0, b.Len)) return false;
-    dirty[static_cast<std::size_t>(d)] = true;
     return true;
-  };
-  // A lesson whose blocks fill every day it may have gives one of them
-  // back: its blocks then look for days anew.
-  auto giveAnyway = [&]() {
-    std::vector<std::pair<int, int>> stuck;
-    for (int k = 0; k < m.Klasses.Count(); ++k)
-      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li)
-        if (!UnplacedBlocks(m, var, k, li).empty()) stuck.emplace_back(k, li);
-    if (stuck.empty()) return false;
-    const auto [k, li] = stuck[rng() % stuck.size()];
-    std::vector<int> days;
+  }
+  // Days changed since the last call are arranged again.
+  bool ArrangeDirty() {
+    bool any = false;
     for (int d = 1; d <= 6; ++d)
-      if (var.CountLessonInDay(k, li, d) > 0) days.push_back(d);
-    if (days.empty()) return false;
-    const int d = days[rng() % days.size()];
-    if (!var.RemoveLesson(k, li, true, 0, d, 0)) return false;
-    dirty[static_cast<std::size_t>(d)] = true;
+      if (dirty_[static_cast<std::size_t>(d)]) {
+        Arrange(d);
+        any = true;
+      }
+    dirty_ = {};
+    return any;
+  }
+  void ArrangeAll() {
+    for (int d = 1; d <= 6; ++d) Arrange(d);
+    dirty_ = {};
+  }
+
+  bool EnterSketch();
+  void SearchDays();
+  bool MoveBlock(int k, int li, int from, int len, bool makeRoom);
+  bool MakeRoomOn(int k, int li, int from, int d2, int len, const TLinkedLists& lists);
+  void GiveDays();
+  bool ForceDay();
+  bool GiveAnyway();
+  void Arrange(int d);
+  void MakeDaysStand();
+  void RelieveFailingDay(int d);
+  void NoteWhatKeptTheWeekShort();
+  void DropDrafts();
+
+  TRunModel& m_;
+  TTableVarItem& var_;
+  const TWeekPlanOptions& o_;
+  TWeekBook book_;
+  std::mt19937 rng_;
+  Clock::time_point start_, deadline_;
+  // The empty week; the best fair copy so far; the days as the week
+  // search gave them (a way that gets nowhere starts again from there).
+  TTableVarItem empty_, best_, searched_;
+  TWeekPlanResult res_;
+  TAutoPlanOptions dayOpt_;
+  std::array<bool, 7> dirty_{};
+  std::array<int, 7> ok_{};  // per day: 1 arranged, -1 not
+  std::array<std::string, 7> why_;
+  std::array<TPlanOutcome, 7> outcome_{};
+  int bestPlaced_ = -1;
+};
+
+// The week sketched on paper: one that keeps every rule is entered by hand
+// at its hours (true); of one that does not, the part that keeps every
+// rule, for the commands to place the rest around.
+bool TWeekDrafts::EnterSketch() {
+  const SharedState& s = Shared();
+  TSketchOptions so;
+  so.Seed = o_.Day.Seed + 1;
+  // Three fifths of the week's time to find a sound sketch, and for a
+  // sound one the time until the last tenth, which the days' optimisation
+  // keeps, to cut idle hours.
+  const long long week = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - start_).count();
+  so.SoundByMs = static_cast<int>(week * 3 / 5);
+  so.TimeBudgetMs = static_cast<int>(week * 9 / 10);
+  so.PolishMs = so.TimeBudgetMs;
+  so.HonourRooms = s.UseAttachedRooms == 1;
+  so.SeparateParts = s.UseSepQuants == 1;
+  const TSketchResult sk = SketchWeek(m_, so);
+  res_.SketchBroken = sk.Broken;
+  res_.SketchSoundAfter = sk.SoundAfter;
+  for (const TSketchBlock& b : sk.Blocks) res_.SketchHeld += b.Holds ? 1 : 0;
+  if (sk.Left > 0)
+    res_.Notes.push_back(std::to_string(sk.Left) + " blocks have no hour of the week open to all their klasses and teachers");
+  if (sk.Unmatched > 0)
+    res_.Notes.push_back(std::to_string(sk.Unmatched) + " blocks of joint lessons lack a block of their length in a linked lesson");
+  if (sk.Sound && PlanFromSketch(var_, sk)) {
+    res_.Path = "sketch";
     return true;
-  };
-  // 3. Each day arranged by the optimisation; a day that cannot be gives a
-  // block to another day, and both are arranged again.
-  TAutoPlanOptions dayOpt = o.Day;
-  dayOpt.RowFallback = false;
-  if (dayOpt.TimeBudgetMs <= 0) dayOpt.TimeBudgetMs = 4000;
-  dayOpt.OptimizeStepBudget = dayOpt.StepBudget = 300000;
-  std::array<int, 7> ok{};      // 1 arranged, -1 not
-  std::array<std::string, 7> why;
-  std::array<TPlanOutcome, 7> outcome{};
-  auto arrange = [&](int d) {
-    bool drafts = false;
-    for (int k = 0; k < var.KlassCount() && !drafts; ++k) drafts = var.CountKlassDraft(k, d) > 0;
-    if (!drafts) {
-      ok[static_cast<std::size_t>(d)] = 1;
-      return;
+  }
+  var_.Assign(empty_);
+  if (o_.KeepSoundPart && PlanFromSketch(var_, sk, true)) res_.Path = "sketch and commands";
+  else var_.Assign(empty_);
+  return false;
+}
+
+// The week-variant search of a group of every teacher into the drafts:
+// "Дальше" after a while for one teacher, and for every teacher once the
+// search has had a third of the time left.
+void TWeekDrafts::SearchDays() {
+  if (res_.Path.empty()) res_.Path = "drafts";
+  std::vector<int32_t> all;
+  for (int t = 0; t < m_.Teachers.Count(); ++t) all.push_back(t);
+  m_.Teachers.SetGroups({all});
+  m_.CurGroup = 0;
+  TWeekSearchContext c = MakeWeekSearchContext(m_, var_, Shared());
+  c.PlaceToFair = 0;
+  const auto searchDeadline = Clock::now() + (deadline_ - Clock::now()) / 3;
+  TWeekVarsSearch ws(c);
+  long steps = 0;
+  for (;;) {
+    const TWeekStepResult r = ws.Step(1000);
+    steps += 1000;
+    if (r == TWeekStepResult::Finished || r == TWeekStepResult::Aborted) break;
+    if (r == TWeekStepResult::TeacherDone) steps = 0;
+    else if (steps > 200000 || Clock::now() >= searchDeadline) ws.RequestEnough();
+  }
+}
+
+// Moves block (k, li) of len hours off day from (0: it stands on no day)
+// into the draft of another day with room; where no day has room and
+// makeRoom allows, the klass's shortest blocks first make room on a day.
+bool TWeekDrafts::MoveBlock(int k, int li, int from, int len, bool makeRoom) {
+  TLinkedLists lists;
+  if (!m_.Klasses.CollectLinkedLessons(k, li, lists)) return false;
+  std::vector<int> targets;
+  for (int d2 = 1; d2 <= 6; ++d2)
+    if (d2 != from && book_.Fits(lists, d2, len)) targets.push_back(d2);
+  if (!targets.empty()) {
+    const int d2 = targets[rng_() % targets.size()];
+    const bool moved = from == 0 ? var_.PlaceLinkedLesson(k, li, true, d2, 0, len) : var_.RemoveLesson(k, li, true, d2, from, 0);
+    if (moved) MarkDirty(from), MarkDirty(d2);
+    return moved;
+  }
+  if (!makeRoom) return false;
+  std::vector<int> days;
+  for (int d2 = 1; d2 <= 6; ++d2)
+    if (d2 != from && var_.CountLessonInDay(k, li, d2) == 0) days.push_back(d2);
+  std::shuffle(days.begin(), days.end(), rng_);
+  for (int d2 : days)
+    if (MakeRoomOn(k, li, from, d2, len, lists)) return true;
+  return false;
+}
+
+// The klass's shortest blocks leave day d2 for days with room (a block of
+// the klass may also take the place the moving block leaves on from)
+// until the block fits there; else they come back.
+bool TWeekDrafts::MakeRoomOn(int k, int li, int from, int d2, int len, const TLinkedLists& lists) {
+  if (book_.KlassLoad(k, d2) + len - m_.L() <= 0) return false;  // the klass has room: a teacher has not
+  std::vector<int> others;
+  for (int lj = 0; lj < m_.Klasses[k]->Lessons.Count(); ++lj)
+    if (lj != li && var_.CountLessonInDay(k, lj, d2) > 0) others.push_back(lj);
+  std::shuffle(others.begin(), others.end(), rng_);
+  std::stable_sort(others.begin(), others.end(),
+                   [&](int a, int b) { return var_.CountLessonInDay(k, a, d2) < var_.CountLessonInDay(k, b, d2); });
+  std::vector<std::pair<int, int>> done;  // lesson, the day it went to
+  for (int lj : others) {
+    if (book_.KlassLoad(k, d2) + len <= m_.L()) break;
+    const int len2 = var_.CountLessonInDay(k, lj, d2);
+    TLinkedLists other;
+    if (!m_.Klasses.CollectLinkedLessons(k, lj, other)) continue;
+    for (int d3 = 1; d3 <= 6; ++d3) {
+      if (d3 == d2) continue;
+      const bool swap = d3 == from && var_.CountLessonInDay(k, lj, from) == 0 && book_.Fits(other, d3, len2 - len);
+      if (!swap && !book_.Fits(other, d3, len2)) continue;
+      if (!var_.RemoveLesson(k, lj, true, d3, d2, 0)) continue;
+      done.emplace_back(lj, d3);
+      break;
     }
-    const auto t0 = Clock::now();
-    const TAutoPlanResult r = OptimizeDayAuto(m, var, d, dayOpt, false);
-    TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
-    dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+  }
+  const bool put = book_.KlassLoad(k, d2) + len <= m_.L() && book_.Fits(lists, d2, len) &&
+                   (from == 0 ? var_.PlaceLinkedLesson(k, li, true, d2, 0, len) : var_.RemoveLesson(k, li, true, d2, from, 0));
+  if (put) {
+    for (const auto& [lj, d3] : done) MarkDirty(d3);
+    MarkDirty(from);
+    MarkDirty(d2);
+    return true;
+  }
+  for (auto it = done.rbegin(); it != done.rend(); ++it) var_.RemoveLesson(k, it->first, true, d2, it->second, 0);
+  return false;
+}
+
+// Blocks without a day go into the draft of a day with room.
+void TWeekDrafts::GiveDays() {
+  for (int k = 0; k < m_.Klasses.Count(); ++k)
+    for (int li = 0; li < m_.Klasses[k]->Lessons.Count(); ++li) {
+      TLinkedLists lists;
+      if (!m_.Klasses.CollectLinkedLessons(k, li, lists) || !lists.LowestKlass(k)) continue;
+      for (int len : UnplacedBlocks(m_, var_, k, li)) MoveBlock(k, li, 0, len, true);
+    }
+}
+
+// When no day has room for what is left, one block goes to the day it
+// overfills least (its teachers keeping their free days); that day then
+// gives blocks away as any day that cannot be arranged does.
+bool TWeekDrafts::ForceDay() {
+  std::vector<std::pair<TBlockRef, int>> cands;
+  for (int k = 0; k < m_.Klasses.Count(); ++k)
+    for (int li = 0; li < m_.Klasses[k]->Lessons.Count(); ++li) {
+      TLinkedLists lists;
+      if (!m_.Klasses.CollectLinkedLessons(k, li, lists) || !lists.LowestKlass(k)) continue;
+      for (int len : UnplacedBlocks(m_, var_, k, li)) {
+        int bestDay = 0, bestOver = 1 << 20;
+        for (int d = 1; d <= 6; ++d) {
+          bool free = true;
+          int over = 0;
+          for (int i = 0; i < lists.LessonCount() && free; ++i) {
+            const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
+            free = var_.CountLessonInDay(e.A, e.B, d) == 0 && book_.KlassClosed(e.A, d) + len <= m_.L();
+            over += std::max(0, book_.KlassLoad(e.A, d) + len - m_.L());
+          }
+          for (int i = 0; i < lists.TeacherCount() && free; ++i) {
+            const int t = lists.Teachers[static_cast<std::size_t>(i)].A;
+            free = book_.KeepsFreeDays(t, d);
+            over += std::max(0, book_.TeacherLoad(t, d) + len - m_.L());
+          }
+          over = over * 4 + static_cast<int>(rng_() % 4);
+          if (free && over < bestOver) {
+            bestOver = over;
+            bestDay = d;
+          }
+        }
+        if (bestDay > 0) cands.push_back({{k, li, len}, bestDay});
+      }
+    }
+  if (cands.empty()) return false;
+  const auto& [b, d] = cands[rng_() % cands.size()];
+  if (!var_.PlaceLinkedLesson(b.Klass, b.Lesson, true, d, 0, b.Len)) return false;
+  MarkDirty(d);
+  return true;
+}
+
+// A lesson whose blocks fill every day it may have gives one of them back:
+// its blocks then look for days anew.
+bool TWeekDrafts::GiveAnyway() {
+  std::vector<std::pair<int, int>> stuck;
+  for (int k = 0; k < m_.Klasses.Count(); ++k)
+    for (int li = 0; li < m_.Klasses[k]->Lessons.Count(); ++li)
+      if (!UnplacedBlocks(m_, var_, k, li).empty()) stuck.emplace_back(k, li);
+  if (stuck.empty()) return false;
+  const auto [k, li] = stuck[rng_() % stuck.size()];
+  std::vector<int> days;
+  for (int d = 1; d <= 6; ++d)
+    if (var_.CountLessonInDay(k, li, d) > 0) days.push_back(d);
+  if (days.empty()) return false;
+  const int d = days[rng_() % days.size()];
+  if (!var_.RemoveLesson(k, li, true, 0, d, 0)) return false;
+  MarkDirty(d);
+  return true;
+}
+
+// The day's fair and draft lessons arranged into hours by the optimisation
+// (its teachers' groups one after another when the day is too large for
+// one run), never past the week's budget: a day the time does not reach
+// keeps its last arrangement.
+void TWeekDrafts::Arrange(int d) {
+  const std::size_t i = static_cast<std::size_t>(d);
+  bool drafts = false;
+  for (int k = 0; k < var_.KlassCount() && !drafts; ++k) drafts = var_.CountKlassDraft(k, d) > 0;
+  if (!drafts) {
+    ok_[i] = 1;
+    return;
+  }
+  const auto t0 = Clock::now();
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - t0).count();
+  if (left <= 0) {
+    ok_[i] = -1;
+    return;
+  }
+  TAutoPlanOptions run = dayOpt_;
+  run.TimeBudgetMs = static_cast<int>(std::min<long long>(dayOpt_.TimeBudgetMs, left));
+  TAutoPlanResult r = OptimizeDayAuto(m_, var_, d, run, false);
+  TWeekDayResult& dr = res_.Days[static_cast<std::size_t>(d - 1)];
+  dr.Steps += r.Steps;
+  if (r.Outcome == TPlanOutcome::TooLarge) {
+    run.RowFallback = true;
+    r = OptimizeDayAuto(m_, var_, d, run, false);
     dr.Steps += r.Steps;
-    ok[static_cast<std::size_t>(d)] = r.Ok ? 1 : -1;
-    why[static_cast<std::size_t>(d)] = r.Message;
-    outcome[static_cast<std::size_t>(d)] = r.Outcome;
-  };
-  for (int d = 1; d <= 6; ++d) arrange(d);
-  int moves = 0;
-  // The fair copy is a whole timetable at every point (a day that cannot
-  // be arranged keeps its last arrangement): the one with most hours stays.
-  TTableVarItem best(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
-  best.Assign(var);
-  int bestPlaced = -1;
+    r.Ok = true;
+    for (int k = 0; k < var_.KlassCount() && r.Ok; ++k) r.Ok = var_.CountKlassDraft(k, d) == 0;
+  }
+  dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+  ok_[i] = r.Ok ? 1 : -1;
+  why_[i] = r.Message;
+  outcome_[i] = r.Outcome;
+}
+
+// Until every hour stands or the time is gone: a day that cannot be
+// arranged gives a block to another day; with every day standing, blocks
+// without a day get one. The fair copy with most hours is kept; moves that
+// get nowhere go back to it, and a long time without a gain back to the
+// days as the week search gave them.
+void TWeekDrafts::MakeDaysStand() {
   int sinceBest = 0;
   auto lastGain = Clock::now();
-  const auto patience = std::max<Clock::duration>(std::chrono::seconds(8), (deadline - Clock::now()) / 5);
+  const auto patience = std::max<Clock::duration>(std::chrono::seconds(8), (deadline_ - Clock::now()) / 5);
+  auto backToBest = [&]() {
+    var_.Assign(best_);
+    ArrangeAll();
+    sinceBest = 0;
+  };
   for (;;) {
-    {
-      int placed = 0, due = 0;
-      CountWeekHours(m, var, placed, due);
-      if (placed > bestPlaced) {
-        bestPlaced = placed;
-        best.Assign(var);
-        sinceBest = 0;
-        lastGain = Clock::now();
-      } else if (Clock::now() - lastGain > patience) {
-        var.Assign(searched);
-        dirty = {};
-        giveDays();
-        for (int d = 1; d <= 6; ++d) arrange(d);
-        dirty = {};
-        sinceBest = 0;
-        lastGain = Clock::now();
-      } else if (++sinceBest > 400) {
-        // Lost in moves that do not pay: back to the best week so far.
-        var.Assign(best);
-        for (int d = 1; d <= 6; ++d) arrange(d);
-        sinceBest = 0;
-      }
+    const int placed = Placed();
+    if (placed > bestPlaced_ && FairDaysClosedUp()) {
+      bestPlaced_ = placed;
+      best_.Assign(var_);
+      sinceBest = 0;
+      lastGain = Clock::now();
+    } else if (Clock::now() - lastGain > patience) {
+      var_.Assign(searched_);
+      dirty_ = {};
+      GiveDays();
+      ArrangeAll();
+      sinceBest = 0;
+      lastGain = Clock::now();
+    } else if (++sinceBest > 400) {
+      backToBest();
     }
-    if (Clock::now() >= deadline) break;
+    if (!TimeLeft()) break;
     std::vector<int> failing;
     for (int d = 1; d <= 6; ++d)
-      if (ok[static_cast<std::size_t>(d)] < 0) failing.push_back(d);
-    if (failing.empty()) {
-      // Every day stands: what still has no day gets one.
-      int before = 0, due = 0;
-      CountWeekHours(m, var, before, due);
-      if (before == due) break;
-      dirty = {};
-      giveDays();
-      bool any = false;
-      for (int d = 1; d <= 6; ++d)
-        if (dirty[static_cast<std::size_t>(d)]) {
-          arrange(d);
-          any = true;
-        }
-      dirty = {};
-      if (any) continue;
-      if (!forceDay() && !giveAnyway()) {
-        // Nothing can be given a day from here: another way from the best
-        // week so far, while the time lasts.
-        var.Assign(best);
-        for (int d = 1; d <= 6; ++d) arrange(d);
-        sinceBest = 0;
-        continue;
-      }
-      for (int d = 1; d <= 6; ++d)
-        if (dirty[static_cast<std::size_t>(d)]) arrange(d);
-      dirty = {};
+      if (ok_[static_cast<std::size_t>(d)] < 0) failing.push_back(d);
+    if (!failing.empty()) {
+      RelieveFailingDay(failing[rng_() % failing.size()]);
+      ArrangeDirty();
       continue;
     }
-    const int d = failing[rng() % failing.size()];
-    // The klass the run named, else a block of a tight klass or teacher.
-    std::vector<TBlockRef> blocks;
-    std::vector<double> weight;
-    int named = -1;
-    for (int k = 0; k < m.Klasses.Count(); ++k)
-      if (!why[static_cast<std::size_t>(d)].empty() &&
-          why[static_cast<std::size_t>(d)].find(" " + m.Klasses[k]->Name() + ".") != std::string::npos)
-        named = k;
-    for (int k = 0; k < m.Klasses.Count(); ++k) {
-      if (named >= 0 && k != named) continue;
-      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li) {
-        const int len = var.CountLessonInDay(k, li, d);
-        if (len == 0) continue;
-        const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
-        double w = 1.0 + std::max(0, book.KlassLoad(k, d) - m.L() + 2);
-        for (int g = 0; g < l->SubItemsCount(); ++g) {
-          const int t = l->RT[static_cast<std::size_t>(g)].Teacher;
-          if (t >= 0) w += std::max(0, book.TeacherLoad(t, d) - m.L() + 3) * 2.0;
-        }
-        blocks.push_back({k, li, len});
-        weight.push_back(w * w);
-      }
-    }
-    if (blocks.empty()) {
-      ok[static_cast<std::size_t>(d)] = 0;
+    if (Placed() == Due()) break;
+    dirty_ = {};
+    GiveDays();
+    if (ArrangeDirty()) continue;
+    if (!ForceDay() && !GiveAnyway()) {
+      backToBest();  // nothing can be given a day from here: another way
       continue;
     }
-    bool moved = false;
-    std::discrete_distribution<std::size_t> pick(weight.begin(), weight.end());
-    // A klass with more hours than its day holds changes blocks with
-    // another day when no day has room for one more.
-    const bool overfull = named >= 0 && book.KlassLoad(named, d) > m.L();
-    for (int attempt = 0; attempt < 20 && !moved; ++attempt) {
-      const TBlockRef b = blocks[pick(rng)];
-      moved = moveBlock(b.Klass, b.Lesson, d, b.Len, overfull);
-    }
-    if (!moved) {
-      // Nothing fits elsewhere: the block leaves the week and waits for a
-      // day with room.
-      const TBlockRef b = blocks[pick(rng)];
-      var.RemoveLesson(b.Klass, b.Lesson, true, 0, d, 0);
-      dirty[static_cast<std::size_t>(d)] = true;
-    }
-    ++moves;
-    for (int d2 = 1; d2 <= 6; ++d2)
-      if (dirty[static_cast<std::size_t>(d2)]) arrange(d2);
-    dirty = {};
+    ArrangeDirty();
   }
-  // What kept the week short, as the last run of each day ended.
+}
+
+// A day that cannot be arranged gives a block (of the klass its run
+// named, else of a tight klass or teacher) to another day with room; with
+// no day with room the block leaves the week and waits for one.
+void TWeekDrafts::RelieveFailingDay(int d) {
+  const std::string& why = why_[static_cast<std::size_t>(d)];
+  int named = -1;
+  for (int k = 0; k < m_.Klasses.Count(); ++k)
+    if (!why.empty() && why.find(" " + m_.Klasses[k]->Name() + ".") != std::string::npos) named = k;
+  std::vector<TBlockRef> blocks;
+  std::vector<double> weight;
+  for (int k = 0; k < m_.Klasses.Count(); ++k) {
+    if (named >= 0 && k != named) continue;
+    for (int li = 0; li < m_.Klasses[k]->Lessons.Count(); ++li) {
+      const int len = var_.CountLessonInDay(k, li, d);
+      if (len == 0) continue;
+      const TRTILessonItem* l = m_.Klasses[k]->Lessons[li];
+      double w = 1.0 + std::max(0, book_.KlassLoad(k, d) - m_.L() + 2);
+      for (int g = 0; g < l->SubItemsCount(); ++g) {
+        const int t = l->RT[static_cast<std::size_t>(g)].Teacher;
+        if (t >= 0) w += std::max(0, book_.TeacherLoad(t, d) - m_.L() + 3) * 2.0;
+      }
+      blocks.push_back({k, li, len});
+      weight.push_back(w * w);
+    }
+  }
+  if (blocks.empty()) {
+    ok_[static_cast<std::size_t>(d)] = 0;
+    return;
+  }
+  std::discrete_distribution<std::size_t> pick(weight.begin(), weight.end());
+  // A klass with more hours than its day holds changes blocks with
+  // another day when no day has room for one more.
+  const bool overfull = named >= 0 && book_.KlassLoad(named, d) > m_.L();
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    const TBlockRef b = blocks[pick(rng_)];
+    if (MoveBlock(b.Klass, b.Lesson, d, b.Len, overfull)) return;
+  }
+  const TBlockRef b = blocks[pick(rng_)];
+  var_.RemoveLesson(b.Klass, b.Lesson, true, 0, d, 0);
+  MarkDirty(d);
+}
+
+// What kept the week short, as the last run of each day ended.
+void TWeekDrafts::NoteWhatKeptTheWeekShort() {
   for (int d = 1; d <= 6; ++d) {
-    if (ok[static_cast<std::size_t>(d)] >= 0) continue;
+    if (ok_[static_cast<std::size_t>(d)] >= 0) continue;
     std::string note = "day " + std::to_string(d) + ": ";
-    if (outcome[static_cast<std::size_t>(d)] == TPlanOutcome::Aborted)
-      note += "the arrangement stopped at its budget (" + std::to_string(dayOpt.StepBudget) + " steps, " +
-              std::to_string(dayOpt.TimeBudgetMs) + " ms)";
+    if (outcome_[static_cast<std::size_t>(d)] == TPlanOutcome::Aborted)
+      note += "the arrangement stopped at its budget (" + std::to_string(dayOpt_.StepBudget) + " steps, " +
+              std::to_string(dayOpt_.TimeBudgetMs) + " ms)";
     else
-      note += why[static_cast<std::size_t>(d)];
-    res.Notes.push_back(note);
+      note += why_[static_cast<std::size_t>(d)];
+    res_.Notes.push_back(note);
   }
-  if (Clock::now() >= deadline && bestPlaced >= 0) {
-    int placed = 0, due = 0;
-    CountWeekHours(m, var, placed, due);
-    if (bestPlaced < due)
-      res.Notes.push_back("the week's time budget ran out with " + std::to_string(due - bestPlaced) +
-                          " hours without a place");
-  }
-  var.Assign(best);
-  // 4. What still stands in a draft leaves the week (it has no hour).
+  if (!TimeLeft() && bestPlaced_ >= 0 && bestPlaced_ < Due())
+    res_.Notes.push_back("the week's time budget ran out with " + std::to_string(Due() - bestPlaced_) +
+                         " hours without a place");
+}
+
+// What still stands in a draft leaves the week (it has no hour).
+void TWeekDrafts::DropDrafts() {
   for (int d = 1; d <= 6; ++d)
-      for (int k = 0; k < var.KlassCount(); ++k)
-        for (int h = var.LessonsPerDay(); h >= 1; --h) {
-          const TTableCell cell = var.GetDraftCell(k, d, h);
-          if (cell.Lesson >= 0) var.RemoveLesson(k, cell.Lesson, true, 0, d, 0);
-        }
-  OptimiseKeptDays(m, var, o, deadline, res);
-  return res;
+    for (int k = 0; k < var_.KlassCount(); ++k)
+      for (int h = var_.LessonsPerDay(); h >= 1; --h) {
+        const TTableCell cell = var_.GetDraftCell(k, d, h);
+        if (cell.Lesson >= 0) var_.RemoveLesson(k, cell.Lesson, true, 0, d, 0);
+      }
+}
+
+}  // namespace
+
+TWeekPlanResult PlanWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
+  return TWeekDrafts(m, var, o).Run();
 }
 
 }  // namespace korvant

@@ -4,6 +4,7 @@
 #include "core/planning/week_sketch.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <random>
@@ -15,6 +16,33 @@ namespace korvant {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The blocks a joint lesson can be given: those of the lesson that every
+// linked lesson has too (a block stands in every klass of the set); the
+// others are counted as left out.
+std::vector<int> JointBlocks(const TRunModel& m, const TLinkedLists& lists, int k, int li, int* left = nullptr) {
+  const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
+  std::vector<int> blocks;
+  for (int q = 1; q <= l->QuantsCount(); ++q) blocks.push_back(l->QuantAt(q));
+  const std::size_t all = blocks.size();
+  for (int i = 0; i < lists.LessonCount(); ++i) {
+    const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
+    if (e.A == k && e.B == li) continue;
+    const TRTILessonItem* other = m.Klasses[e.A]->Lessons[e.B];
+    std::vector<int> theirs;
+    for (int q = 1; q <= other->QuantsCount(); ++q) theirs.push_back(other->QuantAt(q));
+    std::vector<int> both;
+    for (int len : blocks) {
+      auto it = std::find(theirs.begin(), theirs.end(), len);
+      if (it == theirs.end()) continue;
+      theirs.erase(it);
+      both.push_back(len);
+    }
+    blocks = std::move(both);
+  }
+  if (left) *left += static_cast<int>(all - blocks.size());
+  return blocks;
+}
 
 struct TBlock {
   int K = 0, Lesson = 0, Len = 0;
@@ -36,7 +64,8 @@ class TSketch {
 
   bool Build();
   void Construct(Clock::time_point deadline);
-  TSketchResult Run(const TSketchOptions& o, Clock::time_point start, Clock::time_point deadline);
+  void Anneal(const TSketchOptions& o, Clock::time_point soundBy, Clock::time_point deadline);
+  TSketchResult Result(Clock::time_point start);
 
  private:
   static constexpr int kHard = 12;  // one broken rule against idle hours
@@ -44,6 +73,9 @@ class TSketch {
   std::size_t KD(int k, int d) const { return static_cast<std::size_t>(k) * 6 + static_cast<std::size_t>(d - 1); }
   int Shape(int k, int d) const;
   int Idle(int t, int d) const;
+  // Hours a teacher who wants free days must still clear: those of its
+  // lightest working days beyond the 6 - m it may have.
+  int FreeShort(int t) const;
   void Add(int b, int d, int s);
   void Remove(int b);
   bool Touched(int b) const;
@@ -55,6 +87,16 @@ class TSketch {
   // The block of the list standing at hour h of day d, or -1.
   int BlockAt(const std::vector<int>& list, int d, int h) const;
   bool Kempe(int bi, int ci, double temp);
+  void MoveOne(int bi, double temp);
+  void SwapInKlass(int bi, double temp);
+  int PickBlock();
+  double Temperature(uint64_t it) const;
+  // The best week so far: fewest broken rules, then fewest idle hours.
+  void KeepBest();
+  void RestoreBest();
+  // Takes blocks in a broken rule out of the sketch, one at a time and
+  // again those their leaving breaks, until what stays keeps every rule.
+  void KeepSoundPart();
   // Whether a move from cost before stays: no more broken rules than
   // hardBefore (-1: any), and better, or worse by what the temperature allows.
   bool Accept(long before, long hardBefore, int wIdle, double temp) {
@@ -62,7 +104,15 @@ class TSketch {
     const long delta = Cost(wIdle) - before;
     return delta <= 0 || unit_(rng_) < std::exp(-static_cast<double>(delta) / temp);
   }
-  long Cost(int wIdle) const { return hard_ * kHard + idle_ * wIdle; }
+  long Cost(int wIdle) const { return whard_ * kHard + idle_ * wIdle; }
+  // n rules broken (or mended, n < 0) whose weight is w.
+  void Broke(long n, int32_t w) {
+    hard_ += n;
+    whard_ += n * w;
+  }
+  // Every rule still broken weighs one more from now on, so that a search
+  // stuck with the same few broken rules is pushed to mend them.
+  void Reweigh();
 
   const TRunModel& m_;
   const TSketchOptions& o_;
@@ -82,10 +132,20 @@ class TSketch {
   // hour (a sketch out of time puts every block left at its first place).
   std::vector<int32_t> kOcc_, tOcc_;
   std::vector<uint32_t> kMask_, tMask_, kClosed_;
-  std::vector<uint32_t> kStarts_;     // per klass
+  std::vector<uint32_t> kStarts_;     // per (klass, day): first hours, a closed one giving way to the next open
   std::vector<int32_t> sameDay_;      // per (key, day)
+  std::vector<int> workDays_;         // per teacher: the most days it may teach on
   long hard_ = 0, idle_ = 0;
+  long whard_ = 0;                    // broken rules by their weights
+  // Weights of the rules, as their counts are kept: klass and teacher
+  // hours, klass days, lessons' days, teachers' free days.
+  std::vector<int32_t> kW_, tW_, shapeW_, dayW_, freeW_;
   int left_ = 0;
+  int unmatched_ = 0;
+  std::vector<std::pair<int, int>> bestAt_;  // per block: day, first hour
+  long bestHard_ = -1, bestIdle_ = 0;
+  Clock::time_point soundAt_{};
+  uint64_t moves_ = 0;
 };
 
 bool TSketch::Build() {
@@ -96,7 +156,10 @@ bool TSketch::Build() {
   kMask_.assign(static_cast<std::size_t>(K) * 6, 0);
   tMask_.assign(static_cast<std::size_t>(T) * 6, 0);
   kClosed_.assign(static_cast<std::size_t>(K) * 6, 0);
-  kStarts_.assign(static_cast<std::size_t>(K), 0);
+  kStarts_.assign(static_cast<std::size_t>(K) * 6, 0);
+  workDays_.assign(static_cast<std::size_t>(T), 6);
+  for (int t = 0; t < T; ++t)
+    workDays_[static_cast<std::size_t>(t)] = std::clamp(6 - static_cast<int>(m_.Teachers[t]->MetodicalDays), 0, 6);
   klassBlocks_.assign(static_cast<std::size_t>(K), {});
   teacherBlocks_.assign(static_cast<std::size_t>(T), {});
   edgeBlocks_.assign(static_cast<std::size_t>(K), {});
@@ -131,7 +194,11 @@ bool TSketch::Build() {
     for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
       const int s = klass->GetStartLesson(i);
       if (s < 1) break;
-      if (s <= L_) kStarts_[static_cast<std::size_t>(k)] |= 1u << (s - 1);
+      for (int d = 1; d <= 6; ++d) {
+        int h = s;
+        while (h <= L_ && ((kClosed_[KD(k, d)] >> (h - 1)) & 1u)) ++h;
+        if (h <= L_) kStarts_[KD(k, d)] |= 1u << (h - 1);
+      }
     }
   }
   int keys = 0;
@@ -177,10 +244,9 @@ bool TSketch::Build() {
             if (ok && TeacherHourClosed(m_.Teachers[t]->GetBusy(slot), m_.TeachersWills)) ok = false;
           if (ok) open[static_cast<std::size_t>(d - 1)] |= 1u << (h - 1);
         }
-      const TRTILessonItem* l = klass->Lessons[li];
-      for (int q = 1; q <= l->QuantsCount(); ++q) {
+      for (int len : JointBlocks(m_, lists, k, li, &unmatched_)) {
         TBlock b = proto;
-        b.Len = l->QuantAt(q);
+        b.Len = len;
         if (b.Len < 1 || b.Len > L_) continue;
         const uint32_t run = (1u << b.Len) - 1;
         for (int d = 1; d <= 6; ++d)
@@ -216,6 +282,11 @@ bool TSketch::Build() {
       sepBlocks_[static_cast<std::size_t>(b.K)].push_back(bi);
     }
   sameDay_.assign(static_cast<std::size_t>(keys) * 6, 0);
+  kW_.assign(kOcc_.size(), 1);
+  tW_.assign(tOcc_.size(), 1);
+  shapeW_.assign(kMask_.size(), 1);
+  dayW_.assign(sameDay_.size(), 1);
+  freeW_.assign(static_cast<std::size_t>(T), 1);
   side_.assign(blocks_.size(), 0);
   return !blocks_.empty();
 }
@@ -229,7 +300,7 @@ int TSketch::Shape(int k, int d) const {
   const int f = std::countr_zero(S), e = 31 - std::countl_zero(S);
   const uint32_t span = (e >= 31 ? ~0u : ((1u << (e + 1)) - 1)) & ~((1u << f) - 1);
   int pen = std::popcount(span & ~(S | C));
-  const uint32_t A = kStarts_[static_cast<std::size_t>(k)] & ~C;
+  const uint32_t A = kStarts_[KD(k, d)];
   if (!((A >> f) & 1u)) {
     const uint32_t below = A & ((1u << f) - 1);
     if (below != 0) {
@@ -266,16 +337,33 @@ int TSketch::Idle(int t, int d) const {
   return e - f + 1 - std::popcount(S);
 }
 
+int TSketch::FreeShort(int t) const {
+  const int allowed = workDays_[static_cast<std::size_t>(t)];
+  if (allowed >= 6) return 0;
+  std::array<int, 6> hours{};
+  int working = 0;
+  for (int d = 0; d < 6; ++d) {
+    const uint32_t S = tMask_[static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d)];
+    hours[static_cast<std::size_t>(d)] = S != 0 ? std::popcount(S) : 99;  // a free day sorts last
+    working += S != 0 ? 1 : 0;
+  }
+  if (working <= allowed) return 0;
+  std::sort(hours.begin(), hours.end());
+  int short_ = 0;
+  for (int i = 0; i < working - allowed; ++i) short_ += hours[static_cast<std::size_t>(i)];
+  return short_;
+}
+
 void TSketch::CountRooms(const TBlock& b, int d, int s, int step) {
   for (int g : b.Rooms) {
     const std::size_t base = (static_cast<std::size_t>(g) * 6 + static_cast<std::size_t>(d - 1)) * static_cast<std::size_t>(L_);
     for (int h = s; h < s + b.Len; ++h) {
       int32_t& all = rAll_[base + static_cast<std::size_t>(h - 1)];
       int32_t& hon = rHon_[base + static_cast<std::size_t>(h - 1)];
-      hard_ -= RoomClash(all, hon);
+      Broke(-RoomClash(all, hon), 1);
       all += step;
       if (b.Honoured) hon += step;
-      hard_ += RoomClash(all, hon);
+      Broke(RoomClash(all, hon), 1);
     }
   }
 }
@@ -283,28 +371,34 @@ void TSketch::CountRooms(const TBlock& b, int d, int s, int step) {
 void TSketch::Add(int bi, int d, int s) {
   TBlock& b = blocks_[static_cast<std::size_t>(bi)];
   const std::size_t L = static_cast<std::size_t>(L_);
-  for (int k : b.Klasses) hard_ -= Shape(k, d);
-  for (int t : b.Teachers) idle_ -= Idle(t, d);
+  for (int k : b.Klasses) Broke(-Shape(k, d), shapeW_[KD(k, d)]);
+  for (int t : b.Teachers) {
+    idle_ -= Idle(t, d);
+    Broke(-FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
+  }
   b.Day = d;
   b.Start = s;
   const uint32_t bits = ((1u << b.Len) - 1) << (s - 1);
   for (int k : b.Klasses) {
-    int32_t* occ = &kOcc_[KD(k, d) * L];
+    const std::size_t at = KD(k, d) * L;
     for (int h = s; h < s + b.Len; ++h)
-      if (occ[h - 1]++ > 0) ++hard_;
+      if (kOcc_[at + static_cast<std::size_t>(h - 1)]++ > 0) Broke(1, kW_[at + static_cast<std::size_t>(h - 1)]);
     kMask_[KD(k, d)] |= bits;
   }
   for (int t : b.Teachers) {
     const std::size_t td = static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1);
-    int32_t* occ = &tOcc_[td * L];
     for (int h = s; h < s + b.Len; ++h)
-      if (occ[h - 1]++ > 0) ++hard_;
+      if (tOcc_[td * L + static_cast<std::size_t>(h - 1)]++ > 0) Broke(1, tW_[td * L + static_cast<std::size_t>(h - 1)]);
     tMask_[td] |= bits;
   }
   CountRooms(b, d, s, 1);
-  if (sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)]++ > 0) ++hard_;
-  for (int k : b.Klasses) hard_ += Shape(k, d);
-  for (int t : b.Teachers) idle_ += Idle(t, d);
+  const std::size_t kd = static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1);
+  if (sameDay_[kd]++ > 0) Broke(1, dayW_[kd]);
+  for (int k : b.Klasses) Broke(Shape(k, d), shapeW_[KD(k, d)]);
+  for (int t : b.Teachers) {
+    idle_ += Idle(t, d);
+    Broke(FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
+  }
 }
 
 void TSketch::Remove(int bi) {
@@ -312,28 +406,34 @@ void TSketch::Remove(int bi) {
   const int d = b.Day, s = b.Start;
   if (d == 0) return;
   const std::size_t L = static_cast<std::size_t>(L_);
-  for (int k : b.Klasses) hard_ -= Shape(k, d);
-  for (int t : b.Teachers) idle_ -= Idle(t, d);
+  for (int k : b.Klasses) Broke(-Shape(k, d), shapeW_[KD(k, d)]);
+  for (int t : b.Teachers) {
+    idle_ -= Idle(t, d);
+    Broke(-FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
+  }
   for (int k : b.Klasses) {
-    int32_t* occ = &kOcc_[KD(k, d) * L];
+    const std::size_t at = KD(k, d) * L;
     for (int h = s; h < s + b.Len; ++h) {
-      if (--occ[h - 1] > 0) --hard_;
+      if (--kOcc_[at + static_cast<std::size_t>(h - 1)] > 0) Broke(-1, kW_[at + static_cast<std::size_t>(h - 1)]);
       else kMask_[KD(k, d)] &= ~(1u << (h - 1));
     }
   }
   for (int t : b.Teachers) {
     const std::size_t td = static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1);
-    int32_t* occ = &tOcc_[td * L];
     for (int h = s; h < s + b.Len; ++h) {
-      if (--occ[h - 1] > 0) --hard_;
+      if (--tOcc_[td * L + static_cast<std::size_t>(h - 1)] > 0) Broke(-1, tW_[td * L + static_cast<std::size_t>(h - 1)]);
       else tMask_[td] &= ~(1u << (h - 1));
     }
   }
   CountRooms(b, d, s, -1);
-  if (--sameDay_[static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1)] > 0) --hard_;
+  const std::size_t kd = static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1);
+  if (--sameDay_[kd] > 0) Broke(-1, dayW_[kd]);
   b.Day = b.Start = 0;
-  for (int k : b.Klasses) hard_ += Shape(k, d);
-  for (int t : b.Teachers) idle_ += Idle(t, d);
+  for (int k : b.Klasses) Broke(Shape(k, d), shapeW_[KD(k, d)]);
+  for (int t : b.Teachers) {
+    idle_ += Idle(t, d);
+    Broke(FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
+  }
 }
 
 // Whether the block takes part in a broken rule.
@@ -349,6 +449,7 @@ bool TSketch::Touched(int bi) const {
       if (occ[h - 1] > 1) return true;
   }
   for (int t : b.Teachers) {
+    if (FreeShort(t) > 0) return true;
     const int32_t* occ = &tOcc_[(static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)) * L];
     for (int h = b.Start; h < b.Start + b.Len; ++h)
       if (occ[h - 1] > 1) return true;
@@ -437,6 +538,52 @@ bool TSketch::Kempe(int bi, int ci, double temp) {
   return kept;
 }
 
+void TSketch::Reweigh() {
+  auto clashes = [&](const std::vector<int32_t>& occ, std::vector<int32_t>& w) {
+    for (std::size_t i = 0; i < occ.size(); ++i)
+      if (occ[i] > 1) {
+        ++w[i];
+        whard_ += occ[i] - 1;
+      }
+  };
+  clashes(kOcc_, kW_);
+  clashes(tOcc_, tW_);
+  clashes(sameDay_, dayW_);
+  for (int k = 0; k < m_.Klasses.Count(); ++k)
+    for (int d = 1; d <= 6; ++d) {
+      const int v = Shape(k, d);
+      if (v > 0) {
+        ++shapeW_[KD(k, d)];
+        whard_ += v;
+      }
+    }
+  for (int t = 0; t < m_.Teachers.Count(); ++t) {
+    const int v = FreeShort(t);
+    if (v > 0) {
+      ++freeW_[static_cast<std::size_t>(t)];
+      whard_ += v;
+    }
+  }
+}
+
+void TSketch::KeepSoundPart() {
+  std::vector<int> order(blocks_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  // Shortest blocks leave first: they are the easiest for the commands to
+  // place again.
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return blocks_[static_cast<std::size_t>(a)].Len < blocks_[static_cast<std::size_t>(b)].Len;
+  });
+  for (bool again = true; again && hard_ > 0;) {
+    again = false;
+    for (int bi : order)
+      if (blocks_[static_cast<std::size_t>(bi)].Day != 0 && Touched(bi)) {
+        Remove(bi);
+        again = true;
+      }
+  }
+}
+
 // Longest blocks and those with fewest places first, each where it breaks
 // least; once the time is gone, each at its first allowed place.
 void TSketch::Construct(Clock::time_point deadline) {
@@ -476,112 +623,137 @@ void TSketch::Construct(Clock::time_point deadline) {
   }
 }
 
-TSketchResult TSketch::Run(const TSketchOptions& o, Clock::time_point start, Clock::time_point deadline) {
-  TSketchResult res;
+void TSketch::KeepBest() {
+  if (bestHard_ >= 0 && (hard_ > bestHard_ || (hard_ == bestHard_ && idle_ >= bestIdle_))) return;
+  bestHard_ = hard_;
+  bestIdle_ = idle_;
+  bestAt_.resize(blocks_.size());
+  for (std::size_t i = 0; i < blocks_.size(); ++i) bestAt_[i] = {blocks_[i].Day, blocks_[i].Start};
+}
+
+void TSketch::RestoreBest() {
   const int n = static_cast<int>(blocks_.size());
-  std::vector<std::pair<int, int>> bestAt(static_cast<std::size_t>(n));
-  long bestHard = -1, bestIdle = 0;
-  auto keep = [&]() {
-    if (bestHard >= 0 && (hard_ > bestHard || (hard_ == bestHard && idle_ >= bestIdle))) return;
-    bestHard = hard_;
-    bestIdle = idle_;
-    for (int i = 0; i < n; ++i)
-      bestAt[static_cast<std::size_t>(i)] = {blocks_[static_cast<std::size_t>(i)].Day,
-                                             blocks_[static_cast<std::size_t>(i)].Start};
-  };
-  keep();
-  Clock::time_point soundAt{};
-  // The temperature falls over a round and rises again for the next: hot
-  // while rules are broken (idle hours do not count then: weighing them
-  // kept tight weeks a rule short), cool once they hold.
+  for (int i = 0; i < n; ++i) Remove(i);
+  for (int i = 0; i < n; ++i) Add(i, bestAt_[static_cast<std::size_t>(i)].first, bestAt_[static_cast<std::size_t>(i)].second);
+}
+
+// The temperature falls over a round and rises again for the next: hot
+// while rules are broken (idle hours do not count then: weighing them kept
+// tight weeks a rule short), cool once they hold.
+double TSketch::Temperature(uint64_t it) const {
   constexpr double kHotFrom = 4.0, kHotTo = 0.2, kCoolFrom = 0.5, kCoolTo = 0.02;
   constexpr uint64_t kRound = 400000;
-  uint64_t it = 0;
-  bool stop = false;
-  while (!stop) {
+  const double frac = static_cast<double>(it % kRound) / static_cast<double>(kRound);
+  return bestHard_ == 0 ? kCoolFrom * std::pow(kCoolTo / kCoolFrom, frac) : kHotFrom * std::pow(kHotTo / kHotFrom, frac);
+}
+
+// A block in a broken rule, most of the time.
+int TSketch::PickBlock() {
+  const uint32_t n = static_cast<uint32_t>(blocks_.size());
+  int bi = static_cast<int>(rng_() % n);
+  if (hard_ > 0)
+    for (int tries = 0; tries < 8 && !Touched(bi); ++tries) bi = static_cast<int>(rng_() % n);
+  return bi;
+}
+
+// The block to another of its places. Once the rules hold, no move may
+// break one.
+void TSketch::MoveOne(int bi, double temp) {
+  TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+  const int od = b.Day, os = b.Start;
+  const int wIdle = bestHard_ == 0 ? 1 : 0;
+  const long before = Cost(wIdle), hardBefore = bestHard_ == 0 ? hard_ : -1;
+  const auto& [d, s] = b.Places[rng_() % b.Places.size()];
+  if (d == od && s == os) return;
+  Remove(bi);
+  Add(bi, d, s);
+  if (!Accept(before, hardBefore, wIdle, temp)) {
+    Remove(bi);
+    Add(bi, od, os);
+  }
+}
+
+// Two blocks of one klass change places; on one day the later one moves
+// first and the other right behind it.
+void TSketch::SwapInKlass(int bi, double temp) {
+  TBlock& b = blocks_[static_cast<std::size_t>(bi)];
+  const int od = b.Day, os = b.Start;
+  const int wIdle = bestHard_ == 0 ? 1 : 0;
+  const long before = Cost(wIdle), hardBefore = bestHard_ == 0 ? hard_ : -1;
+  const auto& mine = klassBlocks_[static_cast<std::size_t>(b.K)];
+  const int bj = mine[rng_() % mine.size()];
+  TBlock& c = blocks_[static_cast<std::size_t>(bj)];
+  if (bj == bi || (c.Day == od && c.Start == os)) return;
+  const int cd = c.Day, cs = c.Start;
+  int ns = cs, ms = os;
+  if (cd == od) {
+    const int lo = std::min(os, cs);
+    ns = os < cs ? lo + c.Len : lo;
+    ms = os < cs ? lo : lo + b.Len;
+  }
+  if (ns < 1 || ms < 1 || ns > L_ || ms > L_) return;
+  if (!((b.Starts[static_cast<std::size_t>(cd - 1)] >> (ns - 1)) & 1u)) return;
+  if (!((c.Starts[static_cast<std::size_t>(od - 1)] >> (ms - 1)) & 1u)) return;
+  Remove(bi);
+  Remove(bj);
+  Add(bi, cd, ns);
+  Add(bj, od, ms);
+  if (!Accept(before, hardBefore, wIdle, temp)) {
+    Remove(bi);
+    Remove(bj);
+    Add(bi, od, os);
+    Add(bj, cd, cs);
+  }
+}
+
+// Annealing until the deadline, or until the rules have held for the
+// polishing time (or with no idle hour left). A third of the moves are
+// chains of swaps, the rest single moves and, a third of those, swaps in
+// a klass; rules still broken are reweighed now and then.
+void TSketch::Anneal(const TSketchOptions& o, Clock::time_point soundBy, Clock::time_point deadline) {
+  constexpr uint64_t kReweigh = 20000;  // moves between two reweighings
+  KeepBest();
+  for (uint64_t it = 0;; ++moves_) {
     if ((it & 1023) == 0) {
       const auto now = Clock::now();
-      if (now >= deadline) break;
-      if (bestHard == 0) {
-        if (soundAt == Clock::time_point{}) soundAt = now;
-        if (now - soundAt >= std::chrono::milliseconds(o.PolishMs) || bestIdle == 0) break;
+      if (now >= deadline || (bestHard_ != 0 && now >= soundBy)) break;
+      if (bestHard_ == 0) {
+        if (soundAt_ == Clock::time_point{}) soundAt_ = now;
+        if (now - soundAt_ >= std::chrono::milliseconds(o.PolishMs) || bestIdle_ == 0) break;
       }
     }
     ++it;
-    const double frac = static_cast<double>(it % kRound) / static_cast<double>(kRound);
-    const double temp = bestHard == 0 ? kCoolFrom * std::pow(kCoolTo / kCoolFrom, frac)
-                                      : kHotFrom * std::pow(kHotTo / kHotFrom, frac);
-    // A block in a broken rule, most of the time.
-    int bi = static_cast<int>(rng_() % static_cast<uint32_t>(n));
-    if (hard_ > 0)
-      for (int tries = 0; tries < 8 && !Touched(bi); ++tries) bi = static_cast<int>(rng_() % static_cast<uint32_t>(n));
-    TBlock& b = blocks_[static_cast<std::size_t>(bi)];
-    // A third of the moves are chains of swaps.
+    if (hard_ > 0 && it % kReweigh == 0) Reweigh();
+    const double temp = Temperature(it);
+    const int bi = PickBlock();
     if (rng_() % 3 == 0) {
-      const auto& mine = klassBlocks_[static_cast<std::size_t>(b.K)];
+      const auto& mine = klassBlocks_[static_cast<std::size_t>(blocks_[static_cast<std::size_t>(bi)].K)];
       Kempe(bi, mine[rng_() % mine.size()], temp);
-      keep();
-      continue;
-    }
-    const int od = b.Day, os = b.Start;
-    const int wIdle = bestHard == 0 ? 1 : 0;
-    const long before = Cost(wIdle);
-    // Once the rules hold, no move may break one.
-    const bool polishing = bestHard == 0;
-    const long hardBefore = hard_;
-    if (rng_() % 3 != 0) {
-      const auto& [d, s] = b.Places[rng_() % b.Places.size()];
-      if (d == od && s == os) continue;
-      Remove(bi);
-      Add(bi, d, s);
-      if (!Accept(before, polishing ? hardBefore : -1, wIdle, temp)) {
-        Remove(bi);
-        Add(bi, od, os);
-      }
+    } else if (rng_() % 3 != 0) {
+      MoveOne(bi, temp);
     } else {
-      // Two blocks of one klass change places.
-      const auto& mine = klassBlocks_[static_cast<std::size_t>(b.K)];
-      const int bj = mine[rng_() % mine.size()];
-      TBlock& c = blocks_[static_cast<std::size_t>(bj)];
-      if (bj == bi || (c.Day == od && c.Start == os)) continue;
-      const int cd = c.Day, cs = c.Start;
-      int ns = cs, ms = os;
-      if (cd == od) {
-        // Same day: the later one moves first, the other right behind it.
-        const int lo = std::min(os, cs);
-        if (os < cs) {
-          ms = lo;
-          ns = lo + c.Len;
-        } else {
-          ns = lo;
-          ms = lo + b.Len;
-        }
-      }
-      if (ns < 1 || ms < 1 || ns > L_ || ms > L_) continue;
-      if (!((b.Starts[static_cast<std::size_t>(cd - 1)] >> (ns - 1)) & 1u)) continue;
-      if (!((c.Starts[static_cast<std::size_t>(od - 1)] >> (ms - 1)) & 1u)) continue;
-      Remove(bi);
-      Remove(bj);
-      Add(bi, cd, ns);
-      Add(bj, od, ms);
-      if (!Accept(before, polishing ? hardBefore : -1, wIdle, temp)) {
-        Remove(bi);
-        Remove(bj);
-        Add(bi, od, os);
-        Add(bj, cd, cs);
-      }
+      SwapInKlass(bi, temp);
     }
-    keep();
+    KeepBest();
   }
-  res.Moves = it;
+}
+
+// The best week found, and of one that breaks a rule the part that holds.
+TSketchResult TSketch::Result(Clock::time_point start) {
+  RestoreBest();
+  TSketchResult res;
+  res.Moves = moves_;
   res.Left = left_;
-  if (soundAt != Clock::time_point{}) res.SoundAfter = std::chrono::duration<double>(soundAt - start).count();
-  for (int i = 0; i < n; ++i) Remove(i);
-  for (int i = 0; i < n; ++i) Add(i, bestAt[static_cast<std::size_t>(i)].first, bestAt[static_cast<std::size_t>(i)].second);
+  res.Unmatched = unmatched_;
+  if (soundAt_ != Clock::time_point{}) res.SoundAfter = std::chrono::duration<double>(soundAt_ - start).count();
   res.Broken = static_cast<int>(hard_);
   res.Windows = static_cast<int>(idle_);
   res.Sound = hard_ == 0;
-  for (const TBlock& b : blocks_) res.Blocks.push_back({b.K, b.Lesson, b.Len, b.Day, b.Start});
+  for (const TBlock& b : blocks_) res.Blocks.push_back({b.K, b.Lesson, b.Len, b.Day, b.Start, true});
+  if (!res.Sound) {
+    KeepSoundPart();
+    for (std::size_t i = 0; i < blocks_.size(); ++i) res.Blocks[i].Holds = blocks_[i].Day != 0;
+  }
   return res;
 }
 
@@ -592,8 +764,10 @@ TSketchResult SketchWeek(const TRunModel& m, const TSketchOptions& options) {
   const auto deadline = start + std::chrono::milliseconds(std::max(1, options.TimeBudgetMs));
   TSketch sketch(m, options);
   if (!sketch.Build()) return {};
-  sketch.Construct(deadline);
-  return sketch.Run(options, start, deadline);
+  const auto soundBy = options.SoundByMs > 0 ? start + std::chrono::milliseconds(options.SoundByMs) : deadline;
+  sketch.Construct(std::min(soundBy, deadline));
+  sketch.Anneal(options, soundBy, deadline);
+  return sketch.Result(start);
 }
 
 }  // namespace korvant

@@ -4,9 +4,10 @@
 // then moves and swaps blocks until no teacher or klass stands twice in an
 // hour, no lesson has two blocks on one day, every klass day is closed up
 // from an allowed first hour and a lesson without a teacher begins or ends
-// it (and, as asked, teachers sharing a room and separated blocks keep
-// apart); then for fewer idle hours of the teachers. The week driver
-// enters a sketch that keeps every rule at its hours.
+// it, teachers keep their wanted free days (and, as asked, teachers
+// sharing a room and separated blocks keep apart); then for fewer idle
+// hours of the teachers. The week driver enters a sketch that keeps every
+// rule at its hours, and of one that does not the part that does.
 #include <chrono>
 #include <cstdint>
 #include <vector>
@@ -21,6 +22,9 @@ struct TSketchBlock {
   int Len = 0;
   int Day = 0;       // 1..6, 0 when it has no place yet
   int Start = 0;     // first hour
+  // In a sketch that breaks a rule: whether the block is in the part that
+  // keeps every rule (the rest is left to the planning commands).
+  bool Holds = true;
 };
 
 struct TSketchResult {
@@ -29,6 +33,7 @@ struct TSketchResult {
   int Windows = 0;           // teachers' idle hours of the sketch
   uint64_t Moves = 0;        // moves tried
   int Left = 0;              // blocks no hour of the week is open to
+  int Unmatched = 0;         // blocks of a joint lesson some linked lesson lacks
   double SoundAfter = -1;    // seconds until the rules held (-1 never)
   std::vector<TSketchBlock> Blocks;
 };
@@ -38,6 +43,9 @@ struct TSketchOptions {
   int TimeBudgetMs = 10000;
   // Once the rules hold, the search goes on this long for fewer idle hours.
   int PolishMs = 0;
+  // A search whose rules do not hold by then stops (0: TimeBudgetMs); one
+  // whose rules hold may polish until TimeBudgetMs.
+  int SoundByMs = 0;
   // Teachers sharing a room: a lesson that keeps to the room (not marked
   // otherwise) stands at no hour with another lesson of those teachers.
   bool HonourRooms = false;
@@ -47,8 +55,9 @@ struct TSketchOptions {
 };
 
 // Sketches the week of every lesson of the model. Lessons the model cannot
-// collect a joint set for, and blocks no hour of the week is open to (for
-// all their klasses and teachers), are left out of the sketch.
+// collect a joint set for, blocks no hour of the week is open to (for all
+// their klasses and teachers) and blocks of a joint lesson that a linked
+// lesson has no block of that length for are left out of the sketch.
 TSketchResult SketchWeek(const TRunModel& m, const TSketchOptions& options);
 
 }  // namespace korvant

@@ -200,6 +200,28 @@ TEST(DayArrangements, ClosedHoursAndTheNoGapRule) {
   EXPECT_EQ(p2.ArrangementItem(0, 1, 2), 0xFFFF);
   EXPECT_NE(p2.ArrangementItem(0, 1, 1), 0);
   EXPECT_NE(p2.ArrangementItem(0, 1, 3), 0);
+
+  // A klass closed at its first allowed hours begins with its next open
+  // hour, once for both starts.
+  ProjectBuilder r(5);
+  const int32_t rs = r.Subject(), rt = r.Teacher(), rk = r.Klass();
+  r.d.Klasses[0]->ChangeStartLesson(1, 1);
+  r.d.Klasses[0]->ChangeStartLesson(1, 2);
+  r.d.Klasses[0]->SetBusy(1, 1);
+  r.d.Klasses[0]->SetBusy(2, 1);
+  r.Lesson(rk, {{rs, rt}}, {1});
+  r.Lesson(rk, {{rs, rt}}, {1});
+  auto b3 = Build(r.d);
+  b3.model->Teachers.SetGroups({AllTeachers(*b3.model)});
+  b3.model->Teachers.PrepareDaySlots(kDay);
+  ChooseAll(*b3.model);
+  TDayPlanner p3(*b3.model, *b3.var, kDay, nullptr);
+  p3.SetOptimising(true);
+  p3.PrepareSizes();
+  ASSERT_EQ(p3.EnumDayVariants(0), 1);
+  EXPECT_EQ(p3.ArrangementItem(0, 1, 1), 0);
+  EXPECT_NE(p3.ArrangementItem(0, 1, 3), 0);
+  EXPECT_NE(p3.ArrangementItem(0, 1, 4), 0);
 }
 
 TEST(DayArrangements, TeacherlessGroupNeverInTheMiddle) {
@@ -1074,6 +1096,12 @@ void ExpectWeekComplete(const TRunModel& m, const TTableVarItem& var) {
       EXPECT_EQ(got, want) << klass->Name() << " lesson " << l->ID();
     }
   }
+  // A teacher who wants m free days teaches on at most 6 - m days.
+  for (int t = 0; t < m.Teachers.Count(); ++t) {
+    int working = 0;
+    for (int d = 1; d <= 6; ++d) working += var.CountTeacherFair(t, d) > 0 ? 1 : 0;
+    EXPECT_LE(working, 6 - m.Teachers[t]->MetodicalDays) << m.Teachers[t]->Name() << " without its free days";
+  }
 }
 
 // Every group that needs a room has one that is open at the slot, big
@@ -1146,26 +1174,38 @@ TEST(DayPlanAuto, DemoWeekPlansCompletelyWithRooms) {
   ResetRun();
 }
 
-// The drafts' week begins from a sketch of the whole week: on the
-// demonstration project (joint lessons, teachers sharing rooms: its days
-// are arranged from the drafts) and on generated schools (entered at the
-// sketch's hours) every hour stands, once a day per lesson, without a
-// conflict, and every klass's day is closed up.
-TEST(DayPlanAuto, WeeksFromTheSketchAreCompleteAndSound) {
+// The week planner, from a sketch of the whole week or through the drafts
+// alone: on the demonstration project (joint lessons, teachers sharing
+// rooms) and on generated schools (light teachers wanting two free days)
+// every hour stands, once a day per lesson, without a conflict, every
+// klass's day is closed up and every teacher keeps its free days.
+TEST(DayPlanAuto, WeeksAreCompleteAndSound) {
   TProjectData demo;
   ASSERT_TRUE(ReadProjectImage(DemoProjectImage(), demo));
-  std::vector<std::unique_ptr<TProjectData>> projects;
-  projects.push_back(GenerateSchool(6, 8, 77));
-  projects.push_back(GenerateSchool(12, 8, 2024));
-  std::vector<const TProjectData*> all{&demo};
-  for (const auto& p : projects) all.push_back(p.get());
-  for (const TProjectData* d : all) {
+  auto six = GenerateSchool(6, 8, 77);
+  auto twelve = GenerateSchool(12, 8, 2024);
+  for (int t = 0; t < twelve->Teachers.Count(); ++t)
+    if (twelve->Teachers[t]->PlanLessCnt <= 14) twelve->Teachers[t]->MetodicalDays = 2;
+  const struct {
+    const char* name;
+    const TProjectData* project;
+    bool sketch;
+  } cases[] = {
+      {"demonstration", &demo, true},
+      {"demonstration through the drafts", &demo, false},
+      {"6 klasses", six.get(), true},
+      {"6 klasses through the drafts", six.get(), false},
+      {"12 klasses, two free days", twelve.get(), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     ResetRun();
     Shared().UseAttachedRooms = 1;
-    auto b = Build(*d);
+    auto b = Build(*c.project);
     TRunModel& m = *b.model;
     TWeekPlanOptions o;
     o.TimeBudgetMs = 4000;
+    o.Sketch = c.sketch;
     const TWeekPlanResult r = PlanWeekDrafts(m, *b.var, o);
     EXPECT_TRUE(r.Complete) << r.Placed << " of " << r.Due;
     ExpectWeekComplete(m, *b.var);
@@ -1207,9 +1247,14 @@ TEST(DayPlanAuto, AWeekThatCannotBeMadeStopsAtItsBudgetWithNotes) {
   EXPECT_FALSE(r.Complete);
   EXPECT_GT(r.Placed, 0);
   EXPECT_FALSE(r.Notes.empty());
+  // What the sketch held soundly went in by hand, the commands did the rest.
+  EXPECT_EQ(r.Path, "sketch and commands");
+  EXPECT_GT(r.SketchHeld, 0);
+  // What stands keeps every rule: no conflict, every klass day closed up.
   for (int day = 1; day <= 6; ++day) {
     m.Teachers.PrepareDaySlots(day);
     ExpectNoConflicts(m, *b.var, m.L(), day);
+    for (int k = 0; k < m.Klasses.Count(); ++k) EXPECT_EQ(KlassGaps(m, *b.var, k, day), 0) << "klass " << k << " day " << day;
   }
   ResetRun();
 }
