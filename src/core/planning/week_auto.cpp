@@ -9,6 +9,7 @@
 #include "core/planning/day_planner.h"
 #include "core/planning/week_sketch.h"
 #include "core/planning/week_vars.h"
+#include "core/variant/joint_blocks.h"
 
 namespace korvant {
 
@@ -180,35 +181,8 @@ struct TBlockRef {
 // only those that every linked lesson still has free, since a block stands
 // in every klass of the set.
 std::vector<int> UnplacedBlocks(const TRunModel& m, const TTableVarItem& var, int k, int li) {
-  TLinkedLists lists;
-  if (!m.Klasses.CollectLinkedLessons(k, li, lists)) return {};
-  std::vector<int> left;
-  auto freeBlocks = [&](int kk, int lj) {
-    std::vector<int> free;
-    const TRTILessonItem* l = m.Klasses[kk]->Lessons[lj];
-    for (int q = 1; q <= l->QuantsCount(); ++q) free.push_back(l->QuantAt(q));
-    for (int d = 1; d <= 6; ++d) {
-      auto it = std::find(free.begin(), free.end(), var.CountLessonInDay(kk, lj, d));
-      if (it != free.end()) free.erase(it);
-    }
-    return free;
-  };
-  left = freeBlocks(k, li);
-  for (int i = 0; i < lists.LessonCount(); ++i) {
-    const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
-    if (e.A == k && e.B == li) continue;
-    std::vector<int> theirs = freeBlocks(e.A, e.B), both;
-    for (int len : left) {
-      auto it = std::find(theirs.begin(), theirs.end(), len);
-      if (it == theirs.end()) continue;
-      theirs.erase(it);
-      both.push_back(len);
-    }
-    left = std::move(both);
-  }
-  return left;
+  return InLessonOrder(*m.Klasses[k]->Lessons[li], JointFreeBlocks(var, k, li));
 }
-
 
 // Whether a klass's day may begin at hour first: one of its first hours,
 // or the first open hour after closed hours that follow one.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <random>
 
+#include "core/variant/joint_blocks.h"
 #include "core/variant/rti_model.h"
 
 namespace korvant {
@@ -16,33 +17,6 @@ namespace korvant {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The blocks a joint lesson can be given: those of the lesson that every
-// linked lesson has too (a block stands in every klass of the set); the
-// others are counted as left out.
-std::vector<int> JointBlocks(const TRunModel& m, const TLinkedLists& lists, int k, int li, int* left = nullptr) {
-  const TRTILessonItem* l = m.Klasses[k]->Lessons[li];
-  std::vector<int> blocks;
-  for (int q = 1; q <= l->QuantsCount(); ++q) blocks.push_back(l->QuantAt(q));
-  const std::size_t all = blocks.size();
-  for (int i = 0; i < lists.LessonCount(); ++i) {
-    const TLinkEntry e = lists.Lessons[static_cast<std::size_t>(i)];
-    if (e.A == k && e.B == li) continue;
-    const TRTILessonItem* other = m.Klasses[e.A]->Lessons[e.B];
-    std::vector<int> theirs;
-    for (int q = 1; q <= other->QuantsCount(); ++q) theirs.push_back(other->QuantAt(q));
-    std::vector<int> both;
-    for (int len : blocks) {
-      auto it = std::find(theirs.begin(), theirs.end(), len);
-      if (it == theirs.end()) continue;
-      theirs.erase(it);
-      both.push_back(len);
-    }
-    blocks = std::move(both);
-  }
-  if (left) *left += static_cast<int>(all - blocks.size());
-  return blocks;
-}
 
 struct TBlock {
   int K = 0, Lesson = 0, Len = 0;
@@ -244,7 +218,12 @@ bool TSketch::Build() {
             if (ok && TeacherHourClosed(m_.Teachers[t]->GetBusy(slot), m_.TeachersWills)) ok = false;
           if (ok) open[static_cast<std::size_t>(d - 1)] |= 1u << (h - 1);
         }
-      for (int len : JointBlocks(m_, lists, k, li, &unmatched_)) {
+      const TRTILessonItem& lesson = *m_.Klasses[k]->Lessons[li];
+      // A block stands in every klass of the set: the lesson's blocks that
+      // some linked lesson lacks are counted as left out.
+      const std::vector<int> blocks = InLessonOrder(lesson, JointBlocks(m_, k, li));
+      unmatched_ += lesson.QuantsCount() - static_cast<int>(blocks.size());
+      for (int len : blocks) {
         TBlock b = proto;
         b.Len = len;
         if (b.Len < 1 || b.Len > L_) continue;

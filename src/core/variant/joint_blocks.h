@@ -7,6 +7,7 @@
 // vanish from that klass when the file is read again.
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/project/params.h"
 #include "core/variant/table_var.h"
@@ -15,6 +16,18 @@ namespace korvant {
 
 // Blocks per length: [n] is how many blocks of n hours (1..24).
 using TBlockCounts = std::array<uint8_t, kMaxLessonsPerDay + 1>;
+
+// Per length, the blocks the lesson lists.
+TBlockCounts LessonBlocks(const TRTILessonItem& lesson);
+
+// Per length, the fewest blocks any lesson linked with (klass, lesson),
+// itself included, lists: the blocks the joint lesson has in an empty
+// week. All zero when the linked set cannot be collected whole.
+TBlockCounts JointBlocks(const TRunModel& m, int klass, int lesson);
+
+// The lengths of counts as a list, in the order the lesson lists its
+// blocks (of each length, the first ones).
+std::vector<int> InLessonOrder(const TRTILessonItem& lesson, TBlockCounts counts);
 
 // The blocks of klass's lesson that stand on no day of var other than day
 // (day 0: on no day at all): its block list less, for each day holding its
