@@ -657,7 +657,7 @@ TEST_F(FrameTest, NewAndOpenVariant) {
 }
 
 TEST_F(FrameTest, VariantModifiedFlagPostsOneCaptionRefreshToTheVariantWindow) {
-  TPrgMdiFrame& f = MakeWithDemo();
+  MakeWithDemo();
   EnterPlanning();
   MessageTraceRecorder trace;
   SetVarModified(true);
