@@ -12,11 +12,11 @@
 // so that what it reaches a user can reach too:
 //   0. in an empty variant, the week is first sketched on paper: every
 //      block gets a day and hours, and the sketch is reworked (blocks moved
-//      and swapped, alone or in chains between two hours) until no teacher
-//      or klass stands twice in an hour, no lesson has two blocks on a day,
-//      every klass's day is closed up from an allowed first hour, lessons
-//      without a teacher begin or end it, teachers keep their wanted free
-//      days, teachers sharing a room and separated blocks keep apart
+//      and swapped, alone or in chains between two windows of hours) until
+//      no teacher or klass stands twice in an hour, no lesson has two blocks
+//      on a day, every klass's day is closed up from an allowed first hour,
+//      lessons without a teacher begin or end it, teachers keep their wanted
+//      free days, teachers sharing a room and separated blocks keep apart
 //      (rules still broken weighing more as the search goes on); then for
 //      fewer idle hours. A sketch that keeps every rule is entered by hand,
 //      each block at its day and hours; then step 5. Otherwise the part of
@@ -47,7 +47,8 @@
 // 50 by default) that no run passes; what kept the week short is printed as
 // notes; --seed S repeats a run.
 // --sketch-only sketches the week and prints how far the sketch got (30 s
-// by default), without planning it.
+// by default, all of it spent on idle hours once the rules hold), without
+// planning it.
 // --greedy plans day after day with the placement run of every teacher row
 // under the preparation dialog's raised day minima instead (steps 1-4).
 //
@@ -186,6 +187,7 @@ int main(int argc, char** argv) {
     TSketchOptions so;
     so.Seed = o.Day.Seed + 1;
     so.TimeBudgetMs = o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 30000;
+    so.PolishMs = so.TimeBudgetMs;
     so.HonourRooms = so.SeparateParts = true;
     const TSketchResult sk = SketchWeek(m, so);
     std::printf("sketch: broken %d, idle %d, sound after %.2f s, moves %llu, left %d, unmatched %d\n", sk.Broken,

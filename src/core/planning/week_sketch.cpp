@@ -43,6 +43,7 @@ class TSketch {
 
  private:
   static constexpr int kHard = 12;  // one broken rule against idle hours
+  static constexpr std::size_t kLongestChain = 64;  // blocks one chain may move
 
   std::size_t KD(int k, int d) const { return static_cast<std::size_t>(k) * 6 + static_cast<std::size_t>(d - 1); }
   int Shape(int k, int d) const;
@@ -60,7 +61,19 @@ class TSketch {
   void CountRooms(const TBlock& b, int d, int s, int step);
   // The block of the list standing at hour h of day d, or -1.
   int BlockAt(const std::vector<int>& list, int d, int h) const;
+  // Two windows of n hours on days Day[2] and Day[1] from hours From[2]
+  // and From[1]: blocks of side s move into window s.
+  struct TWindows {
+    int N = 0;
+    std::array<int, 3> Day{}, From{};
+  };
   bool Kempe(int bi, int ci, double temp);
+  bool PickWindows(int bi, int ci, TWindows& w);
+  static bool Disjoint(const TWindows& w);
+  int GrowChain(int bi, int ci, TWindows& w, std::vector<int>& chain);
+  bool Widen(TWindows& w, int before, int after);
+  int Target(const TBlock& X, int side, const TWindows& w) const;
+  bool TradeWindows(const std::vector<int>& chain, const TWindows& w, double temp);
   void MoveOne(int bi, double temp);
   void SwapInKlass(int bi, double temp);
   int PickBlock();
@@ -450,43 +463,80 @@ int TSketch::BlockAt(const std::vector<int>& list, int d, int h) const {
   return -1;
 }
 
-// Blocks bi and ci (of one length) change places, and with them, in turn,
-// every block standing where a moved block's klasses or teachers arrive,
-// until nothing clashes: a chain that keeps every klass's hours, so that
-// in a week without broken rules only the same-day rule and idle hours can
-// change. Kept as annealing allows and when no rule breaks.
+// Two windows of as many hours, one holding block bi and one holding ci,
+// trade what stands in them: bi and ci move to the same places in the
+// other window, and in turn every block standing where a moved block's
+// klasses, teachers or shared rooms arrive moves the other way, until
+// nothing clashes. A block reaching past its window widens both, so that
+// blocks of different lengths trade too (one of two hours for two of one).
+// Every klass keeps its hours: in a week without broken rules only klass
+// days' shapes, the same-day rule, free days and idle hours can change.
+// Kept as annealing allows and, once the rules hold, when none breaks.
 bool TSketch::Kempe(int bi, int ci, double temp) {
+  if (bi == ci) return false;
+  TWindows w;
+  if (!PickWindows(bi, ci, w)) return false;
+  std::vector<int> chain;
+  bool kept = false;
+  for (int widen = 0; widen < 4 && !kept; ++widen) {
+    for (int x : chain) side_[static_cast<std::size_t>(x)] = 0;
+    chain.clear();
+    const int grown = GrowChain(bi, ci, w, chain);
+    if (grown == 0) kept = TradeWindows(chain, w, temp);
+    if (grown <= 0) break;
+  }
+  for (int x : chain) side_[static_cast<std::size_t>(x)] = 0;
+  return kept;
+}
+
+// Windows as long as the longer block, the shorter block at a random place
+// in its own; false when they would overlap or leave the day.
+bool TSketch::PickWindows(int bi, int ci, TWindows& w) {
   const TBlock& b = blocks_[static_cast<std::size_t>(bi)];
   const TBlock& c = blocks_[static_cast<std::size_t>(ci)];
-  const int len = b.Len;
-  if (c.Len != len || bi == ci) return false;
-  const std::array<std::pair<int, int>, 3> at{{{0, 0}, {c.Day, c.Start}, {b.Day, b.Start}}};
-  if (b.Day == c.Day && b.Start < c.Start + len && c.Start < b.Start + len) return false;
-  // side 1: moves to where c stood; side 2: to where b stood.
-  std::vector<int> chain{bi, ci};
+  w.N = std::max(b.Len, c.Len);
+  auto start = [&](const TBlock& x) {
+    const int lo = std::max(1, x.Start + x.Len - w.N), hi = std::min(x.Start, L_ - w.N + 1);
+    return hi < lo ? 0 : lo + static_cast<int>(rng_() % static_cast<uint32_t>(hi - lo + 1));
+  };
+  w.Day = {0, c.Day, b.Day};
+  w.From = {0, start(c), start(b)};
+  return w.From[1] > 0 && w.From[2] > 0 && Disjoint(w);
+}
+
+bool TSketch::Disjoint(const TWindows& w) {
+  return w.Day[1] != w.Day[2] || w.From[1] + w.N <= w.From[2] || w.From[2] + w.N <= w.From[1];
+}
+
+// The chain of blocks that trade windows (side 1 moving into the window of
+// ci, side 2 into that of bi). 0: it closes; -1: it cannot (a block may
+// not stand at its new place, or the chain grows too long); 1: a block
+// reaches past its window, and both windows were widened to hold it.
+int TSketch::GrowChain(int bi, int ci, TWindows& w, std::vector<int>& chain) {
+  chain = {bi, ci};
   side_[static_cast<std::size_t>(bi)] = 1;
   side_[static_cast<std::size_t>(ci)] = 2;
-  bool ok = true;
+  int verdict = 0;
   auto join = [&](int y, int side) {
-    if (y < 0) return;
-    const uint8_t cur = side_[static_cast<std::size_t>(y)];
-    if (cur == side) return;
+    if (y < 0 || verdict != 0 || side_[static_cast<std::size_t>(y)] == side) return;
     const TBlock& Y = blocks_[static_cast<std::size_t>(y)];
-    const auto [od, os] = at[static_cast<std::size_t>(3 - side)];
-    if (cur != 0 || Y.Len != len || Y.Day != od || Y.Start != os || chain.size() >= 48) {
-      ok = false;
-      return;
+    const int from = w.From[static_cast<std::size_t>(3 - side)];
+    if (side_[static_cast<std::size_t>(y)] != 0 || chain.size() >= kLongestChain) {
+      verdict = -1;
+    } else if (Y.Start < from || Y.Start + Y.Len > from + w.N) {
+      verdict = Widen(w, std::max(0, from - Y.Start), std::max(0, Y.Start + Y.Len - from - w.N)) ? 1 : -1;
+    } else {
+      side_[static_cast<std::size_t>(y)] = static_cast<uint8_t>(side);
+      chain.push_back(y);
     }
-    side_[static_cast<std::size_t>(y)] = static_cast<uint8_t>(side);
-    chain.push_back(y);
   };
-  for (std::size_t i = 0; i < chain.size() && ok; ++i) {
+  for (std::size_t i = 0; i < chain.size() && verdict == 0; ++i) {
     const int x = chain[i];
     const TBlock& X = blocks_[static_cast<std::size_t>(x)];
     const int side = side_[static_cast<std::size_t>(x)];
-    const auto [td, ts] = at[static_cast<std::size_t>(side)];
-    if (!((X.Starts[static_cast<std::size_t>(td - 1)] >> (ts - 1)) & 1u)) ok = false;
-    for (int h = ts; h < ts + len && ok; ++h) {
+    const int td = w.Day[static_cast<std::size_t>(side)], ts = Target(X, side, w);
+    if (ts < 1 || !((X.Starts[static_cast<std::size_t>(td - 1)] >> (ts - 1)) & 1u)) return -1;
+    for (int h = ts; h < ts + X.Len && verdict == 0; ++h) {
       for (int k : X.Klasses) join(BlockAt(klassBlocks_[static_cast<std::size_t>(k)], td, h), 3 - side);
       for (int t : X.Teachers) join(BlockAt(teacherBlocks_[static_cast<std::size_t>(t)], td, h), 3 - side);
       for (int g : X.Rooms)
@@ -496,25 +546,43 @@ bool TSketch::Kempe(int bi, int ci, double temp) {
         }
     }
   }
-  bool kept = false;
-  if (ok) {
-    const long before = Cost(1), hardBefore = hard_;
-    for (int x : chain) Remove(x);
-    for (int x : chain) {
-      const auto [td, ts] = at[side_[static_cast<std::size_t>(x)]];
-      Add(x, td, ts);
-    }
-    kept = Accept(before, hardBefore, 1, temp);
-    if (!kept) {
-      for (int x : chain) Remove(x);
-      for (int x : chain) {
-        const auto [td, ts] = at[3 - side_[static_cast<std::size_t>(x)]];
-        Add(x, td, ts);
-      }
-    }
+  return verdict;
+}
+
+// Both windows made longer by before hours in front and after behind; at
+// most six hours, past which a chain trades most of a day.
+bool TSketch::Widen(TWindows& w, int before, int after) {
+  TWindows v = w;
+  v.N += before + after;
+  for (int s = 1; s <= 2; ++s) v.From[static_cast<std::size_t>(s)] -= before;
+  for (int s = 1; s <= 2; ++s)
+    if (v.From[static_cast<std::size_t>(s)] < 1 || v.From[static_cast<std::size_t>(s)] + v.N - 1 > L_) return false;
+  if (v.N > 6 || !Disjoint(v)) return false;
+  w = v;
+  return true;
+}
+
+// The first hour block X takes in the window its side moves into.
+int TSketch::Target(const TBlock& X, int side, const TWindows& w) const {
+  return X.Start - w.From[static_cast<std::size_t>(3 - side)] + w.From[static_cast<std::size_t>(side)];
+}
+
+// The chain moved across; put back unless annealing keeps it.
+bool TSketch::TradeWindows(const std::vector<int>& chain, const TWindows& w, double temp) {
+  const long before = Cost(1), hardBefore = hard_;
+  std::vector<std::pair<int, int>> from(chain.size()), to(chain.size());
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    const TBlock& X = blocks_[static_cast<std::size_t>(chain[i])];
+    const int side = side_[static_cast<std::size_t>(chain[i])];
+    from[i] = {X.Day, X.Start};
+    to[i] = {w.Day[static_cast<std::size_t>(side)], Target(X, side, w)};
   }
-  for (int x : chain) side_[static_cast<std::size_t>(x)] = 0;
-  return kept;
+  for (int x : chain) Remove(x);
+  for (std::size_t i = 0; i < chain.size(); ++i) Add(chain[i], to[i].first, to[i].second);
+  if (Accept(before, hardBefore, 1, temp)) return true;
+  for (int x : chain) Remove(x);
+  for (std::size_t i = 0; i < chain.size(); ++i) Add(chain[i], from[i].first, from[i].second);
+  return false;
 }
 
 void TSketch::Reweigh() {
@@ -685,14 +753,15 @@ void TSketch::SwapInKlass(int bi, double temp) {
   }
 }
 
-// Annealing until the deadline, or until the rules have held for the
-// polishing time (or with no idle hour left). A third of the moves are
-// chains of swaps, the rest single moves and, a third of those, swaps in
-// a klass; rules still broken are reweighed now and then.
+// Annealing until the deadline or the move budget, or until the rules have
+// held for the polishing time (or with no idle hour left). A third of the
+// moves are chains between two windows, the rest single moves and, a third
+// of those, swaps in a klass; rules still broken are reweighed now and then.
 void TSketch::Anneal(const TSketchOptions& o, Clock::time_point soundBy, Clock::time_point deadline) {
   constexpr uint64_t kReweigh = 20000;  // moves between two reweighings
   KeepBest();
   for (uint64_t it = 0;; ++moves_) {
+    if (o.MoveBudget > 0 && moves_ >= o.MoveBudget) break;
     if ((it & 1023) == 0) {
       const auto now = Clock::now();
       if (now >= deadline || (bestHard_ != 0 && now >= soundBy)) break;

@@ -52,6 +52,9 @@ struct TSketchOptions {
   // A lesson's separated blocks never stand right before or after a block
   // of the lesson.
   bool SeparateParts = false;
+  // Moves the search may try (0: as many as the time allows), so that a
+  // seed repeats a run whatever the machine's speed.
+  uint64_t MoveBudget = 0;
 };
 
 // Sketches the week of every lesson of the model. Lessons the model cannot

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "core/project/demo_project.h"
+#include "core/project/demo_source.h"
 #include "core/variant/rti_model.h"
 #include "core/variant/variant_fixture.h"
 #include "school_gen.h"
@@ -232,6 +234,77 @@ TEST(WeekSketch, SketchesKeepEveryRuleAndCountTheirIdleHours) {
       o.HonourRooms = o.SeparateParts = true;
       ExpectSketchSound(*b.model, SketchWeek(*b.model, o), name + " seed " + std::to_string(seed));
     }
+}
+
+// A week planted without idle hours, as project source: five days
+// (Saturday closed) whose every klass hour is taken by a block of one to
+// three hours, each teacher's hours of a day in one run, no lesson twice a
+// day; the lessons are read off it.
+std::string PlantedWeek(uint32_t seed, int klasses, int teachers, int L) {
+  std::mt19937 rng(seed);
+  auto at = [](std::vector<int>& v, int i) -> int& { return v[static_cast<std::size_t>(i)]; };
+  std::map<std::pair<int, int>, std::vector<int>> lessons;  // (klass, teacher) -> block lengths
+  for (int d = 1, tries = 0; d <= 5 && tries < 1000; ++tries) {
+    std::map<std::pair<int, int>, int> day;
+    // Per teacher: the last hour it teaches so far (0: not begun), whether its day is over.
+    std::vector<int> until(static_cast<std::size_t>(teachers), 0), over(until), klassUntil(static_cast<std::size_t>(klasses), 0);
+    bool ok = true;
+    for (int h = 1; h <= L && ok; ++h) {
+      for (int t = 0; t < teachers; ++t)  // a teacher that does not go on ends its day
+        if (at(until, t) > 0 && at(until, t) < h && (at(until, t) < h - 1 || rng() % 4 == 0)) at(over, t) = 1;
+      for (int k = 0; k < klasses && ok; ++k) {
+        if (at(klassUntil, k) >= h) continue;
+        int len = h < L && rng() % 3 == 0 ? 2 : 1;
+        if (len == 2 && h + 1 < L && rng() % 4 == 0) len = 3;
+        int pick = -1;  // a teacher going on from the hour before first, else one yet to begin
+        for (int pass = 0; pass < 2 && pick < 0; ++pass)
+          for (int i = 0, r = static_cast<int>(rng() % static_cast<uint32_t>(teachers)); i < teachers && pick < 0; ++i) {
+            const int t = (i + r) % teachers;
+            const bool free = pass == 0 ? h > 1 && at(until, t) == h - 1 : at(until, t) == 0;
+            if (free && !at(over, t) && !day.count({k, t})) pick = t;
+          }
+        ok = pick >= 0;
+        if (ok) at(until, pick) = at(klassUntil, k) = h + len - 1, day[{k, pick}] = len;
+      }
+    }
+    if (!ok) continue;  // the teachers ran out: the day again
+    for (const auto& [kt, len] : day) lessons[kt].push_back(len);
+    ++d;
+  }
+  const std::string hours = std::to_string(L);
+  std::string text = "project lessons=" + hours + " shifts=1\nroom r name=r\nsubject s name=s rooms=r\n";
+  for (int k = 0; k < klasses; ++k) text += "klass k" + std::to_string(k) + " name=K" + std::to_string(k) + " start=1 closed=6:1-" + hours + "\n";
+  for (int t = 0; t < teachers; ++t) text += "teacher t" + std::to_string(t) + " name=T" + std::to_string(t) + "\n";
+  int n = 0;
+  for (const auto& [kt, lens] : lessons) {
+    text += "lesson l" + std::to_string(n++) + " klass=k" + std::to_string(kt.first) + " group=s:t" + std::to_string(kt.second) + " blocks=";
+    for (std::size_t i = 0; i < lens.size(); ++i) text += (i ? "," : "") + std::to_string(lens[i]);
+    text += "\n";
+  }
+  return text;
+}
+
+// Every klass hour of a planted week taken: no block can move alone, and
+// the sketch finds a week without idle hours again only by trading blocks
+// between windows of hours, across klasses and lengths.
+TEST(WeekSketch, AFullWeekPlantedWithoutIdleHoursIsFoundAgain) {
+  for (uint32_t seed : {3u, 5u, 7u, 12u}) {
+    const std::string text = PlantedWeek(seed, 5, 10, 6);
+    ASSERT_FALSE(text.empty());
+    TProjectData p;
+    std::string error;
+    ASSERT_TRUE(BuildProjectFromSource(text, p, error)) << error;
+    auto b = Build(p);
+    TSketchOptions o;
+    o.Seed = seed;
+    o.TimeBudgetMs = o.PolishMs = 60000;
+    // Chains of one length only took 280000 to 950000 moves here.
+    o.MoveBudget = 150000;
+    const TSketchResult r = SketchWeek(*b.model, o);
+    ExpectSketchSound(*b.model, r, "planted " + std::to_string(seed));
+    EXPECT_TRUE(r.Sound);
+    EXPECT_EQ(r.Windows, 0) << "planted " << seed;
+  }
 }
 
 // A lesson with more blocks than the days open to it, and a block no hour
