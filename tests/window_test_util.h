@@ -3,9 +3,17 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <gtest/gtest.h>
 #include <QTest>
 #include <QTimer>
@@ -52,6 +60,20 @@ class ScriptedPrompt : public IPrompt {
   }
 };
 
+// Once a test has failed fatally inside a dialog's script, the dialogs it
+// leaves open (and any it opens later) are ended, so that the test reports
+// its failure instead of waiting for a user forever.
+inline void EndModalsOfFailedTest(const ::testing::TestInfo* owner) {
+  if (::testing::UnitTest::GetInstance()->current_test_info() != owner) return;
+  if (QWidget* m = QApplication::activeModalWidget()) {
+    if (auto* d = qobject_cast<QDialog*>(m))
+      d->done(QDialog::Rejected);
+    else
+      m->close();
+  }
+  QTimer::singleShot(10, [owner] { EndModalsOfFailedTest(owner); });
+}
+
 // Runs `script` once the next modal loop is running (the modal widget is
 // QApplication::activeModalWidget() then).
 inline void WhenModal(std::function<void(QWidget* modal)> script) {
@@ -65,7 +87,10 @@ inline void WhenModal(std::function<void(QWidget* modal)> script) {
       return;
     }
     if (QWidget* m = QApplication::activeModalWidget()) {
+      // The user acts once the dialog is there: shown and holding the focus.
+      (void)QTest::qWaitForWindowActive(m);
       script(m);
+      if (::testing::Test::HasFatalFailure()) EndModalsOfFailedTest(owner);
       *poll = nullptr;  // breaks the cycle
       return;
     }
@@ -84,10 +109,107 @@ inline void ShowActive(QWidget& w) {
   (void)QTest::qWaitForWindowActive(&w);
 }
 
-// A left click at the middle of a shown widget (a push button, a bit button).
+// Whether a user's pointer at `at` (in w's coordinates) lands on w: w is
+// on screen, the point lies inside w and inside its window, and no sibling
+// or parent's edge covers it there.
+inline ::testing::AssertionResult Reachable(QWidget* w, QPoint at) {
+  if (!w) return ::testing::AssertionFailure() << "no widget";
+  const std::string name = w->metaObject()->className() + std::string(" '") +
+                           w->objectName().toStdString() + "'";
+  if (!w->isVisible()) return ::testing::AssertionFailure() << name << " is not on screen";
+  if (!w->rect().contains(at))
+    return ::testing::AssertionFailure() << name << " is " << w->width() << "x" << w->height()
+                                         << ", the point lies outside it";
+  QWidget* top = w->window();
+  const QPoint inTop = w->mapTo(top, at);
+  if (!top->rect().contains(inTop))
+    return ::testing::AssertionFailure() << name << " lies outside its window";
+  QWidget* hit = top->childAt(inTop);
+  if (w != top && hit != w && !w->isAncestorOf(hit))
+    return ::testing::AssertionFailure() << name << " is covered by "
+                                         << (hit ? hit->metaObject()->className() : "its parent's edge");
+  return ::testing::AssertionSuccess();
+}
+
+// A left click where the user can reach it: by default the middle of a
+// shown widget (a push button, a bit button, a check box).
+inline void LeftClick(QWidget* w, QPoint at) {
+  ASSERT_TRUE(Reachable(w, at)) << "a click the user cannot make";
+  QTest::mouseClick(w, Qt::LeftButton, {}, at);
+}
 inline void LeftClick(QWidget* w) {
-  ASSERT_TRUE(w && w->isVisible()) << "a click on a button that is not on screen";
-  QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+  ASSERT_TRUE(w) << "a click on no widget";
+  LeftClick(w, w->rect().center());
+}
+
+// A double click as the user makes it: press, release, then the second
+// press seen as a double click, and its release.
+inline void DoubleClick(QWidget* w, QPoint at) {
+  ASSERT_TRUE(Reachable(w, at)) << "a double click the user cannot make";
+  QTest::mouseClick(w, Qt::LeftButton, {}, at);
+  QTest::mouseDClick(w, Qt::LeftButton, {}, at);
+  QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+}
+
+// Ticks or unticks a check box, or chooses a radio button, by a click on
+// its indicator.
+inline void Tick(QAbstractButton* b) {
+  ASSERT_TRUE(b) << "a click on no box";
+  QStyleOptionButton opt;
+  opt.initFrom(b);
+  opt.text = b->text();
+  const bool radio = qobject_cast<QRadioButton*>(b) != nullptr;
+  const QRect r = b->style()->subElementRect(radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator,
+                                             &opt, b);
+  LeftClick(b, r.isValid() && !r.isEmpty() ? r.center() : b->rect().center());
+}
+
+// Where an item view shows the item, scrolled into sight as the user
+// would scroll to it (in the view port's coordinates).
+inline QPoint ItemPoint(QAbstractItemView* v, const QModelIndex& i) {
+  v->scrollTo(i);
+  return v->visualRect(i).center();
+}
+inline QModelIndex IndexAt(QAbstractItemView* v, int row, int col = 0) { return v->model()->index(row, col); }
+
+// A click, or a double click, on an item of a list, table or tree.
+inline void ClickItem(QAbstractItemView* v, const QModelIndex& i) {
+  ASSERT_TRUE(i.isValid()) << "a click on no item";
+  LeftClick(v->viewport(), ItemPoint(v, i));
+}
+inline void DoubleClickItem(QAbstractItemView* v, const QModelIndex& i) {
+  ASSERT_TRUE(i.isValid()) << "a double click on no item";
+  DoubleClick(v->viewport(), ItemPoint(v, i));
+}
+
+// Types text as keys into the widget (the one with the focus, as typing
+// goes there): characters beyond ASCII one by one, as a keyboard sends them.
+inline void TypeText(QWidget* w, const QString& text) {
+  for (QChar c : text) {
+    if (c.unicode() < 0x80 && c.isPrint())
+      QTest::keyClick(w, c.toLatin1());
+    else
+      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+// Replaces a field's text as a user does: a click into it, all of it
+// selected, the new text typed over it (an empty text deletes it).
+inline void TypeOver(QLineEdit* e, const QString& text) {
+  LeftClick(e);
+  if (::testing::Test::HasFatalFailure()) return;
+  QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+  if (text.isEmpty())
+    QTest::keyClick(e, Qt::Key_Delete);
+  else
+    TypeText(e, text);
+}
+
+// Opens a page of a tab widget by a click on its tab.
+inline void ChooseTab(QTabWidget* tabs, int index) {
+  QTabBar* bar = tabs->tabBar();
+  ASSERT_TRUE(index >= 0 && index < bar->count()) << "no tab " << index;
+  LeftClick(bar, bar->tabRect(index).center());
 }
 
 // Presses a speed button with the mouse at the point nearest its middle
@@ -95,7 +217,8 @@ inline void LeftClick(QWidget* w) {
 // transparent pixels through. The button is painted first, so its glyph
 // has its place.
 inline void Press(TPrgSpeedButton* b) {
-  ASSERT_TRUE(b && b->isVisible()) << "a press on a button that is not on screen";
+  ASSERT_TRUE(b) << "a press on no button";
+  ASSERT_TRUE(Reachable(b, b->rect().center())) << "a press the user cannot make";
   (void)b->grab();
   const QPoint mid = b->rect().center();
   auto solid = [b](QPoint p) {
@@ -113,6 +236,7 @@ inline void Press(TPrgSpeedButton* b) {
         }
       }
   }
+  ASSERT_TRUE(Reachable(b, at)) << "a press the user cannot make";
   QTest::mouseClick(b, Qt::LeftButton, {}, at);
 }
 

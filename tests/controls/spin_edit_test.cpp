@@ -8,6 +8,7 @@
 #include <QLineEdit>
 
 #include "controls/test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {
@@ -144,7 +145,8 @@ TEST_F(SpinFixture, ArrowsAndButtonsStepByIncrement) {
   EXPECT_EQ(edit->Value(), 5);
   edit->setReadOnly(true);
   test::BeepCounter beeps;
-  edit->UpClick();
+  test::ShowAndPaint(top);
+  test::Press(Up());
   EXPECT_EQ(edit->Value(), 5);
   EXPECT_EQ(beeps.count, 1);
 }
@@ -153,7 +155,8 @@ TEST_F(SpinFixture, HugeIncrementsSaturate) {
   Range(INT_MIN, INT_MAX);
   edit->SetIncrement(INT_MAX);
   edit->SetValue(INT_MAX - 1);
-  edit->UpClick();
+  test::ShowAndPaint(top);
+  test::Press(Up());
   EXPECT_EQ(edit->Value(), INT_MAX);
 }
 
@@ -161,10 +164,11 @@ TEST_F(SpinFixture, StepsByTheMostNegativeIncrementSaturateBothWays) {
   Range(INT_MIN, INT_MAX);
   edit->SetIncrement(INT_MIN);
   edit->SetValue(0);
-  edit->DownClick();  // 0 - INT_MIN does not fit an int
+  test::ShowAndPaint(top);
+  test::Press(Down());  // 0 - INT_MIN does not fit an int
   EXPECT_EQ(edit->Value(), INT_MAX);
   edit->SetValue(-5);
-  edit->UpClick();
+  test::Press(Up());
   EXPECT_EQ(edit->Value(), INT_MIN);
 }
 
@@ -200,7 +204,8 @@ TEST_F(SpinFixture, DisabledEditorBeepsOnTypingButStillSpins) {
   EXPECT_EQ(beeps.count, 2);
   QTest::keyClick(edit, Qt::Key_Up);
   EXPECT_EQ(edit->Value(), 4);
-  edit->Button()->UpButton()->Click();
+  test::ShowAndPaint(top);
+  test::Press(Up());
   EXPECT_EQ(edit->Value(), 5);
 }
 
