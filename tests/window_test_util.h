@@ -1,10 +1,12 @@
 #pragma once
 // Helpers of the window tests: a scripted message box and modal scripting.
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -128,14 +130,45 @@ inline ::testing::AssertionResult Reachable(QWidget* w, QPoint at) {
   if (w != top && hit != w && !w->isAncestorOf(hit))
     return ::testing::AssertionFailure() << name << " is covered by "
                                          << (hit ? hit->metaObject()->className() : "its parent's edge");
+  if (QWidget* modal = QApplication::activeModalWidget(); modal && !(top->windowType() & Qt::Popup)) {
+    bool under = false;
+    for (QWidget* p = top; p && !under; p = p->parentWidget()) under = p == modal;
+    if (!under)
+      return ::testing::AssertionFailure() << name << " is in a window behind the open dialog "
+                                           << modal->metaObject()->className();
+  }
   return ::testing::AssertionSuccess();
 }
 
+// A click on a window that is not the active one activates it first, as
+// the window system does.
+inline void ActivateOnClick(QWidget* w) {
+  QWidget* top = w->window();
+  if ((top->windowType() & Qt::Popup) == Qt::Popup || QApplication::activeWindow() == top) return;
+  top->activateWindow();
+  QApplication::setActiveWindow(top);
+  (void)QTest::qWaitForWindowActive(top);
+}
+
+// The widget that a pointer at `at` (in w's coordinates) is over: w, or the
+// child of w drawn there (the text field inside a date picker), with the
+// point in its coordinates.
+inline QWidget* WidgetUnder(QWidget* w, QPoint& at) {
+  QWidget* top = w->window();
+  QWidget* hit = top->childAt(w->mapTo(top, at));
+  if (!hit || hit == w || !w->isAncestorOf(hit)) return w;
+  at = hit->mapFrom(w, at);
+  return hit;
+}
+
 // A left click where the user can reach it: by default the middle of a
-// shown widget (a push button, a bit button, a check box).
+// shown widget (a push button, a bit button, a check box). The click goes
+// where the window system would send it: to the widget under the pointer.
 inline void LeftClick(QWidget* w, QPoint at) {
   ASSERT_TRUE(Reachable(w, at)) << "a click the user cannot make";
-  QTest::mouseClick(w, Qt::LeftButton, {}, at);
+  ActivateOnClick(w);
+  QWidget* target = WidgetUnder(w, at);
+  QTest::mouseClick(target, Qt::LeftButton, {}, at);
 }
 inline void LeftClick(QWidget* w) {
   ASSERT_TRUE(w) << "a click on no widget";
@@ -146,9 +179,24 @@ inline void LeftClick(QWidget* w) {
 // press seen as a double click, and its release.
 inline void DoubleClick(QWidget* w, QPoint at) {
   ASSERT_TRUE(Reachable(w, at)) << "a double click the user cannot make";
-  QTest::mouseClick(w, Qt::LeftButton, {}, at);
-  QTest::mouseDClick(w, Qt::LeftButton, {}, at);
-  QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+  ActivateOnClick(w);
+  QWidget* target = WidgetUnder(w, at);
+  QTest::mouseClick(target, Qt::LeftButton, {}, at);
+  QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+  QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+}
+
+// The shown button of a dialog whose caption reads `caption` (accelerator
+// marks and padding aside), or null.
+inline QAbstractButton* ButtonCaptioned(QWidget* dialog, const QString& caption) {
+  for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+    if (b->isVisible() && b->text().remove(QLatin1Char('&')).trimmed() == caption) return b;
+  return nullptr;
+}
+inline void ClickButton(QWidget* dialog, const char* utf8Caption) {
+  QAbstractButton* b = ButtonCaptioned(dialog, QString::fromUtf8(utf8Caption));
+  ASSERT_TRUE(b) << "no button \"" << utf8Caption << "\" on screen";
+  LeftClick(b);
 }
 
 // Ticks or unticks a check box, or chooses a radio button, by a click on
@@ -205,6 +253,21 @@ inline void TypeOver(QLineEdit* e, const QString& text) {
     TypeText(e, text);
 }
 
+// Enters a date into a date picker from the keyboard: a click into its
+// first section, Tab and Shift+Tab to select that section whole, then the
+// digits, the picker moving from section to section by itself. Nothing
+// commits the date: the caller presses Return or leaves the field.
+inline void EnterDate(QDateEdit* picker, const QDate& date) {
+  LeftClick(picker, QPoint(picker->height() / 2, picker->height() / 2));
+  if (::testing::Test::HasFatalFailure()) return;
+  QTest::keyClick(picker, Qt::Key_Tab);
+  QTest::keyClick(picker, Qt::Key_Backtab);
+  QString digits;
+  for (QChar c : picker->locale().toString(date, picker->displayFormat()))
+    if (c.isDigit()) digits += c;
+  TypeText(picker, digits);
+}
+
 // Opens a page of a tab widget by a click on its tab.
 inline void ChooseTab(QTabWidget* tabs, int index) {
   QTabBar* bar = tabs->tabBar();
@@ -237,6 +300,7 @@ inline void Press(TPrgSpeedButton* b) {
       }
   }
   ASSERT_TRUE(Reachable(b, at)) << "a press the user cannot make";
+  ActivateOnClick(b);
   QTest::mouseClick(b, Qt::LeftButton, {}, at);
 }
 
