@@ -1,13 +1,16 @@
 #pragma once
-// Helpers of the window tests: a scripted message box and modal scripting.
+// Helpers of the window tests: a scripted message box, modal scripting and
+// the user's input (clicks where the user can reach, keys, pop-ups, tabs).
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -241,9 +244,9 @@ inline void TypeText(QWidget* w, const QString& text) {
   }
 }
 
-// Replaces a field's text as a user does: a click into it, all of it
-// selected, the new text typed over it (an empty text deletes it).
-inline void TypeOver(QLineEdit* e, const QString& text) {
+// Replaces a field's or memo's text as a user does: a click into it, all
+// of it selected, the new text typed over it (an empty text deletes it).
+inline void TypeOver(QWidget* e, const QString& text) {
   LeftClick(e);
   if (::testing::Test::HasFatalFailure()) return;
   QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
@@ -251,6 +254,16 @@ inline void TypeOver(QLineEdit* e, const QString& text) {
     QTest::keyClick(e, Qt::Key_Delete);
   else
     TypeText(e, text);
+}
+
+// Replaces a field's or memo's text by pasting: the text on the clipboard,
+// a click into the field, all selected, Ctrl+V.
+inline void PasteOver(QWidget* e, const QString& text) {
+  QGuiApplication::clipboard()->setText(text);
+  LeftClick(e);
+  if (::testing::Test::HasFatalFailure()) return;
+  QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
 }
 
 // Enters a date into a date picker from the keyboard: a click into its
@@ -340,17 +353,40 @@ inline void ChooseMenuItem(QMenuBar* bar, QAction* item) {
 // Picks the entry `text` of a drop-down list through its real pop-up: a
 // click opens it, the keys walk to the entry from the top and Return takes
 // it. (A click into a list just opened is taken as the end of the opening
-// click.) Answers whether the entry was there.
+// click.) Answers whether the entry was there and the list took it (what
+// the list's owner then makes of its index is the owner's).
 inline bool PickFromPopup(QComboBox* box, const QString& text) {
   const int row = box->findText(text);
   if (row < 0) return false;
+  if (!Reachable(box, box->rect().center())) return false;
+  ActivateOnClick(box);
   QTest::mouseClick(box, Qt::LeftButton);
   QAbstractItemView* list = box->view();
   if (!list->isVisible()) return false;
+  int taken = -1;
+  const QMetaObject::Connection c =
+      QObject::connect(box, &QComboBox::activated, box, [&taken](int i) { taken = i; });
   QTest::keyClick(list, Qt::Key_Home);
   for (int i = 0; i < row; ++i) QTest::keyClick(list, Qt::Key_Down);
   QTest::keyClick(list, Qt::Key_Return);
-  return !list->isVisible() && box->currentIndex() == row;
+  QObject::disconnect(c);
+  return !list->isVisible() && taken == row;
+}
+
+// Opens the tab pages that hold w, outermost first, by clicks on their
+// tabs, as the user brings a control on a hidden page into sight.
+inline void OpenPageOf(QWidget* w) {
+  std::vector<std::pair<QTabWidget*, int>> tabs;
+  for (QWidget* c = w; c && !c->isWindow(); c = c->parentWidget()) {
+    QWidget* stack = c->parentWidget();
+    auto* t = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+    if (t && t->indexOf(c) >= 0) tabs.emplace_back(t, t->indexOf(c));
+  }
+  for (auto it = tabs.rbegin(); it != tabs.rend(); ++it)
+    if (it->first->currentIndex() != it->second) {
+      ChooseTab(it->first, it->second);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
 }
 
 }  // namespace korvant::test
