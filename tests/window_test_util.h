@@ -15,8 +15,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QSlider>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -281,12 +283,67 @@ inline void EnterDate(QDateEdit* picker, const QDate& date) {
   TypeText(picker, digits);
 }
 
-// Opens a page of a tab widget by a click on its tab.
-inline void ChooseTab(QTabWidget* tabs, int index) {
-  QTabBar* bar = tabs->tabBar();
+// Moves a slider to `value` by clicks on its groove at that value's
+// place, each click a page step toward it, as the user moves a two-way
+// switch. (The style's option is filled as the slider fills it.)
+inline void SlideTo(QSlider* s, int value) {
+  QStyleOptionSlider o;
+  o.initFrom(s);
+  o.subControls = QStyle::SC_None;
+  o.activeSubControls = QStyle::SC_None;
+  o.orientation = s->orientation();
+  o.maximum = s->maximum();
+  o.minimum = s->minimum();
+  o.tickPosition = s->tickPosition();
+  o.tickInterval = s->tickInterval();
+  const bool vertical = s->orientation() == Qt::Vertical;
+  o.upsideDown = vertical ? !s->invertedAppearance()
+                          : s->invertedAppearance() != (s->layoutDirection() == Qt::RightToLeft);
+  o.direction = s->layoutDirection();
+  o.sliderPosition = s->sliderPosition();
+  o.sliderValue = s->value();
+  o.singleStep = s->singleStep();
+  o.pageStep = s->pageStep();
+  if (!vertical) o.state |= QStyle::State_Horizontal;
+  const QRect groove = s->style()->subControlRect(QStyle::CC_Slider, &o, QStyle::SC_SliderGroove, s);
+  const QRect handle = s->style()->subControlRect(QStyle::CC_Slider, &o, QStyle::SC_SliderHandle, s);
+  const int grooveLen = vertical ? groove.height() : groove.width();
+  const int handleLen = vertical ? handle.height() : handle.width();
+  const int along = (vertical ? groove.top() : groove.left()) + handleLen / 2 +
+                    QStyle::sliderPositionFromValue(s->minimum(), s->maximum(), value, grooveLen - handleLen,
+                                                    o.upsideDown);
+  const QPoint at = vertical ? QPoint(groove.center().x(), along) : QPoint(along, groove.center().y());
+  for (int i = s->minimum(); i < s->maximum() && s->value() != value; ++i) {
+    LeftClick(s, at);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+// A right click at `at` in w, as the user asks for a context menu; the
+// menu it pops up, or null.
+inline QMenu* RightClick(QWidget* w, QPoint at) {
+  EXPECT_TRUE(Reachable(w, at)) << "a right click the user cannot make";
+  ActivateOnClick(w);
+  QWidget* target = WidgetUnder(w, at);
+  QTest::mouseClick(target, Qt::RightButton, {}, at);
+  return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+// Clicks an item of a popped-up menu where the menu shows it; a disabled
+// item does nothing and the menu is then closed with Esc, as the user would.
+inline void ClickMenuItem(QMenu* menu, QAction* item) {
+  ASSERT_TRUE(menu && menu->isVisible()) << "no menu on screen";
+  ASSERT_TRUE(menu->actions().contains(item)) << "the menu on screen holds no " << item->text().toStdString();
+  LeftClick(menu, menu->actionGeometry(item).center());
+  if (menu->isVisible()) QTest::keyClick(menu, Qt::Key_Escape);
+}
+
+// Opens a page of a tab widget (or a tab of a bar) by a click on its tab.
+inline void ChooseTab(QTabBar* bar, int index) {
   ASSERT_TRUE(index >= 0 && index < bar->count()) << "no tab " << index;
   LeftClick(bar, bar->tabRect(index).center());
 }
+inline void ChooseTab(QTabWidget* tabs, int index) { ChooseTab(tabs->tabBar(), index); }
 
 // Presses a speed button with the mouse at the point nearest its middle
 // that takes a press: a flat button's glyph lets presses on its
@@ -337,12 +394,14 @@ inline bool MenuPath(const QList<QAction*>& actions, QAction* item, std::vector<
 inline void ChooseMenuItem(QMenuBar* bar, QAction* item) {
   std::vector<QMenu*> path;
   ASSERT_TRUE(MenuPath(bar->actions(), item, path)) << "no menu of the bar holds " << item->text().toStdString();
-  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(path[0]->menuAction()).center());
+  LeftClick(bar, bar->actionGeometry(path[0]->menuAction()).center());
+  if (::testing::Test::HasFatalFailure()) return;
   for (std::size_t i = 0; i < path.size(); ++i) {
     if (!path[i]->isVisible()) return;  // a disabled menu does not open
     (void)QTest::qWaitForWindowExposed(path[i]);
     QAction* next = i + 1 < path.size() ? path[i + 1]->menuAction() : item;
-    QTest::mouseClick(path[i], Qt::LeftButton, {}, path[i]->actionGeometry(next).center());
+    LeftClick(path[i], path[i]->actionGeometry(next).center());
+    if (::testing::Test::HasFatalFailure()) return;
   }
   // A menu left open by a disabled item is closed as the user would, by Esc.
   for (auto it = path.rbegin(); it != path.rend(); ++it)
