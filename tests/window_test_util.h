@@ -18,6 +18,7 @@
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionSlider>
 #include <QTabBar>
 #include <QTabWidget>
@@ -32,6 +33,7 @@
 #include <vector>
 
 #include "base/cp1251.h"
+#include "controls/grid_base.h"
 #include "controls/speed_button.h"
 #include "core/common/catalogue.h"
 
@@ -235,6 +237,22 @@ inline void DoubleClickItem(QAbstractItemView* v, const QModelIndex& i) {
   DoubleClick(v->viewport(), ItemPoint(v, i));
 }
 
+// A click on a cell of one of the program's grids (a week grid, a string
+// grid), where the grid shows it.
+inline void ClickCell(TGridBase* g, int col, int row) {
+  const QRect r = g->CellRect(col, row);
+  ASSERT_FALSE(r.isEmpty()) << "cell " << col << "," << row << " is not in sight";
+  LeftClick(g->viewport(), r.center());
+}
+
+// Ticks or unticks a check-box item of a list as the user does: a click
+// on the item, then the space bar.
+inline void TickItem(QAbstractItemView* v, const QModelIndex& i) {
+  ClickItem(v, i);
+  if (::testing::Test::HasFatalFailure()) return;
+  QTest::keyClick(v, Qt::Key_Space);
+}
+
 // Types text as keys into the widget (the one with the focus, as typing
 // goes there): characters beyond ASCII one by one, as a keyboard sends them.
 inline void TypeText(QWidget* w, const QString& text) {
@@ -417,9 +435,19 @@ inline void ChooseMenuItem(QMenuBar* bar, QAction* item) {
 inline bool PickFromPopup(QComboBox* box, const QString& text) {
   const int row = box->findText(text);
   if (row < 0) return false;
-  if (!Reachable(box, box->rect().center())) return false;
+  // An editable list opens from its arrow; a click on its text only edits.
+  QPoint at = box->rect().center();
+  if (box->isEditable()) {
+    QStyleOptionComboBox o;
+    o.initFrom(box);
+    o.editable = true;
+    o.frame = box->hasFrame();
+    o.subControls = QStyle::SC_All;
+    at = box->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxArrow, box).center();
+  }
+  if (!Reachable(box, at)) return false;
   ActivateOnClick(box);
-  QTest::mouseClick(box, Qt::LeftButton);
+  QTest::mouseClick(box, Qt::LeftButton, {}, at);
   QAbstractItemView* list = box->view();
   if (!list->isVisible()) return false;
   int taken = -1;
