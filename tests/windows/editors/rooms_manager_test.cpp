@@ -67,7 +67,8 @@ TEST(RoomsManager, EmptyListEnablesOnlyAddingAndHelp) {
   EXPECT_FALSE(e.StrongSpecializationCheckBox()->isEnabled());
   EXPECT_FALSE(e.RoomBusyTable()->isEnabled());
   EXPECT_FALSE(e.BusyButton()->isEnabled());
-  // Buttons that have nothing to act on change nothing when called anyway.
+  // Buttons that have nothing to act on change nothing when called anyway
+  // (disabled above, no user presses them: the handlers' own guard).
   e.RemoveRecordClick();
   e.MoveRecordClick();
   e.NextRecordClick();

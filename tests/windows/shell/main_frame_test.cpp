@@ -684,7 +684,7 @@ TEST_F(FrameTest, NewProjectProposesNumberedNamesRunsParametersAndSaves) {
   WhenModal([](QWidget* m) {
     auto* d = qobject_cast<TProjParams*>(m);
     ASSERT_NE(d, nullptr);
-    d->LessonsEdit()->setText("6");
+    test::TypeOver(d->LessonsEdit(), "6");
     test::LeftClick(d->YesButton());
   });
   Key(Qt::Key_N, Qt::ControlModifier);
@@ -791,7 +791,7 @@ TEST_F(FrameTest, ParametersAcceptedMarkTheProjectModified) {
   WhenModal([](QWidget* m) {
     auto* d = qobject_cast<TProjParams*>(m);
     EXPECT_EQ(d->windowTitle(), Ru("Параметры проекта Демонстрационный проект"));
-    d->LessonsEdit()->setText("7");
+    test::TypeOver(d->LessonsEdit(), "7");
     test::LeftClick(d->YesButton());
   });
   Key(Qt::Key_R, Qt::ControlModifier);

@@ -280,8 +280,10 @@ TEST_F(ManualEditWindow, ToTheDraftOffTheDayAndBackByThePopup) {
     const auto& table = p->Table(0);
     for (std::size_t i = 0; i < table.size(); ++i) {
       if (p->KlassOf(table[i].Lesson) != k || p->KlassLessonOf(table[i].Lesson) != lesson) continue;
-      p->SelectTab(0);
-      EXPECT_TRUE(p->Choose(static_cast<int>(i) + 1));
+      test::ChooseTab(p->Tabs(), 0);
+      const int row = static_cast<int>(i) + 1;
+      p->LessonsGrid()->SetTopRow(row);  // scrolled to, as the user would
+      test::DoubleClick(p->LessonsGrid()->viewport(), p->LessonsGrid()->CellRect(0, row).center());
       return;
     }
     p->hide();
@@ -347,7 +349,7 @@ TEST_F(ManualEditWindow, RoomPopupFromTheKlassGridCoversTheWholeBlock) {
     const std::vector<int> offered = p->OfferedRooms(1);
     if (offered.size() > 1 && p->Groups()[0].fiction.empty()) {
       room = offered.back();
-      EXPECT_TRUE(p->ChooseRoom(1, room));
+      EXPECT_TRUE(test::PickFromPopup(p->CmbBox(1), p->CmbBox(1)->itemText(p->CmbBox(1)->count() - 1)));
     }
     p->hide();
   });
