@@ -125,8 +125,9 @@ class ModalDriver {
     m->setProperty("driven", true);
     seen.push_back(m->metaObject()->className());
     if (auto* g = qobject_cast<TGroupManBase*>(m)) {
-      if (g->SelectedGroup() != group)
+      if (g->SelectedGroup() != group) {
         EXPECT_TRUE(test::PickFromPopup(g->SelectedGroupCombo(), g->SelectedGroupCombo()->itemText(group)));
+      }
       test::LeftClick(g->PlaceButton());
     } else if (auto* p = qobject_cast<TPrepareDlgBase*>(m)) {
       test::LeftClick(prepareYes ? p->YesButton() : p->CancelButton());
