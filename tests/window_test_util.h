@@ -36,11 +36,16 @@
 #include "controls/grid_base.h"
 #include "controls/speed_button.h"
 #include "core/common/catalogue.h"
+#include "core/common/shared_state.h"
 
 namespace korvant::test {
 
 inline std::string W(const char* utf8) { return cp1251::fromUtf8(utf8); }
 inline std::string U(const std::string& cp) { return cp1251::toUtf8(cp); }
+
+// The shared state as a fresh program has it: what one test's variant
+// window or run left there must not reach the next.
+inline void ResetSharedState() { Shared() = SharedState(); }
 
 // Answers the core's boxes from a script and records what was asked.
 // Without a scripted answer a box answers what closing it would.

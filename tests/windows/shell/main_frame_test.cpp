@@ -90,24 +90,15 @@ struct FrameTest : ::testing::Test {
 
   void SetUp() override {
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     SetProgramFolder(PathFromQt(dir.path()));
     QDir(dir.path()).mkdir(QStringLiteral("Project"));
   }
   void TearDown() override {
     frame.reset();
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     SetProgramFolder(oldFolder);
-  }
-  static void ResetShared() {
-    SharedState& s = Shared();
-    s.CurVarsWindow = nullptr;
-    s.SetVarModified(false);
-    s.PlanningRunning = 0;
-    s.AbortPlanning = 0;
-    s.WaitUser = 0;
-    s.LastAutoSavedFile.clear();
   }
   // withFakes: fake editors and the fake variant window factory; else the
   // program's own services (placeholder editors, no variant window).

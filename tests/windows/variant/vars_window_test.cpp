@@ -63,17 +63,6 @@ class MainStub : public MessageTarget {
   }
 };
 
-void ResetShared() {
-  SharedState& s = Shared();
-  s.CurVarsWindow = nullptr;
-  s.SetVarModified(false);
-  s.PlanningRunning = 0;
-  s.AbortPlanning = 0;
-  s.WaitUser = 0;
-  s.VerticalView = 1;
-  s.CurDay = 0;
-}
-
 int IndexOfTeacher(const TRunModel& m, const char* name) {
   for (int t = 0; t < m.Teachers.Count(); ++t)
     if (U(m.Teachers[t]->Name()).rfind(name, 0) == 0) return t;
@@ -119,7 +108,7 @@ struct VarsWindowTest : ::testing::Test {
 
   void SetUp() override {
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     SetProgramFolder(PathFromQt(dir.path()));
     QDir(dir.path()).mkdir(QStringLiteral("Variant"));
@@ -131,7 +120,7 @@ struct VarsWindowTest : ::testing::Test {
   void TearDown() override {
     area.reset();
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     SetProgramFolder(oldFolder);
     QLocale::setDefault(oldLocale);
   }
