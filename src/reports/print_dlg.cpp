@@ -169,7 +169,6 @@ TPrintDlgBase::TPrintDlgBase(QWidget* owner) : TPrgDialog(owner) {
       connect(b, &TPrgSpeedButton::Clicked, this, [this, tag] { TlBarCommonClick(tag); });
     tools_.push_back(b);
   }
-  ToolButton(2)->SetDown(true);
   toolBar_->hide();
 
   progressPanel_ = new QWidget(this);
@@ -191,6 +190,9 @@ TPrgSpeedButton* TPrintDlgBase::ToolButton(int tag) const {
 void TPrintDlgBase::SwitchMode(bool preview) {
   setUpdatesEnabled(false);
   previewMode_ = preview;
+  // Every preview opens at the page's width: the tool bar says so from the
+  // moment the last one closed.
+  ToolButton(2)->SetDown(true);
   if (!preview) {
     selPanel_->show();
     toolBar_->hide();
@@ -201,7 +203,6 @@ void TPrintDlgBase::SwitchMode(bool preview) {
   } else {
     selPanel_->hide();
     toolBar_->show();
-    ToolButton(2)->SetDown(true);
     setMinimumSize(kWidth, kHeight);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(width(), kPreviewHeight);

@@ -201,6 +201,11 @@ TViewZameshDlg::TViewZameshDlg(QWidget* owner, TZameshArchive& archive, const TT
   picker_->setLocale(ru);
   picker_->setDisplayFormat(ru.dateFormat(QLocale::ShortFormat));
   picker_->setCalendarPopup(true);
+  // A date typed digit by digit passes through other dates on the way
+  // ("3" of "30"); each would leave the shown day (storing it, asking
+  // when it cannot be stored). The day changes once the date is whole:
+  // on Return or when the field is left; arrows and the calendar at once.
+  picker_->setKeyboardTracking(false);
   picker_->setGeometry(48, 8, 120, 21);
   auto* dayLabel = new QLabel(Ru("День недели:"), this);
   dayLabel->move(300, 11);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controls/test_util.h"
+#include "window_test_util.h"
 #include "base/cp1251.h"
 #include "platform/help_service.h"
 
@@ -114,8 +115,9 @@ TEST_F(DialogFixture, AChoiceNeverCollidesWithQDialogCodes) {
   // A pick dialog answering item 0 or 3 keeps that number, apart from
   // QDialog's Accepted/Rejected.
   auto* item = new TPrgBitBtn(&dlg);
+  item->setGeometry(10, 40, 80, 25);
   item->SetModalResult(3);
-  EXPECT_EQ(RunWith([item] { item->click(); }), 3);
+  EXPECT_EQ(RunWith([item] { test::LeftClick(item); }), 3);
   EXPECT_EQ(RunWith([this] { dlg.SetModalResult(0); dlg.close(); }), mrCancel);
 }
 
@@ -127,10 +129,10 @@ TEST_F(DialogFixture, AHandlerMayKeepTheDialogOpen) {
   });
   int visibleAfterFirst = -1;
   const int r = RunWith([&] {
-    yes->click();
+    test::LeftClick(yes);
     QTimer::singleShot(10, &dlg, [&] {
       visibleAfterFirst = dlg.isVisible();
-      yes->click();
+      test::LeftClick(yes);
     });
   });
   EXPECT_EQ(r, mrOk);
@@ -142,26 +144,27 @@ TEST_F(DialogFixture, HelpKindAndF1OpenTheHelpContext) {
   std::vector<int> asked;
   ScopedHelpHook hook([&](int c) { asked.push_back(c); });
   QSignalSpy helpClicks(help, &TPrgBitBtn::Clicked);
-  help->click();
+  test::ShowActive(dlg);
+  test::LeftClick(help);
   EXPECT_TRUE(asked.empty());  // no context anywhere: an ordinary click
   EXPECT_EQ(helpClicks.count(), 1);
   SetHelpContext(&dlg, 25);
-  help->click();
+  test::LeftClick(help);
   EXPECT_EQ(asked, std::vector<int>{25});
   EXPECT_EQ(helpClicks.count(), 1);
   SetHelpContext(edit, 401);
   QTest::keyClick(edit, Qt::Key_F1);  // edit is not focused: the dialog's context
-  dlg.show();
-  edit->setFocus();
+  test::LeftClick(edit);
   QTest::keyClick(edit, Qt::Key_F1);
   EXPECT_EQ(asked, (std::vector<int>{25, 25, 401}));
 }
 
 TEST_F(DialogFixture, CloseKindClosesItsForm) {
   auto* close = new TPrgBitBtn(&dlg);
+  close->setGeometry(10, 40, 80, 25);
   close->SetKind(TBitBtnKind::bkClose);
   QSignalSpy closeClicks(close, &TPrgBitBtn::Clicked);
-  EXPECT_EQ(RunWith([close] { close->click(); }), mrCancel);
+  EXPECT_EQ(RunWith([close] { test::LeftClick(close); }), mrCancel);
   EXPECT_EQ(closeClicks.count(), 0);
 }
 

@@ -39,8 +39,8 @@ TEST(SelItemDlg, ThirdItemAnswersThreeAndSmallChoicesAreNotCancels) {
     TSelItemDlg d;
     Fill(d);
     WhenModal([&d, row](QWidget*) {
-      d.List()->setCurrentRow(row);
-      d.YesButton()->click();
+      test::ClickItem(d.List(), test::IndexAt(d.List(), row));
+      test::LeftClick(d.YesButton());
     });
     // Items 1 and 2 answer 1 and 2, not "OK" and "cancel".
     EXPECT_EQ(d.Run(), row + 1);
@@ -51,9 +51,8 @@ TEST(SelItemDlg, DoubleClickChoosesAndShortFormIsReadAfterwards) {
   TSelItemDlg d;
   Fill(d);
   WhenModal([&d](QWidget*) {
-    d.ShortForm()->setChecked(true);
-    d.List()->setCurrentRow(3);
-    emit d.List()->itemDoubleClicked(d.List()->item(3));
+    test::Tick(d.ShortForm());
+    test::DoubleClickItem(d.List(), test::IndexAt(d.List(), 3));
   });
   EXPECT_EQ(d.Run(), 4);
   EXPECT_TRUE(d.ShortForm()->isChecked());
@@ -66,10 +65,10 @@ TEST(SelItemDlg, YesWithoutSelectionStaysOpenAndCancelEscCloseAnswerNoChoice) {
   WhenModal([&](QWidget*) {
     d.List()->clearSelection();
     d.List()->setCurrentRow(-1);
-    d.YesButton()->click();
+    test::LeftClick(d.YesButton());
     QTest::qWait(20);
     stillOpen = d.isVisible();
-    d.CancelButton()->click();
+    test::LeftClick(d.CancelButton());
   });
   EXPECT_EQ(d.Run(), TSelItemDlg::kNoChoice);
   EXPECT_TRUE(stillOpen);
@@ -77,7 +76,7 @@ TEST(SelItemDlg, YesWithoutSelectionStaysOpenAndCancelEscCloseAnswerNoChoice) {
   WhenModal([](QWidget* m) { QTest::keyClick(m, Qt::Key_Escape); });
   EXPECT_EQ(d.Run(), -1);
   WhenModal([&d](QWidget* m) {
-    d.List()->setCurrentRow(1);  // selected, but the dialog is closed
+    test::ClickItem(d.List(), test::IndexAt(d.List(), 1));  // selected, but the dialog is closed
     m->close();
   });
   EXPECT_EQ(d.Run(), -1);
@@ -87,7 +86,8 @@ TEST(SelItemDlg, HelpOpensItsContextAndSetNoHelpTakesHelpAwayOnlyForATag) {
   std::vector<int> asked;
   ScopedHelpHook hook([&asked](int c) { asked.push_back(c); });
   TSelItemDlg d;
-  d.HelpButton()->click();
+  test::ShowActive(d);
+  test::LeftClick(d.HelpButton());
   EXPECT_EQ(asked, std::vector<int>{18});
   d.SetNoHelp();  // tag 0: nothing changes
   EXPECT_FALSE(d.HelpButton()->isHidden());
@@ -124,9 +124,9 @@ TEST(SelDateDlg, PeriodAndDayOnly) {
 TEST(SelDateDlg, YesAnswersTheChosenDates) {
   TSelDateDlg d(nullptr, false);
   WhenModal([&d](QWidget*) {
-    d.FromPicker()->setDate(QDate(2000, 9, 1));
-    d.ToPicker()->setDate(QDate(2000, 9, 30));
-    d.YesButton()->click();
+    test::EnterDate(d.FromPicker(), QDate(2000, 9, 1));
+    test::EnterDate(d.ToPicker(), QDate(2000, 9, 30));
+    test::LeftClick(d.YesButton());
   });
   EXPECT_TRUE(d.Run());
   EXPECT_EQ(d.FromDate(), QDate(2000, 9, 1));

@@ -116,7 +116,7 @@ TEST(PrgGridButtonEditor, RefusedAnswerIsReplacedByTheCellText) {
   };
   f.Open(1, 1);
   ASSERT_TRUE(f.Btn());
-  f.Btn()->Button()->Click();
+  test::Press(f.Btn()->Button());
   EXPECT_EQ(f.Btn()->text(), "keep");
   EXPECT_EQ(f.g->Cells(1, 1), "keep");
 }
@@ -140,7 +140,7 @@ TEST(PrgGridButtonEditor, KindFourRefusesTypingButTakesTheOwnersText) {
   EXPECT_EQ(edit->text(), "old");
   EXPECT_EQ(beeps.count, 3);  // a, b, Backspace
   EXPECT_TRUE(f.calls.empty());
-  edit->Button()->Click();
+  test::Press(edit->Button());
   EXPECT_EQ(edit->text(), "from owner");
   EXPECT_EQ(f.g->Cells(1, 1), "from owner");
   f.g->EndEditing();
@@ -157,7 +157,7 @@ TEST(PrgGridButtonEditor, ReadOnlyCellStillTakesTheOwnersText) {
   ASSERT_TRUE(f.Btn());
   QTest::keyClicks(f.Btn(), "zz");
   EXPECT_EQ(f.g->Cells(1, 1), "ro");
-  f.Btn()->Button()->Click();
+  test::Press(f.Btn()->Button());
   EXPECT_EQ(f.g->Cells(1, 1), "ro+");
 }
 
@@ -209,14 +209,14 @@ TEST(PrgGridSpinEditor, ArrowsAndButtonsStepWithinTheBounds) {
   EXPECT_FALSE(spin->Button()->UpButton()->isEnabled());
   QTest::keyClick(spin, Qt::Key_Up);
   EXPECT_EQ(f.g->Cells(1, 1), "2,50");
-  spin->Button()->DownButton()->Click();
+  test::Press(spin->Button()->DownButton());
   EXPECT_EQ(f.g->Cells(1, 1), "1,50");
   EXPECT_TRUE(spin->Button()->UpButton()->isEnabled());
   QTest::keyClick(spin, Qt::Key_Down);
   QTest::keyClick(spin, Qt::Key_Down);
   EXPECT_EQ(spin->text(), "0,50");
   EXPECT_FALSE(spin->Button()->DownButton()->isEnabled());
-  spin->Button()->UpButton()->Click();
+  test::Press(spin->Button()->UpButton());
   EXPECT_EQ(f.g->Cells(1, 1), "1,50");
   // Every step reached the owner; the arrows never moved to another cell.
   EXPECT_EQ(f.g->Row(), 1);

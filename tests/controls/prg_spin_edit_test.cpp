@@ -10,6 +10,7 @@
 
 #include "controls/speed_button.h"
 #include "controls/test_util.h"
+#include "window_test_util.h"
 
 namespace korvant {
 namespace {
@@ -105,12 +106,13 @@ TEST_F(PrgSpinFixture, UpClickClampsToMaxAndDisablesUp) {
   edit->SetMaxValue(2.5);
   edit->SetValue(2.0);
   EXPECT_EQ(edit->text(), QStringLiteral("2,00"));
-  edit->UpClick();
+  test::ShowAndPaint(top);
+  test::Press(edit->Button()->UpButton());
   EXPECT_EQ(edit->text(), QStringLiteral("2,50"));
   EXPECT_FALSE(edit->Button()->UpButton()->isEnabled());
   EXPECT_TRUE(edit->Button()->DownButton()->isEnabled());
-  edit->DownClick();
-  edit->DownClick();
+  test::Press(edit->Button()->DownButton());
+  test::Press(edit->Button()->DownButton());
   EXPECT_EQ(edit->text(), QStringLiteral("0,50"));
   EXPECT_FALSE(edit->Button()->DownButton()->isEnabled());
 }
@@ -185,7 +187,8 @@ struct BtnEditFixture : RussianLocale {
 TEST_F(BtnEditFixture, ButtonAsksTheOwner) {
   EXPECT_TRUE(edit->text().isEmpty());
   edit->setText(QStringLiteral("old"));
-  edit->Button()->Click();  // no owner: nothing changes
+  test::ShowAndPaint(top);
+  test::Press(edit->Button());  // no owner: nothing changes
   EXPECT_EQ(edit->text(), QStringLiteral("old"));
   QString seen;
   edit->SetOnEditCall([&](QObject* sender, QString& v) {
@@ -193,7 +196,6 @@ TEST_F(BtnEditFixture, ButtonAsksTheOwner) {
     seen = v;
     v = QString::fromUtf8("Иванов");
   });
-  test::ShowAndPaint(top);
   QTest::mouseClick(edit->Button(), Qt::LeftButton, {}, QPoint(8, 8));
   EXPECT_EQ(seen, QStringLiteral("old"));
   EXPECT_EQ(edit->text(), QString::fromUtf8("Иванов"));
@@ -214,7 +216,8 @@ TEST_F(BtnEditFixture, WithTheEditorDisabledOnlyTheOwnerChangesTheText) {
   EXPECT_EQ(edit->text(), QStringLiteral("ab"));
   EXPECT_EQ(beeps.count, 2);
   edit->SetOnEditCall([](QObject*, QString& v) { v += QStringLiteral("!"); });
-  edit->ButtonClick();
+  test::ShowAndPaint(top);
+  test::Press(edit->Button());
   EXPECT_EQ(edit->text(), QStringLiteral("ab!"));
 }
 

@@ -46,13 +46,13 @@ TEST(PrintDatasDlg, PreviewInsideTheDialogAndBack) {
   ScriptedPrompt prompt;
   ScopedPrompt scope(&prompt);
   TPrintDatasDlg dlg(nullptr, Demo());
-  dlg.show();
+  test::ShowActive(dlg);
   EXPECT_EQ(dlg.windowTitle(), "Просмотр и печать");
   EXPECT_EQ(dlg.size(), QSize(539, 120));
   EXPECT_TRUE(dlg.TeachersChoice()->isChecked());
 
-  dlg.KlassesChoice()->setChecked(true);
-  dlg.PreviewReportClick();
+  test::Tick(dlg.KlassesChoice());
+  test::LeftClick(dlg.PreviewButton());
   ASSERT_NE(dlg.PreviewForm(), nullptr);
   EXPECT_TRUE(dlg.Busy());
   EXPECT_TRUE(dlg.InPreviewMode());
@@ -67,8 +67,9 @@ TEST(PrintDatasDlg, PreviewInsideTheDialogAndBack) {
   dlg.resize(700, 500);
   EXPECT_EQ(dlg.PreviewForm()->geometry(), QRect(8, 36, 700 - 24, 500 - 75));
 
-  // Closing is refused while the preview runs.
-  dlg.ClosePrnClick();
+  // Closing is refused while the preview runs ("Закрыть" is not on screen
+  // then: the close box is the way, refused each time).
+  dlg.close();
   dlg.close();
   EXPECT_TRUE(dlg.isVisible());
   ASSERT_EQ(prompt.asked.size(), 2u);
@@ -76,15 +77,15 @@ TEST(PrintDatasDlg, PreviewInsideTheDialogAndBack) {
             "До завершения предварительного просмотра или печати отчета диалог закрыть невозможно.");
 
   // Tool-bar commands reach the preview by posted messages.
-  dlg.TlBarCommonClick(3);
+  test::Press(dlg.ToolButton(3));
   Settle();
   EXPECT_EQ(preview->Mode(), TReportPreview::ZoomMode::WholePage);
-  dlg.TlBarCommonClick(4);
+  test::Press(dlg.ToolButton(4));
   Settle();
   EXPECT_EQ(preview->Mode(), TReportPreview::ZoomMode::Percent);
 
   QPointer<TPrnPreview> form = dlg.PreviewForm();
-  dlg.ToolButton(9)->Click();  // "Готово"
+  test::Press(dlg.ToolButton(9));  // "Готово"
   Settle();
   EXPECT_TRUE(form.isNull());
   EXPECT_EQ(dlg.PreviewForm(), nullptr);
@@ -93,7 +94,7 @@ TEST(PrintDatasDlg, PreviewInsideTheDialogAndBack) {
   EXPECT_EQ(dlg.size(), QSize(539, 120));
   EXPECT_TRUE(dlg.ToolButton(2)->Down());
 
-  dlg.ClosePrnClick();
+  test::LeftClick(dlg.CloseButton());
   EXPECT_EQ(dlg.ModalResult(), mrOk);
 }
 
@@ -102,20 +103,20 @@ TEST(PrintDatasDlg, TheTeachersReportPagesThroughThePreview) {
   testing::ProjectBuilder p;
   for (int i = 0; i < 80; ++i) p.Teacher();
   TPrintDatasDlg dlg(nullptr, p.d);
-  dlg.show();
-  dlg.PreviewReportClick();
+  test::ShowActive(dlg);
+  test::LeftClick(dlg.PreviewButton());
   TReportPreview* preview = dlg.PreviewForm()->Preview();
   ASSERT_EQ(preview->PageCount(), 2);
   EXPECT_EQ(preview->Pages()[0].Texts()[0], "Нагрузка по учебному плану");
   EXPECT_TRUE(preview->Pages()[1].Texts().contains("Количество часов"));  // header repeated
-  dlg.TlBarCommonClick(8);
+  test::Press(dlg.ToolButton(8));
   Settle();
   EXPECT_EQ(preview->PageNumber(), 2);
-  dlg.TlBarCommonClick(7);
-  dlg.TlBarCommonClick(7);
+  test::Press(dlg.ToolButton(7));
+  test::Press(dlg.ToolButton(7));
   Settle();
   EXPECT_EQ(preview->PageNumber(), 1);
-  dlg.ClosePreviewClick();
+  test::Press(dlg.ToolButton(9));  // "Готово"
   Settle();
   EXPECT_FALSE(dlg.Busy());
 }
@@ -136,9 +137,9 @@ TEST(PrintDatasDlg, PrintsToAPdfFileOrSaysThereIsNoPrinter) {
     return TPrinterAnswer::Ready;
   });
   TPrintDatasDlg dlg(nullptr, Demo());
-  dlg.show();
-  dlg.KlassesChoice()->setChecked(true);
-  dlg.PrintReportClick();
+  test::ShowActive(dlg);
+  test::Tick(dlg.KlassesChoice());
+  test::LeftClick(dlg.PrintButton());
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(dialogAsked);  // "Печать" goes to the printer at once
   EXPECT_FALSE(dlg.Busy());
@@ -150,17 +151,17 @@ TEST(PrintDatasDlg, PrintsToAPdfFileOrSaysThereIsNoPrinter) {
   EXPECT_TRUE(prompt.asked.empty());
 
   // From the preview: the set-up dialog first.
-  dlg.PreviewReportClick();
-  dlg.TlBarCommonClick(5);
+  test::LeftClick(dlg.PreviewButton());
+  test::Press(dlg.ToolButton(5));
   Settle();
   EXPECT_EQ(asked, 2);
   EXPECT_TRUE(dialogAsked);
   EXPECT_TRUE(dlg.PreviewForm()->Confirmed());
-  dlg.ClosePreviewClick();
+  test::Press(dlg.ToolButton(9));  // "Готово"
   Settle();
 
   ScopedPrinterSetupHook none([](QPrinter&, int, bool, QWidget*) { return TPrinterAnswer::NoPrinter; });
-  dlg.PrintReportClick();
+  test::LeftClick(dlg.PrintButton());
   ASSERT_EQ(prompt.asked.size(), 1u);
   EXPECT_EQ(prompt.asked[0].text, "В системе не зарегистрировано ни одного принтера.");
   EXPECT_FALSE(dlg.Busy());

@@ -174,6 +174,15 @@ TEST(TimetableReports, DemonstrationWeekToPdf) {
 
 // Seven klasses and ten places a day: joint groups, rooms, a fictitious
 // room, a group without teacher, a linked lesson, a wished-free hour.
+// A lesson's cell at a place of a klass's day, with the rooms of its groups.
+void PutCell(TTableVarItem& var, int klass, int day, int place, int lesson, std::vector<uint16_t> rooms) {
+  TTableCell c;
+  c.Hour = place;
+  c.Lesson = lesson;
+  for (std::size_t i = 0; i < rooms.size(); ++i) c.Rooms[i] = rooms[i];
+  var.SetCell(klass, day, place, c);
+}
+
 struct SmallVariant {
   testing::ProjectBuilder p{10};
   testing::Built b;
@@ -214,18 +223,11 @@ struct SmallVariant {
     lessonB = testing::LessonIndex(*b.model, 0, bl->ID());
     lessonC = testing::LessonIndex(*b.model, 1, c->ID());
     lessonD = testing::LessonIndex(*b.model, 0, d->ID());
-    Put(0, 1, 1, lessonA, {0, 1});
-    Put(0, 1, 2, lessonA, {});
-    Put(0, 1, 3, lessonB, {});
-    Put(1, 1, 3, lessonC, {});
-    Put(0, 2, 10, lessonD, {});
-  }
-  void Put(int klass, int day, int place, int lesson, std::vector<uint16_t> rooms) {
-    TTableCell c;
-    c.Hour = place;
-    c.Lesson = lesson;
-    for (std::size_t i = 0; i < rooms.size(); ++i) c.Rooms[i] = rooms[i];
-    b.var->SetCell(klass, day, place, c);
+    PutCell(*b.var, 0, 1, 1, lessonA, {0, 1});
+    PutCell(*b.var, 0, 1, 2, lessonA, {});
+    PutCell(*b.var, 0, 1, 3, lessonB, {});
+    PutCell(*b.var, 1, 1, 3, lessonC, {});
+    PutCell(*b.var, 0, 2, 10, lessonD, {});
   }
 };
 
@@ -360,16 +362,9 @@ struct LongNames {
     const int la = testing::LessonIndex(*b.model, 0, a->ID()), lc = testing::LessonIndex(*b.model, 1, c->ID());
     for (int day = 1; day <= 6; ++day)
       for (int place = 1; place <= lessonsPerDay; ++place) {
-        Put(0, day, place, la, {0, 1});
-        Put(1, day, place, lc, {0, 2});
+        PutCell(*b.var, 0, day, place, la, {0, 1});
+        PutCell(*b.var, 1, day, place, lc, {0, 2});
       }
-  }
-  void Put(int klass, int day, int place, int lesson, std::vector<uint16_t> rooms) {
-    TTableCell c;
-    c.Hour = place;
-    c.Lesson = lesson;
-    for (std::size_t i = 0; i < rooms.size(); ++i) c.Rooms[i] = rooms[i];
-    b.var->SetCell(klass, day, place, c);
   }
 };
 

@@ -68,17 +68,36 @@ struct JournalTest : ::testing::Test {
     EXPECT_EQ(st, ZameshOpenStatus::Ok);
     return a;
   }
-  // Adds Ivanov's lesson 2 through the add dialog.
+  // Adds Ivanov's lesson 2 through "+" and the add dialog: the teacher
+  // clicked, the lesson clicked and ticked with the space bar, "Да".
   static void AddIvanov(TViewZameshDlg& dlg) {
     WhenModal([](QWidget* m) {
       auto* ill = qobject_cast<TIllTeacherDlg*>(m);
       ASSERT_TRUE(ill);
-      ill->Teachers()->setCurrentRow(0);
+      test::ClickItem(ill->Teachers(), test::IndexAt(ill->Teachers(), 0));
       ASSERT_EQ(ill->Lessons()->count(), 4);
-      ill->Lessons()->item(1)->setCheckState(Qt::Checked);
-      ill->SetModalResult(mrOk);
+      test::ClickItem(ill->Lessons(), test::IndexAt(ill->Lessons(), 1));
+      QTest::keyClick(ill->Lessons(), Qt::Key_Space);
+      test::ClickButton(ill, "Да");
     });
-    dlg.AddRecords();
+    test::Press(dlg.AddButton());
+  }
+  // The substitute cell's button pressed, as the user does: the cell
+  // clicked, Return for its editor, the editor's button. Answers whether
+  // the cell got a substitute.
+  static bool PickSubstitute(TViewZameshDlg& dlg, int row) {
+    TPrgStringGrid* g = dlg.Grid();
+    test::LeftClick(g->viewport(), g->CellRect(kZamSubstitute, row).center());
+    QTest::keyClick(g, Qt::Key_Return);
+    auto* edit = qobject_cast<TPrgBtnEdit*>(QApplication::focusWidget());
+    EXPECT_TRUE(edit) << "the substitute cell opened no editor";
+    if (edit) test::Press(edit->Button());
+    return !g->Cells(kZamSubstitute, row).empty();
+  }
+  // Another day typed into the date picker and taken with Return.
+  static void GoToDay(TViewZameshDlg& dlg, const QDate& day) {
+    test::EnterDate(dlg.DatePicker(), day);
+    QTest::keyClick(dlg.DatePicker(), Qt::Key_Return);
   }
 };
 
@@ -86,6 +105,7 @@ TEST_F(JournalTest, ARowIsStoredWithItsDayAndFoundAgain) {
   {
     auto archive = OpenArchive();
     TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
+    test::ShowActive(dlg);
     EXPECT_EQ(dlg.Grid()->RowCount(), 2);
     EXPECT_EQ(test::U(dlg.Grid()->Cells(1, 0)), "ФИО отсутств.");
     AddIvanov(dlg);
@@ -103,22 +123,22 @@ TEST_F(JournalTest, ARowIsStoredWithItsDayAndFoundAgain) {
       EXPECT_EQ(test::U(FromQt(h->CandidateList()->item(0)->text())), "гр. Petrov");
       EXPECT_EQ(test::U(FromQt(h->LessonLabel()->text())), "Замещаемый урок (2):");
       EXPECT_EQ(h->DayList()->count(), 4);  // Petrov's Monday
-      h->SetModalResult(mrOk);
+      test::ClickButton(h, "Да");
     });
-    ASSERT_TRUE(dlg.ChooseSubstitute(1));
+    ASSERT_TRUE(PickSubstitute(dlg, 1));
     EXPECT_EQ(dlg.Grid()->Cells(kZamSubstitute, 1), "Petrov");
     EXPECT_EQ(dlg.Grid()->Objects(kZamSubstitute, 1), reinterpret_cast<void*>(1));
     EXPECT_TRUE(dlg.Exclusion().IsSubstituting(1, 2));
 
     // Another day stores Monday first and shows an empty day.
-    dlg.DatePicker()->setDate(kMonday.addDays(1));
+    GoToDay(dlg, kMonday.addDays(1));
     EXPECT_FALSE(dlg.Modified());
     EXPECT_EQ(archive->FindEntry(ZameshDateOf(kMonday)), 0);
     EXPECT_EQ(dlg.Grid()->RowCount(), 2);
     EXPECT_EQ(dlg.Grid()->Cells(kZamLesson, 1), "");
     EXPECT_EQ(test::U(FromQt(dlg.WeekdayEdit()->text())), "Вторник");
 
-    dlg.DatePicker()->setDate(kMonday);
+    GoToDay(dlg, kMonday);
     EXPECT_EQ(dlg.EntryIndex(), 0);
     EXPECT_EQ(dlg.Grid()->Cells(kZamSubstitute, 1), "Petrov");
     EXPECT_EQ(dlg.Grid()->Objects(kZamAbsent, 1), reinterpret_cast<void*>(0b10));
@@ -135,7 +155,7 @@ TEST_F(JournalTest, ARowIsStoredWithItsDayAndFoundAgain) {
 TEST_F(JournalTest, ThePickedSubstituteShowsInTheOpenEditorAtOnce) {
   auto archive = OpenArchive();
   TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
-  dlg.show();
+  test::ShowActive(dlg);
   AddIvanov(dlg);
   dlg.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
@@ -165,8 +185,10 @@ TEST_F(JournalTest, EditsAreSavedWhenTheJournalCloses) {
   {
     auto archive = OpenArchive();
     TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
-    AddIvanov(dlg);
-    WhenModal([&](QWidget*) { dlg.CloseButton()->click(); });
+    WhenModal([&](QWidget*) {
+      AddIvanov(dlg);
+      test::LeftClick(dlg.CloseButton());
+    });
     EXPECT_EQ(dlg.ShowModal(), mrOk);
   }
   auto archive = OpenArchive();
@@ -189,10 +211,11 @@ TEST_F(JournalTest, ADayThatCannotBeStoredIsNotDroppedWithoutAsking) {
   WriteFullArchive(Path());
   auto archive = OpenArchive();
   TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
+  test::ShowActive(dlg);
   AddIvanov(dlg);
 
   prompt.answers = {kResYes, kResNo};  // the full index told, then "stay"
-  dlg.DatePicker()->setDate(kMonday.addDays(1));
+  GoToDay(dlg, kMonday.addDays(1));
   ASSERT_EQ(prompt.asked.size(), 2u);
   EXPECT_EQ(prompt.asked[0].text, test::U(LoadResStr(10156)));
   EXPECT_EQ(prompt.asked[1].kind, kBoxYesNo);
@@ -204,15 +227,14 @@ TEST_F(JournalTest, ADayThatCannotBeStoredIsNotDroppedWithoutAsking) {
   // Closing asks too; "no" keeps the journal open.
   prompt.asked.clear();
   prompt.answers = {kResYes, kResNo};
-  dlg.show();
-  EXPECT_FALSE(dlg.close());
+  EXPECT_FALSE(dlg.close());  // the close box
   EXPECT_EQ(prompt.asked.size(), 2u);
   EXPECT_TRUE(dlg.isVisible());
 
   // "Yes" lets the day go.
   prompt.asked.clear();
   prompt.answers = {kResYes, kResYes};
-  dlg.DatePicker()->setDate(kMonday.addDays(1));
+  GoToDay(dlg, kMonday.addDays(1));
   EXPECT_EQ(prompt.asked.size(), 2u);
   EXPECT_FALSE(dlg.Modified());
   EXPECT_EQ(dlg.Grid()->Cells(kZamAbsent, 1), "");
@@ -223,8 +245,7 @@ TEST_F(JournalTest, ADayThatCannotBeStoredIsNotDroppedWithoutAsking) {
 TEST_F(JournalTest, DeletingAsksFirst) {
   auto archive = OpenArchive();
   TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
-  dlg.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  test::ShowActive(dlg);
   TPrgSpeedButton* del = dlg.DeleteButton();
   QTest::mouseClick(del, Qt::LeftButton, {}, del->rect().center());  // an empty row: nothing asked
   EXPECT_TRUE(prompt.asked.empty());
@@ -246,9 +267,10 @@ TEST_F(JournalTest, DeletingAsksFirst) {
 TEST_F(JournalTest, ASubstituteForALessonNotInTheVariantIsRefused) {
   auto archive = OpenArchive();
   TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
+  test::ShowActive(dlg);
   AddIvanov(dlg);
-  dlg.Grid()->SetCells(kZamAbsent, 1, "Nobody");
-  EXPECT_FALSE(dlg.ChooseSubstitute(1));
+  dlg.Grid()->SetCells(kZamAbsent, 1, "Nobody");  // a row stored for a teacher the variant lost
+  EXPECT_FALSE(PickSubstitute(dlg, 1));
   ASSERT_EQ(prompt.asked.size(), 1u);
   EXPECT_EQ(prompt.asked[0].text, test::U(LoadResStr(10157)));
   EXPECT_EQ(dlg.Grid()->Cells(kZamSubstitute, 1), "");
@@ -339,6 +361,9 @@ struct CountReportTest : JournalTest {
   }
   // Runs the count report of Monday..last and answers the two sheets, or
   // nothing when no report came up. The report is closed with the mouse.
+  // The count over a period is the unit here, so the report is run as
+  // "Отчет" runs it once its period is given; the button and its period
+  // dialog have their own test below.
   std::pair<std::vector<std::vector<std::string>>, std::vector<std::vector<std::string>>> Count(
       TViewZameshDlg& dlg, const QDate& last, std::string* caption = nullptr, bool* shown = nullptr) {
     std::pair<std::vector<std::vector<std::string>>, std::vector<std::vector<std::string>>> sheets;
@@ -367,12 +392,12 @@ TEST_F(CountReportTest, CountsTheShownDaysEditsAndEveryStoredRow) {
   auto archive = OpenArchive();
   StoreTuesday(*archive);
   TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
-  dlg.show();
+  test::ShowActive(dlg);
   AddIvanov(dlg);  // Monday, not yet stored: Ivanov absent, Petrov from the group list
   WhenModal([](QWidget* m) {
-    if (auto* h = qobject_cast<THealthTeacherDlg*>(m)) h->SetModalResult(mrOk);
+    if (auto* h = qobject_cast<THealthTeacherDlg*>(m)) test::ClickButton(h, "Да");
   });
-  ASSERT_TRUE(dlg.ChooseSubstitute(1));
+  ASSERT_TRUE(PickSubstitute(dlg, 1));
   ASSERT_TRUE(dlg.Modified());
 
   std::string caption;
@@ -389,7 +414,7 @@ TEST_F(CountReportTest, CountsTheShownDaysEditsAndEveryStoredRow) {
   // Monday alone; a period of days without rows says "Нет" on both sheets.
   const auto monday = Count(dlg, kMonday);
   EXPECT_EQ(monday.first, (Rows{{"Ivanov", "0", "1"}}));
-  dlg.DatePicker()->setDate(kMonday.addDays(7));
+  GoToDay(dlg, kMonday.addDays(7));
   std::pair<Rows, Rows> none;
   WhenModal([&](QWidget* m) {
     auto* r = qobject_cast<TZamRprtDlg*>(m);
@@ -422,8 +447,8 @@ TEST_F(CountReportTest, TheReportButtonAsksForThePeriod) {
   std::string caption;
   std::vector<std::vector<std::string>> missed;
   WhenModalOf<TSelDateDlg>([&](TSelDateDlg* p) {
-    p->FromPicker()->setDate(kMonday.addDays(1));
-    p->ToPicker()->setDate(kMonday);
+    test::EnterDate(p->FromPicker(), kMonday.addDays(1));
+    test::EnterDate(p->ToPicker(), kMonday);
     WhenModalOf<TZamRprtDlg>([&](TZamRprtDlg* r) {
       caption = test::U(FromQt(r->windowTitle()));
       missed = GridRows(*r->MissedGrid());
@@ -440,7 +465,7 @@ TEST_F(CountReportTest, ADayThatCannotBeStoredAsksBeforeTheReport) {
   WriteFullArchive(Path());
   auto archive = OpenArchive();
   TViewZameshDlg dlg(nullptr, *archive, v.var(), 2, kMonday);
-  dlg.show();
+  test::ShowActive(dlg);
   AddIvanov(dlg);
 
   prompt.answers = {kResYes, kResNo};  // the full index told, then "stay"

@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <gtest/gtest.h>
 #include <QWidget>
 
 #include <deque>
@@ -16,6 +17,7 @@
 #include "base/cp1251.h"
 #include "core/common/catalogue.h"
 #include "platform/window_messages.h"
+#include "window_test_util.h"
 #include "windows/editors/list_editor.h"
 
 namespace korvant::test {
@@ -71,10 +73,21 @@ inline std::vector<MessageTraceEntry> Posted(const MessageTraceRecorder& r, uint
   return out;
 }
 
-// The field is left by the user (focus to another control).
+// The field is left by the user: Tab from it to the next control.
 inline void Leave(QLineEdit* edit) {
-  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-  QApplication::sendEvent(edit, &out);
+  ASSERT_EQ(QApplication::focusWidget(), edit) << "the field left does not have the focus";
+  QTest::keyClick(edit, Qt::Key_Tab);
+}
+
+// A field's text replaced by the user: its page brought up, the text
+// pasted over the field whole (one change, as one paste is), and an empty
+// text deleted.
+inline void Enter(QLineEdit* edit, const QString& text) {
+  OpenPageOf(edit);
+  if (text.isEmpty())
+    TypeOver(edit, text);
+  else
+    PasteOver(edit, text);
 }
 
 // Types text into an editable combo box character by character, as keys.

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "core/project/project_data.h"
+#include "controls/bit_btn.h"
 #include "editor_test_util.h"
 #include "windows/editors/list_editors.h"
 
@@ -145,11 +146,11 @@ TEST(EditorWindows, ActivatingRepairsAndReportsOnce) {
   MdiFixture f;
   f.area->setActiveSubWindow(f.Sub(kTagRooms));
   f.Settle();
-  f.editors.Rooms->RemoveRecordClick();  // no prompt installed: "Нет"
+  test::LeftClick(f.editors.Rooms->RemoveRecordButton());  // no prompt installed: "Нет"
   EXPECT_EQ(f.data.Rooms.Count(), 1);
   test::EditorPrompt prompt;
   ScopedPrompt scope(&prompt);
-  f.editors.Rooms->RemoveRecordClick();
+  test::LeftClick(f.editors.Rooms->RemoveRecordButton());
   EXPECT_EQ(f.data.Rooms.Count(), 0);
   f.trace.clear();
   f.area->setActiveSubWindow(f.Sub(kTagKlasses));

@@ -29,6 +29,7 @@ struct KlassesFixture {
     for (const char* n : {"5А", "5Б", "6А"}) data.Klasses.Add()->SetName(P(n));
     data.Klasses.GetItem(0)->KlassRoom = 1;
     editor = std::make_unique<TKlassesManager>(data.Klasses, data.Rooms, data.Params);
+    test::ShowActive(*editor);
   }
   TKlassItem* Klass(int i) { return data.Klasses.GetItem(i); }
   int Modified() { return static_cast<int>(test::Sent(trace, kMsgListModified).size()); }
@@ -42,7 +43,7 @@ struct KlassesFixture {
 TEST(KlassesManager, StartLessonsField) {
   KlassesFixture f;
   TFieldEdit* edit = f.editor->LessonsForStartEdit();
-  edit->setText("1, 3,5");
+  test::Enter(edit, "1, 3,5");
   EXPECT_EQ(f.Starts(0), (std::vector<int>{1, 3, 5}));
   EXPECT_EQ(f.Modified(), 1);
   test::Leave(edit);
@@ -50,7 +51,7 @@ TEST(KlassesManager, StartLessonsField) {
 
   for (const char* bad : {"3,1", "2,2"}) {
     f.prompt.texts.clear();
-    edit->setText(bad);
+    test::Enter(edit, bad);
     EXPECT_TRUE(f.prompt.texts.empty());
     test::Leave(edit);
     EXPECT_TRUE(f.prompt.Asked(10041)) << bad;
@@ -61,16 +62,16 @@ TEST(KlassesManager, StartLessonsField) {
 
   // Typed through an invalid prefix: no message.
   f.prompt.texts.clear();
-  edit->clear();
+  test::Enter(edit, "");
   EXPECT_EQ(f.Starts(0), (std::vector<int>{1, 3, 5}));  // emptied: kept
   test::TypeInto(edit, "10,11");
   test::Leave(edit);
   EXPECT_TRUE(f.prompt.texts.empty());
   EXPECT_EQ(f.Starts(0), (std::vector<int>{10, 11}));
 
-  edit->setText("0");
+  test::Enter(edit, "0");
   EXPECT_TRUE(f.Starts(0).empty());
-  edit->clear();
+  test::Enter(edit, "");
   test::Leave(edit);
   EXPECT_TRUE(f.Starts(0).empty());
   EXPECT_TRUE(f.prompt.texts.empty());
@@ -78,7 +79,7 @@ TEST(KlassesManager, StartLessonsField) {
 
 TEST(KlassesManager, NewKlassStartsWithLessonOne) {
   KlassesFixture f;
-  f.editor->AddNewRecordClick();
+  test::LeftClick(f.editor->AddNewRecordButton());
   EXPECT_EQ(f.editor->Current(), 3);
   EXPECT_EQ(f.Klass(3)->ID(), 3);
   EXPECT_EQ(f.Starts(3), std::vector<int>{1});
@@ -90,9 +91,10 @@ TEST(KlassesManager, SectionChildrenAndSpecializations) {
   KlassesFixture f;
   TKlassesManager& e = *f.editor;
   EXPECT_EQ(e.SectionComboBox()->currentText(), U("Средняя"));
-  e.SectionComboBox()->setCurrentIndex(2);
+  test::OpenPageOf(e.SectionComboBox());
+  ASSERT_TRUE(test::PickFromPopup(e.SectionComboBox(), e.SectionComboBox()->itemText(2)));
   EXPECT_EQ(f.Klass(0)->Section, 2);
-  e.ChildrenInKlassEdit()->setText("101");
+  test::Enter(e.ChildrenInKlassEdit(), "101");
   EXPECT_EQ(f.Klass(0)->ChildrenInKlass, 100);
 
   QListWidget* specs = e.SpecializationListBox();
@@ -100,12 +102,13 @@ TEST(KlassesManager, SectionChildrenAndSpecializations) {
   EXPECT_EQ(specs->item(0)->text(), U("Биология"));
   const auto found = specs->findItems(U("Физика"), Qt::MatchExactly);
   ASSERT_EQ(found.size(), 1);
-  found[0]->setCheckState(Qt::Checked);
+  test::OpenPageOf(specs);
+  test::TickItem(specs, specs->indexFromItem(found[0]));
   EXPECT_EQ(f.Klass(0)->GetSpecialization(2), 1);
   EXPECT_EQ(f.Klass(0)->GetSpecialization(1), 0);
   EXPECT_EQ(f.Modified(), 3);
-  e.NextRecordClick();
-  e.PreviousRecordClick();
+  test::LeftClick(e.NextRecordButton());
+  test::LeftClick(e.PreviousRecordButton());
   EXPECT_EQ(specs->findItems(U("Физика"), Qt::MatchExactly)[0]->checkState(), Qt::Checked);
 }
 
@@ -120,10 +123,11 @@ TEST(KlassesManager, ParallelsListTheOtherKlasses) {
   EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
   EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
   EXPECT_EQ(f.Modified(), 0);
-  list->item(0)->setCheckState(Qt::Checked);
+  test::OpenPageOf(list);
+  test::TickItem(list, list->indexFromItem(list->item(0)));
   EXPECT_EQ(f.Klass(0)->GetParallel(1), 1);
   EXPECT_EQ(f.Klass(0)->GetParallel(2), 2);
-  list->item(1)->setCheckState(Qt::Unchecked);
+  test::TickItem(list, list->indexFromItem(list->item(1)));
   EXPECT_EQ(f.Klass(0)->GetParallel(1), 1);
   EXPECT_EQ(f.Klass(0)->GetParallel(2), -1);
   EXPECT_EQ(f.Klass(1)->GetParallel(1), -1);  // the others are not changed
@@ -136,9 +140,10 @@ TEST(KlassesManager, AttachedRoomChoice) {
   QComboBox* rooms = e.KlassRoomComboBox();
   ASSERT_EQ(rooms->count(), 3);
   EXPECT_EQ(rooms->currentText(), "102");
-  rooms->setCurrentIndex(rooms->findText(U("Отсутствует")));
+  test::OpenPageOf(rooms);
+  ASSERT_TRUE(test::PickFromPopup(rooms, U("Отсутствует")));
   EXPECT_EQ(f.Klass(0)->KlassRoom, -1);
-  rooms->setCurrentIndex(rooms->findText("101"));
+  ASSERT_TRUE(test::PickFromPopup(rooms, "101"));
   EXPECT_EQ(f.Klass(0)->KlassRoom, 0);
   EXPECT_EQ(f.Modified(), 2);
 }
@@ -150,8 +155,9 @@ TEST(KlassesManager, RemovedRoomIsRepairedOnActivation) {
   TRoomsManager rooms(f.data.Rooms, f.data.Params);
   TKlassesManager& e = *f.editor;
   EXPECT_EQ(e.KlassRoomComboBox()->currentText(), "102");
-  rooms.NextRecordClick();  // room 102, id 1
-  rooms.RemoveRecordClick();
+  test::ShowActive(rooms);
+  test::LeftClick(rooms.NextRecordButton());  // room 102, id 1
+  test::LeftClick(rooms.RemoveRecordButton());
   EXPECT_EQ(f.Klass(0)->KlassRoom, 1);  // nothing else changes yet
   f.trace.clear();
 
@@ -187,7 +193,8 @@ TEST(KlassesManager, EmptyListTurnsToTheBusyPage) {
   TProjectData data;
   test::FakeMainWindow main;
   TKlassesManager e(data.Klasses, data.Rooms, data.Params);
-  e.KlassesInfoPages()->setCurrentIndex(0);
+  test::ShowActive(e);
+  test::ChooseTab(e.KlassesInfoPages(), 0);
   e.ShowRecord(-1);
   EXPECT_EQ(e.KlassesInfoPages()->tabText(e.KlassesInfoPages()->currentIndex()), U("Занятость"));
   EXPECT_FALSE(e.KlassRoomComboBox()->isEnabled());
@@ -199,14 +206,13 @@ TEST(KlassesManager, EmptyListTurnsToTheBusyPage) {
 TEST(KlassesManager, WeekGridStoresBusyBytes) {
   KlassesFixture f;
   TWeeking* grid = f.editor->KlassBusyTable();
-  f.editor->BusyButton()->Click();
-  TMouseState s = grid->StateOfMouse();
-  grid->OnSetDateElement(*grid, 6, 8, s);
+  test::OpenPageOf(grid);
+  test::Press(f.editor->BusyButton());
+  test::ClickCell(grid, 6, 8);
   EXPECT_EQ(f.Klass(0)->GetBusy(5 * 24 + 8), 1);
   EXPECT_EQ(grid->CellState(6, 8), BusyState);
-  f.editor->FreeButton()->Click();
-  s = grid->StateOfMouse();
-  grid->OnSetDateElement(*grid, 6, 8, s);
+  test::Press(f.editor->FreeButton());
+  test::ClickCell(grid, 6, 8);
   EXPECT_EQ(f.Klass(0)->GetBusy(5 * 24 + 8), 0);
   EXPECT_EQ(f.Modified(), 2);
 }

@@ -50,16 +50,18 @@ TEST(LessonDialogs, LinkDialogAsksTogglesAndHandsBack) {
   EXPECT_EQ(d.LessonsViewer()->headerItem()->text(4), U("Связать"));
 
   // A double click twice on one row restores it.
+  test::ShowActive(d);
   QTreeWidgetItem* row1 = d.LessonsViewer()->topLevelItem(1);
-  emit d.LessonsViewer()->itemDoubleClicked(row1, 0);
+  const QModelIndex at1 = d.LessonsViewer()->indexFromItem(row1, 0);
+  test::DoubleClickItem(d.LessonsViewer(), at1);
   EXPECT_EQ(d.Entries()->Entries[1].Linked, 1);
   EXPECT_EQ(row1->text(4), U("Да"));
-  emit d.LessonsViewer()->itemDoubleClicked(row1, 0);
+  test::DoubleClickItem(d.LessonsViewer(), at1);
   EXPECT_EQ(d.Entries()->Entries[1].Linked, 0);
   EXPECT_EQ(row1->text(4), U("Нет"));
-  d.LinkDblClick(5);  // no such row: nothing
+  d.LinkDblClick(5);  // no such row (none can be clicked): the handler's own guard
 
-  d.OKBtnClick();
+  test::LeftClick(d.DoneButton());
   ASSERT_EQ(owner.calls.size(), 2u);
   EXPECT_EQ(owner.calls[1].msg, kMsgLinksSet);
   EXPECT_EQ(owner.calls[1].w, reinterpret_cast<MsgParam>(owner.given));
@@ -73,9 +75,9 @@ TEST(LessonDialogs, FindDialogShowsCopiesOrCancels) {
     TLessonFindDlg d(&owner);
     EXPECT_EQ(owner.calls[0].msg, kMsgFindInit);
     EXPECT_EQ(d.LessonsViewer()->columnCount(), 6);
-    d.LessonsViewer()->setCurrentItem(d.LessonsViewer()->topLevelItem(1));
-    if (msg == kMsgFindShow) d.DoneButton()->click();
-    else d.CopyRecBtn()->click();
+    test::ShowActive(d);
+    test::ClickItem(d.LessonsViewer(), d.LessonsViewer()->indexFromItem(d.LessonsViewer()->topLevelItem(1), 0));
+    test::LeftClick(msg == kMsgFindShow ? d.DoneButton() : d.CopyRecBtn());
     ASSERT_EQ(owner.calls.size(), 2u);
     EXPECT_EQ(owner.calls[1].msg, msg);
     EXPECT_EQ(owner.calls[1].w, reinterpret_cast<MsgParam>(owner.given));
@@ -84,7 +86,8 @@ TEST(LessonDialogs, FindDialogShowsCopiesOrCancels) {
   }
   FakeOwner owner;
   TLessonFindDlg d(&owner);
-  d.CancelButton()->click();
+  test::ShowActive(d);
+  test::LeftClick(d.CancelButton());
   EXPECT_EQ(d.ModalResult(), mrCancel);
   EXPECT_EQ(owner.calls.size(), 1u);
 }
@@ -92,11 +95,13 @@ TEST(LessonDialogs, FindDialogShowsCopiesOrCancels) {
 TEST(LessonDialogs, WithoutAnOwnerTheListsAreEmpty) {
   TLinkDlg link(nullptr);
   EXPECT_EQ(link.Entries(), nullptr);
-  link.LinkDblClick(0);
-  link.OKBtnClick();  // nothing to hand back
+  link.LinkDblClick(0);  // an empty list has no row to click: the handler's own guard
+  test::ShowActive(link);
+  test::LeftClick(link.DoneButton());  // nothing to hand back
   EXPECT_EQ(link.ModalResult(), mrYes);
   TLessonFindDlg find(nullptr);
-  find.OKBtnClick();
+  test::ShowActive(find);
+  test::LeftClick(find.DoneButton());
   EXPECT_EQ(find.ModalResult(), mrNone);
 }
 

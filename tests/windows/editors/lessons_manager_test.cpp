@@ -30,6 +30,13 @@ using Links = std::vector<TLessonLink>;
 //   2: 4А, Математика/Иванов
 //   3: 5А, Физика/Иванов
 //   4: klass 7 (none), Физика/Петров
+// The separated-hours dialog opened as the user opens it: a double click
+// on the block layout field.
+void OpenSepQuants(TLessonsManager& e) {
+  test::OpenPageOf(e.QuantingEdit());
+  test::DoubleClick(e.QuantingEdit(), QPoint(5, e.QuantingEdit()->height() / 2));
+}
+
 struct LessonsFixture {
   TProjectData data;
   test::FakeMainWindow main;
@@ -54,6 +61,7 @@ struct LessonsFixture {
     Lesson(7, {{1, 1}});
     editor = std::make_unique<TLessonsManager>(data.Lessons, data.Teachers, data.Klasses, data.Subjects,
                                                data.Params);
+    test::ShowActive(*editor);
   }
   TLessonItem* Lesson(int32_t klass, std::initializer_list<std::pair<int, int>> groups) {
     TLessonItem* l = data.Lessons.Add();
@@ -90,8 +98,7 @@ struct LessonsFixture {
     return static_cast<int>(sent.size());
   }
   void PickKlass(const char* name) {
-    QComboBox* c = editor->KlassComboBox();
-    c->setCurrentIndex(c->findText(U(name)));
+    ASSERT_TRUE(test::PickFromPopup(editor->KlassComboBox(), U(name)));
   }
   static QStringList Row(QTreeWidget* v, int r) {
     QStringList cells;
@@ -137,6 +144,7 @@ TEST(LessonsManager, EmptyListDisablesEverythingButAdd) {
   test::FakeMainWindow main;
   MessageTraceRecorder trace;
   TLessonsManager e(data.Lessons, data.Teachers, data.Klasses, data.Subjects, data.Params);
+  test::ShowActive(e);
   EXPECT_EQ(e.Current(), -1);
   EXPECT_TRUE(e.AddNewRecordButton()->isEnabled());
   for (QWidget* w : std::initializer_list<QWidget*>{e.RemoveRecordButton(), e.PreviousRecordButton(), e.NextRecordButton(),
@@ -147,7 +155,7 @@ TEST(LessonsManager, EmptyListDisablesEverythingButAdd) {
     EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
   EXPECT_EQ(e.GroupsTabControl()->count(), 0);
 
-  e.AddNewRecordClick();
+  test::LeftClick(e.AddNewRecordButton());
   ASSERT_EQ(data.Lessons.Count(), 1);
   EXPECT_EQ(data.Lessons.GetItem(0)->SubItemsCount(), 1);
   EXPECT_EQ(e.GroupsTabControl()->count(), 1);
@@ -179,7 +187,7 @@ TEST(LessonsManager, ALessonWithoutGroupsIsShownAndTakesATypedCount) {
 TEST(LessonsManager, KlassChoiceDistributesThePupils) {
   LessonsFixture f;
   TLessonsManager& e = *f.editor;
-  e.GroupsCountEdit()->setText("3");
+  test::Enter(e.GroupsCountEdit(), "3");
   f.trace.clear();
   f.PickKlass("5Б");
   EXPECT_EQ(f.L(0)->KlassID, 1);
@@ -187,7 +195,7 @@ TEST(LessonsManager, KlassChoiceDistributesThePupils) {
   EXPECT_EQ(e.ChildrenInGroupEdit()->text(), "11");
   EXPECT_EQ(f.Modified(), 1);
 
-  e.GroupsCountEdit()->setText("2");  // the klass's pupils again
+  test::Enter(e.GroupsCountEdit(), "2");  // the klass's pupils again
   f.PickKlass("5А");
   EXPECT_EQ(f.Pupils(0), (std::vector<int>{13, 12}));
 
@@ -207,7 +215,7 @@ TEST(LessonsManager, GroupCountField) {
   LessonsFixture f;
   TLessonsManager& e = *f.editor;
   TFieldEdit* edit = e.GroupsCountEdit();
-  edit->setText("7");
+  test::Enter(edit, "7");
   EXPECT_EQ(f.L(0)->SubItemsCount(), 5);
   EXPECT_EQ(edit->text(), "5");
   ASSERT_EQ(e.GroupsTabControl()->count(), 5);
@@ -217,7 +225,7 @@ TEST(LessonsManager, GroupCountField) {
   EXPECT_EQ(f.G(0, 0)->SubjectID, -1);  // fresh groups
   EXPECT_EQ(f.Modified(), 1);
 
-  edit->setText("0");
+  test::Enter(edit, "0");
   EXPECT_EQ(f.L(0)->SubItemsCount(), 1);
   EXPECT_EQ(edit->text(), "1");
   EXPECT_EQ(e.GroupsTabControl()->count(), 1);
@@ -225,13 +233,13 @@ TEST(LessonsManager, GroupCountField) {
 
   // The same count keeps the groups.
   f.G(0, 0)->SubjectID = 1;
-  edit->setText("01");
-  edit->clear();
-  edit->setText("1");
+  test::Enter(edit, "01");
+  test::Enter(edit, "");
+  test::Enter(edit, "1");
   EXPECT_EQ(f.G(0, 0)->SubjectID, 1);
   EXPECT_EQ(f.Modified(), 2);
 
-  edit->setText("x");
+  test::Enter(edit, "x");
   EXPECT_TRUE(f.prompt.texts.empty());
   test::Leave(edit);
   EXPECT_TRUE(f.prompt.Asked(10043));
@@ -246,7 +254,7 @@ TEST(LessonsManager, NewGroupsTakeTheirMirrorLinksAlong) {
   e.ShowRecord(1);
   ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(1), 1, {0, 0}));
   ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(1), 0, {4, 0}));
-  e.GroupsCountEdit()->setText("3");
+  test::Enter(e.GroupsCountEdit(), "3");
   EXPECT_EQ(f.L(1)->SubItemsCount(), 3);
   EXPECT_TRUE(f.LinksOf(0, 0).empty());
   EXPECT_TRUE(f.LinksOf(4, 0).empty());
@@ -257,7 +265,7 @@ TEST(LessonsManager, LayoutField) {
   LessonsFixture f;
   TLessonsManager& e = *f.editor;
   TFieldEdit* edit = e.QuantingEdit();
-  edit->setText("1,2,2");
+  test::Enter(edit, "1,2,2");
   EXPECT_EQ(f.Front(0), (std::vector<int>{1, 2, 2}));
   EXPECT_EQ(f.Modified(), 1);
 
@@ -266,16 +274,16 @@ TEST(LessonsManager, LayoutField) {
   twentyOne = twenty + ",1";
   for (const QString& bad : {QString("2,1"), twentyOne, QString("1,25")}) {
     f.prompt.texts.clear();
-    edit->setText(bad);
+    test::Enter(edit, bad);
     test::Leave(edit);
     EXPECT_TRUE(f.prompt.Asked(10044)) << bad.toStdString();
     EXPECT_EQ(f.Front(0), (std::vector<int>{1, 2, 2}));
     EXPECT_EQ(edit->text(), "1,2,2");
   }
   EXPECT_EQ(f.Modified(), 1);
-  edit->setText(twenty);
+  test::Enter(edit, twenty);
   EXPECT_EQ(f.L(0)->QuantsCount(), 20);
-  edit->clear();  // an emptied field keeps the layout
+  test::Enter(edit, "");  // an emptied field keeps the layout
   EXPECT_EQ(f.L(0)->QuantsCount(), 20);
 
   auto rules = [](const char* t, int room) { return ParseQuants(t, room); };
@@ -297,19 +305,19 @@ TEST(LessonsManager, SeparatedBlocksAreRedAndNeverLost) {
   EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(255, 0, 0));
 
   // Growing the block list keeps the separated block.
-  edit->setText("1,1,2,2,3");
+  test::Enter(edit, "1,1,2,2,3");
   EXPECT_EQ(f.Front(0), (std::vector<int>{1, 1, 2, 2, 3}));
   EXPECT_EQ(f.L(0)->SepQuantsCount(), 1);
   EXPECT_EQ(f.L(0)->GetQuant(21), 2);
   // Twenty blocks would leave no room beside it: refused.
   QString twenty;
   for (int i = 0; i < 20; ++i) twenty += i ? ",1" : "1";
-  edit->setText(twenty);
+  test::Enter(edit, twenty);
   test::Leave(edit);
   EXPECT_TRUE(f.prompt.Asked(10044));
   EXPECT_EQ(f.Front(0), (std::vector<int>{1, 1, 2, 2, 3}));
   EXPECT_EQ(f.L(0)->GetQuant(21), 2);
-  edit->setText(twenty.left(twenty.size() - 2));  // nineteen fit
+  test::Enter(edit, twenty.left(twenty.size() - 2));  // nineteen fit
   EXPECT_EQ(f.L(0)->QuantsCount(), 19);
   EXPECT_EQ(f.L(0)->GetQuant(20), 0);
   EXPECT_EQ(f.L(0)->GetQuant(21), 2);
@@ -318,7 +326,7 @@ TEST(LessonsManager, SeparatedBlocksAreRedAndNeverLost) {
 TEST(LessonsManager, SeparatedHoursDialog) {
   LessonsFixture f;
   TLessonsManager& e = *f.editor;
-  e.QuantingEdit()->setText("1,2,2");
+  test::Enter(e.QuantingEdit(), "1,2,2");
   f.L(0)->SetQuant(21, 2);
   e.RefreshRecord();
   f.trace.clear();
@@ -331,14 +339,14 @@ TEST(LessonsManager, SeparatedHoursDialog) {
     QListWidget* box = d.QuantingsBox();
     seen.clear();
     for (int r = 0; r < box->count(); ++r) seen.push_back(box->item(r)->checkState());
-    for (int r = 0; r < box->count(); ++r) box->item(r)->setCheckState(Qt::Unchecked);
-    d.OkBtnClick();
+    test::ShowActive(d);
+    for (int r = 0; r < box->count(); ++r)
+      if (box->item(r)->checkState() == Qt::Checked) test::TickItem(box, test::IndexAt(box, r));
+    test::LeftClick(d.OkBtn());
     return d.ModalResult();
   };
   // A double click on the field opens it.
-  QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
-                  Qt::NoModifier);
-  QApplication::sendEvent(e.QuantingEdit(), &dbl);
+  OpenSepQuants(e);
   EXPECT_EQ(runs, 1);
   // The separated 2 ticks the last 2, not the first.
   EXPECT_EQ(seen, (std::vector<Qt::CheckState>{Qt::Unchecked, Qt::Unchecked, Qt::Checked}));
@@ -349,12 +357,13 @@ TEST(LessonsManager, SeparatedHoursDialog) {
 
   // Ticking the first and the last separates them, the last block at word 21.
   e.RunSepQuantsDialog = [](TSepQuantsDlg& d) {
-    d.QuantingsBox()->item(0)->setCheckState(Qt::Checked);
-    d.QuantingsBox()->item(2)->setCheckState(Qt::Checked);
-    d.OkBtnClick();
+    test::ShowActive(d);
+    test::TickItem(d.QuantingsBox(), test::IndexAt(d.QuantingsBox(), 0));
+    test::TickItem(d.QuantingsBox(), test::IndexAt(d.QuantingsBox(), 2));
+    test::LeftClick(d.OkBtn());
     return d.ModalResult();
   };
-  e.SepQuantsClick();
+  OpenSepQuants(e);
   EXPECT_EQ(f.L(0)->GetQuant(21), 2);
   EXPECT_EQ(f.L(0)->GetQuant(20), 1);
   EXPECT_EQ(f.L(0)->GetQuant(19), 0);
@@ -363,10 +372,12 @@ TEST(LessonsManager, SeparatedHoursDialog) {
 
   // Cancelled: nothing changes, nothing is reported.
   e.RunSepQuantsDialog = [](TSepQuantsDlg& d) {
-    d.QuantingsBox()->item(1)->setCheckState(Qt::Checked);
-    return int(mrCancel);
+    test::ShowActive(d);
+    test::TickItem(d.QuantingsBox(), test::IndexAt(d.QuantingsBox(), 1));
+    test::LeftClick(d.CancelBtn());
+    return d.ModalResult();
   };
-  e.SepQuantsClick();
+  OpenSepQuants(e);
   EXPECT_EQ(f.L(0)->SepQuantsCount(), 2);
   EXPECT_EQ(f.Modified(), 2);
 }
@@ -374,27 +385,29 @@ TEST(LessonsManager, SeparatedHoursDialog) {
 TEST(LessonsManager, SeparatedHoursThatDoNotFitAreRefused) {
   LessonsFixture f;
   TLessonsManager& e = *f.editor;
-  e.QuantingEdit()->setText("1,1,1,1,1,1,1,1,1,1,1,1,1,1,1");  // 15 blocks: room for 5
+  test::Enter(e.QuantingEdit(), "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1");  // 15 blocks: room for 5
   const std::vector<int> front = f.Front(0);
   bool stayedOpen = false;
   e.RunSepQuantsDialog = [&](TSepQuantsDlg& d) {
-    for (int r = 0; r < 6; ++r) d.QuantingsBox()->item(r)->setCheckState(Qt::Checked);
-    d.OkBtnClick();
+    test::ShowActive(d);
+    for (int r = 0; r < 6; ++r) test::TickItem(d.QuantingsBox(), test::IndexAt(d.QuantingsBox(), r));
+    test::LeftClick(d.OkBtn());
     stayedOpen = d.ModalResult() == mrNone;
     return d.ModalResult();
   };
-  e.SepQuantsClick();
+  OpenSepQuants(e);
   EXPECT_TRUE(stayedOpen);
   EXPECT_TRUE(f.prompt.Asked(10044));
   EXPECT_EQ(f.Front(0), front);
   EXPECT_EQ(f.L(0)->SepQuantsCount(), 0);
 
   e.RunSepQuantsDialog = [&](TSepQuantsDlg& d) {
-    for (int r = 0; r < 5; ++r) d.QuantingsBox()->item(r)->setCheckState(Qt::Checked);
-    d.OkBtnClick();
+    test::ShowActive(d);
+    for (int r = 0; r < 5; ++r) test::TickItem(d.QuantingsBox(), test::IndexAt(d.QuantingsBox(), r));
+    test::LeftClick(d.OkBtn());
     return d.ModalResult();
   };
-  e.SepQuantsClick();
+  OpenSepQuants(e);
   EXPECT_EQ(f.Front(0), front);
   EXPECT_EQ(f.L(0)->SepQuantsCount(), 5);
 }
@@ -422,17 +435,18 @@ TEST(LessonsManager, LinkListAndApplyingItKeepLinksSymmetric) {
     EXPECT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].LessonRef, 1);
     EXPECT_EQ(entries[1].GroupIndex, 1);
-    d.LinkDblClick(1);
-    d.LinkDblClick(0);
-    d.LinkDblClick(0);
-    d.LinkDblClick(0);  // three times: untick
+    test::ShowActive(d);
+    test::DoubleClickItem(v, test::IndexAt(v, 1));
+    test::DoubleClickItem(v, test::IndexAt(v, 0));
+    test::DoubleClickItem(v, test::IndexAt(v, 0));
+    test::DoubleClickItem(v, test::IndexAt(v, 0));  // three times: untick
     EXPECT_EQ(v->topLevelItem(0)->text(4), U("Нет"));
     EXPECT_EQ(v->topLevelItem(1)->text(4), U("Да"));
     EXPECT_TRUE(test::Sent(f.trace, kMsgListModified).empty());
-    d.OKBtnClick();
+    test::LeftClick(d.DoneButton());
     return d.ModalResult();
   };
-  e.LinkClick();
+  test::LeftClick(e.LinkBtn());
   EXPECT_EQ(f.LinksOf(0, 0), (Links{{1, 1}}));  // the unlisted link went too
   EXPECT_TRUE(f.LinksOf(2, 0).empty());
   EXPECT_EQ(f.LinksOf(1, 1), (Links{{0, 0}}));
@@ -445,10 +459,12 @@ TEST(LessonsManager, LinkListAndApplyingItKeepLinksSymmetric) {
 
   // Cancelled: nothing applied.
   e.RunLinkDialog = [](TLinkDlg& d) {
-    d.LinkDblClick(0);
-    return int(mrCancel);
+    test::ShowActive(d);
+    test::DoubleClickItem(d.LessonsViewer(), test::IndexAt(d.LessonsViewer(), 0));
+    test::LeftClick(d.CancelButton());
+    return d.ModalResult();
   };
-  e.LinkClick();
+  test::LeftClick(e.LinkBtn());
   EXPECT_TRUE(f.LinksOf(2, 0).empty());
   EXPECT_EQ(f.Modified(), 1);
 }
@@ -517,7 +533,7 @@ TEST(LessonsManager, LinkNeedsRoomOnBothSides) {
     QTest::mouseClick(d.DoneButton(), Qt::LeftButton);
     return d.ModalResult();
   };
-  e.LinkClick();
+  test::LeftClick(e.LinkBtn());
   ASSERT_EQ(f.prompt.texts.size(), 1u);
   EXPECT_EQ(ToQt(f.prompt.texts[0]),
             U("Не удалось связать с подгруппой 4А, Математика: у подгруппы может быть не более 5 связок."));
@@ -532,9 +548,11 @@ TEST(LessonsManager, LinkNeedsRoomOnBothSides) {
   e.RunLinkDialog = [&](TLinkDlg& d) {
     rows = d.LessonsViewer()->topLevelItemCount();
     EXPECT_TRUE(d.Entries()->Entries.empty());
-    return int(mrCancel);
+    test::ShowActive(d);
+    test::LeftClick(d.CancelButton());
+    return d.ModalResult();
   };
-  e.LinkClick();
+  test::LeftClick(e.LinkBtn());
   EXPECT_EQ(rows, 0);
 }
 
@@ -565,11 +583,12 @@ TEST(LessonsManager, FindListOrderLabelsAndShowing) {
     EXPECT_EQ(entries[4].GroupIndex, 1);
     EXPECT_EQ(entries[4].Linked, 1);
     EXPECT_EQ(v->currentItem(), v->topLevelItem(2));  // the lesson shown
-    v->setCurrentItem(v->topLevelItem(4));
-    d.OKBtnClick();
+    test::ShowActive(d);
+    test::ClickItem(v, test::IndexAt(v, 4));
+    test::LeftClick(d.DoneButton());
     return d.ModalResult();
   };
-  e.FindRecordClick();
+  test::LeftClick(e.FindRecordBtn());
   EXPECT_EQ(e.Current(), 1);
   EXPECT_EQ(e.CurrentGroup(), 1);
   EXPECT_EQ(e.GroupsTabControl()->currentIndex(), 1);
@@ -577,19 +596,25 @@ TEST(LessonsManager, FindListOrderLabelsAndShowing) {
   EXPECT_EQ(e.LinkBtn()->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
 
   // Tabs switch groups.
-  e.GroupsTabControl()->setCurrentIndex(0);
+  test::ChooseTab(e.GroupsTabControl(), 0);
   EXPECT_EQ(e.CurrentGroup(), 0);
   EXPECT_EQ(e.TeacherComboBox()->currentText(), U("Петров"));
 
   // Without a selected row "Показать" and "Копировать" do nothing.
   e.RunFindDialog = [](TLessonFindDlg& d) {
-    d.LessonsViewer()->clearSelection();
-    d.OKBtnClick();
-    d.CopyBtnClick();
+    test::ShowActive(d);
+    // Ctrl and a click on the selected row take its selection away.
+    QTreeWidget* v = d.LessonsViewer();
+    const QModelIndex at = v->currentIndex();
+    EXPECT_TRUE(at.isValid());
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, Qt::ControlModifier, test::ItemPoint(v, at));
+    EXPECT_TRUE(v->selectedItems().isEmpty());
+    test::LeftClick(d.DoneButton());
+    test::LeftClick(d.CopyRecBtn());
     return d.ModalResult();
   };
   const int before = f.data.Lessons.Count();
-  e.FindRecordClick();
+  test::LeftClick(e.FindRecordBtn());
   EXPECT_EQ(f.data.Lessons.Count(), before);
   EXPECT_EQ(e.Current(), 1);
 }
@@ -604,11 +629,12 @@ TEST(LessonsManager, CopyingALessonFromTheFindList) {
   ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(1), 1, {2, 0}));
   f.trace.clear();
   e.RunFindDialog = [](TLessonFindDlg& d) {
-    d.LessonsViewer()->setCurrentItem(d.LessonsViewer()->topLevelItem(4));  // lesson 1, group 2
-    d.CopyBtnClick();
+    test::ShowActive(d);
+    test::ClickItem(d.LessonsViewer(), test::IndexAt(d.LessonsViewer(), 4));  // lesson 1, group 2
+    test::LeftClick(d.CopyRecBtn());
     return d.ModalResult();
   };
-  e.FindRecordClick();
+  test::LeftClick(e.FindRecordBtn());
   ASSERT_EQ(f.data.Lessons.Count(), 6);
   TLessonItem* copy = f.L(5);
   EXPECT_EQ(e.Current(), 5);
@@ -632,14 +658,14 @@ TEST(LessonsManager, RemovalAsksAndTakesTheMirrorLinksAlong) {
   ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(0), 0, {2, 0}));
   ASSERT_TRUE(AddLinkPair(f.data.Lessons, *f.L(0), 0, {1, 1}));
   f.prompt.answers = {kResNo};
-  e.RemoveRecordClick();
+  test::LeftClick(e.RemoveRecordButton());
   EXPECT_TRUE(f.prompt.Asked(10046));
   EXPECT_EQ(f.prompt.kinds.back(), kBoxYesNo);
   EXPECT_EQ(f.data.Lessons.Count(), 5);
   EXPECT_EQ(f.Modified(), 0);
 
   f.prompt.answers = {kResYes};
-  e.RemoveRecordClick();
+  test::LeftClick(e.RemoveRecordButton());
   EXPECT_EQ(f.data.Lessons.Count(), 4);
   EXPECT_EQ(f.data.Lessons.IndexOfID(0), -1);
   EXPECT_TRUE(f.LinksOf(0, 0).empty());  // lesson 1 now stands first
@@ -660,35 +686,35 @@ TEST(LessonsManager, EachEditReportsOnce) {
     EXPECT_EQ(f.Modified(), expected) << what;
   };
   step("klass", [&] { f.PickKlass("4А"); });
-  step("subject", [&] { e.SubjectComboBox()->setCurrentIndex(e.SubjectComboBox()->findText(U("Физика"))); });
+  step("subject", [&] { ASSERT_TRUE(test::PickFromPopup(e.SubjectComboBox(), U("Физика"))); });
   EXPECT_EQ(f.G(0, 0)->SubjectID, 1);
-  step("teacher", [&] { e.TeacherComboBox()->setCurrentIndex(e.TeacherComboBox()->findText(U("Петров"))); });
+  step("teacher", [&] { ASSERT_TRUE(test::PickFromPopup(e.TeacherComboBox(), U("Петров"))); });
   EXPECT_EQ(f.G(0, 0)->TeacherID, 1);
-  step("pupils", [&] { e.ChildrenInGroupEdit()->setText("12000"); });
+  step("pupils", [&] { test::Enter(e.ChildrenInGroupEdit(), "12000"); });
   EXPECT_EQ(f.G(0, 0)->ChildrenInGroup, 10000);
-  step("fiction", [&] { e.FictionNameEdit()->setText(U("Зал")); });
+  step("fiction", [&] { test::Enter(e.FictionNameEdit(), U("Зал")); });
   EXPECT_EQ(f.G(0, 0)->GetFictionName(), P("Зал"));
-  step("no room", [&] { e.NoAttachedRoomBox()->setChecked(true); });
+  step("no room", [&] { test::Tick(e.NoAttachedRoomBox()); });
   EXPECT_EQ(f.L(0)->NoAttachedRoom, 1);
   step("grid", [&] {
-    e.BusyButton()->Click();
-    TMouseState s = e.LessonBusyTable()->StateOfMouse();
-    e.LessonBusyTable()->OnSetDateElement(*e.LessonBusyTable(), 2, 3, s);
+    test::OpenPageOf(e.LessonBusyTable());
+    test::Press(e.BusyButton());
+    test::ClickCell(e.LessonBusyTable(), 2, 3);
   });
   EXPECT_EQ(f.L(0)->GetBusy(24 + 3), 1);
-  step("clear", [&] { e.ClearGrpClick(); });
+  step("clear", [&] { test::LeftClick(e.ClrGrpBtn()); });
   EXPECT_EQ(f.G(0, 0)->SubjectID, -1);
   EXPECT_EQ(f.G(0, 0)->TeacherID, -1);
   EXPECT_EQ(f.G(0, 0)->GetFictionName(), "");
   EXPECT_EQ(f.G(0, 0)->ChildrenInGroup, 10000);  // pupils stay
   EXPECT_EQ(e.SubjectComboBox()->currentIndex(), -1);
-  step("add", [&] { e.AddNewRecordClick(); });
-  e.PreviousRecordClick();
-  e.NextRecordClick();
+  step("add", [&] { test::LeftClick(e.AddNewRecordButton()); });
+  test::LeftClick(e.PreviousRecordButton());
+  test::LeftClick(e.NextRecordButton());
   EXPECT_EQ(f.Modified(), expected);  // navigation changes nothing
 
   f.prompt.texts.clear();
-  e.ChildrenInGroupEdit()->setText("1a");
+  test::Enter(e.ChildrenInGroupEdit(), "1a");
   test::Leave(e.ChildrenInGroupEdit());
   EXPECT_TRUE(f.prompt.Asked(10045));
   EXPECT_EQ(f.Modified(), expected);

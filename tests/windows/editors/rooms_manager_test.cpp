@@ -3,12 +3,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 
 #include "controls/bit_btn.h"
 #include "controls/speed_button.h"
 #include "core/project/project_data.h"
 #include "editor_test_util.h"
+#include "window_test_util.h"
 #include "platform/help_service.h"
 #include "windows/editors/move_rec_dlg.h"
 #include "windows/editors/rooms_manager.h"
@@ -18,6 +20,16 @@ namespace {
 
 using test::P;
 using test::U;
+
+// Where an editable drop-down list opens.
+QPoint ArrowOf(QComboBox* box) {
+  QStyleOptionComboBox o;
+  o.initFrom(box);
+  o.editable = box->isEditable();
+  o.frame = box->hasFrame();
+  o.subControls = QStyle::SC_All;
+  return box->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxArrow, box).center();
+}
 
 struct RoomsFixture {
   TProjectData data;
@@ -30,6 +42,7 @@ struct RoomsFixture {
   explicit RoomsFixture(std::vector<const char*> names = {}) {
     for (const char* n : names) data.Rooms.Add()->SetName(P(n));
     editor = std::make_unique<TRoomsManager>(data.Rooms, data.Params);
+    test::ShowActive(*editor);
   }
   TRoomItem* Room(int i) { return data.Rooms.GetItem(i); }
   int Modified() { return static_cast<int>(test::Sent(trace, kMsgListModified).size()); }
@@ -54,14 +67,15 @@ TEST(RoomsManager, EmptyListEnablesOnlyAddingAndHelp) {
   EXPECT_FALSE(e.StrongSpecializationCheckBox()->isEnabled());
   EXPECT_FALSE(e.RoomBusyTable()->isEnabled());
   EXPECT_FALSE(e.BusyButton()->isEnabled());
-  // Buttons that have nothing to act on change nothing when called anyway.
+  // Buttons that have nothing to act on change nothing when called anyway
+  // (disabled above, no user presses them: the handlers' own guard).
   e.RemoveRecordClick();
   e.MoveRecordClick();
   e.NextRecordClick();
   EXPECT_EQ(f.Modified(), 0);
   EXPECT_TRUE(f.prompt.texts.empty());
 
-  e.AddNewRecordClick();
+  test::LeftClick(e.AddNewRecordButton());
   ASSERT_EQ(f.data.Rooms.Count(), 1);
   EXPECT_EQ(f.Room(0)->ID(), 0);
   EXPECT_EQ(e.Current(), 0);
@@ -89,13 +103,13 @@ TEST(RoomsManager, RemovingShowsTheNewLastOrNone) {
   EXPECT_TRUE(e.PreviousRecordButton()->isEnabled());
 
   f.prompt.answers = {kResNo};
-  e.RemoveRecordClick();
+  test::LeftClick(e.RemoveRecordButton());
   EXPECT_EQ(f.data.Rooms.Count(), 3);
   EXPECT_TRUE(f.prompt.Asked(10046));
   EXPECT_EQ(f.prompt.kinds.back(), kBoxYesNo);
   EXPECT_EQ(f.Modified(), 0);
 
-  e.RemoveRecordClick();  // "Да"
+  test::LeftClick(e.RemoveRecordButton());  // "Да"
   ASSERT_EQ(f.data.Rooms.Count(), 2);
   EXPECT_EQ(e.Current(), 1);
   EXPECT_EQ(f.EditText(), "102");
@@ -103,29 +117,29 @@ TEST(RoomsManager, RemovingShowsTheNewLastOrNone) {
   EXPECT_EQ(f.Modified(), 1);
 
   e.ShowRecord(0);
-  e.RemoveRecordClick();
+  test::LeftClick(e.RemoveRecordButton());
   EXPECT_EQ(e.Current(), 0);
   EXPECT_EQ(f.EditText(), "102");
-  e.RemoveRecordClick();
+  test::LeftClick(e.RemoveRecordButton());
   EXPECT_EQ(f.data.Rooms.Count(), 0);
   EXPECT_EQ(e.Current(), -1);
   EXPECT_TRUE(f.EditText().isEmpty());
   EXPECT_FALSE(e.RoomNameComboBox()->isEnabled());
   EXPECT_TRUE(e.NameEntries().empty());
   // Identifiers are not reused.
-  e.AddNewRecordClick();
+  test::LeftClick(e.AddNewRecordButton());
   EXPECT_EQ(f.Room(0)->ID(), 3);
 }
 
 TEST(RoomsManager, NavigationWalksTheList) {
   RoomsFixture f({"A", "B", "C"});
   TRoomsManager& e = *f.editor;
-  e.NextRecordClick();
-  e.NextRecordClick();
+  test::LeftClick(e.NextRecordButton());
+  test::LeftClick(e.NextRecordButton());
   EXPECT_EQ(e.Current(), 2);
-  e.NextRecordClick();
+  test::LeftClick(e.NextRecordButton());
   EXPECT_EQ(e.Current(), 2);
-  e.PreviousRecordButton()->click();
+  test::LeftClick(e.PreviousRecordButton());
   EXPECT_EQ(e.Current(), 1);
   EXPECT_EQ(f.EditText(), "B");
   EXPECT_EQ(f.Modified(), 0);
@@ -161,7 +175,7 @@ TEST(RoomsManager, TypingRenamesAndPickingShowsAnother) {
 
   // Picking the other entry shows that record and renames nothing.
   f.trace.clear();
-  combo->setCurrentIndex(0);
+  ASSERT_TRUE(test::PickFromPopup(combo, combo->itemText(0)));
   EXPECT_EQ(e.Current(), 1);
   EXPECT_EQ(f.EditText(), U("А-1"));
   EXPECT_EQ(f.Room(0)->Name(), P("В"));
@@ -175,7 +189,12 @@ TEST(RoomsManager, PickingARecordWithTheSameNameShowsIt) {
   TRoomsManager& e = *f.editor;
   QComboBox* combo = e.RoomNameComboBox();
   const int other = combo->currentIndex() == 0 ? 1 : 0;
-  combo->setCurrentIndex(other);
+  // Both entries read "X": the list is walked to the other one by keys.
+  QTest::mouseClick(combo, Qt::LeftButton, {}, ArrowOf(combo));
+  ASSERT_TRUE(combo->view()->isVisible());
+  QTest::keyClick(combo->view(), Qt::Key_Home);
+  for (int i = 0; i < other; ++i) QTest::keyClick(combo->view(), Qt::Key_Down);
+  QTest::keyClick(combo->view(), Qt::Key_Return);
   EXPECT_EQ(e.Current(), 1);
   EXPECT_EQ(f.Modified(), 0);
 }
@@ -183,10 +202,10 @@ TEST(RoomsManager, PickingARecordWithTheSameNameShowsIt) {
 TEST(RoomsManager, EmptyNameShowsTheUnknownRoomNextTime) {
   RoomsFixture f({"A", "B"});
   TRoomsManager& e = *f.editor;
-  e.RoomNameComboBox()->setEditText(QString());
+  test::TypeOver(e.RoomNameComboBox()->lineEdit(), QString());
   EXPECT_TRUE(f.Room(0)->Name().empty());
-  e.NextRecordClick();
-  e.PreviousRecordClick();
+  test::LeftClick(e.NextRecordButton());
+  test::LeftClick(e.PreviousRecordButton());
   EXPECT_EQ(f.EditText(), U("Неизвестный кабинет"));
   EXPECT_EQ(e.NameEntries().size(), 2u);
 }
@@ -195,12 +214,13 @@ TEST(RoomsManager, SeatsField) {
   RoomsFixture f({"A"});
   TRoomsManager& e = *f.editor;
   TFieldEdit* seats = e.MaxChildrenEdit();
-  seats->setText("12");
+  // Each text pasted over the field whole: one change each.
+  test::PasteOver(seats, "12");
   EXPECT_EQ(f.Room(0)->MaxChildren, 12);
   EXPECT_EQ(f.Modified(), 1);
-  seats->setText("");
+  test::TypeOver(seats, "");
   EXPECT_EQ(f.Room(0)->MaxChildren, 0);
-  seats->setText("250");
+  test::PasteOver(seats, "250");
   EXPECT_EQ(f.Room(0)->MaxChildren, 100);
   EXPECT_EQ(seats->text(), "250");  // rewritten only when left
   test::Leave(seats);
@@ -208,7 +228,7 @@ TEST(RoomsManager, SeatsField) {
   EXPECT_TRUE(f.prompt.texts.empty());
   EXPECT_EQ(f.Modified(), 3);
 
-  seats->setText("1a");
+  test::PasteOver(seats, "1a");
   EXPECT_EQ(f.Room(0)->MaxChildren, 100);
   EXPECT_TRUE(f.prompt.texts.empty());  // not while typing
   test::Leave(seats);
@@ -220,7 +240,7 @@ TEST(RoomsManager, SeatsField) {
   EXPECT_EQ(f.Modified(), 3);
 
   // Typed through an invalid prefix: no message, the value as typed.
-  seats->clear();
+  test::TypeOver(seats, "");
   f.prompt.texts.clear();
   test::TypeInto(seats, "-5");
   EXPECT_EQ(f.Room(0)->MaxChildren, 0);
@@ -238,12 +258,12 @@ TEST(RoomsManager, SpecializationAndStrictFlag) {
   // Alphabetical: "Биология" first, "Экономика" last.
   EXPECT_EQ(specialization->itemText(0), U("Биология"));
   EXPECT_EQ(specialization->itemText(20), U("Экономика"));
-  specialization->setCurrentIndex(specialization->findText(U("Физика")));
+  ASSERT_TRUE(test::PickFromPopup(specialization, U("Физика")));
   EXPECT_EQ(f.Room(0)->Specialization, 2);
   EXPECT_FALSE(e.StrongSpecializationCheckBox()->isChecked());
-  e.StrongSpecializationCheckBox()->setChecked(true);
+  test::Tick(e.StrongSpecializationCheckBox());
   EXPECT_EQ(f.Room(0)->NotStrict, 0);
-  e.StrongSpecializationCheckBox()->setChecked(false);
+  test::Tick(e.StrongSpecializationCheckBox());
   EXPECT_EQ(f.Room(0)->NotStrict, 1);
   EXPECT_EQ(f.Modified(), 3);
 }
@@ -254,17 +274,16 @@ TEST(RoomsManager, WeekGridStoresBusyBytes) {
   TWeeking* grid = e.RoomBusyTable();
   EXPECT_EQ(grid->RowCount(), 9);  // L = 8
   EXPECT_EQ(grid->StateOfMouse(), FreeState);
-  e.BusyButton()->Click();
+  test::Press(e.BusyButton());
   EXPECT_TRUE(e.BusyButton()->Down());
   EXPECT_EQ(grid->StateOfMouse(), BusyState);
-  TMouseState s = BusyState;
-  grid->OnSetDateElement(*grid, 2, 3, s);  // Tuesday, lesson 3
+  test::ClickCell(grid, 2, 3);  // Tuesday, lesson 3
   EXPECT_EQ(f.Room(0)->GetBusy(24 + 3), 1);
   EXPECT_EQ(grid->CellState(2, 3), BusyState);
   EXPECT_EQ(grid->CellState(2, 4), FreeState);
   EXPECT_EQ(f.Modified(), 1);
-  s = N2State;  // any state but busy frees the slot
-  grid->OnSetDateElement(*grid, 2, 3, s);
+  test::Press(e.FreeButton());  // "Свободен" frees the slot
+  test::ClickCell(grid, 2, 3);
   EXPECT_EQ(f.Room(0)->GetBusy(27), 0);
   // Showing a record presses "Свободен" again.
   e.RefreshRecord();
@@ -278,7 +297,7 @@ TEST(RoomsManager, HelpButtonOpensTheWindowTopic) {
   RoomsFixture f;
   std::vector<int> asked;
   ScopedHelpHook hook([&](int c) { asked.push_back(c); });
-  f.editor->HelpBtn()->click();
+  test::LeftClick(f.editor->HelpBtn());
   EXPECT_EQ(asked, std::vector<int>{8});
   EXPECT_EQ(HelpContext(f.editor->HelpBtn()), 205);
   EXPECT_EQ(HelpContext(f.editor->AddNewRecordButton()), 200);
@@ -301,7 +320,7 @@ TEST(RoomsManager, MovePlacesTheRecordAfterTheChosenOne) {
     return choice;
   };
   e.ShowRecord(3);
-  e.MoveRecordClick();  // after the first: second place
+  test::LeftClick(e.MoveRecordButton());  // after the first: second place
   EXPECT_EQ(listed, (QStringList{"A", "B", "C", "D"}));
   EXPECT_EQ(names(), "ADBC");
   EXPECT_EQ(e.Current(), 1);
@@ -310,16 +329,16 @@ TEST(RoomsManager, MovePlacesTheRecordAfterTheChosenOne) {
   EXPECT_EQ(f.Modified(), 1);
 
   choice = 1;  // the record itself
-  e.MoveRecordClick();
+  test::LeftClick(e.MoveRecordButton());
   EXPECT_EQ(names(), "ADBC");
   choice = -1;  // cancelled
-  e.MoveRecordClick();
+  test::LeftClick(e.MoveRecordButton());
   EXPECT_EQ(names(), "ADBC");
   EXPECT_EQ(f.Modified(), 1);
 
   e.ShowRecord(0);
   choice = 3;  // forward: after "C"
-  e.MoveRecordClick();
+  test::LeftClick(e.MoveRecordButton());
   EXPECT_EQ(names(), "DBCA");
   EXPECT_EQ(e.Current(), 3);
 }
@@ -334,20 +353,20 @@ TEST(RoomsManager, MoveDialogClosedInAnyWayMovesNothing) {
       QTimer::singleShot(0, &d, [&d, act] { act(d); });
       return d.Execute();
     };
-    e.MoveRecordClick();
+    test::LeftClick(e.MoveRecordButton());
   };
   run([](TMoveRecDlg& d) { d.close(); });
   run([](TMoveRecDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); });
   run([](TMoveRecDlg& d) {
-    d.MoveListBox()->setCurrentRow(1);
-    d.CancelBtn()->click();
+    test::ClickItem(d.MoveListBox(), test::IndexAt(d.MoveListBox(), 1));
+    test::LeftClick(d.CancelBtn());
   });
   EXPECT_EQ(f.Room(2)->Name(), "C");
   EXPECT_EQ(f.Modified(), 0);
   // Entry 1 would read as the cancel code if the choice were the result.
   run([](TMoveRecDlg& d) {
-    d.MoveListBox()->setCurrentRow(0);
-    d.OkBtn()->click();
+    test::ClickItem(d.MoveListBox(), test::IndexAt(d.MoveListBox(), 0));
+    test::LeftClick(d.OkBtn());
   });
   EXPECT_EQ(f.Room(1)->Name(), "C");
   EXPECT_EQ(f.Modified(), 1);

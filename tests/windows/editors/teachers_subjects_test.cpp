@@ -32,7 +32,9 @@ TEST(TeachersManager, WeekGridRoundTripsEveryState) {
   Fixture f;
   f.data.Teachers.Add()->SetName(P("Иванова"));
   TTeachersManager e(f.data.Teachers, f.data.Rooms, f.data.Params);
+  test::ShowActive(e);
   TWeeking* grid = e.TeacherBusyTable();
+  test::OpenPageOf(grid);
   const std::vector<std::pair<TPrgSpeedButton*, TMouseState>> buttons = {
       {e.BusyButton(), BusyState}, {e.N3StateBtn(), N3State}, {e.N2StateBtn(), N2State},
       {e.N1StateBtn(), N1State}, {e.FreeButton(), FreeState}};
@@ -43,11 +45,10 @@ TEST(TeachersManager, WeekGridRoundTripsEveryState) {
       {BusyState, {1, 0}}, {N3State, {1, 1}}, {N2State, {1, 2}}, {N1State, {1, 3}}, {FreeState, {0, 0}}};
   int day = 1;
   for (auto [button, state] : buttons) {
-    button->Click();
+    test::Press(button);
     EXPECT_TRUE(button->Down());
     EXPECT_EQ(grid->StateOfMouse(), state);
-    TMouseState s = grid->StateOfMouse();
-    grid->OnSetDateElement(*grid, day, 2, s);
+    test::ClickCell(grid, day, 2);
     EXPECT_EQ(f.data.Teachers.GetItem(0)->GetBusy((day - 1) * 24 + 2), stored.at(state));
     EXPECT_EQ(grid->CellState(day, 2), state);
     ++day;
@@ -64,8 +65,8 @@ TEST(TeachersManager, WeekGridRoundTripsEveryState) {
   // Without a record every cell is free and clicks store nothing.
   e.ShowRecord(-1);
   EXPECT_EQ(grid->CellState(1, 2), FreeState);
-  TMouseState s = BusyState;
-  grid->OnSetDateElement(*grid, 1, 3, s);
+  test::Press(e.BusyButton());
+  test::ClickCell(grid, 1, 3);
   EXPECT_EQ(f.Modified(), 5);
 }
 
@@ -73,15 +74,16 @@ TEST(TeachersManager, NumberFieldsAndAttachedRoom) {
   Fixture f;
   f.data.Teachers.Add()->TeacherRoom = 2;
   TTeachersManager e(f.data.Teachers, f.data.Rooms, f.data.Params);
+  test::ShowActive(e);
   TTeacherItem* t = f.data.Teachers.GetItem(0);
-  e.MetodicalDaysEdit()->setText("9");
+  test::Enter(e.MetodicalDaysEdit(), "9");
   EXPECT_EQ(t->MetodicalDays, 7);
-  e.LessCntEdit()->setText("200");
+  test::Enter(e.LessCntEdit(), "200");
   EXPECT_EQ(t->PlanLessCnt, 144);
-  e.LessCntEdit()->setText("x");
+  test::Enter(e.LessCntEdit(), "x");
   test::Leave(e.LessCntEdit());
   EXPECT_TRUE(f.prompt.Asked(10047));
-  e.MetodicalDaysEdit()->setText("1 ");
+  test::Enter(e.MetodicalDaysEdit(), "1 ");
   test::Leave(e.MetodicalDaysEdit());
   EXPECT_TRUE(f.prompt.Asked(10042));
   EXPECT_EQ(t->MetodicalDays, 7);
@@ -93,7 +95,8 @@ TEST(TeachersManager, NumberFieldsAndAttachedRoom) {
   ASSERT_EQ(rooms->count(), 4);
   EXPECT_EQ(rooms->itemText(2), U("Отсутствует"));
   EXPECT_EQ(rooms->currentText(), U("Библиотека"));
-  rooms->setCurrentIndex(3);
+  test::OpenPageOf(rooms);
+  ASSERT_TRUE(test::PickFromPopup(rooms, rooms->itemText(3)));
   EXPECT_EQ(t->TeacherRoom, 0);
   EXPECT_EQ(f.Modified(), 3);
 
@@ -109,6 +112,7 @@ struct SubjectsFixture : Fixture {
   SubjectsFixture() {
     data.Subjects.Add()->SetName(P("Алгебра"));
     editor = std::make_unique<TSubjectsManager>(data.Subjects, data.Rooms, data.Params);
+    test::ShowActive(*editor);
   }
   TSubjectItem* Subject() { return data.Subjects.GetItem(0); }
   std::vector<int32_t> Wished() {
@@ -123,7 +127,7 @@ struct SubjectsFixture : Fixture {
   }
   void PickRoom(const char* name) {
     QListWidget* all = editor->AllRoomsListBox();
-    all->setCurrentItem(all->findItems(U(name), Qt::MatchExactly)[0]);
+    test::ClickItem(all, all->indexFromItem(all->findItems(U(name), Qt::MatchExactly)[0]));
   }
 };
 
@@ -138,32 +142,32 @@ TEST(SubjectsManager, RecommendedRooms) {
 
   f.PickRoom("Спортзал");
   EXPECT_TRUE(e.AddRoomBtn()->isEnabled());
-  e.AddRoomBtn()->Click();
+  test::Press(e.AddRoomBtn());
   f.PickRoom("Актовый");
-  e.AddRoomClick();
+  test::Press(e.AddRoomBtn());
   f.PickRoom("Библиотека");
-  e.AddRoomClick();
-  e.AddRoomClick();  // listed already: refused by the record
+  test::Press(e.AddRoomBtn());
+  test::Press(e.AddRoomBtn());  // listed already: refused by the record
   EXPECT_EQ(f.Wished(), (std::vector<int32_t>{0, 1, 2}));
   EXPECT_EQ(f.Shown(), (QStringList{U("Спортзал"), U("Актовый"), U("Библиотека")}));
   EXPECT_EQ(all->count(), 3);  // the rooms stay in the full list
   EXPECT_EQ(f.Modified(), 4);
 
   QListWidget* wished = e.WishedRoomsListBox();
-  wished->setCurrentRow(0);
+  test::ClickItem(wished, test::IndexAt(wished, 0));
   EXPECT_TRUE(e.RemoveRoomBtn()->isEnabled());
   EXPECT_FALSE(e.UpRoomBtn()->isEnabled());
   EXPECT_TRUE(e.DownRoomBtn()->isEnabled());
-  e.DownRoomClick();
+  test::Press(e.DownRoomBtn());
   EXPECT_EQ(f.Wished(), (std::vector<int32_t>{1, 0, 2}));
   EXPECT_EQ(wished->currentRow(), 1);
-  e.DownRoomClick();
+  test::Press(e.DownRoomBtn());
   EXPECT_EQ(f.Wished(), (std::vector<int32_t>{1, 2, 0}));
   EXPECT_FALSE(e.DownRoomBtn()->isEnabled());
-  e.UpRoomBtn()->Click();
+  test::Press(e.UpRoomBtn());
   EXPECT_EQ(f.Wished(), (std::vector<int32_t>{1, 0, 2}));
   EXPECT_EQ(f.Shown(), (QStringList{U("Актовый"), U("Спортзал"), U("Библиотека")}));
-  e.RemoveRoomClick();
+  test::Press(e.RemoveRoomBtn());
   EXPECT_EQ(f.Wished(), (std::vector<int32_t>{1, 2}));
   EXPECT_FALSE(e.RemoveRoomBtn()->isEnabled());
   EXPECT_EQ(f.Modified(), 8);
@@ -188,18 +192,18 @@ TEST(SubjectsManager, FieldsOfTheSubject) {
   SubjectsFixture f;
   TSubjectsManager& e = *f.editor;
   EXPECT_EQ(e.SanitarKfEdit()->text(), "5");
-  e.SanitarKfEdit()->setText("21");
+  test::Enter(e.SanitarKfEdit(), "21");
   EXPECT_EQ(f.Subject()->SanitarKf, 20);
-  e.SanitarKfEdit()->setText("2b");
+  test::Enter(e.SanitarKfEdit(), "2b");
   test::Leave(e.SanitarKfEdit());
   EXPECT_TRUE(f.prompt.Asked(10039));
-  e.SpecializationComboBox()->setCurrentIndex(e.SpecializationComboBox()->findText(U("Математика")));
+  ASSERT_TRUE(test::PickFromPopup(e.SpecializationComboBox(), U("Математика")));
   EXPECT_EQ(f.Subject()->Specialization, 1);
-  e.StrongSpecializationCheckBox()->setChecked(true);
+  test::Tick(e.StrongSpecializationCheckBox());
   EXPECT_EQ(f.Subject()->NotStrict, 0);
   EXPECT_EQ(f.Modified(), 3);
   // A long name is cut to the record's 63 characters.
-  e.SubjectNameComboBox()->setEditText(QString(80, QChar('x')));
+  test::PasteOver(e.SubjectNameComboBox()->lineEdit(), QString(80, QChar('x')));
   EXPECT_EQ(f.Subject()->Name().size(), 63u);
 }
 

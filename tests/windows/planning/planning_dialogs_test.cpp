@@ -57,6 +57,25 @@ struct Demo {
   TTableVarItem& V() { return doc->Var(); }
 };
 
+// A figure typed into a cell of a preparation dialog as the user types
+// it: the grid's page opened, a double click opens the cell's one-digit editor, the digit is typed
+// over the figure (an empty text deletes it) and Return takes it. A cell
+// that takes no edit opens no editor: nothing is typed.
+void TypeFigure(TPrepareDlgBase& p, bool teachers, int col, int row, const char* text) {
+  TPrgStringGrid* g = teachers ? p.TeachersDataGrid() : p.KlassesDataGrid();
+  test::OpenPageOf(g);
+  const QRect cell = g->CellRect(col + 1, row);
+  ASSERT_FALSE(cell.isEmpty()) << "cell " << col + 1 << "," << row << " is not in sight";
+  test::DoubleClick(g->viewport(), cell.center());
+  if (!g->EditorMode() || !g->InplaceEdit() || !g->InplaceEdit()->Editor()) return;
+  QWidget* editor = g->InplaceEdit()->Editor()->Widget();
+  if (*text)
+    QTest::keyClicks(editor, QString::fromLatin1(text));
+  else
+    QTest::keyClick(editor, Qt::Key_Delete);
+  QTest::keyClick(editor, Qt::Key_Return);
+}
+
 // The variant window's side of "В черновик" / "Снять    ".
 class FakeVarsWindow : public MessageTarget {
  public:
@@ -118,6 +137,7 @@ TEST(GroupMan, FillsTheGridFromTheModelAndDropsWriteBack) {
   ASSERT_GE(m.Teachers.Count(), 6);
   d.ThreeGroups();
   TGroupMan g(nullptr, d.V(), m, 1, 0);
+  test::ShowActive(g);
   EXPECT_EQ(g.size(), QSize(430, 383));
   EXPECT_TRUE(g.windowTitle().startsWith(Ru("Группы учителей: ")));
   const int G = g.ShownGroups();
@@ -130,6 +150,7 @@ TEST(GroupMan, FillsTheGridFromTheModelAndDropsWriteBack) {
   const int teacher = m.Teachers.GroupRow(0)[0];
   EXPECT_EQ(g.TeachersGroupsGrid()->Cells(0, 1), m.Teachers[teacher]->DisplayName());
 
+  // The rules of a drop (its drag with the mouse: ARegroupingIsKeptForTheNextOpening).
   EXPECT_FALSE(g.DropTeacher(0, 1, 0, 3));  // same column: ignored by this editor
   EXPECT_FALSE(g.DropTeacher(0, 1, 1, 0));  // header row
   ASSERT_TRUE(g.DropTeacher(0, 1, 1, 1));
@@ -140,11 +161,11 @@ TEST(GroupMan, FillsTheGridFromTheModelAndDropsWriteBack) {
 
   // Attaching is written back only by a later step.
   const int size0 = g.Table().Size(0), size1 = g.Table().Size(1);
-  g.SelectGroup(1);
-  g.AttachGroup(0);
+  ASSERT_TRUE(test::PickFromPopup(g.SelectedGroupCombo(), g.SelectedGroupCombo()->itemText(1)));
+  ASSERT_TRUE(test::PickFromPopup(g.AttachGroupCombo(), g.AttachGroupCombo()->itemText(0)));
   EXPECT_EQ(g.Table().Size(1), size0 + size1);
   EXPECT_EQ(m.Teachers.GroupSize(1), size1);
-  g.AddGroup();
+  test::LeftClick(g.AddButton());
   EXPECT_EQ(g.ShownGroups(), G + 1);
   EXPECT_EQ(m.Teachers.GroupSize(1), size0 + size1);
   EXPECT_EQ(g.SelectedGroupCombo()->count(), G + 1);
@@ -156,23 +177,25 @@ TEST(GroupMan, OptionsAreWrittenOnClick) {
   s.UseAttachedRooms = 1;
   s.FindBest = 0;
   TGroupMan g(nullptr, d.V(), d.M(), 1, 1);
+  test::ShowActive(g);
   EXPECT_FALSE(g.AttachedRoomsBox()->isChecked());
-  g.AttachedRoomsBox()->click();
+  test::Tick(g.AttachedRoomsBox());
   EXPECT_EQ(s.UseAttachedRooms, 0);
-  g.FindBestBox()->click();
+  test::Tick(g.FindBestBox());
   EXPECT_EQ(s.FindBest, 1);
-  g.FindBestBox()->click();
+  test::Tick(g.FindBestBox());
   EXPECT_EQ(s.FindBest, 0);
   s.UseAttachedRooms = 1;
 
   s.PlaceToFair = 1;
   s.UseParallels = 1;
   TWeekGroupMan w(nullptr, d.V(), d.M(), 1);
+  test::ShowActive(w);
   EXPECT_EQ(w.size(), QSize(430, 415));
   EXPECT_TRUE(w.ToFairButton()->isChecked());
-  w.ToDraftRadio()->click();
+  test::Tick(w.ToDraftRadio());
   EXPECT_EQ(s.PlaceToFair, 0);
-  w.ParallelsBox()->click();
+  test::Tick(w.ParallelsBox());
   EXPECT_EQ(s.UseParallels, 0);
   s.PlaceToFair = 1;
   s.UseParallels = 1;
@@ -183,7 +206,8 @@ TEST(GroupMan, DraftAndClearReachTheVariantWindowWithTheReplanFlag) {
   FakeVarsWindow win(d.M());
   Shared().CurDay = 3;
   TGroupMan g(nullptr, d.V(), d.M(), 3, 0);
-  g.ToDraftButton()->click();
+  test::ShowActive(g);
+  test::LeftClick(g.ToDraftButton());
   ASSERT_EQ(win.got.size(), 1u);
   EXPECT_EQ(win.got[0].msg, kMsgGroupToDraft);
   EXPECT_EQ(win.got[0].w, 0);
@@ -192,7 +216,8 @@ TEST(GroupMan, DraftAndClearReachTheVariantWindowWithTheReplanFlag) {
 
   TWeekGroupMan w(nullptr, d.V(), d.M(), 3);
   win.got.clear();
-  w.ClearButton()->click();
+  test::ShowActive(w);
+  test::LeftClick(w.ClearButton());
   ASSERT_EQ(win.got.size(), 6u);
   for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(win.got[static_cast<std::size_t>(i)].msg, kMsgGroupClear);
@@ -252,7 +277,7 @@ TEST(GroupMan, EntryFunctionsReturnTheChoiceApartFromTheCloseCode) {
   TRunModel& m = d.M();
   d.ThreeGroups();
   const auto before = m.Teachers.GroupSize(0);
-  WhenModal([](QWidget* w) { static_cast<TGroupMan*>(w)->CloseButton()->click(); });
+  WhenModal([](QWidget* w) { test::LeftClick(static_cast<TGroupMan*>(w)->CloseButton()); });
   TGroupChoice c = RunGroupMan(nullptr, d.V(), m, 1, 0);
   EXPECT_FALSE(c.Run);
   EXPECT_EQ(m.Teachers.GroupSize(0), before);
@@ -260,8 +285,8 @@ TEST(GroupMan, EntryFunctionsReturnTheChoiceApartFromTheCloseCode) {
   // Group 2 chosen: a group index equal to the cancel code is still a choice.
   WhenModal([](QWidget* w) {
     auto* g = static_cast<TGroupMan*>(w);
-    g->SelectedGroupCombo()->setCurrentIndex(2);
-    g->PlaceButton()->click();
+    ASSERT_TRUE(test::PickFromPopup(g->SelectedGroupCombo(), g->SelectedGroupCombo()->itemText(2)));
+    test::LeftClick(g->PlaceButton());
   });
   c = RunGroupMan(nullptr, d.V(), m, 1, 0);
   EXPECT_TRUE(c.Run);
@@ -318,30 +343,31 @@ TEST(PrepareDataDlg, NarrowedFigureReachesTheModelAndCancelChangesNothing) {
 
   WhenModal([](QWidget* w) {
     auto* p = static_cast<TPrepareDataDlg*>(w);
-    p->EditCell(false, 0, 7, "9");
-    p->CancelButton()->click();
+    TypeFigure(*p, false, 0, 7, "9");
+    test::LeftClick(p->CancelButton());
   });
   EXPECT_FALSE(RunPrepareDataDlg(nullptr, m, d.V(), 1));
   EXPECT_EQ(m.Klasses[0]->DayMinLeft, min0);
   EXPECT_EQ(m.Klasses[0]->DayMaxLeft, max0);
 
   // "Да" without an edit changes nothing.
-  WhenModal([](QWidget* w) { static_cast<TPrepareDataDlg*>(w)->YesButton()->click(); });
+  WhenModal([](QWidget* w) { test::LeftClick(static_cast<TPrepareDataDlg*>(w)->YesButton()); });
   EXPECT_TRUE(RunPrepareDataDlg(nullptr, m, d.V(), 1));
   EXPECT_EQ(m.Klasses[0]->DayMaxLeft, max0);
 
   TPrepareDataDlg p(nullptr, m, d.V(), 1);
+  test::ShowActive(p);
   EXPECT_EQ(p.size(), QSize(514, 279));
   EXPECT_FALSE(p.RestoreButton()->isEnabled());
-  p.EditCell(false, 0, 7, "9");  // the maximum follows the minimum
+  TypeFigure(p, false, 0, 7, "9");  // the maximum follows the minimum
   EXPECT_EQ(p.Tables().Klasses.At(0, 8), "9");
   EXPECT_EQ(p.KlassesDataGrid()->Cells(1, 8), "9");
   EXPECT_TRUE(p.RestoreButton()->isEnabled());
-  p.EditCell(true, 0, 11, "0");  // the minimum follows the maximum
+  TypeFigure(p, true, 0, 11, "0");  // the minimum follows the maximum
   EXPECT_EQ(p.Tables().Teachers.At(0, 10), "0");
-  p.EditCell(false, 1, 8, "");  // emptied: the former value comes back
+  TypeFigure(p, false, 1, 8, "");  // emptied: the former value comes back
   EXPECT_EQ(p.Tables().Klasses.At(1, 8), std::to_string(std::max(0, max1 - m.Klasses[1]->TodayHours)));
-  p.YesButton()->click();
+  test::LeftClick(p.YesButton());
   EXPECT_EQ(p.ModalResult(), mrYes);
   EXPECT_EQ(m.Klasses[0]->DayMinLeft, 9 + placed);
   EXPECT_EQ(m.Klasses[0]->DayMaxLeft, 9 + placed);
@@ -407,16 +433,18 @@ TEST(PrepareOptiDlg, PlannedLessonsNeverBelowPlacedAndOkWritesTheModel) {
   const int placed = m.Klasses[0]->TodayHours;
   ASSERT_GT(placed, 0);
   TPrepareOptiDlg p(nullptr, m, d.V(), 1, 2);
+  test::ShowActive(p);
   EXPECT_EQ(p.size(), QSize(514, 283));
   EXPECT_TRUE(p.TeacherToggle()->isChecked());
-  p.EditCell(false, 0, 7, "0");
+  TypeFigure(p, false, 0, 7, "0");
   EXPECT_EQ(p.Tables().Klasses.At(0, 7), std::to_string(placed));
-  p.EditCell(false, 0, 7, "8");
-  p.EditCell(true, 0, 10, "3");
+  TypeFigure(p, false, 0, 7, "8");
+  TypeFigure(p, true, 0, 10, "3");
   EXPECT_EQ(p.Tables().Teachers.At(1, 10), std::to_string(std::max(d.V().GetTeacherWindows(1, 1), 2)));
-  p.TeacherToggle()->click();  // off: the teachers' own idle hours
+  test::OpenPageOf(p.TeacherToggle());
+  test::LeftClick(p.TeacherToggle());  // off: the teachers' own idle hours
   EXPECT_EQ(p.Tables().Teachers.At(1, 10), std::to_string(d.V().GetTeacherWindows(1, 1)));
-  p.YesButton()->click();
+  test::LeftClick(p.YesButton());
   EXPECT_EQ(m.Klasses[0]->TodayHours, 8);
   EXPECT_EQ(m.Teachers[1]->DayMaxLeft, d.V().GetTeacherWindows(1, 1));
 }
@@ -424,11 +452,12 @@ TEST(PrepareOptiDlg, PlannedLessonsNeverBelowPlacedAndOkWritesTheModel) {
 TEST(ControlDataDlg, ShowsFiguresAndEditsNothing) {
   Demo d;
   TControlDataDlg c(nullptr, d.M(), d.V(), 1);
+  test::ShowActive(c);
   EXPECT_TRUE(c.windowTitle().startsWith(Ru("Общий контроль: ")));
   EXPECT_EQ(c.CancelButton(), nullptr);
   EXPECT_EQ(test::U(c.TeachersDataGrid()->Cells(0, 1)), "Своб. дней");
   EXPECT_EQ(c.KlassesDataGrid()->Cells(1, 0), d.M().Klasses[0]->DisplayName());
-  c.EditCell(false, 0, 7, "5");
+  TypeFigure(c, false, 0, 7, "5");
   EXPECT_FALSE(c.Changed());
 }
 

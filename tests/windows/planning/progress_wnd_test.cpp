@@ -74,9 +74,9 @@ TEST(ProgressWnd, FormStagesAndSteps) {
 
 TEST(ProgressWnd, CancelEscAndCloseAskTheSearchToStopButTheWindowStays) {
   TProgressWnd w(nullptr, 2);
-  w.show();
+  test::ShowActive(w);
   ResetRun();
-  w.AbortBtn()->click();
+  test::LeftClick(w.AbortBtn());
   EXPECT_EQ(Shared().AbortPlanning, 1);
   EXPECT_TRUE(w.isVisible());
 
@@ -447,7 +447,7 @@ TEST(PlanningHostWindows, WaitForTheUserRunsTheEventLoopAndCancelEndsIt) {
     } else {
       // "Отмена" of the progress window while the solution is shown: the
       // wait ends without the variant window's answer.
-      QTimer::singleShot(30, [&] { host.ProgressWindow()->AbortBtn()->click(); });
+      QTimer::singleShot(30, [&] { test::LeftClick(host.ProgressWindow()->AbortBtn()); });
     }
   };
   TDayPlanner planner(*b.model, *b.var, kDay, &host);

@@ -62,7 +62,8 @@ TEST(VarOptionsDlg, FormShowsTheRecord) {
   EXPECT_TRUE(d.CancelButton()->Cancel());
   std::vector<int> asked;
   ScopedHelpHook hook([&asked](int c) { asked.push_back(c); });
-  d.HelpButton()->click();
+  test::ShowActive(d);
+  test::LeftClick(d.HelpButton());
   EXPECT_EQ(asked, std::vector<int>{29});
 
   // An empty description leaves the memo empty; a strictness outside 1..4
@@ -83,12 +84,14 @@ TEST(VarOptionsDlg, YesStoresEveryFieldAndAnswersSix) {
   TVarOptionsDlg d(nullptr, u"v", o);
   int result = -1;
   WhenModal([&d](QWidget*) {
-    d.MaxVarsAtDayEdit()->setText("-3");
-    d.MaxWindowsAtDayEdit()->setText(" 70000 ");
-    d.TeachersWillsComboBox()->setCurrentIndex(3);
-    d.Description()->setPlainText(Ru("Строка\nвторая\n"));
+    test::TypeOver(d.MaxVarsAtDayEdit(), "-3");
+    test::TypeOver(d.MaxWindowsAtDayEdit(), " 70000 ");
+    ASSERT_TRUE(test::PickFromPopup(d.TeachersWillsComboBox(), d.TeachersWillsComboBox()->itemText(3)));
+    test::PasteOver(d.Description(), Ru("Строка\nвторая\n"));  // line breaks come only pasted
+    // The weights' box is hidden: no user sets them; one is set here to
+    // see that "Да" stores what the (hidden) spin edit holds.
     d.PrlKfEdit()->SetValue(55);
-    d.YesButton()->click();
+    test::LeftClick(d.YesButton());
   });
   EXPECT_TRUE(d.Run());
   result = d.ModalResult();
@@ -111,19 +114,19 @@ TEST(VarOptionsDlg, BadNumbersShowTheirMessagesAndChangeNothing) {
   TVarOptionsDlg d(nullptr, u"v", o);
   bool openAfterFirst = false, unchangedAfterFirst = false, unchangedAfterSecond = false;
   WhenModal([&](QWidget*) {
-    d.Description()->setPlainText(Ru("новый"));
-    d.TeachersWillsComboBox()->setCurrentIndex(0);
-    d.MaxVarsAtDayEdit()->setText("abc");
-    d.YesButton()->click();
+    test::TypeOver(d.Description(), Ru("новый"));
+    ASSERT_TRUE(test::PickFromPopup(d.TeachersWillsComboBox(), d.TeachersWillsComboBox()->itemText(0)));
+    test::TypeOver(d.MaxVarsAtDayEdit(), "abc");
+    test::LeftClick(d.YesButton());
     QTest::qWait(20);
     openAfterFirst = d.isVisible();
     unchangedAfterFirst = o == before;
-    d.MaxVarsAtDayEdit()->setText("8");
-    d.MaxWindowsAtDayEdit()->setText("");
-    d.YesButton()->click();
+    test::TypeOver(d.MaxVarsAtDayEdit(), "8");
+    test::TypeOver(d.MaxWindowsAtDayEdit(), "");
+    test::LeftClick(d.YesButton());
     unchangedAfterSecond = o == before;
-    d.MaxWindowsAtDayEdit()->setText("2");
-    d.YesButton()->click();
+    test::TypeOver(d.MaxWindowsAtDayEdit(), "2");
+    test::LeftClick(d.YesButton());
   });
   EXPECT_TRUE(d.Run());
   EXPECT_TRUE(openAfterFirst);
@@ -144,18 +147,18 @@ TEST(VarOptionsDlg, CancelAndCloseLeaveTheRecordAlone) {
   const TVarOptions before = o;
   TVarOptionsDlg d(nullptr, u"v", o);
   WhenModal([&d](QWidget*) {
-    d.MaxVarsAtDayEdit()->setText("5");
-    d.CancelButton()->click();
+    test::TypeOver(d.MaxVarsAtDayEdit(), "5");
+    test::LeftClick(d.CancelButton());
   });
   EXPECT_FALSE(d.Run());
   EXPECT_EQ(d.ModalResult(), mrCancel);
   WhenModal([&d](QWidget* m) {
-    d.MaxVarsAtDayEdit()->setText("5");
-    m->close();
+    test::TypeOver(d.MaxVarsAtDayEdit(), "5");
+    m->close();  // the close box
   });
   EXPECT_FALSE(d.Run());
   WhenModal([&d](QWidget*) {
-    d.MaxVarsAtDayEdit()->setText("5");
+    test::TypeOver(d.MaxVarsAtDayEdit(), "5");
     QTest::keyClick(d.MaxVarsAtDayEdit(), Qt::Key_Escape);
   });
   EXPECT_FALSE(d.Run());
@@ -167,7 +170,7 @@ TEST(VarOptionsDlg, HiddenWeightsOutsideTheSpinRangeAreKept) {
   o.PrlKf = 150;
   o.TeacherBusyKf = 100;
   TVarOptionsDlg d(nullptr, u"v", o);
-  WhenModal([&d](QWidget*) { d.YesButton()->click(); });
+  WhenModal([&d](QWidget*) { test::LeftClick(d.YesButton()); });
   EXPECT_TRUE(d.Run());
   EXPECT_EQ(o.PrlKf, 150);
   EXPECT_EQ(o.SanitarKf, 20);

@@ -90,24 +90,15 @@ struct FrameTest : ::testing::Test {
 
   void SetUp() override {
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     SetProgramFolder(PathFromQt(dir.path()));
     QDir(dir.path()).mkdir(QStringLiteral("Project"));
   }
   void TearDown() override {
     frame.reset();
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     SetProgramFolder(oldFolder);
-  }
-  static void ResetShared() {
-    SharedState& s = Shared();
-    s.CurVarsWindow = nullptr;
-    s.SetVarModified(false);
-    s.PlanningRunning = 0;
-    s.AbortPlanning = 0;
-    s.WaitUser = 0;
-    s.LastAutoSavedFile.clear();
   }
   // withFakes: fake editors and the fake variant window factory; else the
   // program's own services (placeholder editors, no variant window).
@@ -684,7 +675,7 @@ TEST_F(FrameTest, NewProjectProposesNumberedNamesRunsParametersAndSaves) {
   WhenModal([](QWidget* m) {
     auto* d = qobject_cast<TProjParams*>(m);
     ASSERT_NE(d, nullptr);
-    d->LessonsEdit()->setText("6");
+    test::TypeOver(d->LessonsEdit(), "6");
     test::LeftClick(d->YesButton());
   });
   Key(Qt::Key_N, Qt::ControlModifier);
@@ -791,7 +782,7 @@ TEST_F(FrameTest, ParametersAcceptedMarkTheProjectModified) {
   WhenModal([](QWidget* m) {
     auto* d = qobject_cast<TProjParams*>(m);
     EXPECT_EQ(d->windowTitle(), Ru("Параметры проекта Демонстрационный проект"));
-    d->LessonsEdit()->setText("7");
+    test::TypeOver(d->LessonsEdit(), "7");
     test::LeftClick(d->YesButton());
   });
   Key(Qt::Key_R, Qt::ControlModifier);

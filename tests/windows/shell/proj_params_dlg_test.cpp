@@ -51,17 +51,19 @@ TEST(ProjParamsDlg, BadFieldShowsItsMessageAndKeepsTheDialogOpen) {
   TProjParams d(nullptr, W("a.tbl"), p);
   bool openAfterBadL = false;
   WhenModal([&](QWidget*) {
-    d.LessonsEdit()->setText("25");
+    test::TypeOver(d.LessonsEdit(), "25");
     test::LeftClick(d.YesButton());
     QTest::qWait(20);
     openAfterBadL = d.isVisible();
-    d.LessonsEdit()->setText("abc");
+    test::TypeOver(d.LessonsEdit(), "abc");
     test::LeftClick(d.YesButton());
-    d.LessonsEdit()->setText("6");
+    test::TypeOver(d.LessonsEdit(), "6");
+    // The shift starts' field lies outside the dialog: no user reaches it.
+    // Its text is set here to see "Да" validate it as it does the others.
     d.ShiftStartsEdit()->setText("9,1");
     test::LeftClick(d.YesButton());
     d.ShiftStartsEdit()->setText("1; 5");
-    d.Memo()->setPlainText(Ru("Первая\nвторая"));
+    test::PasteOver(d.Memo(), Ru("Первая\nвторая"));  // a line break comes only pasted
     test::LeftClick(d.YesButton());
   });
   EXPECT_TRUE(d.Run());
@@ -83,13 +85,13 @@ TEST(ProjParamsDlg, CancelAndCloseLeaveTheRecordAlone) {
   const TProjParamsRec before = p;
   TProjParams d(nullptr, W("a.tbl"), p);
   WhenModal([&d](QWidget*) {
-    d.LessonsEdit()->setText("5");
+    test::TypeOver(d.LessonsEdit(), "5");
     test::LeftClick(d.CancelButton());
   });
   EXPECT_FALSE(d.Run());
   WhenModal([&d](QWidget* m) {
-    d.LessonsEdit()->setText("5");
-    m->close();
+    test::TypeOver(d.LessonsEdit(), "5");
+    m->close();  // the close box
   });
   EXPECT_FALSE(d.Run());
   EXPECT_EQ(p, before);
@@ -98,12 +100,11 @@ TEST(ProjParamsDlg, CancelAndCloseLeaveTheRecordAlone) {
 TEST(ProjParamsDlg, MemoTakesAtMostEightyCharactersAndEnterPressesYes) {
   TProjParamsRec p;
   TProjParams d(nullptr, W("a.tbl"), p);
-  d.Memo()->setPlainText(QString(80, QChar(u'ж')));
-  d.Memo()->moveCursor(QTextCursor::End);
-  QTest::keyClick(d.Memo(), Qt::Key_A);
-  EXPECT_EQ(d.Memo()->toPlainText().size(), 80);
   WhenModal([&d](QWidget*) {
-    d.Memo()->setFocus();
+    test::PasteOver(d.Memo(), QString(80, QChar(u'ж')));
+    QTest::keyClick(d.Memo(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(d.Memo(), Qt::Key_A);
+    EXPECT_EQ(d.Memo()->toPlainText().size(), 80);
     QTest::keyClick(d.Memo(), Qt::Key_Return);
   });
   EXPECT_TRUE(d.Run());

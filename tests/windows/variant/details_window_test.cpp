@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QSlider>
 #include <QTabWidget>
@@ -241,7 +242,7 @@ TEST_F(DetailsTest, OrientationTransposesGridsAndCurrentCells) {
   ASSERT_NE(d, nullptr);
   TSchoolTable* kg = d->Grid(TDetailsGrid::Klasses);
   kg->FocusCell(2, 3, true, false);  // Tuesday, hour 3
-  d->ViewModeSwitch()->setValue(0);
+  test::SlideTo(d->ViewModeSwitch(), 0);
   EXPECT_EQ(Shared().DetailsVertical, 1);
   EXPECT_EQ(kg->RowCount(), 7);
   EXPECT_EQ(kg->ColCount(), V().LessonsPerDay() + 1);
@@ -385,10 +386,11 @@ TEST_F(DetailsTest, MenuRemovesParksAndPlacesThroughThePopup) {
   // "Перенести в черновик".
   SetVarModified(false);
   QPoint p = SubPoint(d, TDetailsGrid::Klasses, 1, hour, 0, n);
-  ASSERT_NE(d->PrepareMenu(TDetailsGrid::Klasses, p.x(), p.y()), nullptr);
+  QMenu* menu = test::RightClick(d->Grid(TDetailsGrid::Klasses)->viewport(), p);
+  ASSERT_NE(menu, nullptr);
   EXPECT_FALSE(d->MenuAction(false, 0)->isEnabled());
   EXPECT_TRUE(d->MenuAction(false, 2)->isEnabled());
-  d->MenuAction(false, 1)->trigger();
+  test::ClickMenuItem(menu, d->MenuAction(false, 1));
   EXPECT_EQ(V().CountLessonInFair(k, lesson, 1), 0);
   EXPECT_EQ(V().CountLessonInDraft(k, lesson, 1), len);
   EXPECT_TRUE(GetVarModified());
@@ -400,19 +402,21 @@ TEST_F(DetailsTest, MenuRemovesParksAndPlacesThroughThePopup) {
     if (V().GetDraftCell(k, 1, x).Lesson == lesson) pos = x;
   ASSERT_GT(pos, 0);
   p = SubPoint(d, TDetailsGrid::KlassesDraft, 1, pos, 0, n);
-  d->Pages()->setCurrentIndex(1);
+  test::ChooseTab(d->Pages(), 1);
   Drain();
-  ASSERT_NE(d->PrepareMenu(TDetailsGrid::KlassesDraft, p.x(), p.y()), nullptr);
-  d->MenuAction(true, 2)->trigger();
+  menu = test::RightClick(d->Grid(TDetailsGrid::KlassesDraft)->viewport(), p);
+  ASSERT_NE(menu, nullptr);
+  test::ClickMenuItem(menu, d->MenuAction(true, 2));
   EXPECT_EQ(V().CountLessonInDay(k, lesson, 1), 0);
   EXPECT_TRUE(GetVarModified());
 
   // "Поставить урок" on the freed hour: the pop-up places a lesson; even
   // a pop-up closed without a choice marks the variant modified.
-  d->Pages()->setCurrentIndex(0);
+  test::ChooseTab(d->Pages(), 0);
   Drain();
   p = SubPoint(d, TDetailsGrid::Klasses, 1, hour, 0, n);
-  ASSERT_NE(d->PrepareMenu(TDetailsGrid::Klasses, p.x(), p.y()), nullptr);
+  menu = test::RightClick(d->Grid(TDetailsGrid::Klasses)->viewport(), p);
+  ASSERT_NE(menu, nullptr);
   ASSERT_TRUE(d->MenuAction(false, 0)->isEnabled());
   SetVarModified(false);
   bool seen = false;
@@ -422,7 +426,7 @@ TEST_F(DetailsTest, MenuRemovesParksAndPlacesThroughThePopup) {
     seen = true;
     pop->hide();
   });
-  d->MenuAction(false, 0)->trigger();
+  test::ClickMenuItem(menu, d->MenuAction(false, 0));
   EXPECT_TRUE(seen);
   EXPECT_EQ(d->findChild<TPopLessonDlg*>(), nullptr);
   EXPECT_TRUE(GetVarModified());

@@ -148,10 +148,10 @@ class PopupTest : public ::testing::Test {
   }
   static void DoubleClickRow(TPopLessonDlg* p, int gridRow) {
     TPopupGrid* g = p->LessonsGrid();
-    g->SetTopRow(std::max(1, gridRow));
+    g->SetTopRow(std::max(1, gridRow));  // scrolled to, as the user would
     const QRect r = g->CellRect(0, gridRow);
     ASSERT_FALSE(r.isEmpty());
-    QTest::mouseDClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    test::DoubleClick(g->viewport(), r.center());
   }
 };
 
@@ -270,10 +270,10 @@ TEST_F(PopupTest, SpinEditsStepThroughTheOfferedLengths) {
     const TPopLessonRow& r = p.Table(0)[i];
     const int row = static_cast<int>(i) + 1;
     TSpinEdit* s = p.SpinEdit(row);
-    s->UpClick();
+    test::Press(s->Button()->UpButton());
     EXPECT_EQ(p.Table(0)[i].Length(), r.Lengths[std::min<std::size_t>(1, r.Lengths.size() - 1)]);
     EXPECT_EQ(s->Value(), p.Table(0)[i].Length());
-    s->DownClick();
+    test::Press(s->Button()->DownButton());
     EXPECT_EQ(p.Table(0)[i].Length(), r.Lengths[0]);
   }
 }
@@ -350,7 +350,7 @@ TEST_F(PopupTest, ChoosingAMondayBlockMovesItToTheHour) {
   During<TPopLessonDlg>([&](TPopLessonDlg* p) {
     const int tab = TabOf(p, kPlanned);
     ASSERT_GE(tab, 0);
-    p->Tabs()->setCurrentIndex(tab);
+    test::ChooseTab(p->Tabs(), tab);
     ASSERT_EQ(p->CurrentTable(), kPlanned);
     EXPECT_FALSE(p->SpinEdit(1)->isVisible());
     const int row = FirstPlaceable(p, kPlanned);
@@ -376,7 +376,7 @@ TEST_F(PopupTest, DraftModeParksTheLessonAndOffersNoDraftTab) {
     const int row = FirstPlaceable(p, 0);
     ASSERT_GT(row, 0);
     lesson = p->KlassLessonOf(p->Table(0)[static_cast<std::size_t>(row - 1)].Lesson);
-    EXPECT_TRUE(p->Choose(row));
+    DoubleClickRow(p, row);
   });
   ASSERT_TRUE(RunPopSetLsn(owner.get(), V(), klass, 1, true, kDay));
   EXPECT_EQ(V().GetDraftCell(klass, kDay, 1).Lesson, lesson);
@@ -450,7 +450,7 @@ TEST_F(PopupTest, ClosedTeacherHoursAreRefused) {
     const int st = p.RowStatus(r);
     if (M().KlassLesson(klass, p.KlassLessonOf(r.Lesson))->RT[0].Teacher < 0) continue;
     EXPECT_NE(st, kPopPlaceable);
-    EXPECT_FALSE(p.Choose(static_cast<int>(i) + 1));
+    DoubleClickRow(&p, static_cast<int>(i) + 1);
   }
   EXPECT_EQ(Body(V()), before);
   EXPECT_TRUE(p.isVisible());
@@ -557,7 +557,7 @@ TEST_F(PopupTest, RoomPopupOffersFreeBigEnoughRoomsAndGivesThemToLinkedGroups) {
     ASSERT_GT(offered.size(), 1u);
     const int room = offered.back();
     // Through the drop-down list, as the user does it.
-    emit p->CmbBox(1)->activated(p->CmbBox(1)->count() - 1);
+    ASSERT_TRUE(test::PickFromPopup(p->CmbBox(1), p->CmbBox(1)->itemText(p->CmbBox(1)->count() - 1)));
     const TTableCell c = V().GetCell(g.klass, kPlanned, start);
     EXPECT_EQ(c.Rooms[static_cast<std::size_t>(g.group)], room);
     EXPECT_EQ(V().GetRoomCell(room, kPlanned, start).Klass >= 0, true);
@@ -566,17 +566,18 @@ TEST_F(PopupTest, RoomPopupOffersFreeBigEnoughRoomsAndGivesThemToLinkedGroups) {
       EXPECT_EQ(V().GetCell(ln.Klass, kPlanned, start).Rooms[ln.Group], room);
     }
     // A room taken by another klass is not offered to it; a room closed
-    // at the hour neither.
+    // at the hour neither. (No list holds such a room: the choice's own
+    // refusal is tested.)
     EXPECT_FALSE(p->ChooseRoom(1, M().Rooms.Count()));
     // "Отсутствует" frees it for this group and the linked ones.
-    EXPECT_TRUE(p->ChooseRoom(1, -1));
+    EXPECT_TRUE(test::PickFromPopup(p->CmbBox(1), QString::fromUtf8("Отсутствует")));
     EXPECT_EQ(V().GetCell(g.klass, kPlanned, start).Rooms[static_cast<std::size_t>(g.group)], kNoRoom);
     for (int i = 0; i < rt.LinksCount(); ++i) {
       const TParallelLesson& ln = rt.Links[static_cast<std::size_t>(i)];
       EXPECT_EQ(V().GetCell(ln.Klass, kPlanned, start).Rooms[ln.Group], kNoRoom);
     }
     EXPECT_NE(V().GetRoomCell(room, kPlanned, start).Klass, g.klass);
-    EXPECT_TRUE(p->ChooseRoom(1, room));
+    EXPECT_TRUE(test::PickFromPopup(p->CmbBox(1), p->CmbBox(1)->itemText(p->CmbBox(1)->count() - 1)));
     EXPECT_TRUE(p->isVisible());  // a room choice does not hide it
     QTest::keyClick(p->RoomsGrid(), Qt::Key_Escape);
   });
@@ -657,12 +658,12 @@ TEST_F(PopupTest, ARoomHeldByAnotherKlassIsNotOffered) {
   std::vector<int> offered = p1.OfferedRooms(1);
   if (offered.size() < 2) GTEST_SKIP() << "no room for the first klass";
   const int room = offered.back();
-  ASSERT_TRUE(p1.ChooseRoom(1, room));
+  ASSERT_TRUE(test::PickFromPopup(p1.CmbBox(1), p1.CmbBox(1)->itemText(p1.CmbBox(1)->count() - 1)));
   TTPopSetRoomDlg p2(owner.get(), V(), k2, h, len2, kPlanned);
   ASSERT_TRUE(p2.HasContent());
   offered = p2.OfferedRooms(1);
   EXPECT_EQ(std::count(offered.begin(), offered.end(), room), 0);
-  EXPECT_FALSE(p2.ChooseRoom(1, room));
+  EXPECT_FALSE(p2.ChooseRoom(1, room));  // no list holds it: the choice's own refusal
 }
 
 }  // namespace

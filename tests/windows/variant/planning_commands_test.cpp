@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -86,7 +87,8 @@ class MainStub : public MessageTarget {
   std::function<void(int pause)> onPause;
 };
 
-// Clicks through the dialogs in front of a run as they come up.
+// Clicks through the dialogs in front of a run as they come up, with the
+// mouse and the group's drop-down list, as the user does.
 class ModalDriver {
  public:
   int group = 0;
@@ -102,6 +104,11 @@ class ModalDriver {
 
  private:
   void Tick() {
+    // A click waits for its window to be active, running the event loop:
+    // this tick is not begun again from inside it.
+    if (busy_) return;
+    busy_ = true;
+    const auto done = qScopeGuard([this] { busy_ = false; });
     QWidget* m = QApplication::activeModalWidget();
     if (!m) return;
     if (auto* week = qobject_cast<TWeekVarsDlg*>(m)) {
@@ -110,7 +117,7 @@ class ModalDriver {
         seen.push_back(m->metaObject()->className());
       }
       if (onWeek) onWeek(*week);
-      if (week->OKButton()->isEnabled()) week->OKButton()->click();
+      if (week->OKButton()->isEnabled()) test::LeftClick(week->OKButton());
       return;
     }
     // A new dialog may take the address of the last one.
@@ -118,13 +125,16 @@ class ModalDriver {
     m->setProperty("driven", true);
     seen.push_back(m->metaObject()->className());
     if (auto* g = qobject_cast<TGroupManBase*>(m)) {
-      g->SelectGroup(group);
-      g->PlaceButton()->click();
+      if (g->SelectedGroup() != group) {
+        EXPECT_TRUE(test::PickFromPopup(g->SelectedGroupCombo(), g->SelectedGroupCombo()->itemText(group)));
+      }
+      test::LeftClick(g->PlaceButton());
     } else if (auto* p = qobject_cast<TPrepareDlgBase*>(m)) {
-      (prepareYes ? p->YesButton() : p->CancelButton())->click();
+      test::LeftClick(prepareYes ? p->YesButton() : p->CancelButton());
     }
   }
   QTimer timer_;
+  bool busy_ = false;
 };
 
 std::vector<int> StatesOf(const MessageTraceRecorder& trace) {
@@ -208,7 +218,7 @@ void PressRunButton(TPrgSpeedButton* b) {
   for (int y = 0; y < face.height(); ++y)
     for (int x = 0; x < face.width(); ++x) drawn += face.pixel(x, y) != background;
   EXPECT_GT(drawn, face.width() * face.height() / 8);
-  QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+  test::LeftClick(b);
   if (Shared().WaitUser != 0) {  // the press was lost: end the run rather than wait for ever
     ADD_FAILURE() << "the run button did not take the click";
     Shared().AbortPlanning = 1;
@@ -256,13 +266,13 @@ TEST_F(PlanningCommandsTest, SelectionShowsASolutionContinuesAndStops) {
 TEST_F(PlanningCommandsTest, CancelledEditorOrPreparationStartsNoRun) {
   ModalDriver driver;
   driver.prepareYes = false;
-  w->CreateVars();
+  w->Command(VariantCommand::PlaceLessons);
   EXPECT_EQ(driver.seen.size(), 2u);
   EXPECT_TRUE(main.states.empty());
   EXPECT_TRUE(w->Var().DayIsEmpty(1));
   // Optimisation of an empty day: 10059 and no dialog at all.
   driver.seen.clear();
-  w->OptimizeDay();
+  w->Command(VariantCommand::Optimize);
   EXPECT_TRUE(driver.seen.empty());
   EXPECT_TRUE(prompt.Asked("На текущий день не выставлено ни одного урока."));
 }
@@ -278,10 +288,10 @@ TEST_F(PlanningCommandsTest, OptimisationAfterTheWeekVariantSearchFindsTheBestDa
     int last = d.TchCrpGrid()->RowCount() - 1;
     while (last > 1 && d.TchCrpGrid()->Cells(0, last).empty()) --last;
     const std::string improvements = d.TchCrpGrid()->Cells(2, last);
-    if (d.EnoughBtn()->isEnabled() && !improvements.empty() && improvements[0] != '0') d.EnoughBtn()->click();
+    if (d.EnoughBtn()->isEnabled() && !improvements.empty() && improvements[0] != '0') test::LeftClick(d.EnoughBtn());
   };
   Shared().PlaceToFair = 1;
-  w->WeekVars();
+  w->Command(VariantCommand::WeekVariants);
   ASSERT_FALSE(w->Var().DayIsEmpty(1));
   bool lateOrGapped = false;
   for (int k = 0; k < w->Var().KlassCount(); ++k)
@@ -296,9 +306,9 @@ TEST_F(PlanningCommandsTest, OptimisationAfterTheWeekVariantSearchFindsTheBestDa
   std::vector<int> scores;
   main.onPause = [&](int pause) {
     scores.push_back(w->Var().GetGroupWindows(1, w->Model().CurGroup));
-    w->Command(pause >= 4 ? VariantCommand::Abort : VariantCommand::Continue);
+    PressRunButton(pause >= 4 ? w->AbortButton() : w->TryMoreButton());
   };
-  w->OptimizeDay();
+  w->Command(VariantCommand::Optimize);
   ExpectRunOver();
   EXPECT_FALSE(prompt.Asked("Нет вариантов расстановки уроков"));
   ASSERT_FALSE(scores.empty());
@@ -316,8 +326,8 @@ TEST_F(PlanningCommandsTest, OptimisationAfterTheWeekVariantSearchFindsTheBestDa
 // groups; the optimisation arranges the day around them.
 TEST_F(PlanningCommandsTest, OptimisationWithFindBestLeavesTheBestDayInTheVariant) {
   ModalDriver driver;
-  main.onPause = [&](int) { w->Command(VariantCommand::Abort); };
-  w->CreateVars();  // the group's day as the selection leaves it
+  main.onPause = [&](int) { PressRunButton(w->AbortButton()); };
+  w->Command(VariantCommand::PlaceLessons);  // the group's day as the selection leaves it
   ASSERT_FALSE(w->Var().DayIsEmpty(1));
   main.pauses = 0;
   prompt.texts.clear();
@@ -326,9 +336,9 @@ TEST_F(PlanningCommandsTest, OptimisationWithFindBestLeavesTheBestDayInTheVarian
   std::vector<int> scores;
   main.onPause = [&](int pause) {
     scores.push_back(w->Var().GetGroupWindows(1, w->Model().CurGroup));
-    w->Command(pause >= 4 ? VariantCommand::Abort : VariantCommand::Continue);
+    PressRunButton(pause >= 4 ? w->AbortButton() : w->TryMoreButton());
   };
-  w->OptimizeDay();
+  w->Command(VariantCommand::Optimize);
   ExpectRunOver();
   EXPECT_FALSE(prompt.Asked("Нет вариантов расстановки уроков"));
   ASSERT_FALSE(scores.empty());
@@ -344,7 +354,7 @@ TEST_F(PlanningCommandsTest, AutoSavingWritesNumberedFilesUpToTheMaximumAndKeeps
   Shared().AutoSaving = 1;
   Shared().FindBest = 0;
   w->Document().Options.MaxVarsAtDay = 3;
-  w->CreateVars();
+  w->Command(VariantCommand::PlaceLessons);
   ExpectRunOver();
   EXPECT_EQ(Shared().SolutionsFound, 3u);
   EXPECT_EQ(main.pauses, 0);
@@ -362,7 +372,7 @@ TEST_F(PlanningCommandsTest, AutoSavingWritesNumberedFilesUpToTheMaximumAndKeeps
   f1.close();
   ASSERT_TRUE(QFile::resize(Saved(2), 200));
   main.states.clear();
-  w->CreateVars();
+  w->Command(VariantCommand::PlaceLessons);
   ExpectRunOver();
   for (int n = 4; n <= 6; ++n) EXPECT_TRUE(QFileInfo::exists(Saved(n))) << n;
   EXPECT_FALSE(QFileInfo::exists(Saved(7)));
@@ -377,7 +387,7 @@ TEST_F(PlanningCommandsTest, AFailedAutoSaveStopsTheRunWithItsMessage) {
   Shared().AutoSaving = 1;
   Shared().FindBest = 1;
   w->Document().FileName = PathFromQt(dir.filePath(QStringLiteral("missing/v.rsp")));
-  w->CreateVars();
+  w->Command(VariantCommand::PlaceLessons);
   ExpectRunOver();
   EXPECT_EQ(Shared().SolutionsFound, 1u);
   EXPECT_TRUE(prompt.Asked("Ошибка при записи файла"));
@@ -392,7 +402,7 @@ TEST_F(PlanningCommandsTest, FindBestWithAutoSavingReopensTheLastSavedFile) {
   Shared().AutoSaving = 1;
   Shared().FindBest = 1;
   w->Document().Options.MaxVarsAtDay = 2;
-  w->CreateVars();
+  w->Command(VariantCommand::PlaceLessons);
   ExpectRunOver();
   Drain();
   EXPECT_EQ(main.reopens, 1);
@@ -403,7 +413,7 @@ TEST_F(PlanningCommandsTest, ClosingDuringARunAbortsItCleanlyAndKeepsTheWindow) 
   ModalDriver driver;
   MessageTraceRecorder trace;
   main.onPause = [&](int) { w->SubWindow()->close(); };
-  w->CreateVars();
+  w->Command(VariantCommand::PlaceLessons);
   ASSERT_TRUE(w);
   EXPECT_EQ(main.pauses, 1);
   // Posted, never sent: the main window waits from a later pump.
@@ -427,7 +437,7 @@ TEST_F(PlanningCommandsTest, FreedDuringARunGoesOnlyAfterTheRun) {
     w->Free();  // as the project would when the program is closed
     EXPECT_TRUE(w);  // its run is still on the stack; Free ends the run
   };
-  w->CreateVars();
+  w->Command(VariantCommand::PlaceLessons);
   EXPECT_EQ(Shared().PlanningRunning, 0);
   EXPECT_EQ(main.states.back(), 3);
   Drain();
@@ -437,7 +447,7 @@ TEST_F(PlanningCommandsTest, FreedDuringARunGoesOnlyAfterTheRun) {
 TEST_F(PlanningCommandsTest, RoomsOfTheDayAreAssignedWithoutConflicts) {
   FillDayOne();
   SetVarModified(false);
-  w->SetRooms();
+  w->Command(VariantCommand::AssignRooms);
   EXPECT_TRUE(GetVarModified());
   const TTableVarItem& var = w->Var();
   const TRunModel& m = w->Model();
@@ -481,11 +491,11 @@ TEST_F(PlanningCommandsTest, WeekVariantDialogRunsToTheEndForOneGroup) {
     int last = d.TchCrpGrid()->RowCount() - 1;
     while (last > 1 && d.TchCrpGrid()->Cells(0, last).empty()) --last;
     const std::string improvements = d.TchCrpGrid()->Cells(2, last);
-    if (d.EnoughBtn()->isEnabled() && !improvements.empty() && improvements[0] != '0') d.EnoughBtn()->click();
+    if (d.EnoughBtn()->isEnabled() && !improvements.empty() && improvements[0] != '0') test::LeftClick(d.EnoughBtn());
     groupSize = w->Model().Teachers.GroupSize(w->Model().CurGroup);
   };
   SetVarModified(false);
-  w->WeekVars();
+  w->Command(VariantCommand::WeekVariants);
   ASSERT_GE(driver.seen.size(), 2u);
   EXPECT_EQ(driver.seen[0], QStringLiteral("korvant::TWeekGroupMan"));
   EXPECT_EQ(driver.seen[1], QStringLiteral("korvant::TWeekVarsDlg"));
@@ -511,7 +521,7 @@ TEST(WeekVarsDialog, AbortStopsBeforeTheNextTeacher) {
   EXPECT_EQ(U(dlg.TchCrpGrid()->Cells(0, 0)), "Учитель");
   EXPECT_EQ(U(dlg.TchCrpGrid()->Cells(4, 0)), "Распред. уроков");
   EXPECT_FALSE(dlg.OKButton()->isEnabled());
-  test::WhenModal([&dlg](QWidget*) { dlg.AbortBtn()->click(); });
+  test::WhenModal([&dlg](QWidget*) { test::LeftClick(dlg.AbortBtn()); });
   EXPECT_EQ(dlg.ShowModal(), mrCancel);
   EXPECT_FALSE(dlg.Finished());
   EXPECT_LT(dlg.Search().Position(), m.Teachers.GroupSize(0));

@@ -143,22 +143,14 @@ struct UserFiles : ::testing::Test {
 
   void SetUp() override {
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     root = PathFromQt(dir.path());
   }
   void TearDown() override {
     frame.reset();
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     SetProgramFolder(oldFolder);
-  }
-  static void ResetShared() {
-    SharedState& s = Shared();
-    s.CurVarsWindow = nullptr;
-    s.SetVarModified(false);
-    s.PlanningRunning = s.AbortPlanning = s.WaitUser = 0;
-    s.AutoSaving = s.FindBest = 0;
-    s.PlaceToFair = 1;
   }
   // The program's folder as start-up chooses it: folder, with its
   // "Project", "Variant" and "Archieve" sub-folders.

@@ -140,9 +140,19 @@ struct ManualEditWindow : ::testing::Test {
     test::Move(*grid, b);
     test::Release(*grid, b);
   }
+  // The grid's page brought up first, as the user must.
   void RightClick(TVarGrid g, int col, int row) {
-    test::SendMouse(*G(g), QEvent::MouseButtonPress, test::Centre(*G(g), col, row), Qt::RightButton);
-    test::SendMouse(*G(g), QEvent::MouseButtonRelease, test::Centre(*G(g), col, row), Qt::RightButton);
+    test::OpenPageOf(G(g));
+    test::RightClick(G(g)->viewport(), test::Centre(*G(g), col, row));
+  }
+  // An item of the cell's context menu, chosen with the mouse.
+  void Choose(TVarGrid g, int col, int row, TVarManualEdit::Item item) {
+    RightClick(g, col, row);
+    test::ClickMenuItem(E().Menu(g), E().Action(g, item));
+  }
+  void DoubleClick(TVarGrid g, int col, int row) {
+    test::OpenPageOf(G(g));
+    test::DoubleClick(G(g)->viewport(), test::Centre(*G(g), col, row));
   }
 };
 
@@ -200,7 +210,7 @@ TEST_F(ManualEditWindow, TeacherGridDragsAndItsMenu) {
   // The teacher's line shows the lesson in the klass found first.
   const TLessonRef shown = TeacherFairLessonAt(V(), t, kDay, head);
   ASSERT_TRUE(shown.Valid());
-  w->Pages()->setCurrentIndex(1);
+  test::ChooseTab(w->Pages(), 1);
   G(TVarGrid::Teachers)->FocusCell(head, t + 1, true);
   EXPECT_EQ(E().DragAccepted(TVarGrid::Teachers, target, t + 1), CanMoveBlock(V(), kDay, shown.Klass, head, target));
 
@@ -221,9 +231,8 @@ TEST_F(ManualEditWindow, TeacherGridDragsAndItsMenu) {
   EXPECT_FALSE(E().Action(TVarGrid::Teachers, TVarManualEdit::kPut)->isEnabled());
   EXPECT_TRUE(E().Action(TVarGrid::Teachers, TVarManualEdit::kToDraft)->isEnabled());
   EXPECT_TRUE(E().Action(TVarGrid::Teachers, TVarManualEdit::kRemove)->isEnabled());
-  menu->hide();
   // "Снять урок" from the teacher's line: off the day with its linked set.
-  E().Action(TVarGrid::Teachers, TVarManualEdit::kRemove)->trigger();
+  test::ClickMenuItem(menu, E().Action(TVarGrid::Teachers, TVarManualEdit::kRemove));
   EXPECT_EQ(V().CountLessonInDay(shown.Klass, shown.Lesson, kDay), 0);
   TLinkedLists lists;
   ASSERT_TRUE(M().Klasses.CollectLinkedLessons(shown.Klass, shown.Lesson, lists));
@@ -239,8 +248,7 @@ TEST_F(ManualEditWindow, ToTheDraftOffTheDayAndBackByThePopup) {
   RightClick(TVarGrid::Klasses, head + 1, k + 1);  // any hour of the block
   ASSERT_TRUE(E().Menu(TVarGrid::Klasses)->isVisible());
   EXPECT_FALSE(E().Action(TVarGrid::Klasses, TVarManualEdit::kPut)->isEnabled());
-  E().Menu(TVarGrid::Klasses)->hide();
-  E().Action(TVarGrid::Klasses, TVarManualEdit::kToDraft)->trigger();
+  test::ClickMenuItem(E().Menu(TVarGrid::Klasses), E().Action(TVarGrid::Klasses, TVarManualEdit::kToDraft));
   EXPECT_EQ(V().CountLessonInFair(k, lesson, kDay), 0);
   EXPECT_EQ(V().CountLessonInDraft(k, lesson, kDay), len);
   EXPECT_TRUE(GetVarModified());
@@ -255,15 +263,15 @@ TEST_F(ManualEditWindow, ToTheDraftOffTheDayAndBackByThePopup) {
   EXPECT_FALSE(st.enabled[TVarManualEdit::kPut]);
   EXPECT_TRUE(st.enabled[TVarManualEdit::kRemove]);
   Shared().SetVarModified(false);
-  G(TVarGrid::KlassesDraft)->FocusCell(pos, k + 1, true);
-  E().Remove(TVarGrid::KlassesDraft);
+  RightClick(TVarGrid::KlassesDraft, pos, k + 1);
+  test::ClickMenuItem(E().Menu(TVarGrid::KlassesDraft), E().Action(TVarGrid::KlassesDraft, TVarManualEdit::kRemove));
   EXPECT_EQ(V().CountLessonInDay(k, lesson, kDay), 0);
   EXPECT_TRUE(GetVarModified());
 
   // Back into its hours through "Поставить урок".
   Shared().SetVarModified(false);
-  G(TVarGrid::Klasses)->FocusCell(head, k + 1, true);
   ASSERT_TRUE(E().MenuFor(TVarGrid::Klasses, head, k + 1).enabled[TVarManualEdit::kPut]);
+  RightClick(TVarGrid::Klasses, head, k + 1);
   bool ran = false;
   QTimer::singleShot(0, w, [&] {
     auto* p = w->findChild<TPopSetLsnDlg*>();
@@ -272,13 +280,15 @@ TEST_F(ManualEditWindow, ToTheDraftOffTheDayAndBackByThePopup) {
     const auto& table = p->Table(0);
     for (std::size_t i = 0; i < table.size(); ++i) {
       if (p->KlassOf(table[i].Lesson) != k || p->KlassLessonOf(table[i].Lesson) != lesson) continue;
-      p->SelectTab(0);
-      EXPECT_TRUE(p->Choose(static_cast<int>(i) + 1));
+      test::ChooseTab(p->Tabs(), 0);
+      const int row = static_cast<int>(i) + 1;
+      p->LessonsGrid()->SetTopRow(row);  // scrolled to, as the user would
+      test::DoubleClick(p->LessonsGrid()->viewport(), p->LessonsGrid()->CellRect(0, row).center());
       return;
     }
     p->hide();
   });
-  E().PutLesson(TVarGrid::Klasses);
+  test::ClickMenuItem(E().Menu(TVarGrid::Klasses), E().Action(TVarGrid::Klasses, TVarManualEdit::kPut));
   EXPECT_TRUE(ran);
   EXPECT_EQ(V().GetCell(k, kDay, head).Lesson, lesson);
   EXPECT_TRUE(GetVarModified());
@@ -313,8 +323,7 @@ TEST_F(ManualEditWindow, AFullTeacherDraftRefusesWithTheMessage) {
   const TDraftSpace space = CheckDraftSpace(V(), kDay, l);
   ASSERT_NE(space.result, TDraftSpace::Ok);
   const auto before = Body(V());
-  G(TVarGrid::Klasses)->FocusCell(head, k + 1, true);
-  E().ToDraft(TVarGrid::Klasses);
+  Choose(TVarGrid::Klasses, head, k + 1, TVarManualEdit::kToDraft);
   ASSERT_EQ(prompt.asked.size(), 1u);
   const std::string who = test::U(space.result == TDraftSpace::TeacherFull ? M().Teachers[space.who]->DisplayName()
                                                                            : M().Klasses[space.who]->DisplayName());
@@ -329,7 +338,7 @@ TEST_F(ManualEditWindow, AFullTeacherDraftRefusesWithTheMessage) {
 TEST_F(ManualEditWindow, RoomPopupFromTheKlassGridCoversTheWholeBlock) {
   int k = -1, head = 0, len = 0;
   ASSERT_TRUE(FindLongBlock(k, head, len));
-  G(TVarGrid::Klasses)->FocusCell(head + 1, k + 1, true);  // the second hour
+  RightClick(TVarGrid::Klasses, head + 1, k + 1);  // the second hour
   bool ran = false;
   int room = -1;
   QTimer::singleShot(0, w, [&] {
@@ -340,11 +349,11 @@ TEST_F(ManualEditWindow, RoomPopupFromTheKlassGridCoversTheWholeBlock) {
     const std::vector<int> offered = p->OfferedRooms(1);
     if (offered.size() > 1 && p->Groups()[0].fiction.empty()) {
       room = offered.back();
-      EXPECT_TRUE(p->ChooseRoom(1, room));
+      EXPECT_TRUE(test::PickFromPopup(p->CmbBox(1), p->CmbBox(1)->itemText(p->CmbBox(1)->count() - 1)));
     }
     p->hide();
   });
-  E().AssignRoom(TVarGrid::Klasses);
+  test::ClickMenuItem(E().Menu(TVarGrid::Klasses), E().Action(TVarGrid::Klasses, TVarManualEdit::kRoom));
   EXPECT_TRUE(ran);
   if (room >= 0) {
     EXPECT_TRUE(GetVarModified());
@@ -379,8 +388,7 @@ TEST_F(ManualEditWindow, DoubleClickSelectsTheLinkedSetAndAsksForTheManualRegime
   for (int p = M().L(); p >= 1 && empty == 0; --p)
     if (V().GetDraftCell(k, kDay, p).Lesson < 0) empty = p;
   ASSERT_GT(empty, 0);
-  G(TVarGrid::KlassesDraft)->FocusCell(empty, k + 1, true);
-  EXPECT_TRUE(E().DoubleClick(TVarGrid::KlassesDraft));
+  DoubleClick(TVarGrid::KlassesDraft, empty, k + 1);
   ASSERT_TRUE(M().Klasses.CollectLinkedLessons(k, 0, lists));
   EXPECT_EQ(w->Selection().Lessons, lists.Lessons);
   EXPECT_EQ(w->SelectionKind(), 1);
@@ -394,10 +402,12 @@ TEST_F(ManualEditWindow, NothingIsEditedWhilePlanningRuns) {
   Drag(TVarGrid::Klasses, head, k + 1, target, k + 1);
   RightClick(TVarGrid::Klasses, head, k + 1);
   EXPECT_FALSE(E().Menu(TVarGrid::Klasses)->isVisible());
+  // No menu comes, so no user reaches these commands: their own refusal
+  // is what is tested here.
   G(TVarGrid::Klasses)->FocusCell(head, k + 1, true);
   E().Remove(TVarGrid::Klasses);
   E().ToDraft(TVarGrid::Klasses);
-  EXPECT_FALSE(E().DoubleClick(TVarGrid::Klasses));
+  DoubleClick(TVarGrid::Klasses, head, k + 1);
   sendMessage(w, kMsgGroupClear, 0);
   EXPECT_EQ(Body(V()), before);
   EXPECT_FALSE(GetVarModified());

@@ -63,17 +63,6 @@ class MainStub : public MessageTarget {
   }
 };
 
-void ResetShared() {
-  SharedState& s = Shared();
-  s.CurVarsWindow = nullptr;
-  s.SetVarModified(false);
-  s.PlanningRunning = 0;
-  s.AbortPlanning = 0;
-  s.WaitUser = 0;
-  s.VerticalView = 1;
-  s.CurDay = 0;
-}
-
 int IndexOfTeacher(const TRunModel& m, const char* name) {
   for (int t = 0; t < m.Teachers.Count(); ++t)
     if (U(m.Teachers[t]->Name()).rfind(name, 0) == 0) return t;
@@ -119,7 +108,7 @@ struct VarsWindowTest : ::testing::Test {
 
   void SetUp() override {
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     SetProgramFolder(PathFromQt(dir.path()));
     QDir(dir.path()).mkdir(QStringLiteral("Variant"));
@@ -131,7 +120,7 @@ struct VarsWindowTest : ::testing::Test {
   void TearDown() override {
     area.reset();
     Drain();
-    ResetShared();
+    test::ResetSharedState();
     SetProgramFolder(oldFolder);
     QLocale::setDefault(oldLocale);
   }
@@ -294,20 +283,20 @@ TEST_F(VarsWindowTest, PlacedLessonsShowInEveryGridOfTheirDayOnly) {
 
   // Another day shows nothing of Monday; selecting the day tells the main window.
   main.got.clear();
-  w->DayCombo()->setCurrentIndex(1);
+  ASSERT_TRUE(test::PickFromPopup(w->DayCombo(), w->DayCombo()->itemText(1)));
   EXPECT_EQ(w->CurrentDay(), 2);
   EXPECT_EQ(Shared().CurDay, 2);
   EXPECT_EQ(main.Count(kMsgDayChanged), 1);
   EXPECT_EQ(Txt(Cell(w, TVarGrid::Klasses, 1, 1), 0, 0), "");
   EXPECT_EQ(Txt(Cell(w, TVarGrid::Teachers, 1, ivanova + 1), 0, 0), "");
   // The same day again changes nothing.
-  w->SelectDay(2);
+  ASSERT_TRUE(test::PickFromPopup(w->DayCombo(), w->DayCombo()->itemText(1)));
   EXPECT_EQ(main.Count(kMsgDayChanged), 1);
-  w->SelectDay(1);
+  ASSERT_TRUE(test::PickFromPopup(w->DayCombo(), w->DayCombo()->itemText(0)));
   EXPECT_EQ(Txt(Cell(w, TVarGrid::Klasses, 1, 1), 0, 0), "Русский язык");
 
   // Horizontal view: hours down, entities across; the same content.
-  w->ViewModeSwitch()->setValue(1);
+  test::SlideTo(w->ViewModeSwitch(), 1);
   EXPECT_EQ(Shared().VerticalView, 0);
   EXPECT_EQ(w->Grid(TVarGrid::Klasses)->RowCount(), var.LessonsPerDay() + 1);
   EXPECT_EQ(w->Grid(TVarGrid::Klasses)->ColCount(), m.Klasses.Count() + 1);
@@ -442,7 +431,7 @@ TEST_F(VarsWindowTest, OptionsAcceptedMarkTheVariantModified) {
 TEST_F(VarsWindowTest, SaveAndReloadRoundTrip) {
   TTableVarsManager* w = NewWindow();
   const int rus = LessonOfSubject(w->Model(), 0, "Русский язык");
-  w->SelectDay(3);
+  ASSERT_TRUE(test::PickFromPopup(w->DayCombo(), w->DayCombo()->itemText(2)));
   ASSERT_TRUE(w->Var().PlaceLinkedLesson(0, rus, false, 3, 2, 1));
   SetVarModified(true);
   Drain();
@@ -711,7 +700,7 @@ TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
   ASSERT_NE(editors, nullptr);
   ASSERT_TRUE(frame->Action(FrameCmd::Planning)->isEnabled());
 
-  frame->Action(FrameCmd::Planning)->trigger();
+  test::ChooseMenuItem(frame->menuBar(), frame->Action(FrameCmd::Planning));
   ASSERT_TRUE(frame->PlanningMode());
   EXPECT_EQ(optionsRuns, 1);
   auto* handle = dynamic_cast<TVarsWindowHandle*>(frame->VariantWindow());
@@ -755,11 +744,11 @@ TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
   Drain();
 
   // Options from the main window's menu.
-  frame->Action(FrameCmd::Options)->trigger();
+  test::ChooseMenuItem(frame->menuBar(), frame->Action(FrameCmd::Options));
   EXPECT_EQ(optionsRuns, 2);
 
   // New variant replaces the window.
-  frame->Action(FrameCmd::NewVariant)->trigger();
+  test::ChooseMenuItem(frame->menuBar(), frame->Action(FrameCmd::NewVariant));
   Drain();
   EXPECT_FALSE(w);
   handle = dynamic_cast<TVarsWindowHandle*>(frame->VariantWindow());
@@ -777,9 +766,9 @@ TEST_F(VarsWindowTest, PlanningModeWithTheRealVariantWindow) {
   for (int k = 0; k < 5; ++k) EXPECT_FALSE(editors->Sub(k)->isHidden()) << k;
 
   // And in again, out through the menu.
-  frame->Action(FrameCmd::Planning)->trigger();
+  test::ChooseMenuItem(frame->menuBar(), frame->Action(FrameCmd::Planning));
   ASSERT_TRUE(frame->PlanningMode());
-  frame->Action(FrameCmd::EndPlanning)->trigger();
+  test::ChooseMenuItem(frame->menuBar(), frame->Action(FrameCmd::EndPlanning));
   Drain();
   EXPECT_FALSE(frame->PlanningMode());
   EXPECT_EQ(FindChildByTag(*frame->Workspace(), kTagVariantWindow), nullptr);
@@ -810,7 +799,7 @@ TEST_F(VarsWindowTest, APlacementSolutionIsMarkedAsTheGroupsLessonsOnly) {
   QTimer user;
   user.setInterval(5);
   QObject::connect(&user, &QTimer::timeout, [&] {
-    auto click = [](QWidget* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center()); };
+    auto click = [](QWidget* b) { test::LeftClick(b); };
     QWidget* m = QApplication::activeModalWidget();
     if (auto* g = qobject_cast<TGroupManBase*>(m)) return click(g->PlaceButton());
     if (auto* d = qobject_cast<TPrepareDlgBase*>(m)) return click(d->YesButton());
@@ -865,7 +854,7 @@ TEST_F(VarsWindowTest, Screenshot) {
 
   // The teachers' page: Popov's undesired Monday hour is yellow, but only
   // when no lesson fills it.
-  w->Pages()->setCurrentIndex(1);
+  test::ChooseTab(w->Pages(), 1);
   Drain();
   TSchoolTable* tg = w->Grid(TVarGrid::Teachers);
   ASSERT_EQ(tg->CellContent(1, popov + 1).Mark, 1);
@@ -880,7 +869,7 @@ TEST_F(VarsWindowTest, Screenshot) {
     EXPECT_EQ(c.green(), 255);
     EXPECT_EQ(c.blue(), 0);
   }
-  w->Pages()->setCurrentIndex(0);
+  test::ChooseTab(w->Pages(), 0);
   w->Free();
 }
 
@@ -939,7 +928,7 @@ TEST_F(VarsWindowTest, StatisticsShowEachKlassDayLoadOrSayThatNothingIsPlaced) {
       }
     }
     EXPECT_NE(g->Cells(2, 1), FormatDifficulty(0, point.at(0).toLatin1()));
-    dlg->CloseButton()->click();
+    test::LeftClick(dlg->CloseButton());
   });
   w->Command(VariantCommand::Statistics);
   EXPECT_TRUE(ran);
