@@ -18,7 +18,8 @@
 //      lessons without a teacher begin or end it, teachers keep their wanted
 //      free days, teachers sharing a room and separated blocks keep apart
 //      (rules still broken weighing more as the search goes on); then for
-//      fewer idle hours. A sketch that keeps every rule is entered by hand,
+//      fewer idle hours (the idle hours a stalled search keeps holding
+//      weighing more). A sketch that keeps every rule is entered by hand,
 //      each block at its day and hours; then step 5. Otherwise the part of
 //      it that keeps every rule is entered by hand and:
 //   1. "Подбор вариантов" (the week-variant search) for a group of every

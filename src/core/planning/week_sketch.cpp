@@ -46,6 +46,7 @@ class TSketch {
   static constexpr std::size_t kLongestChain = 64;  // blocks one chain may move
 
   std::size_t KD(int k, int d) const { return static_cast<std::size_t>(k) * 6 + static_cast<std::size_t>(d - 1); }
+  std::size_t TD(int t, int d) const { return static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1); }
   int Shape(int k, int d) const;
   int Idle(int t, int d) const;
   // Hours a teacher who wants free days must still clear: those of its
@@ -91,7 +92,7 @@ class TSketch {
     const long delta = Cost(wIdle) - before;
     return delta <= 0 || unit_(rng_) < std::exp(-static_cast<double>(delta) / temp);
   }
-  long Cost(int wIdle) const { return whard_ * kHard + idle_ * wIdle; }
+  long Cost(int wIdle) const { return whard_ * kHard + widle_ * wIdle; }
   // n rules broken (or mended, n < 0) whose weight is w.
   void Broke(long n, int32_t w) {
     hard_ += n;
@@ -100,6 +101,12 @@ class TSketch {
   // Every rule still broken weighs one more from now on, so that a search
   // stuck with the same few broken rules is pushed to mend them.
   void Reweigh();
+  // The teacher days with most idle hours for their weight weigh one more,
+  // so that idle hours a stalled search keeps holding are pushed out and a
+  // week whose few idle hours no single move mends is worked over around
+  // them. Only after a stall: weighing from the start slowed weeks the
+  // plain count polishes well.
+  void ReweighIdle();
 
   const TRunModel& m_;
   const TSketchOptions& o_;
@@ -123,14 +130,17 @@ class TSketch {
   std::vector<int32_t> sameDay_;      // per (key, day)
   std::vector<int> workDays_;         // per teacher: the most days it may teach on
   long hard_ = 0, idle_ = 0;
+  long widle_ = 0;                    // idle hours by their teacher days' weights
   long whard_ = 0;                    // broken rules by their weights
   // Weights of the rules, as their counts are kept: klass and teacher
   // hours, klass days, lessons' days, teachers' free days.
   std::vector<int32_t> kW_, tW_, shapeW_, dayW_, freeW_;
+  std::vector<int32_t> idleW_;        // per (teacher, day): its idle hours' weight
   int left_ = 0;
   int unmatched_ = 0;
   std::vector<std::pair<int, int>> bestAt_;  // per block: day, first hour
   long bestHard_ = -1, bestIdle_ = 0;
+  uint64_t bestMove_ = 0;             // the move that found the best week
   Clock::time_point soundAt_{};
   uint64_t moves_ = 0;
 };
@@ -279,6 +289,7 @@ bool TSketch::Build() {
   shapeW_.assign(kMask_.size(), 1);
   dayW_.assign(sameDay_.size(), 1);
   freeW_.assign(static_cast<std::size_t>(T), 1);
+  idleW_.assign(static_cast<std::size_t>(T) * 6, 1);
   side_.assign(blocks_.size(), 0);
   return !blocks_.empty();
 }
@@ -366,6 +377,7 @@ void TSketch::Add(int bi, int d, int s) {
   for (int k : b.Klasses) Broke(-Shape(k, d), shapeW_[KD(k, d)]);
   for (int t : b.Teachers) {
     idle_ -= Idle(t, d);
+    widle_ -= Idle(t, d) * idleW_[TD(t, d)];
     Broke(-FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
   }
   b.Day = d;
@@ -389,6 +401,7 @@ void TSketch::Add(int bi, int d, int s) {
   for (int k : b.Klasses) Broke(Shape(k, d), shapeW_[KD(k, d)]);
   for (int t : b.Teachers) {
     idle_ += Idle(t, d);
+    widle_ += Idle(t, d) * idleW_[TD(t, d)];
     Broke(FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
   }
 }
@@ -401,6 +414,7 @@ void TSketch::Remove(int bi) {
   for (int k : b.Klasses) Broke(-Shape(k, d), shapeW_[KD(k, d)]);
   for (int t : b.Teachers) {
     idle_ -= Idle(t, d);
+    widle_ -= Idle(t, d) * idleW_[TD(t, d)];
     Broke(-FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
   }
   for (int k : b.Klasses) {
@@ -424,6 +438,7 @@ void TSketch::Remove(int bi) {
   for (int k : b.Klasses) Broke(Shape(k, d), shapeW_[KD(k, d)]);
   for (int t : b.Teachers) {
     idle_ += Idle(t, d);
+    widle_ += Idle(t, d) * idleW_[TD(t, d)];
     Broke(FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
   }
 }
@@ -613,6 +628,21 @@ void TSketch::Reweigh() {
   }
 }
 
+void TSketch::ReweighIdle() {
+  const int T = m_.Teachers.Count();
+  double most = 0;
+  for (int t = 0; t < T; ++t)
+    for (int d = 1; d <= 6; ++d) most = std::max(most, static_cast<double>(Idle(t, d)) / idleW_[TD(t, d)]);
+  if (most <= 0) return;
+  for (int t = 0; t < T; ++t)
+    for (int d = 1; d <= 6; ++d) {
+      const int v = Idle(t, d);
+      if (static_cast<double>(v) / idleW_[TD(t, d)] < most) continue;
+      ++idleW_[TD(t, d)];
+      widle_ += v;
+    }
+}
+
 void TSketch::KeepSoundPart() {
   std::vector<int> order(blocks_.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
@@ -674,6 +704,7 @@ void TSketch::KeepBest() {
   if (bestHard_ >= 0 && (hard_ > bestHard_ || (hard_ == bestHard_ && idle_ >= bestIdle_))) return;
   bestHard_ = hard_;
   bestIdle_ = idle_;
+  bestMove_ = moves_;
   bestAt_.resize(blocks_.size());
   for (std::size_t i = 0; i < blocks_.size(); ++i) bestAt_[i] = {blocks_[i].Day, blocks_[i].Start};
 }
@@ -756,9 +787,11 @@ void TSketch::SwapInKlass(int bi, double temp) {
 // Annealing until the deadline or the move budget, or until the rules have
 // held for the polishing time (or with no idle hour left). A third of the
 // moves are chains between two windows, the rest single moves and, a third
-// of those, swaps in a klass; rules still broken are reweighed now and then.
+// of those, swaps in a klass; rules still broken, and idle hours a stalled
+// polishing keeps, are reweighed now and then.
 void TSketch::Anneal(const TSketchOptions& o, Clock::time_point soundBy, Clock::time_point deadline) {
   constexpr uint64_t kReweigh = 20000;  // moves between two reweighings
+  constexpr uint64_t kStall = 100000;   // moves without a better week before idle hours are reweighed
   KeepBest();
   for (uint64_t it = 0;; ++moves_) {
     if (o.MoveBudget > 0 && moves_ >= o.MoveBudget) break;
@@ -771,7 +804,10 @@ void TSketch::Anneal(const TSketchOptions& o, Clock::time_point soundBy, Clock::
       }
     }
     ++it;
-    if (hard_ > 0 && it % kReweigh == 0) Reweigh();
+    if (it % kReweigh == 0) {
+      if (hard_ > 0) Reweigh();
+      else if (bestHard_ == 0 && moves_ - bestMove_ >= kStall) ReweighIdle();
+    }
     const double temp = Temperature(it);
     const int bi = PickBlock();
     if (rng_() % 3 == 0) {
