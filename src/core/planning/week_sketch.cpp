@@ -49,6 +49,7 @@ class TSketch {
   std::size_t TD(int t, int d) const { return static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1); }
   int Shape(int k, int d) const;
   int Idle(int t, int d) const;
+  void CountDay(const TBlock& b, int d, int sign);
   // Hours a teacher who wants free days must still clear: those of its
   // lightest working days beyond the 6 - m it may have.
   int FreeShort(int t) const;
@@ -334,7 +335,7 @@ int TSketch::Shape(int k, int d) const {
 }
 
 int TSketch::Idle(int t, int d) const {
-  const uint32_t S = tMask_[static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)];
+  const uint32_t S = tMask_[TD(t, d)];
   if (S == 0) return 0;
   const int f = std::countr_zero(S), e = 31 - std::countl_zero(S);
   return e - f + 1 - std::popcount(S);
@@ -371,15 +372,23 @@ void TSketch::CountRooms(const TBlock& b, int d, int s, int step) {
   }
 }
 
+// What a block's klasses' and teachers' day d holds as a whole (its shape,
+// idle hours, free days) changes with every block on it: taken out (-1)
+// before the block comes or goes, counted again (+1) after.
+void TSketch::CountDay(const TBlock& b, int d, int sign) {
+  for (int k : b.Klasses) Broke(sign * Shape(k, d), shapeW_[KD(k, d)]);
+  for (int t : b.Teachers) {
+    const int idle = Idle(t, d);
+    idle_ += sign * idle;
+    widle_ += static_cast<long>(sign) * idle * idleW_[TD(t, d)];
+    Broke(sign * FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
+  }
+}
+
 void TSketch::Add(int bi, int d, int s) {
   TBlock& b = blocks_[static_cast<std::size_t>(bi)];
   const std::size_t L = static_cast<std::size_t>(L_);
-  for (int k : b.Klasses) Broke(-Shape(k, d), shapeW_[KD(k, d)]);
-  for (int t : b.Teachers) {
-    idle_ -= Idle(t, d);
-    widle_ -= Idle(t, d) * idleW_[TD(t, d)];
-    Broke(-FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
-  }
+  CountDay(b, d, -1);
   b.Day = d;
   b.Start = s;
   const uint32_t bits = ((1u << b.Len) - 1) << (s - 1);
@@ -390,7 +399,7 @@ void TSketch::Add(int bi, int d, int s) {
     kMask_[KD(k, d)] |= bits;
   }
   for (int t : b.Teachers) {
-    const std::size_t td = static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1);
+    const std::size_t td = TD(t, d);
     for (int h = s; h < s + b.Len; ++h)
       if (tOcc_[td * L + static_cast<std::size_t>(h - 1)]++ > 0) Broke(1, tW_[td * L + static_cast<std::size_t>(h - 1)]);
     tMask_[td] |= bits;
@@ -398,12 +407,7 @@ void TSketch::Add(int bi, int d, int s) {
   CountRooms(b, d, s, 1);
   const std::size_t kd = static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1);
   if (sameDay_[kd]++ > 0) Broke(1, dayW_[kd]);
-  for (int k : b.Klasses) Broke(Shape(k, d), shapeW_[KD(k, d)]);
-  for (int t : b.Teachers) {
-    idle_ += Idle(t, d);
-    widle_ += Idle(t, d) * idleW_[TD(t, d)];
-    Broke(FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
-  }
+  CountDay(b, d, 1);
 }
 
 void TSketch::Remove(int bi) {
@@ -411,12 +415,7 @@ void TSketch::Remove(int bi) {
   const int d = b.Day, s = b.Start;
   if (d == 0) return;
   const std::size_t L = static_cast<std::size_t>(L_);
-  for (int k : b.Klasses) Broke(-Shape(k, d), shapeW_[KD(k, d)]);
-  for (int t : b.Teachers) {
-    idle_ -= Idle(t, d);
-    widle_ -= Idle(t, d) * idleW_[TD(t, d)];
-    Broke(-FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
-  }
+  CountDay(b, d, -1);
   for (int k : b.Klasses) {
     const std::size_t at = KD(k, d) * L;
     for (int h = s; h < s + b.Len; ++h) {
@@ -425,7 +424,7 @@ void TSketch::Remove(int bi) {
     }
   }
   for (int t : b.Teachers) {
-    const std::size_t td = static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1);
+    const std::size_t td = TD(t, d);
     for (int h = s; h < s + b.Len; ++h) {
       if (--tOcc_[td * L + static_cast<std::size_t>(h - 1)] > 0) Broke(-1, tW_[td * L + static_cast<std::size_t>(h - 1)]);
       else tMask_[td] &= ~(1u << (h - 1));
@@ -435,12 +434,7 @@ void TSketch::Remove(int bi) {
   const std::size_t kd = static_cast<std::size_t>(b.Key) * 6 + static_cast<std::size_t>(d - 1);
   if (--sameDay_[kd] > 0) Broke(-1, dayW_[kd]);
   b.Day = b.Start = 0;
-  for (int k : b.Klasses) Broke(Shape(k, d), shapeW_[KD(k, d)]);
-  for (int t : b.Teachers) {
-    idle_ += Idle(t, d);
-    widle_ += Idle(t, d) * idleW_[TD(t, d)];
-    Broke(FreeShort(t), freeW_[static_cast<std::size_t>(t)]);
-  }
+  CountDay(b, d, 1);
 }
 
 // Whether the block takes part in a broken rule.
@@ -457,7 +451,7 @@ bool TSketch::Touched(int bi) const {
   }
   for (int t : b.Teachers) {
     if (FreeShort(t) > 0) return true;
-    const int32_t* occ = &tOcc_[(static_cast<std::size_t>(t) * 6 + static_cast<std::size_t>(d - 1)) * L];
+    const int32_t* occ = &tOcc_[TD(t, d) * L];
     for (int h = b.Start; h < b.Start + b.Len; ++h)
       if (occ[h - 1] > 1) return true;
   }
