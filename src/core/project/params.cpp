@@ -162,23 +162,38 @@ int ApplyProjParamsTexts(TProjParamsRec& p, const TProjParamsTexts& t) {
   if (!lessons || *lessons < 1 || *lessons > kMaxLessonsPerDay) return 10032;
   const int32_t l = *lessons;
 
-  auto klassMin = ParseInt(t.ClassMinLessons);
-  if (!klassMin || *klassMin < 1) return 10033;
-  auto teacherMin = ParseInt(t.TeacherMinLessons);
-  if (!teacherMin || *teacherMin < 1) return 10034;
-
-  auto shifts = ParseShiftStarts(t.ShiftStarts);
-  if (!shifts) return 10036;
+  // The fields no user sees or reaches pass a stored value through as it
+  // came, whatever it is: one the checks below refuse (a minimum of 0, shift
+  // starts out of order, from an older or damaged file) would otherwise keep
+  // the dialog from ever being accepted, and no one could put it right.
+  const TProjParamsTexts stored = ProjParamsTexts(p);
+  // The minima are not on screen: a smaller L must not lower them for
+  // good. Planning cuts them to L where it reads them.
+  uint16_t klassMin = p.ClassMinLessons, teacherMin = p.TeacherMinLessons;
+  if (t.ClassMinLessons != stored.ClassMinLessons) {
+    const auto v = ParseInt(t.ClassMinLessons);
+    if (!v || *v < 1) return 10033;
+    klassMin = static_cast<uint16_t>(std::min<int32_t>(*v, kMaxLessonsPerDay));
+  }
+  if (t.TeacherMinLessons != stored.TeacherMinLessons) {
+    const auto v = ParseInt(t.TeacherMinLessons);
+    if (!v || *v < 1) return 10034;
+    teacherMin = static_cast<uint16_t>(std::min<int32_t>(*v, kMaxLessonsPerDay));
+  }
+  std::array<uint16_t, kShiftStartWords> shifts = p.ShiftStarts;
+  if (t.ShiftStarts != stored.ShiftStarts) {
+    const auto v = ParseShiftStarts(t.ShiftStarts);
+    if (!v) return 10036;
+    shifts = *v;
+  }
 
   // A comment shown and given back untouched stays as it was: turning its
   // line ends into blanks again would lengthen it at every visit.
   if (t.Description != p.Description) p.Description = DescriptionFromMemo(t.Description);
   p.LessonsPerDay = static_cast<uint16_t>(l);
-  // The minima are not on screen: a smaller L must not lower them for
-  // good. Planning cuts them to L where it reads them.
-  p.ClassMinLessons = static_cast<uint16_t>(std::min<int32_t>(*klassMin, kMaxLessonsPerDay));
-  p.TeacherMinLessons = static_cast<uint16_t>(std::min<int32_t>(*teacherMin, kMaxLessonsPerDay));
-  p.ShiftStarts = *shifts;
+  p.ClassMinLessons = klassMin;
+  p.TeacherMinLessons = teacherMin;
+  p.ShiftStarts = shifts;
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -196,6 +198,29 @@ TEST(ProjParamsDialog, ShiftStarts) {
   ASSERT_EQ(ApplyProjParamsTexts(p, Texts("8", all)), 0);
   EXPECT_EQ(p.ShiftStarts[23], 24);
   EXPECT_EQ(p.ShiftStarts[24], 0);
+}
+
+// Stored values the dialog itself would refuse, in the fields no user
+// reaches, pass through as they came when the user changes what is shown.
+TEST(ProjParamsDialog, UnreachableFieldsKeepStoredValuesTheChecksRefuse) {
+  const std::function<void(TProjParamsRec&)> stored[] = {
+      [](TProjParamsRec& p) { p.ShiftStarts = {}; },
+      [](TProjParamsRec& p) { p.ShiftStarts = {5, 3}; },
+      [](TProjParamsRec& p) { p.ShiftStarts = {0, 4}; },
+      [](TProjParamsRec& p) { p.ClassMinLessons = 0; },
+      [](TProjParamsRec& p) { p.TeacherMinLessons = 0; },
+      [](TProjParamsRec& p) { p.ClassMinLessons = 300; },
+  };
+  for (std::size_t i = 0; i < std::size(stored); ++i) {
+    TProjParamsRec p;
+    stored[i](p);
+    TProjParamsRec want = p;
+    want.LessonsPerDay = 6;
+    TProjParamsTexts t = ProjParamsTexts(p);
+    t.LessonsPerDay = "6";
+    EXPECT_EQ(ApplyProjParamsTexts(p, t), 0) << i;
+    EXPECT_EQ(p, want) << i;
+  }
 }
 
 TEST(ProjParamsDialog, FailedValidationStoresNothing) {
