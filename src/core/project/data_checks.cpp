@@ -50,6 +50,7 @@ enum : int {
   kMsgRoomIDTooLarge = 10404,
   kMsgLessonIDTooLarge = 10412,
   kMsgLinkToItself = 10413,
+  kMsgLinkedInOneKlass = 10417,
   kMsgUnknownRoom = 10064,
   kMsgUnknownSubject = 10065,
   kMsgUnknownKlass = 10066,
@@ -381,6 +382,19 @@ void CheckLessons(const TLessonsCollection& lessons, const TKlassesCollection& k
         }
         if (!SameQuants(*other, lesson)) {
           page.Add(who, kMsgLinkLayout);
+          break;
+        }
+        // A joint lesson stands at one hour in every klass it joins, and a
+        // klass's hour holds one lesson: two lessons of one klass in it
+        // cannot both be planned, and the variant could not be saved.
+        bool oneKlass = lesson.KlassID >= 0 && other->KlassID == lesson.KlassID;
+        for (int j = 1; j < i && !oneKlass; ++j) {
+          const TLessonLink before = grp.GetLink(j);
+          const TLessonItem* earlier = lessons[Find(lessonIndex, before.LessonID)];
+          oneKlass = earlier && before.LessonID != link.LessonID && other->KlassID >= 0 && earlier->KlassID == other->KlassID;
+        }
+        if (oneKlass) {
+          page.Add(who, kMsgLinkedInOneKlass);
           break;
         }
       }

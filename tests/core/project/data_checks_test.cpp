@@ -438,14 +438,27 @@ TEST_F(LessonChecks, LinkFindingsStopAtTheFirstOfTheGroup) {
   // same-layout counterpart.
   TLessonItem* h = AddLesson(0, {1}, 0, 0);
   h->GetSubItem(0)->ChangeLink(+1, {h->ID(), 0});
-  d.Teachers[0]->PlanLessCnt = 5;
+  // Joint with two lessons of one klass, and with another lesson of its
+  // own klass: a klass's hour cannot hold both.
+  TLessonItem* m = AddLesson(0, {1}, 0, 0);
+  TLessonItem* n = AddLesson(1, {1}, 0, 0);
+  TLessonItem* o = AddLesson(1, {1}, 0, 0);
+  Link(m, 0, n, 0);
+  Link(m, 0, o, 0);
+  TLessonItem* q = AddLesson(0, {1}, 0, 0);
+  TLessonItem* r = AddLesson(0, {1}, 0, 0);
+  Link(q, 0, r, 0);
+  d.Teachers[0]->PlanLessCnt = 7;
   d.Teachers[1]->PlanLessCnt = 4;  // c counted; e and g linked to smaller; f counted
   EXPECT_EQ(Run(), Ws({"1. 5А, Русский, Группа 1: одна из связок не взаимна.",
                        "2. 5А, Русский, Группа 1: у одной из связанных подгрупп другой предмет.",
                        "3. 5Б, Английский, Группа 1: у одной из связанных подгрупп другой предмет.",
                        "4. 5А, Русский, Группа 1: у одной из связанных подгрупп другая почасовая раскладка.",
                        "5. 5Б, Русский, Группа 1: у одной из связанных подгрупп другая почасовая раскладка.",
-                       "6. 5А, Русский, Группа 1: одна из связок указывает на этот же урок."}));
+                       "6. 5А, Русский, Группа 1: одна из связок указывает на этот же урок.",
+                       "7. 5А, Русский, Группа 1: связанные уроки принадлежат одному классу.",
+                       "8. 5А, Русский, Группа 1: связанные уроки принадлежат одному классу.",
+                       "9. 5А, Русский, Группа 1: связанные уроки принадлежат одному классу."}));
 }
 
 TEST_F(LessonChecks, AnyGroupLinkingBackMakesTheLinkMutual) {
