@@ -426,6 +426,10 @@ void TRTITeachersCollection::Assign(const TTeachersCollection& src) {
     TTeacherItem* item = Add();
     item->SetID(t->ID());
     item->Assign(*t);
+    // The file may hold any number of wanted free days; the searches count
+    // with the week's six, and a number far outside them overflowed their
+    // sums. The project keeps what it read.
+    item->MetodicalDays = std::clamp<int32_t>(item->MetodicalDays, 0, 6);
   }
   SetNextID(src.NextID());
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
+
 #include "core/variant/variant_fixture.h"
 
 namespace korvant {
@@ -85,6 +88,25 @@ TEST(RunModel, LostTeacherAndWeekDifficulty) {
   EXPECT_EQ(klass.Lessons[1]->HasTeacherlessGroup, 0);
   // 3 hours x (4 + 8) / 2 + 1 hour x 8
   EXPECT_DOUBLE_EQ(klass.WeekDifficulty, 3 * 6.0 + 8.0);
+}
+
+// Wanted free days the file holds far outside the week: the searches see
+// the week's bounds, the project what it read.
+TEST(RunModel, WantedFreeDaysWithinTheWeek) {
+  ProjectBuilder p;
+  const int32_t s = p.Subject(), k = p.Klass();
+  const int32_t wants[] = {INT32_MIN, -1, 0, 2, 6, 7, INT32_MAX};
+  const int32_t seen[] = {0, 0, 0, 2, 6, 6, 6};
+  for (int32_t w : wants) {
+    const int32_t t = p.Teacher();
+    p.d.Teachers[t]->MetodicalDays = w;
+    p.Lesson(k, {{s, t}}, {1});
+  }
+  auto b = Build(p.d);
+  for (std::size_t i = 0; i < std::size(wants); ++i) {
+    EXPECT_EQ(b.model->Teachers[static_cast<int>(i)]->MetodicalDays, seen[i]) << wants[i];
+    EXPECT_EQ(p.d.Teachers[static_cast<int>(i)]->MetodicalDays, wants[i]);
+  }
 }
 
 TEST(RunModel, LessonWithoutGroupsHasNoDifficulty) {
