@@ -289,6 +289,11 @@ void FileLock::Adopt(int fd, const FileStamp& stamp) {
   stamp_ = stamp;
 }
 
+bool FileLock::ChangedOnDisk(const fs::path& path) const {
+  const FileStamp now = StampOf(path);
+  return stamp_.Valid && now.Valid && now != stamp_;
+}
+
 FileReadStatus ReadAndLockFile(const fs::path& path, std::vector<unsigned char>& out, FileLock& lock,
                                bool& heldElsewhere, std::uintmax_t maxBytes) {
   out.clear();

@@ -71,6 +71,10 @@ class FileLock {
   // when no lock could be had (a file system without locks, or a file
   // another copy holds).
   const FileStamp& Stamp() const { return stamp_; }
+  // Whether the file at path is no longer the one read or last written
+  // through this lock (replaced or rewritten by someone else); false when
+  // either stamp is unknown.
+  bool ChangedOnDisk(const std::filesystem::path& path) const;
   void Release();
   // For the functions below: takes over fd (-1: none) with the stamp.
   void Adopt(int fd, const FileStamp& stamp);

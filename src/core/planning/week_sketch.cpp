@@ -157,7 +157,7 @@ bool TSketch::Build() {
   kStarts_.assign(static_cast<std::size_t>(K) * 6, 0);
   workDays_.assign(static_cast<std::size_t>(T), 6);
   for (int t = 0; t < T; ++t)
-    workDays_[static_cast<std::size_t>(t)] = std::clamp(6 - static_cast<int>(m_.Teachers[t]->MetodicalDays), 0, 6);
+    workDays_[static_cast<std::size_t>(t)] = 6 - m_.Teachers[t]->MetodicalDays;  // 0..6 in the model
   klassBlocks_.assign(static_cast<std::size_t>(K), {});
   teacherBlocks_.assign(static_cast<std::size_t>(T), {});
   edgeBlocks_.assign(static_cast<std::size_t>(K), {});

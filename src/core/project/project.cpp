@@ -125,8 +125,7 @@ SaveResult TMdiTable::Save() {
   const std::filesystem::path& path = fileName_;
   // The file we read (or last wrote) was replaced or rewritten by someone
   // else: their work is not overwritten without asking.
-  const FileStamp now = StampOf(path);
-  if (lock_.Stamp().Valid && now.Valid && now != lock_.Stamp() &&
+  if (lock_.ChangedOnDisk(path) &&
       ShowErrMsgText16(owner_, FormatMsg16(kMsgChangedOnDisk, {FileName16(fileName_)}), kBoxYesNo) != kResYes)
     return SaveResult::Failed;
   const std::vector<unsigned char> image = WriteProjectImage(data_);
@@ -287,11 +286,13 @@ void SetProgramFolder(std::filesystem::path folder) {
 
 const std::filesystem::path& ProgramFolder() { return ProgramFolderStore(); }
 
-std::filesystem::path ProjectFolder() {
-  std::filesystem::path sub = ProgramFolder() / FsPath(LoadResStr(kMsgProjectFolder));
+std::filesystem::path SubFolderOr(const std::filesystem::path& folder, int nameId) {
+  std::filesystem::path sub = folder / FsPath(LoadResStr(nameId));
   std::error_code ec;
-  return std::filesystem::is_directory(sub, ec) ? sub : ProgramFolder();
+  return std::filesystem::is_directory(sub, ec) ? sub : folder;
 }
+
+std::filesystem::path ProjectFolder() { return SubFolderOr(ProgramFolder(), kMsgProjectFolder); }
 
 std::filesystem::path NextNewProjectName(int& counter) {
   ++counter;

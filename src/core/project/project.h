@@ -157,6 +157,10 @@ bool CheckNotAlreadyOpen(const TMdiTable* open, const std::filesystem::path& fil
 // sets it at start-up.
 void SetProgramFolder(std::filesystem::path folder);
 const std::filesystem::path& ProgramFolder();
+// folder's subfolder named by catalogue entry nameId when it exists, else
+// folder itself: the program keeps projects, variants and the archive in
+// such subfolders when the installation has them.
+std::filesystem::path SubFolderOr(const std::filesystem::path& folder, int nameId);
 // The program folder's "Project" subfolder when it exists, else the program
 // folder.
 std::filesystem::path ProjectFolder();

@@ -307,11 +307,7 @@ ZameshSaveResult TZameshImage::PlanSave(double date, const std::vector<TZameshRo
 // ---- the file ----
 
 std::filesystem::path ZameshArchivePath() {
-  std::filesystem::path folder = ProgramFolder();
-  const std::filesystem::path sub = folder / FsPath(LoadResStr(kMsgArchiveFolder));
-  std::error_code ec;
-  if (std::filesystem::is_directory(sub, ec)) folder = sub;
-  return folder / FsPath(LoadResStr(kMsgArchiveName));
+  return SubFolderOr(ProgramFolder(), kMsgArchiveFolder) / FsPath(LoadResStr(kMsgArchiveName));
 }
 
 bool TZameshArchive::Create(const std::filesystem::path& path) {
@@ -390,8 +386,7 @@ ZameshSaveResult TZameshArchive::SaveDay(double date, const std::vector<TZameshR
   ZameshSaveResult res = image_->PlanSave(date, rows, next);
   // Someone else's archive now stands there (a backup put back, another
   // program's write): the new file would be this one's days, not theirs.
-  const FileStamp now = StampOf(real_);
-  if (next && lock_.Stamp().Valid && now.Valid && now != lock_.Stamp() &&
+  if (next && lock_.ChangedOnDisk(real_) &&
       ShowErrMsgText16(owner, FormatMsg16(kMsgChangedOnDisk, {FileName16(path_)}), kBoxYesNo) != kResYes)
     return ZameshSaveResult::Refused;
   if (next) {

@@ -8,6 +8,7 @@
 #include "core/common/file_io.h"
 #include "core/common/shared_state.h"
 #include "core/common/signature.h"
+#include "core/project/project.h"
 #include "core/project/project_data.h"
 #include "core/variant/joint_blocks.h"
 
@@ -113,9 +114,7 @@ TLostLesson FindLostLesson(const TTableVarItem& var) {
     if (!klass) continue;
     for (int li = 0; li < klass->Lessons.Count(); ++li) {
       const TRTILessonItem* l = klass->Lessons[li];
-      TBlockCounts free{};
-      for (int q = 1, n = l->QuantsCount(); q <= n; ++q)
-        if (l->QuantAt(q) <= kMaxLessonsPerDay) ++free[static_cast<std::size_t>(l->QuantAt(q))];
+      TBlockCounts free = LessonBlocks(*l);
       for (int d = 1; d <= 6; ++d) {
         const int c = var.CountLessonInDay(k, li, d);
         if (c == 0) continue;
@@ -150,11 +149,7 @@ bool ReadVarFileBytes(const std::filesystem::path& path, std::vector<unsigned ch
 std::u16string ShownVarName(const std::filesystem::path& path) { return ShownName16(path); }
 
 std::filesystem::path NewVariantFileName(const std::filesystem::path& programFolder) {
-  std::filesystem::path folder = programFolder;
-  const std::filesystem::path sub = folder / FsPath(LoadResStr(10008));
-  std::error_code ec;
-  if (std::filesystem::is_directory(sub, ec)) folder = sub;
-  return folder / FsPath(LoadResStr(10009) + "." + LoadResStr(10010));
+  return SubFolderOr(programFolder, 10008) / FsPath(LoadResStr(10009) + "." + LoadResStr(10010));
 }
 
 // ---- the open variant ----
@@ -263,8 +258,7 @@ bool TVarDocument::WriteVarFile() {
   FileLock fresh;
   FileLock& lock = sameFile ? lock_ : fresh;
   const std::filesystem::path& path = FileName;
-  const FileStamp now = StampOf(path);
-  if (lock.Stamp().Valid && now.Valid && now != lock.Stamp() &&
+  if (lock.ChangedOnDisk(path) &&
       ShowErrMsgText16(Owner, FormatMsg16(10402, {FileName16(FileName)}), kBoxYesNo) != kResYes)
     return false;
   const std::vector<unsigned char> image = WriteVarImage(*var_, Options, Day);

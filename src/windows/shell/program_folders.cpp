@@ -7,7 +7,6 @@
 
 #include "controls/form_util.h"
 #include "core/common/catalogue.h"
-#include "core/common/file_io.h"
 #include "core/project/project.h"
 #include "platform/qt_text.h"
 
@@ -18,12 +17,6 @@ namespace {
 constexpr int kMsgProjectFolder = 10002;
 constexpr int kMsgVariantFolder = 10008;
 constexpr int kMsgArchiveFolder = 10015;
-
-std::filesystem::path SubFolderOrProgramFolder(int nameId) {
-  const std::filesystem::path sub = ProgramFolder() / FsPath(LoadResStr(nameId));
-  std::error_code ec;
-  return std::filesystem::is_directory(sub, ec) ? sub : ProgramFolder();
-}
 
 }  // namespace
 
@@ -52,7 +45,7 @@ QString SetUpProgramFolders() {
                              info.isDir() && info.isWritable());
 }
 
-std::filesystem::path VariantFolder() { return SubFolderOrProgramFolder(kMsgVariantFolder); }
-std::filesystem::path ArchiveFolder() { return SubFolderOrProgramFolder(kMsgArchiveFolder); }
+std::filesystem::path VariantFolder() { return SubFolderOr(ProgramFolder(), kMsgVariantFolder); }
+std::filesystem::path ArchiveFolder() { return SubFolderOr(ProgramFolder(), kMsgArchiveFolder); }
 
 }  // namespace korvant

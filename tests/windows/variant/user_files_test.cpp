@@ -50,6 +50,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
+
+// An archive holding today's day with one row for the absent teacher.
+Bytes TodayArchive(const char* absent) {
+  auto img = TZameshImage::FromBytes(TZameshImage::NewBytes());
+  std::unique_ptr<TZameshImage> next;
+  TZameshRow row;
+  row.Texts[kZamLesson] = "1";
+  row.Texts[kZamAbsent] = absent;
+  EXPECT_EQ(img->PlanSave(ZameshDateOf(QDate::currentDate()), {row}, next), ZameshSaveResult::Saved);
+  return next ? next->Bytes() : Bytes{};
+}
 using C = FrameCmd;
 
 void Drain() {
@@ -285,15 +296,7 @@ TEST_F(UserFiles, TheArchiveOfAFolderNamedOutsideCodePage1251IsItsOwn) {
   UseProgramFolder(cafe);
   fs::create_directories(other / "Archieve");
   const fs::path theirs = other / "Archieve" / "zarch.sys";
-  {
-    auto img = TZameshImage::FromBytes(TZameshImage::NewBytes());
-    std::unique_ptr<TZameshImage> next;
-    TZameshRow row;
-    row.Texts[kZamLesson] = "1";
-    row.Texts[kZamAbsent] = "Other";
-    ASSERT_EQ(img->PlanSave(ZameshDateOf(QDate::currentDate()), {row}, next), ZameshSaveResult::Saved);
-    ASSERT_TRUE(WriteFileAtomic(theirs, next->Bytes()));
-  }
+  ASSERT_TRUE(WriteFileAtomic(theirs, TodayArchive("Other")));
   const Bytes before = Slurp(theirs);
   Make();
   ASSERT_TRUE(frame->OpenDemoProject());
@@ -322,13 +325,7 @@ struct ArchiveFiles : UserFiles {
     UserFiles::SetUp();
     UseProgramFolder(root / "program");
     archive = root / "program" / "Archieve" / "zarch.sys";
-    auto img = TZameshImage::FromBytes(TZameshImage::NewBytes());
-    std::unique_ptr<TZameshImage> next;
-    TZameshRow row;
-    row.Texts[kZamLesson] = "1";
-    row.Texts[kZamAbsent] = "Ivanov";
-    ASSERT_EQ(img->PlanSave(ZameshDateOf(QDate::currentDate()), {row}, next), ZameshSaveResult::Saved);
-    oneDay = next->Bytes();
+    oneDay = TodayArchive("Ivanov");
   }
   void OpenPlanning() {
     Make();
