@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 
@@ -73,6 +74,56 @@ TEST(RunModel, LinksBecomeIndicesAndSeparatedPartsLinkToSeparatedParts) {
   ASSERT_NE(other, nullptr);
   EXPECT_EQ(other->ID(), bl->ID());
   EXPECT_EQ(m.Klasses[0]->HasLinked, 1);
+}
+
+// A klass's hour holds one lesson, so a joint lesson may take in one lesson
+// of a klass; and placing any lesson of it places the same set.
+TEST(RunModel, EveryLessonOfAJointSetCollectsTheSameSet) {
+  ProjectBuilder p;
+  const int32_t s = p.Subject(), t = p.Teacher();
+  int32_t k[4];
+  for (int32_t& id : k) id = p.Klass();
+  // A of K0 joint through one group with B and through the other with C,
+  // both of K1; a chain through K0, K1, K2 and back to K1; a link F does
+  // not return; and a sound chain through K1, K2, K3.
+  TLessonItem* a = p.Lesson(k[0], {{s, t}, {s, t}}, {1});
+  ProjectBuilder::Link(a, 0, p.Lesson(k[1], {{s, t}}, {1}), 0);
+  ProjectBuilder::Link(a, 1, p.Lesson(k[1], {{s, t}}, {1}), 0);
+  TLessonItem* chain[4];
+  for (int i = 0; i < 4; ++i) chain[i] = p.Lesson(k[i == 3 ? 1 : i], {{s, t}}, {1});
+  for (int i = 0; i < 3; ++i) ProjectBuilder::Link(chain[i], 0, chain[i + 1], 0);
+  p.Lesson(k[0], {{s, t}}, {1})->GetSubItem(0)->ChangeLink(1, {p.Lesson(k[1], {{s, t}}, {1})->ID(), 0});
+  TLessonItem* sound[3];
+  for (int i = 0; i < 3; ++i) sound[i] = p.Lesson(k[i + 1], {{s, t}}, {1});
+  ProjectBuilder::Link(sound[0], 0, sound[1], 0);
+  ProjectBuilder::Link(sound[2], 0, sound[1], 0);
+  auto b = Build(p.d);
+  const TRunModel& m = *b.model;
+
+  const auto members = [&](int klass, int lesson) {
+    TLinkedLists lists;
+    EXPECT_TRUE(m.Klasses.CollectLinkedLessons(klass, lesson, lists));
+    std::vector<std::pair<int, int>> set;
+    for (int i = 0; i < lists.LessonCount(); ++i) set.emplace_back(lists.Lessons[i].A, lists.Lessons[i].B);
+    EXPECT_EQ(set.front(), std::make_pair(klass, lesson));
+    std::sort(set.begin(), set.end());
+    return set;
+  };
+  std::vector<std::size_t> sizes;
+  for (int kk = 0; kk < 4; ++kk)
+    for (int li = 0; li < m.Klasses[kk]->Lessons.Count(); ++li) {
+      SCOPED_TRACE(::testing::Message() << "klass " << kk << ", lesson " << li);
+      const auto set = members(kk, li);
+      for (std::size_t i = 1; i < set.size(); ++i) EXPECT_NE(set[i].first, set[i - 1].first);
+      for (const auto& [ok, ol] : set) EXPECT_EQ(members(ok, ol), set);
+      if (m.Klasses[kk]->Lessons[li]->ID() == a->ID() || m.Klasses[kk]->Lessons[li]->ID() == chain[0]->ID() ||
+          m.Klasses[kk]->Lessons[li]->ID() == sound[1]->ID())
+        sizes.push_back(set.size());
+    }
+  // A keeps one of B and C, the chain stops before its second lesson of
+  // K1, the link not returned joins nothing, the sound chain stays whole.
+  EXPECT_EQ(sizes, (std::vector<std::size_t>{2, 3, 3}));
+  EXPECT_EQ(m.Klasses[0]->Lessons[m.Klasses[0]->Lessons.Count() - 1]->HasLink(), false);
 }
 
 TEST(RunModel, LostTeacherAndWeekDifficulty) {
