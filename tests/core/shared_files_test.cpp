@@ -340,7 +340,7 @@ TEST_F(SharedFiles, LessonsTheFileCannotGiveBackAreNamedAndNotSaved) {
     bool bigFirst;  // the lesson of identifier 1000000 stands before lesson 0
   };
   for (const Case c : {Case{"identifier of a separated part", 10411, false},
-                       Case{"joint block", 10410, false},
+                       Case{"separated part sharing its identifier", 10411, true}, Case{"joint block", 10410, false},
                        Case{"fits", 0, false}}) {
     SCOPED_TRACE(c.what);
     ProjectBuilder p;
