@@ -236,12 +236,13 @@ void TRTIKlassesCollection::LinkLessons() {
 
 // A joint lesson stands at one hour in every klass it takes in, so its
 // links must be answered from the other side, and a klass's hour holds one
-// lesson. Links are joined in the project's order; one the other lesson
-// does not return, or one that would bring a second lesson of a klass into
-// a joint lesson (through any group, along any chain), is not planned, as
-// a link within one klass is not. The data check names such lessons. So
-// every lesson of a joint lesson collects the same set, and placing one
-// never writes another lesson of its klass over it, nor one twice.
+// lesson. Links are joined klass by klass, each klass's lessons in the
+// project's order; one the other lesson does not return, or one that would
+// bring a second lesson of a klass into a joint lesson (through any group,
+// along any chain), is not planned, as a link within one klass is not. The
+// data check names such lessons. So every lesson of a joint lesson
+// collects the same set, and placing one never writes another lesson of
+// its klass over it, nor one twice.
 void TRTIKlassesCollection::KeepPlannableLinks() {
   std::vector<int> first(static_cast<std::size_t>(Count()) + 1, 0);
   for (int k = 0; k < Count(); ++k)

@@ -81,49 +81,45 @@ TEST(RunModel, LinksBecomeIndicesAndSeparatedPartsLinkToSeparatedParts) {
 TEST(RunModel, EveryLessonOfAJointSetCollectsTheSameSet) {
   ProjectBuilder p;
   const int32_t s = p.Subject(), t = p.Teacher();
-  int32_t k[4];
-  for (int32_t& id : k) id = p.Klass();
-  // A of K0 joint through one group with B and through the other with C,
-  // both of K1; a chain through K0, K1, K2 and back to K1; a link F does
-  // not return; and a sound chain through K1, K2, K3.
-  TLessonItem* a = p.Lesson(k[0], {{s, t}, {s, t}}, {1});
-  ProjectBuilder::Link(a, 0, p.Lesson(k[1], {{s, t}}, {1}), 0);
-  ProjectBuilder::Link(a, 1, p.Lesson(k[1], {{s, t}}, {1}), 0);
-  TLessonItem* chain[4];
-  for (int i = 0; i < 4; ++i) chain[i] = p.Lesson(k[i == 3 ? 1 : i], {{s, t}}, {1});
+  for (int k = 0; k < 4; ++k) p.Klass();
+  const auto lesson = [&](int32_t klass) { return p.Lesson(klass, {{s, t}}, {1}); };
+  // A of K0 joint through one group with a lesson of K1 and through the
+  // other with another; a chain from K0 through K1 and K2 back to K0; a
+  // sound chain through K1, K2 and K3; a link the other lesson does not return.
+  TLessonItem* a = p.Lesson(0, {{s, t}, {s, t}}, {1});
+  ProjectBuilder::Link(a, 0, lesson(1), 0);
+  ProjectBuilder::Link(a, 1, lesson(1), 0);
+  TLessonItem* chain[4] = {lesson(0), lesson(1), lesson(2), lesson(0)};
+  TLessonItem* sound[3] = {lesson(1), lesson(2), lesson(3)};
   for (int i = 0; i < 3; ++i) ProjectBuilder::Link(chain[i], 0, chain[i + 1], 0);
-  p.Lesson(k[0], {{s, t}}, {1})->GetSubItem(0)->ChangeLink(1, {p.Lesson(k[1], {{s, t}}, {1})->ID(), 0});
-  TLessonItem* sound[3];
-  for (int i = 0; i < 3; ++i) sound[i] = p.Lesson(k[i + 1], {{s, t}}, {1});
-  ProjectBuilder::Link(sound[0], 0, sound[1], 0);
-  ProjectBuilder::Link(sound[2], 0, sound[1], 0);
+  for (int i = 0; i < 2; ++i) ProjectBuilder::Link(sound[i], 0, sound[i + 1], 0);
+  TLessonItem* oneWay = lesson(0);
+  oneWay->GetSubItem(0)->ChangeLink(1, {lesson(1)->ID(), 0});
   auto b = Build(p.d);
-  const TRunModel& m = *b.model;
-
-  const auto members = [&](int klass, int lesson) {
+  const auto members = [&](int klass, int li) {
     TLinkedLists lists;
-    EXPECT_TRUE(m.Klasses.CollectLinkedLessons(klass, lesson, lists));
+    EXPECT_TRUE(b.model->Klasses.CollectLinkedLessons(klass, li, lists));
+    EXPECT_EQ(lists.Lessons[0], (TLinkEntry{static_cast<uint16_t>(klass), static_cast<uint16_t>(li)}));
     std::vector<std::pair<int, int>> set;
     for (int i = 0; i < lists.LessonCount(); ++i) set.emplace_back(lists.Lessons[i].A, lists.Lessons[i].B);
-    EXPECT_EQ(set.front(), std::make_pair(klass, lesson));
     std::sort(set.begin(), set.end());
     return set;
   };
-  std::vector<std::size_t> sizes;
-  for (int kk = 0; kk < 4; ++kk)
-    for (int li = 0; li < m.Klasses[kk]->Lessons.Count(); ++li) {
-      SCOPED_TRACE(::testing::Message() << "klass " << kk << ", lesson " << li);
-      const auto set = members(kk, li);
-      for (std::size_t i = 1; i < set.size(); ++i) EXPECT_NE(set[i].first, set[i - 1].first);
-      for (const auto& [ok, ol] : set) EXPECT_EQ(members(ok, ol), set);
-      if (m.Klasses[kk]->Lessons[li]->ID() == a->ID() || m.Klasses[kk]->Lessons[li]->ID() == chain[0]->ID() ||
-          m.Klasses[kk]->Lessons[li]->ID() == sound[1]->ID())
-        sizes.push_back(set.size());
+  for (int k = 0; k < 4; ++k)
+    for (int li = 0; li < b.model->Klasses[k]->Lessons.Count(); ++li) {
+      const auto set = members(k, li);
+      for (std::size_t i = 1; i < set.size(); ++i) EXPECT_NE(set[i].first, set[i - 1].first) << k << " " << li;
+      for (const auto& [ok, ol] : set) EXPECT_EQ(members(ok, ol), set) << k << " " << li;
     }
-  // A keeps one of B and C, the chain stops before its second lesson of
-  // K1, the link not returned joins nothing, the sound chain stays whole.
-  EXPECT_EQ(sizes, (std::vector<std::size_t>{2, 3, 3}));
-  EXPECT_EQ(m.Klasses[0]->Lessons[m.Klasses[0]->Lessons.Count() - 1]->HasLink(), false);
+  // A keeps one of the two, the chain parts where it would meet K0 again,
+  // the sound chain stays whole, the link not returned joins nothing.
+  const auto size = [&](const TLessonItem* l) {
+    return members(l->KlassID, LessonIndex(*b.model, l->KlassID, l->ID())).size();
+  };
+  EXPECT_EQ(size(a), 2u);
+  EXPECT_EQ(size(chain[0]) + size(chain[3]), 4u);
+  EXPECT_EQ(size(sound[0]), 3u);
+  EXPECT_EQ(size(oneWay), 1u);
 }
 
 TEST(RunModel, LostTeacherAndWeekDifficulty) {
