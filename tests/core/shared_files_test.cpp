@@ -14,6 +14,7 @@
 #include "core/project/data_checks.h"
 #include "core/project/project.h"
 #include "core/substitutions/zamesh_archive.h"
+#include "core/variant/joint_blocks.h"
 #include "core/variant/var_file.h"
 #include "core/variant/variant_fixture.h"
 
@@ -336,8 +337,11 @@ TEST_F(SharedFiles, LessonsTheFileCannotGiveBackAreNamedAndNotSaved) {
   struct Case {
     const char* what;
     int msg;
+    bool bigFirst;  // the lesson of identifier 1000000 stands before lesson 0
   };
-  for (const Case c : {Case{"identifier of a separated part", 10411}, Case{"joint block", 10410}, Case{"fits", 0}}) {
+  for (const Case c : {Case{"identifier of a separated part", 10411, false},
+                       Case{"separated part sharing its identifier", 10411, true}, Case{"joint block", 10410, false},
+                       Case{"fits", 0, false}}) {
     SCOPED_TRACE(c.what);
     ProjectBuilder p;
     const int32_t s = p.Subject(), t = p.Teacher(), k0 = p.Klass(), k1 = p.Klass();
@@ -345,33 +349,50 @@ TEST_F(SharedFiles, LessonsTheFileCannotGiveBackAreNamedAndNotSaved) {
     p.d.Klasses[0]->SetName("K0");
     p.d.Klasses[1]->SetName("K1");
     // Lesson 0 has its separated blocks planned as lesson 1000000; a real
-    // lesson of that identifier, linked to klass K1's lesson, stands beside it.
+    // lesson of that identifier, linked to klass K1's lesson Z, stands in the
+    // same klass (only where a case wants them to meet).
     TLessonItem* sep = p.Lesson(k0, {{s, t}}, {1, 1}, {1});
     ASSERT_EQ(sep->ID(), 0);
     TLessonItem* big = p.Lesson(k0, {{s, t}}, {1, 2});
-    big->SetID(kSepLessonIDOffset);
+    big->SetID(c.msg == 10411 ? kSepLessonIDOffset : kSepLessonIDOffset + 7);
     // X of K0 holds one 2-hour block, Y of K1 two 1-hour blocks.
     TLessonItem* x = p.Lesson(k0, {{s, t}}, {2});
     TLessonItem* y = p.Lesson(k1, {{s, t}}, {1, 1});
     ProjectBuilder::Link(x, 0, y, 0);
-    ProjectBuilder::Link(big, 0, y, 0);
+    ProjectBuilder::Link(big, 0, p.Lesson(k1, {{s, t}}, {1, 2}), 0);
+    // A of K0 joint through its two groups with B and C, both of K1: the
+    // two cannot share A's hour, so C is planned on its own.
+    TLessonItem* a = p.Lesson(k0, {{s, t}, {s, t}}, {1});
+    TLessonItem* b = p.Lesson(k1, {{s, t}}, {1});
+    TLessonItem* cc = p.Lesson(k1, {{s, t}}, {1});
+    ProjectBuilder::Link(a, 0, b, 0);
+    ProjectBuilder::Link(a, 1, cc, 0);
+    if (c.bigFirst) p.d.Lessons.Move(1, 0);
     auto doc = TVarDocument::CreateNew(p.d, Path("v.rsp"));
     TRunModel& m = doc->Model();
-    const int lb = 2, lx = 3;  // the project's order, the separated part after lesson 0
-    ASSERT_EQ(m.Klasses[0]->Lessons[lb]->ID(), kSepLessonIDOffset);
-    ASSERT_FALSE(m.Klasses[0]->Lessons[lb]->SeparatedPart);
+    int lb = 0;
+    while (m.Klasses[0]->Lessons[lb]->ID() != big->ID() || m.Klasses[0]->Lessons[lb]->SeparatedPart) ++lb;
+    const int l0 = testing::LessonIndex(m, 0, 0), lx = testing::LessonIndex(m, 0, x->ID());
+    ASSERT_TRUE(m.Klasses[0]->Lessons[l0 + 1]->SeparatedPart);
     // Its link is its own, not that of a separated part (which would look
-    // for lesson Y + 1000000 and find nothing).
+    // for lesson Z + 1000000 and find nothing).
     TLinkedLists lists;
     ASSERT_TRUE(m.Klasses.CollectLinkedLessons(0, lb, lists));
     EXPECT_EQ(lists.LessonCount(), 2);
-    ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, 0, false, 1, 1, 1));
-    ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, 1, false, 2, 1, 1));  // the separated part
-    if (c.msg == 10411) {
-      ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, lb, false, 3, 1, 1));
-    }
-    if (c.msg == 10410) {
-      ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, lx, false, 4, 1, 2));
+    // Lesson 0 itself, its separated part alone, the lesson of 1000000, X.
+    const bool placed[] = {!c.bigFirst, true, c.msg == 10411 && !c.bigFirst, c.msg == 10410};
+    const int at[][3] = {{l0, 1, 1}, {l0 + 1, 2, 1}, {lb, 3, 1}, {lx, 4, 2}};
+    for (int i = 0; i < 4; ++i)
+      if (placed[i]) {
+        ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, at[i][0], false, at[i][1], 1, at[i][2]));
+      }
+    if (c.msg == 0) {
+      // A with B, then C where the pop-up offers it: beside A, on A's day.
+      const int la = testing::LessonIndex(m, 0, a->ID()), lc = testing::LessonIndex(m, 1, cc->ID());
+      ASSERT_TRUE(doc->Var().PlaceLinkedLesson(0, la, false, 5, 1, 1));
+      ASSERT_TRUE(JointBlockFree(doc->Var(), 1, lc, 1, 5));
+      ASSERT_TRUE(doc->Var().PlaceLinkedLesson(1, lc, false, 5, 2, 1));
+      EXPECT_EQ(doc->Var().CountLessonInDay(0, la, 5), 1);
     }
     script.texts.clear();
     EXPECT_EQ(doc->WriteVarFile(), c.msg == 0);
@@ -379,8 +400,9 @@ TEST_F(SharedFiles, LessonsTheFileCannotGiveBackAreNamedAndNotSaved) {
       EXPECT_TRUE(script.texts.empty());
       auto back = TVarDocument::Open(p.d, Path("v.rsp"));
       ASSERT_NE(back, nullptr);
-      for (int d = 1; d <= 6; ++d)
-        for (int h = 1; h <= m.L(); ++h) EXPECT_EQ(back->Var().GetCell(0, d, h), doc->Var().GetCell(0, d, h));
+      for (int k = 0; k < 2; ++k)
+        for (int d = 1; d <= 6; ++d)
+          for (int h = 1; h <= m.L(); ++h) EXPECT_EQ(back->Var().GetCell(k, d, h), doc->Var().GetCell(k, d, h));
       continue;
     }
     ASSERT_EQ(script.texts.size(), 1u);

@@ -51,6 +51,7 @@ enum : int {
   kMsgLessonIDTooLarge = 10412,
   kMsgLinkToItself = 10413,
   kMsgLinkedInOneKlass = 10417,
+  kMsgTeacherTwice = 10418,
   kMsgUnknownRoom = 10064,
   kMsgUnknownSubject = 10065,
   kMsgUnknownKlass = 10066,
@@ -117,6 +118,75 @@ bool SameQuants(const TLessonItem& a, const TLessonItem& b) {
   for (int i = 1; i <= kQuantWords; ++i)
     if (a.GetQuant(i) != b.GetQuant(i)) return false;
   return true;
+}
+
+struct Roots {
+  std::vector<std::size_t> up;
+  explicit Roots(std::size_t n) : up(n) {
+    for (std::size_t i = 0; i < n; ++i) up[i] = i;
+  }
+  std::size_t Find(std::size_t i) {
+    while (up[i] != i) i = up[i] = up[up[i]];
+    return i;
+  }
+  void Join(std::size_t a, std::size_t b) { up[Find(a)] = Find(b); }
+};
+
+// What the links of the lessons together say, beyond each link: a joint
+// lesson stands at one hour in every klass it takes in, through every
+// group and along every chain of links, so it may take in one lesson of a
+// klass; and groups at one hour that no link joins into one group need
+// teachers of their own.
+struct JointFindings {
+  std::vector<uint8_t> oneKlass;                                    // per lesson
+  std::vector<std::array<uint8_t, kMaxLessonGroups>> teacherTwice;  // per lesson and group
+};
+
+JointFindings FindJointFindings(const TLessonsCollection& lessons,
+                                const std::unordered_map<int32_t, int>& lessonIndex,
+                                const std::unordered_map<int32_t, int>& klassIndex) {
+  const auto n = static_cast<std::size_t>(lessons.Count());
+  Roots sets(n), groups(n * kMaxLessonGroups);
+  const auto node = [](std::size_t lesson, int g) { return lesson * kMaxLessonGroups + static_cast<std::size_t>(g); };
+  for (std::size_t i = 0; i < n; ++i) {
+    const TLessonItem& lesson = *lessons[static_cast<int>(i)];
+    for (int g = 0; g < lesson.SubItemsCount(); ++g) {
+      const TLessonSubItem& grp = *lesson.GetSubItem(g);
+      for (int l = 1, c = grp.LinksCount(); l <= c; ++l) {
+        const TLessonLink link = grp.GetLink(l);
+        const int j = Find(lessonIndex, link.LessonID);
+        if (j < 0 || static_cast<std::size_t>(j) == i || !lessons[j]->GetSubItem(link.GroupIndex)) continue;
+        sets.Join(i, static_cast<std::size_t>(j));
+        groups.Join(node(i, g), node(static_cast<std::size_t>(j), link.GroupIndex));
+      }
+    }
+  }
+  std::vector<std::vector<std::size_t>> members(n);
+  for (std::size_t i = 0; i < n; ++i) members[sets.Find(i)].push_back(i);
+  JointFindings f;
+  f.oneKlass.assign(n, 0);
+  f.teacherTwice.assign(n, {});
+  for (const std::vector<std::size_t>& set : members) {
+    std::vector<int> klasses;
+    std::unordered_map<int32_t, std::vector<std::size_t>> taught;  // teacher -> groups joined
+    for (std::size_t i : set) {
+      const TLessonItem& lesson = *lessons[static_cast<int>(i)];
+      if (const int k = Find(klassIndex, lesson.KlassID); k >= 0) klasses.push_back(k);
+      for (int g = 0; g < lesson.SubItemsCount(); ++g) {
+        const int32_t t = lesson.GetSubItem(g)->TeacherID;
+        if (t < 0) continue;
+        std::vector<std::size_t>& seen = taught[t];
+        const std::size_t here = groups.Find(node(i, g));
+        if (std::find(seen.begin(), seen.end(), here) != seen.end()) continue;
+        if (!seen.empty()) f.teacherTwice[i][static_cast<std::size_t>(g)] = 1;
+        seen.push_back(here);
+      }
+    }
+    std::sort(klasses.begin(), klasses.end());
+    if (std::adjacent_find(klasses.begin(), klasses.end()) != klasses.end())
+      for (std::size_t i : set) f.oneKlass[i] = 1;
+  }
+  return f;
 }
 
 }  // namespace
@@ -282,10 +352,12 @@ void CheckLessons(const TLessonsCollection& lessons, const TKlassesCollection& k
   const auto lessonIndex = IndexByID(lessons);
   std::vector<int> hours(static_cast<std::size_t>(teachers.Count()), 0);
   const std::string groupWord = LoadResStr(kMsgGroup);
+  const JointFindings joint = FindJointFindings(lessons, lessonIndex, klassIndex);
 
-  for (const auto& lp : lessons) {
-    const TLessonItem& lesson = *lp;
+  for (int li = 0; li < lessons.Count(); ++li) {
+    const TLessonItem& lesson = *lessons[li];
     const int groups = lesson.SubItemsCount();
+    bool namedOneKlass = false;
 
     // The label: klass, then the groups' subjects.
     int klassMsg = 0;
@@ -332,6 +404,8 @@ void CheckLessons(const TLessonsCollection& lessons, const TKlassesCollection& k
           page.Add(who, kMsgBadTeacher);
         } else {
           if (TeacherWorkingDays(*teachers[t], l) < daysNeeded) page.Add(who, kMsgTeacherDays);
+          if (joint.teacherTwice[static_cast<std::size_t>(li)][static_cast<std::size_t>(g)])
+            page.Add(who, kMsgTeacherTwice);
           // A joint lesson counts once, on its lesson of the smallest
           // identifier; only a real link to the same teacher's group is a
           // joint lesson.
@@ -395,10 +469,12 @@ void CheckLessons(const TLessonsCollection& lessons, const TKlassesCollection& k
         }
         if (oneKlass) {
           page.Add(who, kMsgLinkedInOneKlass);
+          namedOneKlass = true;
           break;
         }
       }
     }
+    if (joint.oneKlass[static_cast<std::size_t>(li)] && !namedOneKlass) page.Add(label, kMsgLinkedInOneKlass);
   }
 
   for (int t = 0; t < teachers.Count(); ++t) {

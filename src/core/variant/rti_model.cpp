@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 
 #include "core/project/project_data.h"
 #include "core/variant/table_var.h"
@@ -189,7 +190,12 @@ void TRTIKlassesCollection::LinkLessons() {
           if (want >= INT32_MAX) continue;
           for (int kk = 0; kk < Count(); ++kk) {
             if (kk == k) continue;
-            const int idx = GetItem(kk)->Lessons.IndexOfID(static_cast<int32_t>(want));
+            // A lesson of the project whose identifier a separated part
+            // also takes: each links to its own kind.
+            const TRTILessonsCollection& others = GetItem(kk)->Lessons;
+            int idx = -1;
+            for (int j = 0; j < others.Count() && idx < 0; ++j)
+              if (others[j]->ID() == want && (others[j]->SeparatedPart != 0) == separated) idx = j;
             if (idx < 0) continue;
             // A link to a group the lesson no longer has cannot be planned.
             if (link.GroupIndex >= 0 && link.GroupIndex < GetItem(kk)->Lessons[idx]->SubItemsCount())
@@ -225,6 +231,74 @@ void TRTIKlassesCollection::LinkLessons() {
       }
     }
   }
+  KeepPlannableLinks();
+}
+
+// A joint lesson stands at one hour in every klass it takes in, so its
+// links must be answered from the other side, and a klass's hour holds one
+// lesson. Links are joined klass by klass, each klass's lessons in the
+// project's order; one the other lesson does not return, or one that would
+// bring a second lesson of a klass into a joint lesson (through any group,
+// along any chain), is not planned, as a link within one klass is not. The
+// data check names such lessons. So every lesson of a joint lesson
+// collects the same set, and placing one never writes another lesson of
+// its klass over it, nor one twice.
+void TRTIKlassesCollection::KeepPlannableLinks() {
+  std::vector<int> first(static_cast<std::size_t>(Count()) + 1, 0);
+  for (int k = 0; k < Count(); ++k)
+    first[static_cast<std::size_t>(k) + 1] = first[static_cast<std::size_t>(k)] + GetItem(k)->Lessons.Count();
+  const auto node = [&](int k, int li) { return static_cast<std::size_t>(first[static_cast<std::size_t>(k)] + li); };
+  const auto linksBack = [&](const TParallelLesson& to, int k, int li) {
+    const TRTILessonItem* other = GetItem(to.Klass)->Lessons[to.Lesson];
+    for (int g = 0; g < other->SubItemsCount(); ++g)
+      for (const TParallelLesson& back : other->RT[static_cast<std::size_t>(g)].Links)
+        if (back.Klass == k && back.Lesson == li) return true;
+    return false;
+  };
+  // Joint lessons so far: a root per lesson and, per root, its klasses.
+  std::vector<std::size_t> root(node(Count(), 0));
+  std::vector<std::vector<int>> klassesOf(root.size());
+  for (int k = 0; k < Count(); ++k)
+    for (int li = 0; li < GetItem(k)->Lessons.Count(); ++li) {
+      root[node(k, li)] = node(k, li);
+      klassesOf[node(k, li)] = {k};
+    }
+  const auto find = [&](std::size_t i) {
+    while (root[i] != i) i = root[i] = root[root[i]];
+    return i;
+  };
+  for (int k = 0; k < Count(); ++k)
+    for (int li = 0; li < GetItem(k)->Lessons.Count(); ++li) {
+      TRTILessonItem* l = GetItem(k)->Lessons[li];
+      for (int g = 0; g < l->SubItemsCount(); ++g) {
+        TRTIGroup& rt = l->RT[static_cast<std::size_t>(g)];
+        for (const TParallelLesson& link : rt.Links) {
+          if (link.Klass < 0) break;
+          std::size_t a = find(node(k, li)), b = find(node(link.Klass, link.Lesson));
+          if (a == b || !linksBack(link, k, li)) continue;
+          std::vector<int> both;
+          std::set_union(klassesOf[a].begin(), klassesOf[a].end(), klassesOf[b].begin(), klassesOf[b].end(),
+                         std::back_inserter(both));
+          if (both.size() < klassesOf[a].size() + klassesOf[b].size()) continue;  // a klass twice
+          if (klassesOf[a].size() < klassesOf[b].size()) std::swap(a, b);
+          root[b] = a;
+          klassesOf[a] = std::move(both);
+          klassesOf[b].clear();
+        }
+      }
+    }
+  // A link stays when its two lessons were joined.
+  for (int k = 0; k < Count(); ++k)
+    for (int li = 0; li < GetItem(k)->Lessons.Count(); ++li) {
+      TRTILessonItem* l = GetItem(k)->Lessons[li];
+      for (int g = 0; g < l->SubItemsCount(); ++g) {
+        TRTIGroup& rt = l->RT[static_cast<std::size_t>(g)];
+        const std::array<TParallelLesson, kMaxGroupLinks> links = rt.Links;
+        rt.Links = {};
+        for (const TParallelLesson& link : links)
+          if (link.Klass >= 0 && find(node(k, li)) == find(node(link.Klass, link.Lesson))) rt.AddLink(link);
+      }
+    }
 }
 
 void TRTIKlassesCollection::PrepareLessons() {

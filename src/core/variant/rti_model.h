@@ -171,6 +171,8 @@ class TRTIKlassesCollection : public TKlassesCollection {
   void FixLesson(int klass, int lesson, int hours);
 
  private:
+  // Drops the links a joint lesson cannot be planned with (see there).
+  void KeepPlannableLinks();
   bool CollectInto(int klass, int lesson, TLinkedLists& lists, int& nLessons, int& nTeachers) const;
   TRunModel* model_ = nullptr;
 

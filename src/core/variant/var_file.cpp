@@ -1,5 +1,6 @@
 #include "core/variant/var_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -112,6 +113,13 @@ TLostLesson FindLostLesson(const TTableVarItem& var) {
   for (int k = 0; k < var.KlassCount(); ++k) {
     const TRTIKlassItem* klass = m->Klasses.GetItem(k);
     if (!klass) continue;
+    // Identifiers two lessons of the klass share: a lesson's own and one its
+    // separated part also takes.
+    std::vector<int32_t> ids, shared;
+    for (const auto& l : klass->Lessons) ids.push_back(l->ID());
+    std::sort(ids.begin(), ids.end());
+    for (std::size_t i = 1; i < ids.size(); ++i)
+      if (ids[i] == ids[i - 1] && (shared.empty() || shared.back() != ids[i])) shared.push_back(ids[i]);
     for (int li = 0; li < klass->Lessons.Count(); ++li) {
       const TRTILessonItem* l = klass->Lessons[li];
       TBlockCounts free = LessonBlocks(*l);
@@ -119,6 +127,13 @@ TLostLesson FindLostLesson(const TTableVarItem& var) {
         const int c = var.CountLessonInDay(k, li, d);
         if (c == 0) continue;
         if (!LessonFitsVarFile(l->ID()) && !l->SeparatedPart) return {TLessonLoss::Identifier, k, li};
+        // Reading gives the hours to the first lesson of the klass with the
+        // identifier: a separated part whose identifier a lesson of the
+        // project also has may lose its hours to it, wherever it stands.
+        if (std::binary_search(shared.begin(), shared.end(), l->ID()))
+          for (int lj = 0; lj < klass->Lessons.Count(); ++lj)
+            if (lj != li && klass->Lessons[lj]->ID() == l->ID())
+              return {TLessonLoss::Identifier, k, klass->Lessons[lj]->SeparatedPart ? li : lj};
         if (free[static_cast<std::size_t>(c)] == 0) return {TLessonLoss::Blocks, k, li};
         --free[static_cast<std::size_t>(c)];
       }

@@ -67,7 +67,8 @@ bool VariantFitsFile(const TTableVarItem& var);
 // A placed lesson the file would not give back whole.
 enum class TLessonLoss {
   None,
-  Identifier,  // 1000000 or more: read back as a separated part of another lesson
+  Identifier,  // 1000000 or more: read back as a separated part of another
+               // lesson, or another lesson of the klass read for it
   Blocks,      // hours on a day that match none of its free blocks: dropped on reading
 };
 struct TLostLesson {

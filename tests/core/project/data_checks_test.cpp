@@ -252,6 +252,19 @@ struct LessonChecks : ::testing::Test {
     return l;
   }
 
+  // One hour in two groups of 12 and 13 pupils.
+  TLessonItem* AddTwoGroups(int32_t klass, int32_t s0, int32_t t0, int32_t s1, int32_t t1) {
+    TLessonItem* l = AddLesson(klass, {1}, -1, -1);
+    l->SetSubItemsCount(2);
+    for (int g = 0; g < 2; ++g) {
+      TLessonSubItem* grp = l->GetSubItem(g);
+      grp->SubjectID = g ? s1 : s0;
+      grp->TeacherID = g ? t1 : t0;
+      grp->ChildrenInGroup = static_cast<uint16_t>(12 + g);
+    }
+    return l;
+  }
+
   void SetSeparated(TLessonItem* l, std::initializer_list<int> sep) {
     int w = kQuantWords;
     for (int s : sep) l->SetQuant(w--, static_cast<uint16_t>(s));
@@ -361,10 +374,15 @@ TEST_F(LessonChecks, GroupRules) {
   a->GetSubItem(2)->SubjectID = 1;
   a->GetSubItem(2)->TeacherID = 42;  // unknown teacher
   a->GetSubItem(2)->ChildrenInGroup = 5;
+  // One teacher in two groups of a lesson would teach both at one hour.
+  AddTwoGroups(0, 0, 0, 1, 0);
+  d.Teachers[0]->PlanLessCnt = 2;
   d.Teachers[1]->PlanLessCnt = 1;
   EXPECT_EQ(Run(), Ws({"1. 5А, -----/Русский/Английский, Группа 1: укажите предмет.",
                        "2. 5А, -----/Русский/Английский, Группа 2: укажите учителя.",
-                       "3. 5А, -----/Русский/Английский, Группа 3: ссылка на учителя некорректна."}));
+                       "3. 5А, -----/Русский/Английский, Группа 3: ссылка на учителя некорректна.",
+                       "4. 5А, Русский/Английский, Группа 2: учитель этой подгруппы в то же время ведет другую "
+                       "подгруппу этого или связанного урока."}));
 }
 
 TEST_F(LessonChecks, DaysNeededWithSeparatedBlocks) {
@@ -448,8 +466,26 @@ TEST_F(LessonChecks, LinkFindingsStopAtTheFirstOfTheGroup) {
   TLessonItem* q = AddLesson(0, {1}, 0, 0);
   TLessonItem* r = AddLesson(0, {1}, 0, 0);
   Link(q, 0, r, 0);
-  d.Teachers[0]->PlanLessCnt = 7;
-  d.Teachers[1]->PlanLessCnt = 4;  // c counted; e and g linked to smaller; f counted
+  // No link joins one klass twice, but the joint lesson does: A of 5А is
+  // joint through one group with B and through the other with C, both of
+  // 5Б; a chain runs from 5А through 5Б and 5В back to 5А. Every lesson of
+  // such a set is named.
+  TKlassItem* k3 = d.Klasses.Add();
+  k3->SetName(W("5В"));
+  k3->ChildrenInKlass = 25;
+  k3->ChangeStartLesson(+1, 1);
+  TLessonItem* w = AddTwoGroups(0, 0, 1, 0, 0);
+  Link(w, 0, AddLesson(1, {1}, 0, 1), 0);
+  Link(w, 1, AddLesson(1, {1}, 0, 0), 0);
+  TLessonItem* chain[4];
+  for (int i = 0; i < 4; ++i) chain[i] = AddLesson(i % 3, {1}, 0, 0);
+  for (int i = 0; i < 3; ++i) Link(chain[i], 0, chain[i + 1], 0);
+  // Joint through their first groups, their second groups of one teacher
+  // left apart: that teacher would teach both at one hour.
+  TLessonItem* x = AddTwoGroups(0, 0, 0, 1, 1);
+  Link(x, 0, AddTwoGroups(1, 0, 0, 1, 1), 0);
+  d.Teachers[0]->PlanLessCnt = 10;
+  d.Teachers[1]->PlanLessCnt = 7;  // c, f, w's first group, both second groups of x and its partner
   EXPECT_EQ(Run(), Ws({"1. 5А, Русский, Группа 1: одна из связок не взаимна.",
                        "2. 5А, Русский, Группа 1: у одной из связанных подгрупп другой предмет.",
                        "3. 5Б, Английский, Группа 1: у одной из связанных подгрупп другой предмет.",
@@ -457,8 +493,19 @@ TEST_F(LessonChecks, LinkFindingsStopAtTheFirstOfTheGroup) {
                        "5. 5Б, Русский, Группа 1: у одной из связанных подгрупп другая почасовая раскладка.",
                        "6. 5А, Русский, Группа 1: одна из связок указывает на этот же урок.",
                        "7. 5А, Русский, Группа 1: связанные уроки принадлежат одному классу.",
-                       "8. 5А, Русский, Группа 1: связанные уроки принадлежат одному классу.",
-                       "9. 5А, Русский, Группа 1: связанные уроки принадлежат одному классу."}));
+                       "8. 5Б, Русский: связанные уроки принадлежат одному классу.",
+                       "9. 5Б, Русский: связанные уроки принадлежат одному классу.",
+                       "10. 5А, Русский, Группа 1: связанные уроки принадлежат одному классу.",
+                       "11. 5А, Русский, Группа 1: связанные уроки принадлежат одному классу.",
+                       "12. 5А, Русский/Русский: связанные уроки принадлежат одному классу.",
+                       "13. 5Б, Русский: связанные уроки принадлежат одному классу.",
+                       "14. 5Б, Русский: связанные уроки принадлежат одному классу.",
+                       "15. 5А, Русский: связанные уроки принадлежат одному классу.",
+                       "16. 5Б, Русский: связанные уроки принадлежат одному классу.",
+                       "17. 5В, Русский: связанные уроки принадлежат одному классу.",
+                       "18. 5А, Русский: связанные уроки принадлежат одному классу.",
+                       "19. 5Б, Русский/Английский, Группа 2: учитель этой подгруппы в то же время ведет другую "
+                       "подгруппу этого или связанного урока."}));
 }
 
 TEST_F(LessonChecks, AnyGroupLinkingBackMakesTheLinkMutual) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 
@@ -73,6 +74,52 @@ TEST(RunModel, LinksBecomeIndicesAndSeparatedPartsLinkToSeparatedParts) {
   ASSERT_NE(other, nullptr);
   EXPECT_EQ(other->ID(), bl->ID());
   EXPECT_EQ(m.Klasses[0]->HasLinked, 1);
+}
+
+// A klass's hour holds one lesson, so a joint lesson may take in one lesson
+// of a klass; and placing any lesson of it places the same set.
+TEST(RunModel, EveryLessonOfAJointSetCollectsTheSameSet) {
+  ProjectBuilder p;
+  const int32_t s = p.Subject(), t = p.Teacher();
+  for (int k = 0; k < 4; ++k) p.Klass();
+  const auto lesson = [&](int32_t klass) { return p.Lesson(klass, {{s, t}}, {1}); };
+  // A of K0 joint through one group with a lesson of K1 and through the
+  // other with another; a chain from K0 through K1 and K2 back to K0; a
+  // sound chain through K1, K2 and K3; a link the other lesson does not return.
+  TLessonItem* a = p.Lesson(0, {{s, t}, {s, t}}, {1});
+  ProjectBuilder::Link(a, 0, lesson(1), 0);
+  ProjectBuilder::Link(a, 1, lesson(1), 0);
+  TLessonItem* chain[4] = {lesson(0), lesson(1), lesson(2), lesson(0)};
+  TLessonItem* sound[3] = {lesson(1), lesson(2), lesson(3)};
+  for (int i = 0; i < 3; ++i) ProjectBuilder::Link(chain[i], 0, chain[i + 1], 0);
+  for (int i = 0; i < 2; ++i) ProjectBuilder::Link(sound[i], 0, sound[i + 1], 0);
+  TLessonItem* oneWay = lesson(0);
+  oneWay->GetSubItem(0)->ChangeLink(1, {lesson(1)->ID(), 0});
+  auto b = Build(p.d);
+  const auto members = [&](int klass, int li) {
+    TLinkedLists lists;
+    EXPECT_TRUE(b.model->Klasses.CollectLinkedLessons(klass, li, lists));
+    EXPECT_EQ(lists.Lessons[0], (TLinkEntry{static_cast<uint16_t>(klass), static_cast<uint16_t>(li)}));
+    std::vector<std::pair<int, int>> set;
+    for (int i = 0; i < lists.LessonCount(); ++i) set.emplace_back(lists.Lessons[i].A, lists.Lessons[i].B);
+    std::sort(set.begin(), set.end());
+    return set;
+  };
+  for (int k = 0; k < 4; ++k)
+    for (int li = 0; li < b.model->Klasses[k]->Lessons.Count(); ++li) {
+      const auto set = members(k, li);
+      for (std::size_t i = 1; i < set.size(); ++i) EXPECT_NE(set[i].first, set[i - 1].first) << k << " " << li;
+      for (const auto& [ok, ol] : set) EXPECT_EQ(members(ok, ol), set) << k << " " << li;
+    }
+  // A keeps one of the two, the chain parts where it would meet K0 again,
+  // the sound chain stays whole, the link not returned joins nothing.
+  const auto size = [&](const TLessonItem* l) {
+    return members(l->KlassID, LessonIndex(*b.model, l->KlassID, l->ID())).size();
+  };
+  EXPECT_EQ(size(a), 2u);
+  EXPECT_EQ(size(chain[0]) + size(chain[3]), 4u);
+  EXPECT_EQ(size(sound[0]), 3u);
+  EXPECT_EQ(size(oneWay), 1u);
 }
 
 TEST(RunModel, LostTeacherAndWeekDifficulty) {
