@@ -9,6 +9,7 @@
 #include "base/cp1251.h"
 #include "core/common/catalogue.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 
@@ -44,8 +45,8 @@ TOrientationSwitch MakeOrientationSwitch(QWidget* parent) {
   sw.Slider->setTickPosition(QSlider::TicksRight);
   sw.Slider->setGeometry(4, 0, 27, 35);
   SetHelpContext(sw.Slider, 175);
-  sw.Vert = new QLabel(Ru("Верт."), parent);
-  sw.Horz = new QLabel(Ru("Горз."), parent);
+  sw.Vert = NewLabel(Ru("Верт."), parent);
+  sw.Horz = NewLabel(Ru("Горз."), parent);
   return sw;
 }
 

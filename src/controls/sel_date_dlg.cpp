@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "controls/form_util.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 
@@ -23,10 +24,10 @@ QDateEdit* MakePicker(QWidget* parent, int y) {
 TSelDateDlg::TSelDateDlg(QWidget* owner, bool dayOnly)
     : TPrgDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       dayOnly_(dayOnly) {
-  fromLabel_ = new QLabel(Ru("С:"), this);
+  fromLabel_ = NewLabel(Ru("С:"), this);
   fromLabel_->move(8, 11);
   from_ = MakePicker(this, 8);
-  toLabel_ = new QLabel(Ru("По:"), this);
+  toLabel_ = NewLabel(Ru("По:"), this);
   toLabel_->move(8, 43);
   to_ = MakePicker(this, 40);
   yes_ = new TPrgBitBtn(TBitBtnKind::bkOK, Ru("Да"), this);

@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QToolTip>
 
+#include "platform/qt_text.h"
+
 namespace korvant {
 namespace {
 
@@ -153,7 +155,7 @@ void ShapedHintWindow::ShowPlain(QWidget* control, const QString& text, QPoint c
   shaped_ = false;
   index_ = 0;
   hide();
-  QToolTip::showText(cursorGlobal, text, control);
+  QToolTip::showText(cursorGlobal, PlainToolTip(text), control);
 }
 
 void ShapedHintWindow::ActivateHint(QWidget* control, const QString& text, QPoint cursorGlobal) {

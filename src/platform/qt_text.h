@@ -9,6 +9,9 @@
 #include "base/cp1251.h"
 #include "core/common/catalogue.h"
 
+class QLabel;
+class QWidget;
+
 namespace korvant {
 
 inline QString ToQt(const std::string& cp1251Text) {
@@ -26,5 +29,15 @@ inline std::filesystem::path PathFromQt(const QString& path) {
   return std::filesystem::path(path.toUtf8().toStdString());
 }
 inline QString QtFromPath(const std::filesystem::path& path) { return QString::fromStdString(path.native()); }
+
+// A label that shows its text as it is. Names come from users and files,
+// and a label left to guess reads one that looks like markup as markup (an
+// image tag loads the file it names); none of the program's labels needs
+// markup, so every one is made here.
+QLabel* NewLabel(const QString& text, QWidget* parent);
+inline QLabel* NewLabel(QWidget* parent) { return NewLabel(QString(), parent); }
+// A hint's text for the platform's tool tip, which reads markup where the
+// text looks like it: such a text is shown as it is.
+QString PlainToolTip(const QString& text);
 
 }  // namespace korvant

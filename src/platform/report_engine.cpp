@@ -18,8 +18,6 @@ namespace korvant {
 
 namespace {
 
-constexpr double kPad = kCellTextInset;
-
 QFont CellFont(double size, bool bold, const QString& family) {
   QFont f(family);
   // Pixel sizes in points: the painter is scaled to points, so the font
@@ -32,11 +30,11 @@ QFont CellFont(double size, bool bold, const QString& family) {
 QFont CellFont(const TReportCell& c, const TReportSetup& s) { return CellFont(c.FontSize, c.Bold, s.FontFamily); }
 
 // The lines of a wrapped cell: broken between words, and inside a word
-// that is longer than a line (a room's name in a narrow column). Measuring
-// and drawing both go by these lines, so what was measured is drawn.
+// that is longer than a line. Measuring and drawing both go by these
+// lines, so what was measured is drawn.
 QStringList WrappedLines(const TReportCell& c, const TReportSetup& s) {
   // A hair of room against rounding on devices of other resolutions.
-  const double w = std::max(1.0, c.Rect.width() - 2 * kPad - 0.5);
+  const double w = std::max(1.0, c.Rect.width() - 2 * c.Inset - 0.5);
   QStringList lines;
   for (const QString& paragraph : c.Text.split(QLatin1Char('\n'))) {
     QTextLayout layout(paragraph, CellFont(c, s));
@@ -61,7 +59,7 @@ double LinesHeight(int lines, const QFontMetricsF& fm) {
 
 double WrappedHeight(const TReportCell& c, const TReportSetup& s) {
   const QFontMetricsF fm(CellFont(c, s));
-  return LinesHeight(static_cast<int>(WrappedLines(c, s).size()), fm) + 2 * kPad;
+  return LinesHeight(static_cast<int>(WrappedLines(c, s).size()), fm) + 2 * c.Inset;
 }
 
 // Draws a wrapped cell's lines as a block placed by the cell's alignment.
@@ -291,8 +289,24 @@ double BandHeight(const TReportBand& band, const TReportSetup& setup) {
   return h;
 }
 
+QStringList CellLines(const TReportCell& cell, const TReportSetup& setup) {
+  if (cell.Wrap) return WrappedLines(cell, setup);
+  return {FitText(cell.Text, cell.Rect.width() - 2 * cell.Inset, cell.FontSize, cell.Bold, setup.FontFamily)};
+}
+
 double TextWidth(const QString& text, double fontSize, bool bold, const QString& family) {
-  return QFontMetricsF(CellFont(fontSize, bold, family)).horizontalAdvance(text);
+  // As a wrapped cell's line measures it: a glyph reaching past its
+  // advance at the end counts, or a word said to fit would be broken.
+  QTextLayout layout(text, CellFont(fontSize, bold, family));
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  double natural = 0;
+  if (line.isValid()) {
+    line.setLineWidth(1e6);
+    natural = line.naturalTextWidth();
+  }
+  layout.endLayout();
+  return std::max(natural, QFontMetricsF(CellFont(fontSize, bold, family)).horizontalAdvance(text));
 }
 
 QString FitText(const QString& text, double width, double fontSize, bool bold, const QString& family) {
@@ -417,13 +431,13 @@ void RenderPage(QPainter& p, const TReportPage& page, const TReportSetup& setup)
         p.drawRect(r);
       }
       if (c.Text.isEmpty()) continue;
-      const QRectF inner = r.adjusted(kPad, 0, -kPad, 0);
+      const QRectF inner = r.adjusted(c.Inset, 0, -c.Inset, 0);
       p.setFont(CellFont(c, setup));
       p.setPen(Qt::black);
       p.save();
       p.setClipRect(r);
       if (c.Wrap)
-        DrawWrapped(p, c, setup, inner.adjusted(0, kPad, 0, -kPad));
+        DrawWrapped(p, c, setup, inner.adjusted(0, c.Inset, 0, -c.Inset));
       else
         p.drawText(inner, static_cast<int>(c.Align) | Qt::TextSingleLine,
                    FitText(c.Text, inner.width(), c.FontSize, c.Bold, setup.FontFamily));

@@ -24,6 +24,9 @@ class QWidget;
 
 namespace korvant {
 
+// How far a cell's text keeps from its sides unless the cell says less.
+constexpr double kCellTextInset = 2;
+
 // One framed or bare text cell of a band, placed relative to the band's
 // top left corner (x from the left margin).
 struct TReportCell {
@@ -37,6 +40,9 @@ struct TReportCell {
   // that does not fit is cut with "…". Text never leaves its cell.
   bool Wrap = false;
   QColor Fill;  // invalid: no fill
+  // How far the text keeps from the cell's sides (and, wrapped, from its
+  // top and bottom), in points; dense tables keep less.
+  double Inset = kCellTextInset;
 };
 
 // A straight line of a band (the ruled lines of a notes area), relative to
@@ -158,9 +164,10 @@ std::vector<TReportPage> Paginate(const TBandReport& report);
 // The height a band takes once its wrapped cells have their lines.
 double BandHeight(const TReportBand& band, const TReportSetup& setup);
 
-// How far a cell's text keeps from the cell's left and right sides (and,
-// wrapped, from its top and bottom), in points.
-constexpr double kCellTextInset = 2;
+// The lines a cell prints, as measured and drawn: a wrapped cell's text
+// broken between words (inside a word only when the word alone is wider
+// than the cell), else the one line cut to fit.
+QStringList CellLines(const TReportCell& cell, const TReportSetup& setup);
 
 // Text cut to fit width with the cell font: while too wide, the last
 // character goes, then trailing blanks and points, and "…" is appended.

@@ -54,7 +54,8 @@ namespace {
 
 // What a column needs for its texts at a font size: the widest, or the one
 // that nine in ten do not pass; a column without text keeps a narrow frame.
-double Need(const QStringList& texts, double size, const TReportSetup& s, bool bold, bool ninetyPercent) {
+double Need(const QStringList& texts, double size, const TReportSetup& s, bool bold, bool ninetyPercent,
+            double inset) {
   std::vector<double> w;
   for (const QString& t : texts)
     if (!t.isEmpty()) w.push_back(TextWidth(t, size, bold, s.FontFamily));
@@ -65,18 +66,19 @@ double Need(const QStringList& texts, double size, const TReportSetup& s, bool b
     need = w[std::min(at, w.size() - 1)];
   }
   // The inset on both sides and a little air against rounding.
-  return std::max(need, 4.0) + 2 * kCellTextInset + 1;
+  return std::max(need, 4.0) + 2 * inset + 1;
 }
 
-// What a column's longest word needs: a wrapped text breaks between words
-// then, never inside one. Words end at blanks and after "/".
-double WordNeed(const QStringList& texts, double size, const TReportSetup& s, bool bold) {
-  static const QRegularExpression breaks(QStringLiteral("(?<=/)|\\s+"));
+// The width of a text's longest word: a wrapped text breaks between words,
+// never inside one while each word fits. Words end at blanks, after "/"
+// and after a hyphen followed by a letter ("XI-Science"), where the
+// engine's lines break too.
+double LongestWord(const QString& text, double size, const TReportSetup& s, bool bold) {
+  static const QRegularExpression breaks(QStringLiteral("(?<=/)|(?<=-)(?=\\p{L})|\\s+"));
   double need = 0;
-  for (const QString& t : texts)
-    for (const QString& word : t.split(breaks, Qt::SkipEmptyParts))
-      need = std::max(need, TextWidth(word, size, bold, s.FontFamily));
-  return need + 2 * kCellTextInset + 1;
+  for (const QString& word : text.split(breaks, Qt::SkipEmptyParts))
+    need = std::max(need, TextWidth(word, size, bold, s.FontFamily));
+  return need;
 }
 
 // Raises every column to its floor, taking the width from the columns
@@ -135,21 +137,32 @@ std::vector<double> ShareShort(const std::vector<double>& needs, double width) {
 }  // namespace
 
 TColumnFit FitColumns(const std::vector<QStringList>& texts, double width, double largest, double smallest,
-                      const TReportSetup& setup, bool bold) {
+                      const TReportSetup& setup, bool bold, double inset, double tiniest) {
   TColumnFit fit;
   for (double size = largest; size >= smallest; size -= 1) {
     std::vector<double> needs;
-    for (const QStringList& t : texts) needs.push_back(Need(t, size, setup, bold, false));
+    for (const QStringList& t : texts) needs.push_back(Need(t, size, setup, bold, false, inset));
     if (std::accumulate(needs.begin(), needs.end(), 0.0) <= width) {
       fit.FontSize = size;
       fit.Widths = Share(needs, width);
       return fit;
     }
   }
-  std::vector<double> needs, words;
+  std::vector<double> needs, words, sizes(texts.size(), smallest);
   for (const QStringList& t : texts) {
-    needs.push_back(Need(t, smallest, setup, bold, true));
-    words.push_back(WordNeed(t, smallest, setup, bold));
+    needs.push_back(Need(t, smallest, setup, bold, true, inset));
+    words.push_back(WordNeed(t, smallest, setup, bold, inset));
+  }
+  // Words too long for the width at the smallest size: the widest column's
+  // floor goes a size down, again and again, while one can.
+  const double lowest = tiniest > 0 ? tiniest : smallest;
+  while (std::accumulate(words.begin(), words.end(), 0.0) > width) {
+    std::size_t widest = words.size();
+    for (std::size_t i = 0; i < words.size(); ++i)
+      if (sizes[i] - 1 >= lowest && (widest == words.size() || words[i] > words[widest])) widest = i;
+    if (widest == words.size()) break;
+    sizes[widest] -= 1;
+    words[widest] = WordNeed(texts[widest], sizes[widest], setup, bold, inset);
   }
   fit.FontSize = smallest;
   fit.Widths = ShareShort(needs, width);
@@ -161,13 +174,27 @@ TColumnFit FitColumns(const std::vector<QStringList>& texts, double width, doubl
 double FitFontSize(const QStringList& texts, double width, double largest, double smallest, const TReportSetup& setup,
                    bool bold) {
   for (double size = largest; size > smallest; size -= 1)
-    if (Need(texts, size, setup, bold, false) <= width) return size;
+    if (Need(texts, size, setup, bold, false, kCellTextInset) <= width) return size;
   return smallest;
 }
 
-void FitCell(TReportCell& cell, const TReportSetup& setup) {
+double LineNeed(const QStringList& texts, double size, const TReportSetup& setup, bool bold, double inset) {
+  return Need(texts, size, setup, bold, false, inset);
+}
+
+double WordNeed(const QStringList& texts, double size, const TReportSetup& setup, bool bold, double inset) {
+  double need = 0;
+  for (const QString& t : texts) need = std::max(need, LongestWord(t, size, setup, bold));
+  return need + 2 * inset + 1;
+}
+
+void FitCell(TReportCell& cell, const TReportSetup& setup, double smallest) {
   if (cell.Text.isEmpty()) return;
-  const double room = cell.Rect.width() - 2 * kCellTextInset;
+  const double room = cell.Rect.width() - 2 * cell.Inset;
+  // The engine keeps half a point more from a wrapped line's end.
+  while (smallest > 0 && cell.FontSize - 1 >= smallest &&
+         LongestWord(cell.Text, cell.FontSize, setup, cell.Bold) > room - 0.5)
+    cell.FontSize -= 1;
   if (TextWidth(cell.Text, cell.FontSize, cell.Bold, setup.FontFamily) > room) cell.Wrap = true;
 }
 

@@ -308,14 +308,25 @@ void TAllTchRpForm::BuildReport(TBandReport& r) {
   }
 
   const double w = r.Setup.BodyWidth();
-  constexpr double kNameFont = 7;
-  // The names take what the longest needs, up to a fifth of the page (a
-  // longer one takes a second line); the places share the rest.
-  double nameW = TextWidth(QStringLiteral("Ф.И.О."), 8, true, r.Setup.FontFamily);
-  for (const QString& n : names) nameW = std::max(nameW, TextWidth(n, kNameFont, false, r.Setup.FontFamily));
-  nameW = std::min(nameW + 2 * kCellTextInset + 2, w / 5);
+  // The places' texts take 7 to 5 points; a cell whose word is wider than
+  // its column at 5 takes 4. The names keep 7.
+  constexpr double kNameFont = 7, kLargest = 7, kSmallest = 5, kTiniest = 4;
+  // A name wraps between its words when the places need the width: the
+  // name column lies between its longest word and its longest name (up to
+  // a fifth of the page), and the rows grow into the page's height.
+  const double nameFloor = std::max(std::min(WordNeed(names, kNameFont, r.Setup), w / 4),
+                                    TextWidth(QStringLiteral("Ф.И.О."), 8, true, r.Setup.FontFamily) +
+                                        2 * kCellTextInset + 1);
+  const double nameFull = std::max(std::min(LineNeed(names, kNameFont, r.Setup), w / 5), nameFloor);
+  // Where the places' words do not fit even so, their texts keep closer
+  // to the frames.
+  double words = 0, placeIdeal = 0;
+  for (const QStringList& c : columns) words += WordNeed(c, kSmallest, r.Setup);
+  const double inset = nameFloor + kPlacesPerBlock * words <= w ? kCellTextInset : 1;
+  for (const QStringList& c : columns) placeIdeal += LineNeed(c, kSmallest, r.Setup, false, inset);
+  const double nameW = std::clamp(w - kPlacesPerBlock * placeIdeal, nameFloor, nameFull);
   const double placeW = (w - nameW) / kPlacesPerBlock;
-  const TColumnFit fit = FitColumns(columns, placeW, 7, 5, r.Setup);
+  const TColumnFit fit = FitColumns(columns, placeW, kLargest, kSmallest, r.Setup, false, inset, kTiniest);
   for (int day = 1; day <= 6 && teachers > 0; ++day) {
     TReportBand dayBand;
     dayBand.Kind = TBandKind::GroupHeader;
@@ -343,7 +354,8 @@ void TAllTchRpForm::BuildReport(TBandReport& r) {
       for (int t = 0; t < teachers; ++t) {
         TReportBand row;
         row.Height = 14;
-        FitCell(Framed(row, 0, 0, nameW, 14, names[t], kNameFont, false, Qt::AlignLeft | Qt::AlignVCenter), r.Setup);
+        FitCell(Framed(row, 0, 0, nameW, 14, names[t], kNameFont, false, Qt::AlignLeft | Qt::AlignVCenter), r.Setup,
+                kTiniest);
         for (int p = from; p <= to; ++p) {
           const TPlace& pl = week[at(t, day, p)];
           const QColor fill = pl.Closed ? kClosedFill : QColor();
@@ -351,7 +363,8 @@ void TAllTchRpForm::BuildReport(TBandReport& r) {
           for (std::size_t i = 0; i < 3; ++i) {
             TReportCell& c = Framed(row, x, 0, fit.Widths[i], 14, pl.Texts[i], fit.FontSize);
             c.Fill = fill;
-            FitCell(c, r.Setup);
+            c.Inset = inset;
+            FitCell(c, r.Setup, kTiniest);
             x += fit.Widths[i];
           }
         }

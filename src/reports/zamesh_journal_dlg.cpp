@@ -68,7 +68,7 @@ TPrgBitBtn* AddHelpButton(QWidget* parent, QRect r) {
 }
 
 QListWidget* AddList(QWidget* parent, const char* caption, int x) {
-  auto* label = new QLabel(Ru(caption), parent);
+  auto* label = NewLabel(Ru(caption), parent);
   label->move(x, 8);
   auto* list = new QListWidget(parent);
   list->setGeometry(x, 26, 209, 201);
@@ -136,16 +136,16 @@ THealthTeacherDlg::THealthTeacherDlg(QWidget* owner, const TSubstituteContext& c
   setWindowTitle(Ru("Замещающий учитель"));
   setFixedSize(448, 307);
   SetHelpContext(this, kHelpContext);
-  label_ = new QLabel(Ru("Замещаемый урок"), this);
+  label_ = NewLabel(Ru("Замещаемый урок"), this);
   label_->move(8, 11);
   lesson_ = new QLineEdit(this);
   lesson_->setReadOnly(true);
   lesson_->setGeometry(150, 8, 290, 21);
-  auto* l1 = new QLabel(Ru("Возможные заместители:"), this);
+  auto* l1 = NewLabel(Ru("Возможные заместители:"), this);
   l1->move(8, 40);
   list_ = new QListWidget(this);
   list_->setGeometry(8, 58, 209, 201);
-  auto* l2 = new QLabel(Ru("Расписание заместителя:"), this);
+  auto* l2 = NewLabel(Ru("Расписание заместителя:"), this);
   l2->move(225, 40);
   day_ = new QListWidget(this);
   day_->setGeometry(225, 58, 209, 201);
@@ -194,7 +194,7 @@ TViewZameshDlg::TViewZameshDlg(QWidget* owner, TZameshArchive& archive, const TT
   setFixedSize(529, 348);
   SetHelpContext(this, kHelpContext);
 
-  auto* dateLabel = new QLabel(Ru("Дата:"), this);
+  auto* dateLabel = NewLabel(Ru("Дата:"), this);
   dateLabel->move(8, 11);
   picker_ = new QDateEdit(this);
   const QLocale ru(QLocale::Russian, QLocale::Russia);
@@ -207,7 +207,7 @@ TViewZameshDlg::TViewZameshDlg(QWidget* owner, TZameshArchive& archive, const TT
   // on Return or when the field is left; arrows and the calendar at once.
   picker_->setKeyboardTracking(false);
   picker_->setGeometry(48, 8, 120, 21);
-  auto* dayLabel = new QLabel(Ru("День недели:"), this);
+  auto* dayLabel = NewLabel(Ru("День недели:"), this);
   dayLabel->move(300, 11);
   weekday_ = new QLineEdit(this);
   weekday_->setReadOnly(true);

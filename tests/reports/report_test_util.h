@@ -92,13 +92,40 @@ inline void ExpectCaptionsWhole(const std::vector<TReportPage>& pages, const TRe
       if (b.Band.Kind == TBandKind::Detail) continue;
       for (const TReportCell& c : b.Band.Cells) {
         if (c.Wrap || c.Text.isEmpty() || c.Text.contains(QLatin1Char('%'))) continue;
-        EXPECT_EQ(FitText(c.Text, c.Rect.width() - 4, c.FontSize, c.Bold, s.FontFamily), c.Text);
+        EXPECT_EQ(FitText(c.Text, c.Rect.width() - 2 * c.Inset, c.FontSize, c.Bold, s.FontFamily), c.Text);
       }
     }
 }
 
+// The words the pages print broken inside, as the engine lays their cells
+// out: a line that ends between two letters or digits of the text, given
+// as "end|start". A text cut short on one line counts whole.
+inline QStringList CutWords(const std::vector<TReportPage>& pages, const TReportSetup& s) {
+  QStringList cut;
+  for (const TReportPage& page : pages)
+    for (const TPlacedBand& b : page.Bands)
+      for (const TReportCell& c : b.Band.Cells) {
+        if (c.Text.isEmpty() || c.Text.contains(QLatin1Char('%'))) continue;
+        const QStringList lines = CellLines(c, s);
+        if (!c.Wrap) {
+          if (lines.value(0) != c.Text) cut << c.Text;
+          continue;
+        }
+        qsizetype at = 0;
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+          at = c.Text.indexOf(lines[i], at);
+          if (at < 0) break;
+          at += lines[i].size();
+          if (at > 0 && at < c.Text.size() && c.Text[at - 1].isLetterOrNumber() && c.Text[at].isLetterOrNumber())
+            cut << lines[i].section(QLatin1Char(' '), -1) + QLatin1Char('|') + lines[i + 1].section(QLatin1Char(' '), 0, 0);
+        }
+      }
+  return cut;
+}
+
 // Every text prints whole, the detail rows' too: a cell on one line is not
-// cut, a wrapped cell's lines fit its height. Names the first cut texts.
+// cut, a wrapped cell's lines fit its height and break no word. Names the
+// first cut texts.
 inline void ExpectTextsWhole(const std::vector<TReportPage>& pages, const TReportSetup& s) {
   ExpectCaptionsWhole(pages, s);
   QStringList cut;
@@ -108,8 +135,7 @@ inline void ExpectTextsWhole(const std::vector<TReportPage>& pages, const TRepor
       for (const TReportCell& c : b.Band.Cells) {
         if (c.Text.isEmpty()) continue;
         if (!c.Wrap) {
-          if (FitText(c.Text, c.Rect.width() - 2 * kCellTextInset, c.FontSize, c.Bold, s.FontFamily) != c.Text)
-            cut << c.Text;
+          if (CellLines(c, s).value(0) != c.Text) cut << c.Text;
           continue;
         }
         TReportBand alone;
@@ -121,6 +147,8 @@ inline void ExpectTextsWhole(const std::vector<TReportPage>& pages, const TRepor
       }
     }
   EXPECT_TRUE(cut.isEmpty()) << cut.size() << " texts cut, among them: " << cut.mid(0, 5).join(" | ").toStdString();
+  const QStringList words = CutWords(pages, s);
+  EXPECT_TRUE(words.isEmpty()) << words.size() << " words cut, among them: " << words.mid(0, 8).join(" ").toStdString();
 }
 
 // Texts of the page in one list, for searching.

@@ -15,6 +15,7 @@
 #include "controls/speed_button.h"
 #include "core/project/lesson_links.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 #include "windows/editors/editor_fields.h"
 #include "windows/editors/sorted_items.h"
 #include "windows/shell/error_box.h"
@@ -186,7 +187,7 @@ TLessonsManager::TLessonsManager(TLessonsCollection& lessons, const TTeachersCol
   panel->setFrameShape(QFrame::StyledPanel);
   panel->setGeometry(0, 21, 421, 102);
   auto label = [panel](const QString& text, QRect g) {
-    auto* l = new QLabel(text, panel);
+    auto* l = NewLabel(text, panel);
     l->setGeometry(g);
     return l;
   };

@@ -16,6 +16,7 @@
 #include "controls/speed_button.h"
 #include "core/common/catalogue.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 #include "windows/editors/editor_fields.h"
 #include "windows/editors/move_rec_dlg.h"
 #include "windows/editors/sorted_items.h"
@@ -113,7 +114,7 @@ TListEditor::~TListEditor() {
 MsgResult TListEditor::handleMessage(uint32_t, MsgParam, MsgParam) { return 0; }
 
 QLabel* TListEditor::AddLabel(const QString& text, QRect geometry) {
-  auto* l = new QLabel(text, this);
+  auto* l = NewLabel(text, this);
   l->setGeometry(geometry);
   return l;
 }

@@ -5,6 +5,7 @@
 
 #include "controls/bit_btn.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 
@@ -19,7 +20,7 @@ TMoveRecDlg::TMoveRecDlg(QWidget* parent)
   setFixedSize(361, 146);
   SetHelpContext(this, kMoveDlgHelp);
 
-  auto* label = new QLabel(QStringLiteral("Разместить после записи:"), this);
+  auto* label = NewLabel(QStringLiteral("Разместить после записи:"), this);
   label->setGeometry(8, 6, 241, 16);
   list_ = new QListWidget(this);
   list_->setGeometry(8, 24, 241, 105);

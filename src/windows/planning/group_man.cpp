@@ -22,6 +22,7 @@
 #include "core/variant/rti_model.h"
 #include "core/variant/table_var.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 #include "platform/window_messages.h"
 
 namespace korvant {
@@ -85,9 +86,9 @@ TGroupManBase::~TGroupManBase() { StopDragTimer(); }
 
 void TGroupManBase::BuildForm(int clientHeight, int buttonsTop) {
   setFixedSize(430, clientHeight);
-  auto* selLabel = new QLabel(Ru("Выбрана группа:"), this);
+  auto* selLabel = NewLabel(Ru("Выбрана группа:"), this);
   selLabel->setGeometry(8, 13, 104, 17);
-  auto* attLabel = new QLabel(Ru("Присоединить:"), this);
+  auto* attLabel = NewLabel(Ru("Присоединить:"), this);
   attLabel->setGeometry(222, 13, 94, 17);
   selectedCombo_ = new QComboBox(this);
   selectedCombo_->setEditable(false);

@@ -14,6 +14,7 @@
 #include "controls/form_util.h"
 #include "core/common/shared_state.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 
@@ -65,7 +66,7 @@ TProgressWnd::TProgressWnd(QWidget* owner, int stages)
   suffix_ = cp1251::fromUtf8("-й этап из ") + std::to_string(stages_);
   for (int i = 0; i < kFrames; ++i) frames_[static_cast<std::size_t>(i)] = ProgressFrameImage(i + 1);
 
-  stepLabel_ = new QLabel(this);
+  stepLabel_ = NewLabel(this);
   stepLabel_->setGeometry(66, 8, 180, 17);
   stepLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
   stepLabel_->setText(ToQt(std::to_string(stage_) + suffix_));

@@ -10,6 +10,7 @@
 #include "core/common/catalogue.h"
 #include "core/variant/var_file.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 #include "windows/shell/error_box.h"
 
 namespace korvant {
@@ -47,7 +48,7 @@ std::optional<int64_t> ParseWhole(const std::string& text) {
 uint16_t ToCount(int64_t v) { return static_cast<uint16_t>(std::clamp<int64_t>(v, 0, 0xFFFF)); }
 
 QLabel* MakeLabel(QWidget* parent, const char* text, QRect r, bool wrap) {
-  auto* l = new QLabel(Ru(text), parent);
+  auto* l = NewLabel(Ru(text), parent);
   l->setGeometry(r);
   l->setWordWrap(wrap);
   l->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -3,6 +3,7 @@
 #include <QFrame>
 
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 #include "controls/form_util.h"
 #include "windows/shell/tool_glyphs.h"
 
@@ -18,18 +19,18 @@ TTblAboutDlg::TTblAboutDlg(QWidget* owner)
   auto* panel = new QFrame(this);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   panel->setGeometry(8, 8, 281, 81);
-  auto* icon = new QLabel(panel);
+  auto* icon = NewLabel(panel);
   icon->setGeometry(8, 8, 40, 40);
   icon->setPixmap(QPixmap::fromImage(DrawProgramIcon(32)));
   icon->setAlignment(Qt::AlignCenter);
-  product_ = new QLabel(ResQ(10000), panel);
+  product_ = NewLabel(ResQ(10000), panel);
   product_->setGeometry(64, 10, 210, 20);
   QFont bold = product_->font();
   bold.setBold(true);
   product_->setFont(bold);
-  version_ = new QLabel(Ru(" Версия: 2.83"), panel);
+  version_ = NewLabel(Ru(" Версия: 2.83"), panel);
   version_->setGeometry(64, 34, 210, 18);
-  date_ = new QLabel(Ru(" От: 18.09.2000"), panel);
+  date_ = NewLabel(Ru(" От: 18.09.2000"), panel);
   date_->setGeometry(64, 54, 210, 18);
 
   close_ = new TPrgBitBtn(TBitBtnKind::bkOK, Ru("Закрыть"), this);

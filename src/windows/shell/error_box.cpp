@@ -6,6 +6,7 @@
 
 #include "controls/form_util.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 
 namespace korvant {
 
@@ -49,7 +50,7 @@ TErrorBox::TErrorBox(QWidget* owner, uint8_t kind, const QString& text)
   auto* iconPanel = new QFrame(this);
   iconPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
   iconPanel->setGeometry(8, 8, 65, 81);
-  auto* icon = new QLabel(iconPanel);
+  auto* icon = NewLabel(iconPanel);
   icon->setGeometry((65 - 48) / 2, (81 - 64) / 2, 48, 64);
   icon->setAlignment(Qt::AlignCenter);
   icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(40, 40));
@@ -58,12 +59,11 @@ TErrorBox::TErrorBox(QWidget* owner, uint8_t kind, const QString& text)
   auto* textPanel = new QFrame(this);
   textPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
   textPanel->setGeometry(80, 8, 257, 81);
-  label_ = new QLabel(textPanel);
+  label_ = NewLabel(textPanel);
   label_->setGeometry(2, 2, 253, 76);
   label_->setAlignment(Qt::AlignCenter);
   label_->setWordWrap(true);
   label_->setText(text);
-  label_->setTextFormat(Qt::PlainText);
 
   // The glyphs of the standard kinds; the answers are the box's own.
   yes_ = new TPrgBitBtn(TBitBtnKind::bkOK, Ru("Да"), this);

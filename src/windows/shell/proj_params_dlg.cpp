@@ -7,6 +7,7 @@
 #include "core/common/file_io.h"
 #include "core/project/project.h"
 #include "platform/help_service.h"
+#include "platform/qt_text.h"
 #include "windows/shell/error_box.h"
 
 namespace korvant {
@@ -18,7 +19,7 @@ constexpr int kMsgParamsCaption = 10001;
 
 QLineEdit* MakeEdit(QWidget* parent, const char* labelText, QRect labelRect, QRect editRect,
                     int help) {
-  auto* label = new QLabel(Ru(labelText), parent);
+  auto* label = NewLabel(Ru(labelText), parent);
   label->setGeometry(labelRect);
   label->setWordWrap(true);
   label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -73,7 +74,7 @@ TProjParams::TProjParams(QWidget* owner, const std::filesystem::path& projectNam
 
   lessons_ = MakeEdit(this, "Количество уроков, проводимых в школе за день (1-24):",
                       QRect(24, 4, 132, 58), QRect(160, 27, 73, 21), 401);
-  auto* memoLabel = new QLabel(Ru("Комментарии (не более 80 символов):"), this);
+  auto* memoLabel = NewLabel(Ru("Комментарии (не более 80 символов):"), this);
   memoLabel->setGeometry(24, 64, 252, 17);
   memo_ = new TCommentMemo(static_cast<int>(kDescriptionMax), this);
   memo_->setGeometry(24, 86, 252, 73);

@@ -145,7 +145,7 @@ void TPopLessonDlg::BuildForm() {
   grid_->SetColor(BtnFaceColor());
   grid_->SetScrollBars(TScrollStyle::ssVertical);
   grid_->installEventFilter(this);
-  bar_ = new QLabel(this);
+  bar_ = NewLabel(this);
   bar_->setGeometry(4, 188, 304, 20);
   bar_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   for (int i = 0; i < 6; ++i) {
@@ -520,7 +520,7 @@ TTPopSetRoomDlg::TTPopSetRoomDlg(QWidget* owner, TTableVarItem& var, int klass, 
   grid_->SetColWidths(2, 143);
   grid_->SetScrollBars(TScrollStyle::ssVertical);
   grid_->installEventFilter(this);
-  bar_ = new QLabel(this);
+  bar_ = NewLabel(this);
   bar_->setGeometry(4, 98, 334, 20);
   bar_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   for (int i = 0; i < 2; ++i) {

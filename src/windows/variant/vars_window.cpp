@@ -145,7 +145,7 @@ TTableVarsManager::~TTableVarsManager() {
 
 void TTableVarsManager::BuildForm() {
   resize(kClientWidth, kClientHeight);
-  dayLabel_ = new QLabel(Ru("День недели:"), this);
+  dayLabel_ = NewLabel(Ru("День недели:"), this);
   dayLabel_->setGeometry(8, 11, 86, 16);
   dayCombo_ = new QComboBox(this);
   dayCombo_->setGeometry(94, 8, 120, 21);
@@ -165,7 +165,7 @@ void TTableVarsManager::BuildForm() {
   };
   tryMore_ = runButton(16, "Продолжить", ToolGlyph::RunContinue, VariantCommand::Continue);
   abort_ = runButton(44, "Прервать", ToolGlyph::RunAbort, VariantCommand::Abort);
-  runNote_ = new QLabel(this);
+  runNote_ = NewLabel(this);
   runNote_->setWordWrap(true);
   runNote_->hide();
 

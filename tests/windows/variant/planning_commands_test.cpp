@@ -30,6 +30,7 @@
 #include "window_test_util.h"
 #include "windows/planning/group_man.h"
 #include "windows/planning/prepare_dlgs.h"
+#include "windows/planning/progress_wnd.h"
 #include "windows/planning/var_options_dlg.h"
 #include "windows/planning/week_vars_dlg.h"
 #include "windows/shell/program_folders.h"
@@ -275,6 +276,30 @@ TEST_F(PlanningCommandsTest, CancelledEditorOrPreparationStartsNoRun) {
   w->Command(VariantCommand::Optimize);
   EXPECT_TRUE(driver.seen.empty());
   EXPECT_TRUE(prompt.Asked("На текущий день не выставлено ни одного урока."));
+}
+
+// Klass names that look like markup are shown as they are on the progress
+// window's line during a run.
+TEST_F(PlanningCommandsTest, TheProgressLineShowsAKlassNameAsItIs) {
+  QStringList names;
+  for (int k = 0; k < w->Model().Klasses.Count(); ++k) {
+    w->Model().Klasses[k]->SetName("<b>" + w->Model().Klasses[k]->DisplayName() + "</b>");
+    names << ToQt(w->Model().Klasses[k]->DisplayName());
+  }
+  ModalDriver driver;
+  QLabel* line = nullptr;
+  main.onPause = [&](int) {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* p = qobject_cast<TProgressWnd*>(top); p && p->isVisible()) line = p->StepLabel();
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->textFormat(), Qt::PlainText);
+    const QString text = line->text();
+    EXPECT_TRUE(names.contains(text.section(QStringLiteral(" - "), 1))) << text.toStdString();
+    line = nullptr;
+    PressRunButton(w->AbortButton());
+  };
+  w->Command(VariantCommand::PlaceLessons);
+  EXPECT_GE(main.pauses, 1);
 }
 
 // Monday as the week-variant search leaves it in the fair copy: klasses

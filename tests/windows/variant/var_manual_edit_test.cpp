@@ -2,10 +2,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include "controls/form_util.h"
 #include "controls/grid_test_util.h"
@@ -14,6 +17,7 @@
 #include "core/project/demo_project.h"
 #include "core/project/project.h"
 #include "core/variant/manual_edit.h"
+#include "platform/qt_text.h"
 #include "platform/window_messages.h"
 #include "window_test_util.h"
 #include "windows/planning/var_options_dlg.h"
@@ -338,6 +342,12 @@ TEST_F(ManualEditWindow, AFullTeacherDraftRefusesWithTheMessage) {
 TEST_F(ManualEditWindow, RoomPopupFromTheKlassGridCoversTheWholeBlock) {
   int k = -1, head = 0, len = 0;
   ASSERT_TRUE(FindLongBlock(k, head, len));
+  // Teachers named like the tag of a picture on disk: the status bar shows
+  // the name as it is.
+  const QString picture = dir.filePath(QStringLiteral("t.png"));
+  ASSERT_TRUE(QImage(8, 8, QImage::Format_RGB32).save(picture));
+  const QString name = QStringLiteral("<img src=\"%1\">").arg(picture);
+  for (int t = 0; t < M().Teachers.Count(); ++t) M().Teachers[t]->SetName(FromQt(name));
   RightClick(TVarGrid::Klasses, head + 1, k + 1);  // the second hour
   bool ran = false;
   int room = -1;
@@ -345,6 +355,9 @@ TEST_F(ManualEditWindow, RoomPopupFromTheKlassGridCoversTheWholeBlock) {
     auto* p = w->findChild<TTPopSetRoomDlg*>();
     ASSERT_NE(p, nullptr);
     ran = true;
+    EXPECT_TRUE(QTest::qWaitFor([p] { return !p->StatusBar()->text().isEmpty(); }));
+    EXPECT_EQ(p->StatusBar()->text(), name);
+    EXPECT_EQ(p->StatusBar()->textFormat(), Qt::PlainText);
     EXPECT_EQ(p->RoomsGrid()->RowCount(), len + 1);
     const std::vector<int> offered = p->OfferedRooms(1);
     if (offered.size() > 1 && p->Groups()[0].fiction.empty()) {
