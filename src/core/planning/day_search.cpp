@@ -555,7 +555,7 @@ void RaiseToEvenShare(TRunModel& m, const TTableVarItem& var, int day, bool klas
         ++freeTaken;
       }
     }
-    const int owed = std::max(0, x->MetodicalDays - freeTaken);
+    const int owed = std::max(0, WantedFreeDays(*x) - freeTaken);
     const int D = std::max(1, open - owed);
     const int R = x->RemainingHours + x->TodayHours;
     const int share = std::min(R / D, L - x->ClosedHoursToday);

@@ -149,7 +149,7 @@ class TWeekBook {
     if (Teaches(t, d)) return true;
     int working = 0;
     for (int d2 = 1; d2 <= 6; ++d2) working += Teaches(t, d2) ? 1 : 0;
-    return working < 6 - m_.Teachers[t]->MetodicalDays;
+    return working < MostTeachingDays(*m_.Teachers[t]);
   }
   // Whether a block of len hours of the linked set of (k, li) can go to
   // day d by the counts: no block of the lesson there, room in every
@@ -182,18 +182,6 @@ struct TBlockRef {
 // in every klass of the set.
 std::vector<int> UnplacedBlocks(const TRunModel& m, const TTableVarItem& var, int k, int li) {
   return InLessonOrder(*m.Klasses[k]->Lessons[li], JointFreeBlocks(var, k, li));
-}
-
-// Whether a klass's day may begin at hour first: one of its first hours,
-// or the first open hour after closed hours that follow one.
-bool StartAllowed(const TRTIKlassItem& klass, int d, int first) {
-  for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
-    int s = klass.GetStartLesson(i);
-    if (s < 1) break;
-    while (s < first && klass.GetBusy((d - 1) * kSlotsPerDay + s) != 0) ++s;
-    if (s == first) return true;
-  }
-  return false;
 }
 
 // Whether the variant holds no lesson at all, fair or draft.
@@ -319,7 +307,7 @@ class TWeekDrafts {
         int first = 0;
         for (int h = 1; h <= var_.LessonsPerDay() && first == 0; ++h)
           if (var_.GetCell(k, d, h).Lesson >= 0) first = h;
-        if (first > 0 && !StartAllowed(*m_.Klasses[k], d, first)) return false;
+        if (first > 0 && !((KlassDayStarts(*m_.Klasses[k], d, m_.L()) >> (first - 1)) & 1u)) return false;
       }
     return true;
   }

@@ -97,15 +97,8 @@ void ExpectSketchSound(const TRunModel& m, TSketchResult r, const std::string& w
         if (!((hours >> (h - 1)) & 1u)) {
           EXPECT_NE(m.Klasses[k]->GetBusy((d - 1) * kSlotsPerDay + h), 0) << what << ": hole";
         }
-      // At an allowed first hour, or after closed hours that follow one.
-      bool allowed = false;
-      for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) {
-        int s = m.Klasses[k]->GetStartLesson(i);
-        if (s < 1) break;
-        while (s < first && m.Klasses[k]->GetBusy((d - 1) * kSlotsPerDay + s) != 0) ++s;
-        allowed = s == first;
-      }
-      EXPECT_TRUE(allowed) << what << ": klass " << k << " begins day " << d << " at " << first;
+      EXPECT_TRUE((KlassDayStarts(*m.Klasses[k], d, L) >> (first - 1)) & 1u)
+          << what << ": klass " << k << " begins day " << d << " at " << first;
     }
   // A lesson without a teacher touches the first or last hour of the day.
   for (const TSketchBlock& b : r.Blocks) {
@@ -144,7 +137,7 @@ void ExpectSketchSound(const TRunModel& m, TSketchResult r, const std::string& w
   for (int t = 0; t < m.Teachers.Count(); ++t) {
     int working = 0;
     for (int d = 1; d <= 6; ++d) working += teacherHours[static_cast<std::size_t>(t)][static_cast<std::size_t>(d)] != 0;
-    EXPECT_LE(working, 6 - m.Teachers[t]->MetodicalDays) << what << ": teacher " << t << " without its free days";
+    EXPECT_LE(working, MostTeachingDays(*m.Teachers[t])) << what << ": teacher " << t << " without its free days";
   }
   int idle = 0;
   for (const auto& days : teacherHours)
