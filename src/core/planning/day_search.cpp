@@ -54,6 +54,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
       return TPlanOutcome::TooLarge;
     }
     if (c < 0 || refused_) {
+      failedKlass_ = k;
       Tell(10147, {klass->DisplayName()});
       return TPlanOutcome::Failed;
     }
@@ -690,6 +691,7 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
         res.FailedRow = r;
         res.Outcome = out;
         res.Message = silent.Last;
+        res.FailedKlass = p.FailedKlass();
       }
     }
     if (out != TPlanOutcome::Solved) {
@@ -752,7 +754,10 @@ TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const
     m.ReplanGroupLessons = 1;
     const TPlanOutcome opt = p.OptimizeDay();
     m.ReplanGroupLessons = 0;
-    if (res.Rows++ == 0) res.Outcome = opt;
+    if (res.Rows++ == 0) {
+      res.Outcome = opt;
+      res.FailedKlass = p.FailedKlass();
+    }
     res.Solutions += s.SolutionsFound;
     res.Steps += p.Steps();
     if (opt != TPlanOutcome::Solved) var.Assign(backup);

@@ -697,6 +697,8 @@ void TSketch::KeepBest() {
 }
 
 void TSketch::RestoreBest() {
+  // Without an annealing nothing was kept: the week as it stands is the best.
+  if (bestAt_.size() != blocks_.size()) return;
   const int n = static_cast<int>(blocks_.size());
   for (int i = 0; i < n; ++i) Remove(i);
   for (int i = 0; i < n; ++i) Add(i, bestAt_[static_cast<std::size_t>(i)].first, bestAt_[static_cast<std::size_t>(i)].second);

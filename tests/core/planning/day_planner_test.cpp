@@ -784,6 +784,30 @@ TEST(DaySearch, MessagesNameAnUnnamedKlassOrTeacherAsTheListsDo) {
   ResetRun();
 }
 
+// A day without a window names the klass it found no arrangement for by
+// its place, not by a text: "1 A" fails, while "A" (later) ends its message.
+TEST(DaySearch, ADayWithoutAWindowNamesTheKlassThatFailed) {
+  ResetRun();
+  ProjectBuilder p(2);
+  const int32_t s = p.Subject(), t0 = p.Teacher(), t1 = p.Teacher(), k0 = p.Klass(), k1 = p.Klass();
+  p.d.Klasses[0]->SetName("1 A");
+  p.d.Klasses[1]->SetName("A");
+  for (int k = 0; k < 2; ++k) p.d.Klasses[k]->ChangeStartLesson(1, 1);
+  p.Lesson(k0, {{s, t0}}, {2});
+  p.Lesson(k0, {{s, t0}}, {1});
+  p.Lesson(k1, {{s, t1}}, {1});
+  auto b = Build(p.d);
+  // Three hours of a two-hour day in "1 A".
+  ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 0, false, kDay, 1, 2));
+  ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 1, true, kDay, 0, 1));
+  ASSERT_TRUE(b.var->PlaceLinkedLesson(1, 0, true, kDay, 0, 1));
+  const TAutoPlanResult r = OptimizeDayAuto(*b.model, *b.var, kDay, TAutoPlanOptions{}, false);
+  EXPECT_FALSE(r.Ok);
+  EXPECT_EQ(r.FailedKlass, 0);
+  EXPECT_EQ(r.Message, FormatMsg(10147, {"1 A"}));
+  ResetRun();
+}
+
 TEST(DaySearch, AbortEndsTheRunAtTheNextPoll) {
   ResetRun();
   auto b = MakeTriangle(3);

@@ -305,6 +305,20 @@ TEST(WeekSketch, AFullWeekPlantedWithoutIdleHoursIsFoundAgain) {
     EXPECT_TRUE(r.Sound);
     EXPECT_EQ(r.Windows, 0) << "planted " << seed;
   }
+  // Ended by its moves, not by the clock, a run repeats for its seed (the
+  // planning fuzz target sketches so).
+  auto p = GenerateSchool(8, 8, 7);
+  auto b = Build(*p);
+  TSketchOptions o;
+  o.Seed = 9;
+  o.MoveBudget = 20000;
+  o.TimeBudgetMs = o.PolishMs = 1 << 30;
+  const TSketchResult r1 = SketchWeek(*b.model, o), r2 = SketchWeek(*b.model, o);
+  ASSERT_EQ(r1.Moves, o.MoveBudget);
+  ASSERT_EQ(r1.Blocks.size(), r2.Blocks.size());
+  for (std::size_t i = 0; i < r1.Blocks.size(); ++i)
+    EXPECT_TRUE(r1.Blocks[i].Day == r2.Blocks[i].Day && r1.Blocks[i].Start == r2.Blocks[i].Start) << i;
+  EXPECT_EQ(r1.Windows, r2.Windows);
 }
 
 // A lesson with more blocks than the days open to it, and a block no hour
