@@ -60,7 +60,7 @@ int RulesBroken(const TProjectData& project, TVarDocument& doc) {
   }
   weekcheck::VarFile v;
   if (!weekcheck::ReadVar(WriteVarImage(doc.Var(), doc.Options, 1), v)) return -1;
-  return weekcheck::CheckWeek(project, v).Broken();
+  return weekcheck::CheckWeek(project, v, doc.Options.TeachersWills).Broken();
 #else
   (void)project;
   (void)doc;

@@ -3,7 +3,7 @@
 // stand in the fair copy, the teachers' idle hours and the search steps.
 // A measuring tool.
 //
-//   korvant-plan-week PROJECT.tbl [--seconds N] [--seed S] [--greedy | --sketch-only] [--out FILE.rsp]
+//   korvant-plan-week PROJECT.tbl [--seconds N] [--seed S] [--sketch-only] [--out FILE.rsp]
 //   korvant-plan-week --demo | --generate K | --generate-large K L SEED [...]
 // (--generate-large: a school shaped like the large real ones, K klasses,
 // L hours a day, from seed SEED)
@@ -43,15 +43,16 @@
 //   5. "Оптимизация" with "Искать лучший вариант" of each day that has idle
 //      hours, in the time left; a day the run leaves with more idle hours
 //      than it had is put back as it was (the variant saved before);
-//   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как".
+//   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как":
+//      the variant window's own save, which refuses a variant its file
+//      would not give back whole (the message is printed, UTF-8, and the
+//      exit status is 2).
 // Every run has a step and a time budget, the week a time budget (--seconds,
 // 50 by default) that no run passes; what kept the week short is printed as
 // notes; --seed S repeats a run.
 // --sketch-only sketches the week and prints how far the sketch got (30 s
 // by default, all of it spent on idle hours once the rules hold), without
 // planning it.
-// --greedy plans day after day with the placement run of every teacher row
-// under the preparation dialog's raised day minima instead (steps 1-4).
 //
 // Output, one line per day and a total:
 //   day 1: 0.004 s, placed 36/36, idle 3, steps 1200
@@ -61,12 +62,14 @@
 // A day's due hours are its placed hours; the last day's also count every
 // hour the week could not place. Exit status: 0 every hour placed, 1 some
 // left over, 2 the project cannot be read, the arguments are wrong or the
-// variant file cannot be written.
+// variant file is not written (the save refused it or failed).
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -85,8 +88,36 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: korvant-plan-week PROJECT.tbl | --demo | --generate K | --generate-large K L SEED"
-               " [--seconds N] [--seconds-per-day N] [--seed S] [--greedy | --sketch-only] [--out FILE.rsp]\n");
+               " [--seconds N] [--seconds-per-day N] [--seed S] [--sketch-only] [--out FILE.rsp]\n");
   return 2;
+}
+
+// Messages that name a file come in UTF-16; unpaired surrogates become '?'.
+std::string Utf8(std::u16string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+    else if (c >= 0xD800 && c < 0xE000)
+      c = '?';
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
 }
 
 bool Number(const char* s, double& v) {
@@ -106,7 +137,6 @@ int main(int argc, char** argv) {
   double secondsPerDay = 0;
   double seed = 0;
   double seconds = 0;
-  bool greedy = false;
   bool sketchOnly = false;
   std::string out;
   for (int i = 1; i < argc; ++i) {
@@ -130,8 +160,6 @@ int main(int argc, char** argv) {
     } else if (a == "--seconds" && i + 1 < argc && Number(argv[i + 1], v) && v > 0) {
       seconds = v;
       ++i;
-    } else if (a == "--greedy") {
-      greedy = true;
     } else if (a == "--sketch-only") {
       sketchOnly = true;
     } else if (a == "--out" && i + 1 < argc) {
@@ -196,7 +224,7 @@ int main(int argc, char** argv) {
     return sk.Sound ? 0 : 1;
   }
   const auto t0 = std::chrono::steady_clock::now();
-  const TWeekPlanResult r = greedy ? PlanWeekAuto(m, var, o) : PlanWeekDrafts(m, var, o);
+  const TWeekPlanResult r = PlanWeekDrafts(m, var, o);
   const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   for (int d = 1; d <= 6; ++d) {
     const TWeekDayResult& day = r.Days[static_cast<std::size_t>(d - 1)];
@@ -212,18 +240,34 @@ int main(int argc, char** argv) {
   for (const std::string& note : r.Notes) std::printf("note: %s\n", cp1251::toUtf8(note).c_str());
   if (!out.empty()) {
     // Rooms as the room assignment of each day gives them; a question it
-    // asks (rooms short) is answered "Да", so that as many as can be given are.
-    struct TYes : IPrompt {
-      int ShowErrMsgText(PromptOwner, const std::string&, uint8_t) override { return kResYes; }
-    } yes;
-    ScopedPrompt scoped(&yes);
+    // asks (rooms short) is answered "Да", so that as many as can be given
+    // are. The save is the variant window's "Сохранить как": whatever it
+    // tells the user is printed, and a question is answered "Да" (the file
+    // named is the one to write).
+    struct TTold : IPrompt {
+      bool Told = false;
+      int ShowErrMsgText(PromptOwner, const std::string& text, uint8_t) override {
+        return ShowErrMsgText16(nullptr, cp1251::toUtf16(text), 0);
+      }
+      int ShowErrMsgText16(PromptOwner, const std::u16string& text, uint8_t) override {
+        if (Told) std::fprintf(stderr, "korvant-plan-week: %s\n", Utf8(text).c_str());
+        return kResYes;
+      }
+    } prompt;
+    ScopedPrompt scoped(&prompt);
     for (int d = 1; d <= 6; ++d) {
       doc->Day = d;
       doc->PrepareDay();
       SetDayRooms(var, d);
     }
-    if (!WriteFileReplacing(out, WriteVarImage(var, doc->Options, 1))) {
-      std::fprintf(stderr, "korvant-plan-week: cannot write %s\n", out.c_str());
+    doc->Day = 1;
+    prompt.Told = true;
+    doc->AskSaveName = [&out](const std::filesystem::path&, std::filesystem::path& name) {
+      name = std::filesystem::path(out);
+      return true;
+    };
+    if (!doc->SaveVarAs()) {
+      std::fprintf(stderr, "korvant-plan-week: %s is not written\n", out.c_str());
       return 2;
     }
   }

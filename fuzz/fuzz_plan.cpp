@@ -3,7 +3,9 @@
 // by the input one of the planning commands within step budgets (never a
 // clock, so that a printed seed repeats a run exactly): a day's placement
 // run, the week-variant search of all teachers into the fair copy or the
-// drafts followed by the day's optimisation, or the whole week day by day;
+// drafts followed by the day's optimisation, the whole week day by day, or
+// the week's sketch within a move budget with the part of it that keeps
+// every rule entered by hand;
 // then the day's rooms and a save that must read back the same whenever
 // the save would take it (a variant the file cannot hold whole is refused
 // before writing, never saved in part).
@@ -14,6 +16,7 @@
 #include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 #include "core/planning/room_assign.h"
+#include "core/planning/week_sketch.h"
 #include "core/planning/week_vars.h"
 #include "core/project/data_checks.h"
 #include "core/project/project_data.h"
@@ -47,6 +50,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   o.Seed = size > 1 ? data[size - 2] : 0;
   switch (size % 3) {
     case 0: {
+      if (size > 2 && data[size - 3] % 2 == 0) {
+        TSketchOptions so;
+        so.Seed = o.Seed + 1;
+        so.MoveBudget = 20000;
+        // The moves end the run: its clock is far beyond any of them.
+        so.TimeBudgetMs = so.PolishMs = 1 << 30;
+        so.HonourRooms = so.SeparateParts = true;
+        for (const TSketchBlock& blk : SketchWeek(m, so).Blocks)
+          if (blk.Holds) (void)v.PlaceLinkedLesson(blk.Klass, blk.Lesson, false, blk.Day, blk.Start, blk.Len);
+        break;
+      }
       TWeekPlanOptions w;
       w.Day = o;
       w.MaxWeeks = 2;

@@ -1,6 +1,7 @@
 // korvant-plan-week plans a real school and writes the week with --out; the
 // variant file is read back by the test's own reader (week_check.h) and
-// every rule a week must keep is checked against the project's lists.
+// every rule a week must keep is checked against the project's lists. A
+// week its file cannot hold is not written.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "core/common/file_io.h"
+#include "core/project/demo_source.h"
+#include "core/variant/var_file.h"
 #include "week_check.h"
 
 namespace korvant {
@@ -53,7 +56,7 @@ TEST(PlanWeekFile, PlannedSchoolKeepsEveryRule) {
   fs::remove(out);
   fs::remove(out.string() + ".txt");
 
-  const Report r = CheckWeek(p, v);
+  const Report r = CheckWeek(p, v, TVarOptions{}.TeachersWills);
   for (const std::string& f : r.Faults) ADD_FAILURE() << f;
   EXPECT_EQ(r.FreeDaysShort, 0);
   EXPECT_GT(r.Placed, 0);
@@ -67,6 +70,36 @@ TEST(PlanWeekFile, PlannedSchoolKeepsEveryRule) {
   EXPECT_NE(printed.find(", placed " + std::to_string(r.Placed) + "/" + std::to_string(r.Due), total),
             std::string::npos)
       << printed;
+}
+
+// A lesson numbered 1000000 would read back as the separated blocks of
+// lesson 0: the tool's save refuses the week as the program's does, says
+// why and writes nothing.
+TEST(PlanWeekFile, AWeekItsFileCannotHoldIsNotWritten) {
+  TProjectData p;
+  std::string error;
+  ASSERT_TRUE(BuildProjectFromSource("project lessons=4 shifts=1\nroom r name=R\nsubject s name=S rooms=r\n"
+                                     "klass k name=K start=1\nteacher t name=T\n"
+                                     "lesson l klass=k blocks=1,1,1,1 group=s:t\n",
+                                     p, error))
+      << error;
+  p.Lessons[0]->SetID(1000000);
+  p.Lessons.SetNextID(1000001);
+  const fs::path base = fs::temp_directory_path() / ("korvant_plan_week_big_" + std::to_string(::getpid()));
+  const fs::path project = base.string() + ".tbl", out = base.string() + ".rsp", err = base.string() + ".txt";
+  const std::vector<unsigned char> image = WriteProjectImage(p);
+  ASSERT_TRUE(WriteFileReplacing(project, image));
+  const std::string cmd = std::string("\"") + KORVANT_PLAN_WEEK + "\" \"" + project.string() + "\" --seconds 2 --out \"" +
+                          out.string() + "\" > /dev/null 2> \"" + err.string() + "\"";
+  const int status = std::system(cmd.c_str());
+  std::ifstream txt(err);
+  const std::string told((std::istreambuf_iterator<char>(txt)), std::istreambuf_iterator<char>());
+  const bool written = fs::exists(out);
+  fs::remove(project), fs::remove(out), fs::remove(err);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_FALSE(written);
+  EXPECT_NE(told.find("слишком велик для файла варианта"), std::string::npos) << told;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "week_check.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <set>
@@ -19,25 +20,40 @@ uint16_t U16(const std::vector<unsigned char>& b, std::size_t at) {
   return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
 }
 
-// A teacher's hour is closed when restricted at level 0, at level 1 under
-// wills below 4, at 2 below 3, at 3 below 2.
-bool TeacherClosed(const TTeacherItem& t, int slot, int wills) {
-  const TTeacherHourCell c = t.GetBusy(slot);
-  if (!c.Restricted) return false;
-  return c.Level == 0 || (c.Level == 1 && wills < 4) || (c.Level == 2 && wills < 3) || (c.Level == 3 && wills < 2);
-}
-
 std::string Where(int row, int d, int h) {
   return "row " + std::to_string(row) + " day " + std::to_string(d) + " hour " + std::to_string(h) + ": ";
 }
 
+// What a cell's identifier names: a project lesson, or the separated
+// blocks of one (its identifier + 1000000), planned as a lesson of their
+// own. The lesson keeps the separated lengths in its block list too.
+struct Unit {
+  const TLessonItem* Lesson = nullptr;
+  bool Separated = false;
+  std::vector<int> Blocks;
+};
+
 class Checker {
  public:
-  Checker(const TProjectData& p, const VarFile& v) : p_(p), v_(v) {
+  Checker(const TProjectData& p, const VarFile& v, int wills) : p_(p), v_(v), wills_(wills) {
+    std::map<int, Unit> seps;
     for (int i = 0; i < p.Klasses.Count(); ++i) klasses_[p.Klasses[i]->ID()] = p.Klasses[i];
     for (int i = 0; i < p.Teachers.Count(); ++i) teachers_[p.Teachers[i]->ID()] = p.Teachers[i];
-    for (int i = 0; i < p.Rooms.Count(); ++i) rooms_.insert(p.Rooms[i]->ID());
-    for (int i = 0; i < p.Lessons.Count(); ++i) lessons_[p.Lessons[i]->ID()] = p.Lessons[i];
+    for (int i = 0; i < p.Rooms.Count(); ++i) rooms_[p.Rooms[i]->ID()] = p.Rooms[i];
+    for (int i = 0; i < p.Lessons.Count(); ++i) {
+      const TLessonItem* l = p.Lessons[i];
+      Unit own{l, false, {}}, sep{l, true, {}};
+      for (int q = 1; q <= l->QuantsCount(); ++q) own.Blocks.push_back(l->QuantAt(q));
+      for (int w = kQuantWords; w >= 1 && l->GetQuant(w) != 0; --w) {
+        sep.Blocks.push_back(l->GetQuant(w));
+        auto it = std::find(own.Blocks.begin(), own.Blocks.end(), l->GetQuant(w));
+        if (it != own.Blocks.end()) own.Blocks.erase(it);
+      }
+      units_[l->ID()] = std::move(own);
+      if (!sep.Blocks.empty() && int64_t{l->ID()} + kSepOffset < INT32_MAX) seps.emplace(l->ID() + kSepOffset, std::move(sep));
+    }
+    // A project lesson of that identifier shadows a separated part.
+    units_.insert(seps.begin(), seps.end());
   }
 
   Report Run() {
@@ -53,29 +69,20 @@ class Checker {
   }
 
  private:
-  const TLessonItem* Lesson(int id) const {
-    auto it = lessons_.find(id % kSepOffset);
-    return it == lessons_.end() ? nullptr : it->second;
-  }
-  // Blocks of a lesson (a separated part: its parent's separated list).
-  std::vector<int> BlocksOf(int id) const {
-    std::vector<int> q;
-    const TLessonItem* l = Lesson(id);
-    if (!l) return q;
-    if (id < kSepOffset) {
-      for (int i = 1; i <= 21 && l->GetQuant(i) != 0; ++i) q.push_back(l->GetQuant(i));
-    } else {
-      for (int i = 21; i >= 1 && l->GetQuant(i) != 0; --i) q.push_back(l->GetQuant(i));
-    }
-    return q;
+  const Unit* UnitOf(int id) const {
+    auto it = units_.find(id);
+    return it == units_.end() ? nullptr : &it->second;
   }
   // Two groups at one hour may share a teacher or a room only when one is
-  // linked to the other (a joint lesson).
-  bool Linked(int lessonA, int groupA, int lessonB, int groupB) const {
-    for (auto [a, ga, b, gb] : {std::tuple{lessonA, groupA, lessonB, groupB}, std::tuple{lessonB, groupB, lessonA, groupA}}) {
-      const TLessonSubItem* g = Lesson(a)->GetSubItem(ga);
+  // linked to the other (a joint lesson; separated parts to separated parts).
+  bool Linked(int a, int ga, int b, int gb) const {
+    const Unit* x = UnitOf(a);
+    const Unit* y = UnitOf(b);
+    if (x->Separated != y->Separated) return false;
+    for (auto [u, gu, w, gw] : {std::tuple{x, ga, y, gb}, std::tuple{y, gb, x, ga}}) {
+      const TLessonSubItem* g = u->Lesson->GetSubItem(gu);
       for (int i = 1; g && i <= 5; ++i)
-        if (g->GetLink(i).LessonID == b % kSepOffset && g->GetLink(i).GroupIndex == gb) return true;
+        if (g->GetLink(i).LessonID == w->Lesson->ID() && g->GetLink(i).GroupIndex == gw) return true;
     }
     return false;
   }
@@ -87,55 +94,56 @@ class Checker {
     if (!klasses_.count(id)) return Fault("row " + std::to_string(k) + ": unknown klass " + std::to_string(id));
     const TKlassItem& klass = *klasses_.at(id);
     for (int d = 1; d <= 6; ++d) {
-      std::map<int, int> hours;  // lesson -> hours today
+      std::map<int, int> hours;                   // lesson -> hours today
+      std::vector<std::tuple<int, int, int>> blocks;  // lesson, first hour, hours
       int first = 0, last = 0;
       for (int h = 1; h <= v_.L; ++h) {
         if (v_.At(v_.Draft, k, d, h).Lesson >= 0) Fault(Where(k, d, h) + "a draft left");
         const Cell& c = v_.At(v_.Fair, k, d, h);
         if (c.Lesson < 0) continue;
-        const TLessonItem* l = Lesson(c.Lesson);
-        if (!l) {
+        const Unit* u = UnitOf(c.Lesson);
+        if (!u) {
           Fault(Where(k, d, h) + "unknown lesson " + std::to_string(c.Lesson));
           continue;
         }
         if (first == 0) first = h;
         last = h;
         ++r_.Placed;
-        CheckCell(k, d, h, c, *l, klass);
+        CheckCell(k, d, h, c, *u->Lesson, klass);
         const bool starts = h == 1 || v_.At(v_.Fair, k, d, h - 1).Lesson != c.Lesson;
         if (c.Prev != (starts ? -1 : h - 1)) Fault(Where(k, d, h) + "a block's cells not chained");
         if (starts && hours.count(c.Lesson)) Fault(Where(k, d, h) + "a lesson twice on a day");
+        if (starts) blocks.emplace_back(c.Lesson, h, 0);
+        ++std::get<2>(blocks.back());
         ++hours[c.Lesson];
       }
       for (auto [lesson, n] : hours) dayBlocks_[{k, lesson}].push_back({d, n});
       if (first == 0) continue;
-      // At one of its first hours, or after closed hours that follow one.
-      bool allowed = false;
-      for (int i = 1; i <= kMaxStartLessons + 1 && !allowed; ++i) {
-        int s = klass.GetStartLesson(i);
-        if (s < 1) break;
-        while (s < first && klass.GetBusy((d - 1) * 24 + s) != 0) ++s;
-        allowed = s == first;
-      }
-      if (!allowed) Fault(Where(k, d, first) + "the klass's day begins at an hour it may not");
+      if (!((KlassDayStarts(klass, d, v_.L) >> (first - 1)) & 1u))
+        Fault(Where(k, d, first) + "the klass's day begins at an hour it may not");
       for (int h = first; h <= last; ++h)
-        if (v_.At(v_.Fair, k, d, h).Lesson < 0 && klass.GetBusy((d - 1) * 24 + h) == 0)
+        if (v_.At(v_.Fair, k, d, h).Lesson < 0 && klass.GetBusy((d - 1) * kSlotsPerDay + h) == 0)
           Fault(Where(k, d, h) + "an open hour inside the klass's day");
+      for (auto [lesson, s, n] : blocks)
+        if (HasGroupWithoutTeacher(*UnitOf(lesson)->Lesson) && s != first && s + n - 1 != last)
+          Fault(Where(k, d, s) + "a lesson with a group without a teacher inside the klass's day");
     }
   }
 
   void CheckCell(int k, int d, int h, const Cell& c, const TLessonItem& l, const TKlassItem& klass) {
-    const int slot = (d - 1) * 24 + h;
+    const int slot = (d - 1) * kSlotsPerDay + h;
     if (l.KlassID != klass.ID()) Fault(Where(k, d, h) + "a lesson of another klass");
     if (klass.GetBusy(slot) != 0) Fault(Where(k, d, h) + "closed klass hour used");
     if (l.GetBusy(slot) != 0) Fault(Where(k, d, h) + "closed lesson hour used");
     for (int g = 0; g < l.SubItemsCount(); ++g) {
       const int t = l.GetSubItem(g)->TeacherID;
       if (teachers_.count(t)) {
-        if (TeacherClosed(*teachers_.at(t), slot, v_.Wills)) Fault(Where(k, d, h) + "closed teacher hour used");
+        if (TeacherHourClosed(teachers_.at(t)->GetBusy(slot), wills_)) Fault(Where(k, d, h) + "closed teacher hour used");
         teacherHours_[t][d] |= 1u << (h - 1);
       }
-      if (c.Rooms[g] != 0xFFFF && !rooms_.count(c.Rooms[g])) Fault(Where(k, d, h) + "unknown room");
+      if (c.Rooms[g] == 0xFFFF) continue;
+      if (!rooms_.count(c.Rooms[g])) Fault(Where(k, d, h) + "unknown room");
+      else if (rooms_.at(c.Rooms[g])->GetBusy(slot) != 0) Fault(Where(k, d, h) + "closed room hour used");
     }
   }
 
@@ -146,8 +154,9 @@ class Checker {
         std::map<int, std::pair<int, int>> teacherAt, roomAt;
         for (int k = 0; k < v_.K; ++k) {
           const Cell& c = v_.At(v_.Fair, k, d, h);
-          const TLessonItem* l = c.Lesson >= 0 ? Lesson(c.Lesson) : nullptr;
-          if (!l) continue;
+          const Unit* u = c.Lesson >= 0 ? UnitOf(c.Lesson) : nullptr;
+          if (!u) continue;
+          const TLessonItem* l = u->Lesson;
           for (int g = 0; g < l->SubItemsCount(); ++g)
             for (auto [key, at] : {std::pair{l->GetSubItem(g)->TeacherID, &teacherAt}, std::pair{int{c.Rooms[g]}, &roomAt}}) {
               if (key < 0 || key == 0xFFFF) continue;
@@ -161,12 +170,11 @@ class Checker {
 
   // Each day of a lesson holds one of its blocks, no block twice; a
   // separated block never right beside its lesson; a complete week holds
-  // every block.
+  // every block of every lesson of a klass.
   void Blocks() {
     r_.Complete = true;
-    std::set<std::pair<int, int>> seen;
     for (const auto& [key, days] : dayBlocks_) {
-      std::vector<int> left = BlocksOf(key.second);
+      std::vector<int> left = UnitOf(key.second)->Blocks;
       for (auto [d, n] : days) {
         auto it = std::find(left.begin(), left.end(), n);
         if (it == left.end()) {
@@ -177,28 +185,25 @@ class Checker {
         left.erase(it);
       }
       if (!left.empty()) r_.Complete = false;
-      seen.insert(key);
-      if (key.second >= kSepOffset) SeparatedBeside(key.first, key.second);
+      if (UnitOf(key.second)->Separated) SeparatedBeside(key.first, key.second);
     }
-    for (const auto& [id, l] : lessons_) {
+    for (const auto& [id, u] : units_) {
+      if (!klasses_.count(u.Lesson->KlassID)) continue;
       int row = -1;
       for (int k = 0; k < v_.K; ++k)
-        if (v_.RowKlassID[static_cast<std::size_t>(k)] == l->KlassID) row = k;
-      std::vector<int> ids{id};
-      if (l->GetQuant(21) != 0) ids.push_back(id + kSepOffset);
-      for (int x : ids) {
-        for (int n : BlocksOf(x)) r_.Due += n;
-        if (!BlocksOf(x).empty() && !seen.count({row, x})) r_.Complete = false;
-      }
+        if (v_.RowKlassID[static_cast<std::size_t>(k)] == u.Lesson->KlassID) row = k;
+      for (int n : u.Blocks) r_.Due += n;
+      if (!u.Blocks.empty() && !dayBlocks_.count({row, id})) r_.Complete = false;
     }
   }
 
   void SeparatedBeside(int k, int sep) {
+    const int parent = UnitOf(sep)->Lesson->ID();
     for (int d = 1; d <= 6; ++d)
       for (int h = 1; h <= v_.L; ++h) {
         if (v_.At(v_.Fair, k, d, h).Lesson != sep) continue;
         for (int n : {h - 1, h + 1})
-          if (n >= 1 && n <= v_.L && v_.At(v_.Fair, k, d, n).Lesson == sep - kSepOffset)
+          if (n >= 1 && n <= v_.L && v_.At(v_.Fair, k, d, n).Lesson == parent)
             Fault(Where(k, d, h) + "a separated block right beside its lesson");
       }
   }
@@ -214,22 +219,23 @@ class Checker {
         const int f = __builtin_ctz(hours), e = 31 - __builtin_clz(hours);
         r_.Idle += e - f + 1 - __builtin_popcount(hours);
       }
-      const int wanted = teachers_.at(t)->MetodicalDays;
-      if (working > 6 - wanted) {
+      const TTeacherItem& teacher = *teachers_.at(t);
+      if (working > MostTeachingDays(teacher)) {
         ++r_.FreeDaysShort;
         Fault("teacher " + std::to_string(t) + " teaches on " + std::to_string(working) + " days and wants " +
-              std::to_string(wanted) + " free");
+              std::to_string(WantedFreeDays(teacher)) + " free");
       }
     }
   }
 
   const TProjectData& p_;
   const VarFile& v_;
+  const int wills_;
   Report r_;
   std::map<int, const TKlassItem*> klasses_;
   std::map<int, const TTeacherItem*> teachers_;
-  std::set<int> rooms_;
-  std::map<int, const TLessonItem*> lessons_;
+  std::map<int, const TRoomItem*> rooms_;
+  std::map<int, Unit> units_;
   std::map<std::pair<int, int>, std::vector<std::pair<int, int>>> dayBlocks_;  // (row, lesson) -> (day, hours)
   std::map<int, std::map<int, uint32_t>> teacherHours_;                         // teacher -> day -> hours
 };
@@ -240,7 +246,6 @@ bool ReadVar(const std::vector<unsigned char>& b, VarFile& v) {
   if (b.size() < 1024) return false;
   const char magic[] = "VARI-TABLE";
   if (b[0] != 10 || std::memcmp(&b[1], magic, 10) != 0 || I32(b, 12) != 1 || I32(b, 16) != 0) return false;
-  v.Wills = U16(b, 20 + 88);
   v.K = I32(b, 20 + 104);
   v.L = I32(b, 20 + 108);
   if (v.K < 0 || v.K > 1000 || v.L < 1 || v.L > 24) return false;
@@ -262,6 +267,6 @@ bool ReadVar(const std::vector<unsigned char>& b, VarFile& v) {
   return true;
 }
 
-Report CheckWeek(const TProjectData& p, const VarFile& v) { return Checker(p, v).Run(); }
+Report CheckWeek(const TProjectData& p, const VarFile& v, int teachersWills) { return Checker(p, v, teachersWills).Run(); }
 
 }  // namespace korvant::weekcheck

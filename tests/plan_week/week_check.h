@@ -2,8 +2,9 @@
 // A planned week read back from its variant file by its layout alone
 // (signature, options, fair grid, draft grid; identifiers in the cells)
 // and checked against the project's lists for the rules every week must
-// keep. Nothing of the planner is used: only the project reader, for the
-// lists, so that the planner's own books cannot hide a fault.
+// keep. Nothing of the planner is used: only the project's records and
+// their rules (core/project), so that the planner's own books cannot hide
+// a fault.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,14 +14,19 @@
 namespace korvant::weekcheck {
 
 struct Cell {
-  int32_t Hour = 0, Prev = 0, Lesson = -1;
-  uint16_t Rooms[5]{};
+  int32_t Hour = 0, Prev = -1, Lesson = -1;
+  uint16_t Rooms[5]{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
 };
 
+// The file's strictness of teachers' wishes is not kept: the caller names
+// the strictness a week is checked under.
 struct VarFile {
-  int K = 0, L = 0, Wills = 0;
+  int K = 0, L = 0;
   std::vector<Cell> Fair, Draft;  // [row][day][hour]
   std::vector<int> RowKlassID;    // from the high half of each row's first Hour
+  Cell& At(std::vector<Cell>& g, int row, int day, int hour) {
+    return g[static_cast<std::size_t>((row * 6 + day - 1) * L + hour - 1)];
+  }
   const Cell& At(const std::vector<Cell>& g, int row, int day, int hour) const {
     return g[static_cast<std::size_t>((row * 6 + day - 1) * L + hour - 1)];
   }
@@ -40,14 +46,15 @@ struct Report {
   int Broken() const { return static_cast<int>(Faults.size()); }
 };
 
-// Rules: cells of known lessons of their row's klass; no klass, lesson or
-// teacher closed hour used; blocks whole, chained and of the lesson's
-// lengths, one a day per lesson; teachers and rooms once an hour but for
-// linked groups; a klass's day begins at one of its first hours (or at
-// the first open hour after closed hours that follow one) and has
-// no open hour inside; a separated block never right beside its lesson; a
-// teacher who wants m free days teaches on at most 6 - m days; no draft
-// left.
-Report CheckWeek(const TProjectData& p, const VarFile& v);
+// Rules: cells of known lessons of their row's klass; no klass, lesson,
+// teacher (under teachersWills, 1..4) or room closed hour used; blocks
+// whole, chained and of the lesson's lengths (a lesson's separated blocks
+// being a lesson of their own, its identifier + 1000000), one a day per
+// lesson; teachers and rooms once an hour but for linked groups; a klass's
+// day begins at an hour it may begin at and has no open hour inside; a
+// lesson with a group without a teacher begins or ends the klass's day; a
+// separated block never right beside its lesson; a teacher teaches on no
+// more days than its wanted free days leave; no draft left.
+Report CheckWeek(const TProjectData& p, const VarFile& v, int teachersWills);
 
 }  // namespace korvant::weekcheck

@@ -340,6 +340,7 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
   // may leave a klass an idle hour between them or begin it after its
   // first allowed hour; that day is still an arrangement of itself, so the
   // window stretches over the fixed lessons instead of refusing the klass.
+  const uint32_t starts = KlassDayStarts(*k, day_, L_);
   int pinnedLo = 0, pinnedHi = 0;
   bool startCoversPinned = false, stretchedStart = false;
   if (!selection) {
@@ -349,22 +350,10 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
       if (pinnedLo == 0 || it.FixedStart < pinnedLo) pinnedLo = it.FixedStart;
       pinnedHi = std::max(pinnedHi, it.FixedStart + it.Len - 1);
     }
-    for (int i = 1; pinnedLo > 0 && i <= kMaxStartLessons + 1; ++i) {
-      const int s = k->GetStartLesson(i);
-      if (s < 1) break;
-      if (s <= pinnedLo) startCoversPinned = true;
-    }
+    startCoversPinned = pinnedLo > 0 && (starts & ((1u << pinnedLo) - 1)) != 0;
   }
-  uint32_t tried = 0;
-  for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
-    int first = k->GetStartLesson(i);
-    if (first < 1) break;
-    // A klass closed at its first hour begins with its next open hour:
-    // the closed hours before are no gap, and refusing the start would
-    // leave a klass closed there (coming later on a day) without a day.
-    while (first <= L_ && isClosed(first)) ++first;
-    if (first > L_ || ((tried >> (first - 1)) & 1u)) continue;
-    tried |= 1u << (first - 1);
+  for (uint32_t left = starts; left != 0; left &= left - 1) {
+    int first = std::countr_zero(left) + 1;
     if (pinnedLo > 0 && first > pinnedLo) {
       // No allowed start lies before the first fixed lesson: the day
       // begins with that lesson, once.
@@ -385,8 +374,9 @@ int TDayPlanner::Enumerate(int klass, int total, bool selection) {
     } else {
       int covered = 0, h = first;
       for (; h <= L_; ++h) {
-        if (isClosed(h)) {
-          if (k->ItemSlot[static_cast<std::size_t>(h)] == 0) k->ItemSlot[static_cast<std::size_t>(h)] = kClosedSlot;
+        // A lesson fixed at an hour closed since it was placed covers it.
+        if (isClosed(h) && k->ItemSlot[static_cast<std::size_t>(h)] == 0) {
+          k->ItemSlot[static_cast<std::size_t>(h)] = kClosedSlot;
         } else if (++covered == total) {
           break;
         }

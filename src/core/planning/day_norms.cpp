@@ -136,9 +136,7 @@ void PrepareDayNorms(TRunModel& m, const TTableVarItem& var, int day) {
     teacher->ClosedHoursToday = closedToday;
     const int W = 1 + usedDays;
     teacher->WorkDays = W;
-    // Methodical days come from the file as any 32-bit number; past the
-    // six days of the week more of them change nothing here.
-    const int F = static_cast<int>(std::clamp<int64_t>(int64_t{teacher->MetodicalDays} - teacher->FreeDays, -6, 6));
+    const int F = WantedFreeDays(*teacher) - teacher->FreeDays;
     teacher->ClosedDays = 0;
     for (int n = 0; n < F; ++n) {
       int best = 1;
@@ -238,13 +236,13 @@ int TDayPlanner::SelectDayLessons(int teacherIndex) {
       if (kl && !kl->IsFixed) avail += c->MaxFreeQuant(day_);
     }
     if (avail == 0) {
-      if (teacher->FreeDays + teacher->ClosedDays == teacher->MetodicalDays) {
+      if (teacher->FreeDays + teacher->ClosedDays == WantedFreeDays(*teacher)) {
         Tell(10148, {teacher->DisplayName()});
         return -1;
       }
       return 0;
     }
-    const int critical = 7 - W + teacher->FreeDays - teacher->MetodicalDays;
+    const int critical = 7 - W + teacher->FreeDays - WantedFreeDays(*teacher);
     for (int ci = 0; ci < teacher->Lessons.Count(); ++ci) {
       const TRTILessonItem* c = teacher->Lessons[ci];
       if (c->SubItemsCount() == 0 || c->FreeQuantsCount < critical) continue;
@@ -289,7 +287,7 @@ int TDayPlanner::SelectDayLessons(int teacherIndex) {
     if (all) return 0;
     kind = 1;
   }
-  if (teacher->FreeDays + teacher->ClosedDays >= teacher->MetodicalDays && teacher->DayMaxLeft > 0) {
+  if (teacher->FreeDays + teacher->ClosedDays >= WantedFreeDays(*teacher) && teacher->DayMaxLeft > 0) {
     if (kind == 1) {
       Tell(10149, {teacher->DisplayName()});
     } else {

@@ -165,6 +165,8 @@ class TDayPlanner {
   std::size_t MaxCompatBytes = std::size_t{512} << 20;
   int MaxArrangements = 65535;
   uint64_t Steps() const { return steps_; }
+  // The klass the last run found no arrangement for (10147), -1 none.
+  int FailedKlass() const { return failedKlass_; }
   // Windows of the group's teachers in the best solution shown (-1 none).
   int BestScore() const { return bestScore_; }
 
@@ -274,6 +276,7 @@ class TDayPlanner {
   int bestPartialScore_ = 0;
   uint64_t steps_ = 0;
   uint64_t polls_ = 0;
+  int failedKlass_ = -1;
   std::chrono::steady_clock::time_point lastPump_;
   TSearchView view_;
 };
@@ -331,6 +334,7 @@ struct TAutoPlanResult {
   uint64_t Solutions = 0;       // solutions taken by all runs
   uint64_t Steps = 0;           // search steps of all runs
   std::string Message;          // CP1251 text the failing run would have shown
+  int FailedKlass = -1;         // the klass that run found no arrangement for, -1 none
 };
 
 // Open hours without a lesson between klass k's first and last lesson of
@@ -354,6 +358,11 @@ TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const
 // its klasses have idle hours, the closest of a few more), or else the one
 // that placed most, stays. Its days are then optimised for the fewest
 // idle hours, which moves no lesson to another day.
+// PlanWeekAuto is a quick planned week for tests, benchmarks and the fuzz
+// target, not a path that keeps every rule: each day keeps the teachers'
+// wanted free days only as far as its norms foresee them, so a teacher may
+// teach on more days than they leave, and a row that fails leaves its
+// klasses' days with holes. PlanWeekDrafts keeps every rule.
 struct TWeekPlanOptions {
   TAutoPlanOptions Day;
   int MaxWeeks = 40;         // weeks tried at most

@@ -54,6 +54,7 @@ TPlanOutcome TDayPlanner::PrepareArrangements(bool selection) {
       return TPlanOutcome::TooLarge;
     }
     if (c < 0 || refused_) {
+      failedKlass_ = k;
       Tell(10147, {klass->DisplayName()});
       return TPlanOutcome::Failed;
     }
@@ -555,7 +556,7 @@ void RaiseToEvenShare(TRunModel& m, const TTableVarItem& var, int day, bool klas
         ++freeTaken;
       }
     }
-    const int owed = std::max(0, x->MetodicalDays - freeTaken);
+    const int owed = std::max(0, WantedFreeDays(*x) - freeTaken);
     const int D = std::max(1, open - owed);
     const int R = x->RemainingHours + x->TodayHours;
     const int share = std::min(R / D, L - x->ClosedHoursToday);
@@ -690,6 +691,7 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
         res.FailedRow = r;
         res.Outcome = out;
         res.Message = silent.Last;
+        res.FailedKlass = p.FailedKlass();
       }
     }
     if (out != TPlanOutcome::Solved) {
@@ -752,7 +754,10 @@ TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const
     m.ReplanGroupLessons = 1;
     const TPlanOutcome opt = p.OptimizeDay();
     m.ReplanGroupLessons = 0;
-    if (res.Rows++ == 0) res.Outcome = opt;
+    if (res.Rows++ == 0) {
+      res.Outcome = opt;
+      res.FailedKlass = p.FailedKlass();
+    }
     res.Solutions += s.SolutionsFound;
     res.Steps += p.Steps();
     if (opt != TPlanOutcome::Solved) var.Assign(backup);

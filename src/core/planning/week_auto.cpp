@@ -149,7 +149,7 @@ class TWeekBook {
     if (Teaches(t, d)) return true;
     int working = 0;
     for (int d2 = 1; d2 <= 6; ++d2) working += Teaches(t, d2) ? 1 : 0;
-    return working < 6 - m_.Teachers[t]->MetodicalDays;
+    return working < MostTeachingDays(*m_.Teachers[t]);
   }
   // Whether a block of len hours of the linked set of (k, li) can go to
   // day d by the counts: no block of the lesson there, room in every
@@ -182,18 +182,6 @@ struct TBlockRef {
 // in every klass of the set.
 std::vector<int> UnplacedBlocks(const TRunModel& m, const TTableVarItem& var, int k, int li) {
   return InLessonOrder(*m.Klasses[k]->Lessons[li], JointFreeBlocks(var, k, li));
-}
-
-// Whether a klass's day may begin at hour first: one of its first hours,
-// or the first open hour after closed hours that follow one.
-bool StartAllowed(const TRTIKlassItem& klass, int d, int first) {
-  for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
-    int s = klass.GetStartLesson(i);
-    if (s < 1) break;
-    while (s < first && klass.GetBusy((d - 1) * kSlotsPerDay + s) != 0) ++s;
-    if (s == first) return true;
-  }
-  return false;
 }
 
 // Whether the variant holds no lesson at all, fair or draft.
@@ -319,7 +307,7 @@ class TWeekDrafts {
         int first = 0;
         for (int h = 1; h <= var_.LessonsPerDay() && first == 0; ++h)
           if (var_.GetCell(k, d, h).Lesson >= 0) first = h;
-        if (first > 0 && !StartAllowed(*m_.Klasses[k], d, first)) return false;
+        if (first > 0 && !((KlassDayStarts(*m_.Klasses[k], d, m_.L()) >> (first - 1)) & 1u)) return false;
       }
     return true;
   }
@@ -366,6 +354,7 @@ class TWeekDrafts {
   std::array<bool, 7> dirty_{};
   std::array<int, 7> ok_{};  // per day: 1 arranged, -1 not
   std::array<std::string, 7> why_;
+  std::array<int, 7> failedKlass_{-1, -1, -1, -1, -1, -1, -1};  // per day: the klass its last run found no arrangement for
   std::array<TPlanOutcome, 7> outcome_{};
   int bestPlaced_ = -1;
 };
@@ -486,7 +475,12 @@ bool TWeekDrafts::MakeRoomOn(int k, int li, int from, int d2, int len, const TLi
     MarkDirty(d2);
     return true;
   }
-  for (auto it = done.rbegin(); it != done.rend(); ++it) var_.RemoveLesson(k, it->first, true, d2, it->second, 0);
+  // Back to d2, into its draft (a block taken from its fair copy is arranged
+  // again); one that cannot go back stays on the day it went to, which
+  // had room for it.
+  for (auto it = done.rbegin(); it != done.rend(); ++it)
+    if (!var_.RemoveLesson(k, it->first, true, d2, it->second, 0)) MarkDirty(it->second);
+  if (!done.empty()) MarkDirty(d2);
   return false;
 }
 
@@ -565,6 +559,7 @@ bool TWeekDrafts::GiveAnyway() {
 // keeps its last arrangement.
 void TWeekDrafts::Arrange(int d) {
   const std::size_t i = static_cast<std::size_t>(d);
+  failedKlass_[i] = -1;
   bool drafts = false;
   for (int k = 0; k < var_.KlassCount() && !drafts; ++k) drafts = var_.CountKlassDraft(k, d) > 0;
   if (!drafts) {
@@ -592,6 +587,7 @@ void TWeekDrafts::Arrange(int d) {
   dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
   ok_[i] = r.Ok ? 1 : -1;
   why_[i] = r.Message;
+  failedKlass_[i] = r.FailedKlass;
   outcome_[i] = r.Outcome;
 }
 
@@ -651,10 +647,7 @@ void TWeekDrafts::MakeDaysStand() {
 // named, else of a tight klass or teacher) to another day with room; with
 // no day with room the block leaves the week and waits for one.
 void TWeekDrafts::RelieveFailingDay(int d) {
-  const std::string& why = why_[static_cast<std::size_t>(d)];
-  int named = -1;
-  for (int k = 0; k < m_.Klasses.Count(); ++k)
-    if (!why.empty() && why.find(" " + m_.Klasses[k]->Name() + ".") != std::string::npos) named = k;
+  const int named = failedKlass_[static_cast<std::size_t>(d)];
   std::vector<TBlockRef> blocks;
   std::vector<double> weight;
   for (int k = 0; k < m_.Klasses.Count(); ++k) {
@@ -684,9 +677,10 @@ void TWeekDrafts::RelieveFailingDay(int d) {
     const TBlockRef b = blocks[pick(rng_)];
     if (MoveBlock(b.Klass, b.Lesson, d, b.Len, overfull)) return;
   }
+  // A block that cannot leave (its joint set too large to collect) stays;
+  // the next call draws again.
   const TBlockRef b = blocks[pick(rng_)];
-  var_.RemoveLesson(b.Klass, b.Lesson, true, 0, d, 0);
-  MarkDirty(d);
+  if (var_.RemoveLesson(b.Klass, b.Lesson, true, 0, d, 0)) MarkDirty(d);
 }
 
 // What kept the week short, as the last run of each day ended.
@@ -712,7 +706,11 @@ void TWeekDrafts::DropDrafts() {
     for (int k = 0; k < var_.KlassCount(); ++k)
       for (int h = var_.LessonsPerDay(); h >= 1; --h) {
         const TTableCell cell = var_.GetDraftCell(k, d, h);
-        if (cell.Lesson >= 0) var_.RemoveLesson(k, cell.Lesson, true, 0, d, 0);
+        if (cell.Lesson < 0 || var_.RemoveLesson(k, cell.Lesson, true, 0, d, 0)) continue;
+        // A lesson whose joint set cannot be collected leaves this klass's
+        // draft on its own: no draft stays in the week.
+        var_.SetDraftCell(k, d, h, kEmptyCell);
+        var_.CloseUpDraft(k, d);
       }
 }
 

@@ -127,7 +127,7 @@ class TSketch {
   // hour (a sketch out of time puts every block left at its first place).
   std::vector<int32_t> kOcc_, tOcc_;
   std::vector<uint32_t> kMask_, tMask_, kClosed_;
-  std::vector<uint32_t> kStarts_;     // per (klass, day): first hours, a closed one giving way to the next open
+  std::vector<uint32_t> kStarts_;     // per (klass, day): the hours its day may begin at
   std::vector<int32_t> sameDay_;      // per (key, day)
   std::vector<int> workDays_;         // per teacher: the most days it may teach on
   long hard_ = 0, idle_ = 0;
@@ -157,7 +157,7 @@ bool TSketch::Build() {
   kStarts_.assign(static_cast<std::size_t>(K) * 6, 0);
   workDays_.assign(static_cast<std::size_t>(T), 6);
   for (int t = 0; t < T; ++t)
-    workDays_[static_cast<std::size_t>(t)] = 6 - m_.Teachers[t]->MetodicalDays;  // 0..6 in the model
+    workDays_[static_cast<std::size_t>(t)] = MostTeachingDays(*m_.Teachers[t]);
   klassBlocks_.assign(static_cast<std::size_t>(K), {});
   teacherBlocks_.assign(static_cast<std::size_t>(T), {});
   edgeBlocks_.assign(static_cast<std::size_t>(K), {});
@@ -186,17 +186,10 @@ bool TSketch::Build() {
   std::vector<std::vector<int>> keyOf(static_cast<std::size_t>(K));
   for (int k = 0; k < K; ++k) {
     const TRTIKlassItem* klass = m_.Klasses[k];
-    for (int d = 1; d <= 6; ++d)
+    for (int d = 1; d <= 6; ++d) {
       for (int h = 1; h <= L_; ++h)
         if (klass->GetBusy((d - 1) * kSlotsPerDay + h) != 0) kClosed_[KD(k, d)] |= 1u << (h - 1);
-    for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
-      const int s = klass->GetStartLesson(i);
-      if (s < 1) break;
-      for (int d = 1; d <= 6; ++d) {
-        int h = s;
-        while (h <= L_ && ((kClosed_[KD(k, d)] >> (h - 1)) & 1u)) ++h;
-        if (h <= L_) kStarts_[KD(k, d)] |= 1u << (h - 1);
-      }
+      kStarts_[KD(k, d)] = KlassDayStarts(*klass, d, L_);
     }
   }
   int keys = 0;
@@ -704,6 +697,8 @@ void TSketch::KeepBest() {
 }
 
 void TSketch::RestoreBest() {
+  // Without an annealing nothing was kept: the week as it stands is the best.
+  if (bestAt_.size() != blocks_.size()) return;
   const int n = static_cast<int>(blocks_.size());
   for (int i = 0; i < n; ++i) Remove(i);
   for (int i = 0; i < n; ++i) Add(i, bestAt_[static_cast<std::size_t>(i)].first, bestAt_[static_cast<std::size_t>(i)].second);

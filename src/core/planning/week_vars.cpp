@@ -1,6 +1,7 @@
 #include "core/planning/week_vars.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 
 #include "core/common/shared_state.h"
@@ -313,7 +314,7 @@ void TWeekVarsSearch::BuildTables() {
   for (int t = 0; t < nt; ++t) {
     const TRTITeacherItem* teacher = m.Teachers[t];
     TTeacherWeekLoad& tl = teachers_[U(t)];
-    tl.FreeDaysWanted = std::clamp<int32_t>(teacher->MetodicalDays, 0, 6);
+    tl.FreeDaysWanted = WantedFreeDays(*teacher);
     for (int d = 1; d <= 6; ++d) {
       for (int h = 1; h <= L_; ++h) {
         int k = -1, g = -1, links = 0;
@@ -347,13 +348,18 @@ void TWeekVarsSearch::BuildTables() {
       kl.WeeklyHours += l->QuantsSum();
       for (int q = 1; q <= l->QuantsCount(); ++q) longest = std::max(longest, l->QuantAt(q));
     }
-    const int firstStart = klass->GetStartLesson(1);
     int working = 0;
     for (int d = 1; d <= 6; ++d) {
+      // No hour before the first its day may begin at, and none on a day it
+      // may not begin at all. A klass that names no first hour at all (the
+      // data check names it) is counted open, as the day search names it
+      // when its day comes.
+      const uint32_t starts = KlassDayStarts(*klass, d, L_);
+      const int earliest = klass->GetStartLesson(1) < 1 ? 1 : starts != 0 ? std::countr_zero(starts) + 1 : L_ + 1;
       bool open = false;
       for (int h = 1; h <= L_; ++h) {
         const int slot = (d - 1) * kSlotsPerDay + h;
-        const bool hourOpen = klass->GetBusy(slot) == 0 && (firstStart < 1 || h >= firstStart);
+        const bool hourOpen = klass->GetBusy(slot) == 0 && h >= earliest;
         open = open || hourOpen;
         const bool lesson = var.GetCell(k, d, h).Lesson >= 0;
         if (lesson) ++kl.Timed[D(d)];

@@ -65,10 +65,6 @@ int Slot(int day, int lesson) { return (day - 1) * kSlotsPerDay + lesson; }
 
 bool Usable(TTeacherHourCell c) { return c.Restricted == 0 || c.Level != 0; }
 
-// The methodical days a teacher can really take: no fewer than none, no
-// more than the week has.
-int MethodicalDays(const TTeacherItem& t) { return std::clamp<int32_t>(t.MetodicalDays, 0, kDays); }
-
 std::array<int, kDays> UsableHoursPerDay(const TTeacherItem& t, int l) {
   std::array<int, kDays> perDay{};
   for (int d = 1; d <= kDays; ++d)
@@ -218,7 +214,7 @@ int TeacherFreeHours(const TTeacherItem& teacher, int l) {
   auto perDay = UsableHoursPerDay(teacher, l);
   int total = 0;
   for (int c : perDay) total += c;
-  for (int n = MethodicalDays(teacher); n > 0; --n) {
+  for (int n = WantedFreeDays(teacher); n > 0; --n) {
     std::size_t best = 0;
     for (std::size_t d = 1; d < perDay.size(); ++d)
       if (perDay[d] < perDay[best]) best = d;
@@ -233,7 +229,7 @@ int TeacherWorkingDays(const TTeacherItem& teacher, int l) {
   int days = 0;
   for (int c : UsableHoursPerDay(teacher, l))
     if (c > 0) ++days;
-  return std::min(days, kDays - MethodicalDays(teacher));
+  return std::min(days, MostTeachingDays(teacher));
 }
 
 int KlassWorkingDays(const TKlassItem& klass, int l) {

@@ -50,6 +50,18 @@ void TKlassItem::ChangeStartLesson(int op, int lesson) {
   }
 }
 
+uint32_t KlassDayStarts(const TKlassItem& klass, int day, int lessonsPerDay) {
+  const int L = std::min(lessonsPerDay, kSlotsPerDay);
+  uint32_t starts = 0;
+  for (int i = 1; i <= kMaxStartLessons + 1; ++i) {
+    int s = klass.GetStartLesson(i);
+    if (s < 1) break;
+    while (s <= L && klass.GetBusy((day - 1) * kSlotsPerDay + s) != 0) ++s;
+    if (s <= L) starts |= 1u << (s - 1);
+  }
+  return starts;
+}
+
 int32_t TKlassItem::GetParallel(int i) const {
   if (i < 1 || i > kMaxParallels) return -1;
   return parallels_[static_cast<std::size_t>(i - 1)];

@@ -74,6 +74,14 @@ class TKlassItem : public TCollectionItem {
   std::array<int32_t, kMaxParallels> parallels_;               // -1 after the last
 };
 
+// The hours at which the klass's day d may begin, in a day of
+// lessonsPerDay hours, as bits (hour h at bit h - 1): each of its allowed
+// first hours, or, when that hour is closed to the klass, the first open
+// hour after it (the closed hours before are no gap, and a klass closed at
+// its first hour on some days still has a day there). Every planner and
+// check of a week asks this.
+uint32_t KlassDayStarts(const TKlassItem& klass, int day, int lessonsPerDay);
+
 class TKlassesCollection : public TCollection<TKlassItem> {
  public:
   explicit TKlassesCollection(void* owner = nullptr) : TCollection(owner) {}

@@ -205,6 +205,12 @@ bool TLessonItem::NextQuant(int& sum) {
 
 // ---- collection ----
 
+bool HasGroupWithoutTeacher(const TLessonItem& l) {
+  for (int g = 0; g < l.SubItemsCount(); ++g)
+    if (l.GetSubItem(g)->TeacherID < 0) return true;
+  return false;
+}
+
 int TLessonsCollection::MaxSubItemsCount() const {
   int m = 0;
   for (const auto& l : *this) m = std::max(m, l->SubItemsCount());

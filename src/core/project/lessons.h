@@ -138,6 +138,10 @@ class TLessonItem : public TCollectionItem {
   std::vector<TLessonSubItem> groups_;
 };
 
+// A group without a teacher (a fictitious group): such a lesson begins or
+// ends its klass's day.
+bool HasGroupWithoutTeacher(const TLessonItem& l);
+
 class TLessonsCollection : public TCollection<TLessonItem> {
  public:
   explicit TLessonsCollection(void* owner = nullptr) : TCollection(owner) {}

@@ -27,6 +27,21 @@ void TTeacherItem::Assign(const TTeacherItem& src) {
   hours_ = src.hours_;
 }
 
+bool TeacherHourClosed(TTeacherHourCell cell, int teachersWills) {
+  if (cell.Restricted == 0) return false;
+  switch (cell.Level) {
+    case 0: return true;
+    case 1: return teachersWills < 4;
+    case 2: return teachersWills < 3;
+    case 3: return teachersWills < 2;
+    default: return false;
+  }
+}
+
+int WantedFreeDays(const TTeacherItem& t) { return std::clamp<int32_t>(t.MetodicalDays, 0, 6); }
+
+int MostTeachingDays(const TTeacherItem& t) { return 6 - WantedFreeDays(t); }
+
 void TTeachersCollection::ResolveReferences(const TRoomsCollection& rooms) {
   for (const auto& t : *this) t->ResolveReferences(rooms);
 }

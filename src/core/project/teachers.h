@@ -60,6 +60,19 @@ class TTeacherItem : public TCollectionItem {
   std::array<TTeacherHourCell, kWeekSlots> hours_{};
 };
 
+// Whether a teacher's hour is closed when teachers' wishes are honoured
+// with strictness teachersWills (1..4, the variant's option): restricted,
+// and level 0, or 1 with wills < 4, 2 with < 3, 3 with < 2. The caller
+// names the strictness; nothing reads it from a file under check.
+bool TeacherHourClosed(TTeacherHourCell cell, int teachersWills);
+
+// The free days a teacher wants, within the week's six: the record keeps
+// whatever number its file held, and every rule counts with this.
+int WantedFreeDays(const TTeacherItem& t);
+// The most days of the week a teacher may teach on and keep them: a
+// teacher who wants m free days teaches on at most 6 - m days.
+int MostTeachingDays(const TTeacherItem& t);
+
 class TTeachersCollection : public TCollection<TTeacherItem> {
  public:
   explicit TTeachersCollection(void* owner = nullptr) : TCollection(owner) {}

@@ -9,17 +9,6 @@
 
 namespace korvant {
 
-bool TeacherHourClosed(TTeacherHourCell cell, int teachersWills) {
-  if (cell.Restricted == 0) return false;
-  switch (cell.Level) {
-    case 0: return true;
-    case 1: return teachersWills < 4;
-    case 2: return teachersWills < 3;
-    case 3: return teachersWills < 2;
-    default: return false;
-  }
-}
-
 // ---- groups and lessons ----
 
 int TRTIGroup::LinksCount() const {
@@ -74,10 +63,7 @@ void TRTIKlassItem::BuildLessons(const TLessonsCollection& project) {
     TRTILessonItem* l = static_cast<TRTILessonItem*>(Lessons.Add());
     l->SetID(src->ID());
     l->Assign(*src);
-    bool teacherless = false;
-    for (int g = 0; g < l->SubItemsCount(); ++g)
-      if (l->GetSubItem(g)->TeacherID < 0) teacherless = true;
-    l->HasTeacherlessGroup = teacherless ? 1 : 0;
+    l->HasTeacherlessGroup = HasGroupWithoutTeacher(*l) ? 1 : 0;
     largest = std::max(largest, l->ID());
     if (src->GetQuant(kQuantWords) == 0) continue;
     const int64_t sepID = int64_t{src->ID()} + kSepLessonIDOffset;
@@ -500,10 +486,6 @@ void TRTITeachersCollection::Assign(const TTeachersCollection& src) {
     TTeacherItem* item = Add();
     item->SetID(t->ID());
     item->Assign(*t);
-    // The file may hold any number of wanted free days; the searches count
-    // with the week's six, and a number far outside them overflowed their
-    // sums. The project keeps what it read.
-    item->MetodicalDays = std::clamp<int32_t>(item->MetodicalDays, 0, 6);
   }
   SetNextID(src.NextID());
 }

@@ -30,10 +30,6 @@ constexpr uint16_t kListEnd = 0xFFFF;
 // HourMarks value of an hour closed by the teacher's wishes.
 constexpr int32_t kHourClosed = 999;
 
-// True when a teacher's hour cell is closed under TeachersWills (1..4):
-// restricted, and level 0, or 1 with wills < 4, 2 with < 3, 3 with < 2.
-bool TeacherHourClosed(TTeacherHourCell cell, int teachersWills);
-
 // Run-time references of one group of a run-time lesson.
 struct TRTIGroup {
   // In a klass lesson: {klass index, lesson index, group} of each linked

@@ -93,7 +93,7 @@ class TTableVarItem {
   // targetDay is 0, into targetDay's draft or fair copy from start. False,
   // with the variant unchanged, when the set cannot be collected or the
   // moved cells would not fit.
-  bool RemoveLesson(int klass, int lesson, bool toDraft, int targetDay, int sourceDay, int start);
+  [[nodiscard]] bool RemoveLesson(int klass, int lesson, bool toDraft, int targetDay, int sourceDay, int start);
   // Closes up the draft row of klass on day (no gaps, PrevHour chains kept).
   void CloseUpDraft(int klass, int day);
 

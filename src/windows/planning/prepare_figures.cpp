@@ -66,8 +66,8 @@ TPrepTables FillPrepareFigures(const TRunModel& m, const TTableVarItem& var, int
     const TRTITeacherItem* x = m.Teachers[i];
     auto& c = t.Teachers.Cells[static_cast<std::size_t>(i)];
     t.Teachers.Names[static_cast<std::size_t>(i)] = x->DisplayName();
-    c[1] = Num(x->MetodicalDays);
-    c[2] = Num(std::max(0, x->MetodicalDays - x->FreeDays));
+    c[1] = Num(WantedFreeDays(*x));
+    c[2] = Num(std::max(0, WantedFreeDays(*x) - x->FreeDays));
     c[4] = Num(x->WeekHours);
     c[5] = Num(x->RemainingHours);
     c[7] = Num(x->ClosedHoursToday);

@@ -541,8 +541,8 @@ std::vector<std::string> Conflicts(const TRunModel& m, const TTableVarItem& v, b
         const int l = v.GetCell(k, d, h).Lesson;
         if (l < 0) continue;
         const TRTIKlassItem* klass = m.Klasses[k];
-        const int first = klass->GetStartLesson(1);
-        if (klass->IsSlotClosed((d - 1) * kSlotsPerDay + h, l) || (first > 0 && h < first))
+        const uint32_t starts = KlassDayStarts(*klass, d, L);
+        if (klass->IsSlotClosed((d - 1) * kSlotsPerDay + h, l) || (starts & ((1u << h) - 1)) == 0)
           out.push_back("klass closed" + at);
         const TRTILessonItem* lesson = klass->Lessons[l];
         for (int g = 0; g < lesson->SubItemsCount(); ++g) {

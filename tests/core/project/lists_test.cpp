@@ -121,6 +121,13 @@ TEST(ProjectLists, StartLessons) {
   EXPECT_EQ(StartLessons(k), (std::vector<int>{2, 7}));
   EXPECT_EQ(k.GetStartLesson(3), -1);
   EXPECT_EQ(k.GetStartLesson(0), -1);
+  // The hours a day begins at: a closed first hour gives way to the next
+  // open one; none past the day's last hour (8 here).
+  k.ChangeStartLesson(1, 9);
+  k.SetBusy(2, 1), k.SetBusy(3, 1), k.SetBusy(kSlotsPerDay + 7, 1), k.SetBusy(kSlotsPerDay + 8, 1);
+  EXPECT_EQ(KlassDayStarts(k, 1, 8), 1u << 3 | 1u << 6);  // hours 4 and 7
+  EXPECT_EQ(KlassDayStarts(k, 2, 8), 1u << 1);             // hour 2; 7 and 8 closed
+  EXPECT_EQ(KlassDayStarts(TKlassItem{}, 1, 8), 0u);
 
   TKlassItem full;
   for (int l = 24; l >= 1; --l) full.ChangeStartLesson(1, l);

@@ -151,7 +151,8 @@ TEST(RunModel, WantedFreeDaysWithinTheWeek) {
   }
   auto b = Build(p.d);
   for (std::size_t i = 0; i < std::size(wants); ++i) {
-    EXPECT_EQ(b.model->Teachers[static_cast<int>(i)]->MetodicalDays, seen[i]) << wants[i];
+    EXPECT_EQ(WantedFreeDays(*b.model->Teachers[static_cast<int>(i)]), seen[i]) << wants[i];
+    EXPECT_EQ(MostTeachingDays(*p.d.Teachers[static_cast<int>(i)]), 6 - seen[i]) << wants[i];
     EXPECT_EQ(p.d.Teachers[static_cast<int>(i)]->MetodicalDays, wants[i]);
   }
 }
