@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 #include <cstdio>
 
 #include "core/common/catalogue.h"
@@ -373,11 +374,13 @@ void TGridBase::MoveTopLeft(int col, int row) {
 }
 
 void TGridBase::SetLeftCol(int value) {
+  showCurrentOnShow_ = false;
   if (value == topLeft_.X) return;
   MoveTopLeft(value, topLeft_.Y);
 }
 
 void TGridBase::SetTopRow(int value) {
+  showCurrentOnShow_ = false;
   if (value == topLeft_.Y) return;
   MoveTopLeft(topLeft_.X, value);
 }
@@ -503,7 +506,13 @@ void TGridBase::MoveCurrent(int col, int row, bool moveAnchor, bool show) {
   current_ = {col, row};
   if (moveAnchor || !HasOption(goRangeSelect)) anchor_ = current_;
   if (HasOption(goRowSelect)) anchor_.X = ColCount() - 1;
-  if (show) ClampInView(col, row);
+  if (show) {
+    // A hidden grid's viewport has no size yet: the cell is brought into
+    // view when the grid is first shown (a page of a tab control, a dialog
+    // filled before it opens).
+    if (isVisible()) ClampInView(col, row);
+    else showCurrentOnShow_ = true;
+  }
   InvalidateGrid();
 }
 
@@ -1048,6 +1057,12 @@ void TGridBase::resizeEvent(QResizeEvent* e) {
     EndEditing();
     UpdateScrollRanges();
   });
+}
+
+void TGridBase::showEvent(QShowEvent* e) {
+  QAbstractScrollArea::showEvent(e);
+  if (!std::exchange(showCurrentOnShow_, false) || !hasCurrent_) return;
+  Guarded([&] { ClampInView(current_.X, current_.Y); });
 }
 
 bool TGridBase::eventFilter(QObject* watched, QEvent* e) {

@@ -257,6 +257,7 @@ class TGridBase : public QAbstractScrollArea {
 
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
@@ -324,6 +325,7 @@ class TGridBase : public QAbstractScrollArea {
   TGridCoord anchor_;
   TGridCoord topLeft_;
   bool hasCurrent_ = false;
+  bool showCurrentOnShow_ = false;
   SelectCellEvent onSelectCell_;
 
   GridState gridState_ = GridState::Normal;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -291,6 +292,12 @@ void TPrgInplaceEdit::UpdateContents() {
     std::sort(list.begin(), list.end(),
               [](const QString& a, const QString& b) { return a.localeAwareCompare(b) < 0; });
     combo->addItems(list);
+    // The list drops down at least as wide as its longest entry, however
+    // narrow the cell.
+    QAbstractItemView* view = combo->view();
+    int listWidth = view->sizeHintForColumn(0) + 2 * view->frameWidth();
+    if (combo->count() > combo->maxVisibleItems()) listWidth += view->verticalScrollBar()->sizeHint().width();
+    view->setMinimumWidth(listWidth);
     combo->setCurrentIndex(-1);
     editor_->SetText(ToQt(value));
   } else if (cls == 7) {
@@ -390,6 +397,7 @@ void TPrgStringGrid::SetCells(int col, int row, const std::string& text) {
   rows_[row][col].text = text;
   if (updateCount_ > 0) repaintDue_ = true;
   else InvalidateCell(col, row);
+  if (fitColumns_ && writing_ == 0) FitColumn(col);
   if (writing_ == 0 && HasCurrentCell() && col == Col() && row == Row()) {
     editCol_ = editRow_ = -1;
     UpdateEdit();
@@ -439,6 +447,7 @@ void TPrgStringGrid::SetEditText(int col, int row, const std::string& value, boo
     throw;
   }
   --writing_;
+  if (fitColumns_ && finalUpdate) FitColumn(col);
 }
 
 bool TPrgStringGrid::CanEditAcceptKey(QChar) { return true; }
@@ -667,18 +676,32 @@ bool TPrgStringGrid::EditorKey(QObject* watched, QKeyEvent* e) {
   return false;
 }
 
-void TPrgStringGrid::FitFixedTexts() {
+int TPrgStringGrid::TextWidth(const std::string& text) const {
   constexpr int kMargins = 8;  // the cell's inner frame of 2 on each side and a little air
-  const QFontMetrics fm(font());
+  return text.empty() ? 0 : QFontMetrics(font()).horizontalAdvance(ToQt(text)) + kMargins;
+}
+
+void TPrgStringGrid::FitFixedTexts() {
   for (int c = 0; c < ColCount(); ++c) {
     int need = 0;
     const int rows = c < FixedCols() ? RowCount() : std::min(FixedRows(), RowCount());
-    for (int r = 0; r < rows; ++r) {
-      const std::string t = Cells(c, r);
-      if (!t.empty()) need = std::max(need, fm.horizontalAdvance(ToQt(t)) + kMargins);
-    }
+    for (int r = 0; r < rows; ++r) need = std::max(need, TextWidth(Cells(c, r)));
     if (need > ColWidths(c)) SetColWidths(c, need);
   }
+}
+
+void TPrgStringGrid::SetFitColumnsToTexts(bool on) {
+  fitColumns_ = on;
+  if (on)
+    for (int c = 0; c < ColCount(); ++c) FitColumn(c);
+}
+
+void TPrgStringGrid::FitColumn(int col) {
+  int need = 0;
+  for (int r = 0; r < RowCount(); ++r) need = std::max(need, TextWidth(Cells(col, r)));
+  // A text longer than the whole grid still wraps or ends in an ellipsis.
+  need = std::min(need, std::max(contentsRect().width(), 1));
+  if (need > ColWidths(col)) SetColWidths(col, need);
 }
 
 // ---- painting ------------------------------------------------------------------------------

@@ -103,6 +103,10 @@ class TPrgStringGrid : public TPrgCustomGrid {
   // Widens every column whose texts in the fixed rows, and every fixed
   // column whose texts anywhere, would be cut in one line of the grid's font.
   void FitFixedTexts();
+  // When on, a column widens (up to the width the grid shows) to every text
+  // written into it, an edited one once its editing ends: the column shows
+  // its heading and its cells whole.
+  void SetFitColumnsToTexts(bool on);
 
   bool EditorMode() const { return editorMode_; }
   void SetEditorMode(bool on);
@@ -165,8 +169,12 @@ class TPrgStringGrid : public TPrgCustomGrid {
   TInplaceType editKind_ = 0;
   bool canModify_ = true;
   int writing_ = 0;
+  bool fitColumns_ = false;
   bool hiding_ = false;
   std::unique_ptr<TPrgInplaceEdit> holder_;
+
+  int TextWidth(const std::string& text) const;
+  void FitColumn(int col);
 };
 
 }  // namespace korvant

@@ -40,6 +40,7 @@ void TSchoolTable::SetOrientation(bool vertical) {
   for (int c = 1; c < ColCount(); ++c) SetColWidths(c, vertical ? 77 : 133);
   leastColWidth_ = vertical ? 77 : 133;
   userSized_ = false;
+  userSizedRows_ = false;
   Redraw();
 }
 
@@ -60,11 +61,19 @@ void TSchoolTable::FillColumns() {
 
 void TSchoolTable::ViewportResized() { FillColumns(); }
 
+int TSchoolTable::LineHeight() const {
+  return QFontMetrics(font()).boundingRect(QRect(0, 0, 100, 100), Qt::AlignCenter, QStringLiteral("ЁуIg")).height();
+}
+
 void TSchoolTable::SetSubRowsCnt(int n) {
   subRowsCnt_ = static_cast<uint16_t>(std::max(n, 2));
-  const QFontMetrics fm(font());
-  const int h = fm.boundingRect(QRect(0, 0, 100, 100), Qt::AlignCenter, QStringLiteral("ЁуIg")).height();
+  const int h = LineHeight();
   for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, SubRowsRowHeight(h, subRowsCnt_));
+}
+
+void TSchoolTable::SetFitRows(bool on) {
+  fitRows_ = on;
+  userSizedRows_ = false;
 }
 
 void TSchoolTable::EqualizeCells() {
@@ -112,8 +121,23 @@ void TSchoolTable::FitHeadings() {
   if (ColCount() > 1 && row.width() > ColWidths(1))
     for (int c = 1; c < ColCount(); ++c) SetColWidths(c, row.width());
   FillColumns();
-  if (RowCount() > 1 && column.height() > RowHeights(1))
+  if (fitRows_ && !userSizedRows_) {
+    const int line = LineHeight();
+    for (int r = 1; r < RowCount(); ++r) {
+      int lines = subRowsCnt_;
+      for (int c = 1; c < ColCount(); ++c) {
+        const THourElementRecord rec = CellContent(c, r);
+        int used = 0;
+        while (used < static_cast<int>(rec.SubRowHeights.size()) && rec.SubRowHeights[static_cast<std::size_t>(used)] != 0)
+          ++used;
+        lines = std::max(lines, used);
+      }
+      const int height = std::max(SubRowsRowHeight(line, lines), HeadingNeeds(fm, CellContent(0, r)).height());
+      if (height != RowHeights(r)) SetRowHeights(r, height);
+    }
+  } else if (RowCount() > 1 && column.height() > RowHeights(1)) {
     for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, column.height());
+  }
 }
 
 void TSchoolTable::Redraw() {
@@ -141,6 +165,7 @@ void TSchoolTable::ColSized(int index, int width) {
 
 void TSchoolTable::RowSized(int index, int height) {
   if (index < 1) return;
+  userSizedRows_ = true;
   for (int r = 1; r < RowCount(); ++r) SetRowHeights(r, height);
 }
 

@@ -36,6 +36,10 @@ class TSchoolTable : public TCustomGrid {
   void SetSubRowsCnt(int n);
   // Every data row and column takes the size of the first one.
   void EqualizeCells();
+  // With fit on, each data row is as high as the most text lines one of
+  // its cells shows (at least SubRowsCnt), refitted on every Redraw, until
+  // the user drags a row's border; the next layout fits them again.
+  void SetFitRows(bool on);
   // With fill on, the data columns share evenly the width the heading
   // column leaves, never narrower than the layout's width (SetOrientation)
   // or what the heading row needs. A column sized with the mouse gives
@@ -63,9 +67,12 @@ class TSchoolTable : public TCustomGrid {
  private:
   void FitHeadings();
   void FillColumns();
+  int LineHeight() const;
 
   uint16_t subRowsCnt_ = 2;
   bool fill_ = false;
+  bool fitRows_ = false;
+  bool userSizedRows_ = false;  // the data rows keep the height the user dragged
   bool userSized_ = false;   // the data columns keep the width the user dragged
   int leastColWidth_ = 133;  // the layout's width, or what the heading row needs
   bool redrawing_ = false;

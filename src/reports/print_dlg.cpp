@@ -127,7 +127,7 @@ TPrintDlgBase::TPrintDlgBase(QWidget* owner) : TPrgDialog(owner) {
   selPanel_ = new QWidget(this);
   selPanel_->setGeometry(0, 0, kWidth, kHeight);
   choiceArea_ = new QGroupBox(QStringLiteral(" Выбор формы отчета "), selPanel_);
-  choiceArea_->setGeometry(8, 4, 300, 80);
+  choiceArea_->setGeometry(8, 4, 300, kHeight - 8);
   previewBtn_ = MakeButton(selPanel_, QStringLiteral("Просмотр"), QStringLiteral("Предварит. просмотр"),
                            QRect(320, 14, 100, 25));
   printBtn_ = MakeButton(selPanel_, QStringLiteral("Печать"), QStringLiteral("Печать отчета"), QRect(428, 14, 100, 25));

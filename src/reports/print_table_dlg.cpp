@@ -69,7 +69,11 @@ TPrintTableDlg::TPrintTableDlg(QWidget* owner, const TTableVarItem& var, std::st
       klasses_(static_cast<std::size_t>(std::max(0, var.KlassCount())), true),
       savedDay_(Shared().CurDay) {
   list_ = new QListWidget(ChoiceArea());
-  list_->setGeometry(6, 18, 288, 56);
+  // As many whole rows as the choice box holds: a row cut in half reads
+  // as a fault.
+  const int frame = 2 * list_->frameWidth();
+  const int rows = (ChoiceArea()->height() - 18 - 4 - frame) / kRowHeight;
+  list_->setGeometry(6, 18, 288, rows * kRowHeight + frame);
   list_->setItemDelegate(new TReportRowDelegate(list_));
   list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -285,7 +285,9 @@ TViewZameshDlg::TViewZameshDlg(QWidget* owner, TZameshArchive& archive, const TT
   connect(picker_, &QDateEdit::dateChanged, this, &TViewZameshDlg::DateChanged);
   DateChanged(today);
   for (int c = 0; c < kZameshColumns; ++c) grid_->SetCells(c, 0, LoadResStr(kMsgFirstColumnTitle + c));
-  grid_->FitFixedTexts();  // the widths above are for a smaller font than the user may have
+  // The widths above are for a smaller font than the user may have, and
+  // too narrow for many a school's rooms and reasons.
+  grid_->SetFitColumnsToTexts(true);
   grid_->SetLeftCol(0);
   grid_->SetTopRow(1);
   grid_->FocusCell(0, 1, true);

@@ -203,28 +203,37 @@ TEST(PrgStringGridEditing, EnterInAnOpenListChoosesAndEndsEditing) {
 }
 
 // Down in a list cell opens the list instead of changing the value unseen;
-// the user picks with the arrows and Enter. F4 leaves the list shut.
+// the user picks with the arrows and Enter. F4 leaves the list shut. Either
+// list drops down wide enough for its longest entry.
 TEST(PrgStringGridEditing, DownOpensTheListAndF4DoesNot) {
-  EditFixture f;
-  f.kinds[{1, 1}] = 6;
-  f.g->SetCells(1, 1, "one");
-  f.g->OnFillCombo = [](TPrgStringGrid&, int, int, std::vector<std::string>& items, std::string&) {
-    items = {"one", "three", "two"};
-  };
-  f.Open(1, 1);
-  QComboBox* combo = f.g->InplaceEdit()->Combo();
-  ASSERT_TRUE(combo);
-  ASSERT_EQ(f.Focus(), combo);
-  QTest::keyClick(combo, Qt::Key_F4);
-  EXPECT_FALSE(combo->view()->isVisible());
-  QTest::keyClick(combo, Qt::Key_Down);
-  ASSERT_TRUE(combo->view()->isVisible());
-  EXPECT_EQ(combo->currentText(), QStringLiteral("one"));
-  EXPECT_TRUE(f.calls.empty());
-  QTest::keyClick(combo->view(), Qt::Key_Down);
-  QTest::keyClick(combo->view(), Qt::Key_Return);
-  EXPECT_FALSE(f.g->EditorMode());
-  EXPECT_EQ(f.g->Cells(1, 1), "three");
+  for (TInplaceType kind : {TInplaceType(6), TInplaceType(5)}) {
+    SCOPED_TRACE(kind);
+    EditFixture f;
+    f.kinds[{1, 1}] = kind;
+    f.g->SetCells(1, 1, "one");
+    const QString longest = QStringLiteral("wide entry, far wider than its cell");
+    f.g->OnFillCombo = [&](TPrgStringGrid&, int, int, std::vector<std::string>& items, std::string&) {
+      items = {"one", "three", "two", longest.toStdString()};
+    };
+    f.Open(1, 1);
+    QComboBox* combo = f.g->InplaceEdit()->Combo();
+    ASSERT_TRUE(combo);
+    QWidget* keys = f.Focus();
+    ASSERT_TRUE(keys == combo || keys == combo->lineEdit());
+    QTest::keyClick(keys, Qt::Key_F4);
+    EXPECT_FALSE(combo->view()->isVisible());
+    QTest::keyClick(keys, Qt::Key_Down);
+    ASSERT_TRUE(combo->view()->isVisible());
+    EXPECT_EQ(combo->currentText(), QStringLiteral("one"));
+    const int wanted = combo->view()->fontMetrics().horizontalAdvance(longest);
+    EXPECT_LT(combo->width(), wanted);
+    EXPECT_GT(combo->view()->viewport()->width(), wanted);
+    if (kind == 6) EXPECT_TRUE(f.calls.empty());  // a typed list reports its text as it changes
+    QTest::keyClick(combo->view(), Qt::Key_Down);
+    QTest::keyClick(combo->view(), Qt::Key_Return);
+    EXPECT_FALSE(f.g->EditorMode());
+    EXPECT_EQ(f.g->Cells(1, 1), "three");
+  }
 }
 
 TEST(PrgStringGridEditing, ListCellKeepsATextNotInTheList) {

@@ -51,8 +51,8 @@ TEST(SchoolTable, CreationDefaultsAndOrientation) {
 }
 
 TEST(SchoolTable, RowHeightFollowsTheFont) {
-  TSchoolTable t;
-  t.setFont(test::PinnedFont());
+  TableFixture f;
+  TSchoolTable& t = f.t;
   const int h = QFontMetrics(test::PinnedFont())
                     .boundingRect(QRect(0, 0, 100, 100), Qt::AlignCenter, QStringLiteral("ЁуIg"))
                     .height();
@@ -64,6 +64,26 @@ TEST(SchoolTable, RowHeightFollowsTheFont) {
   t.SetSubRowsCnt(3);
   EXPECT_EQ(t.RowHeights(4), 3 * h + 2);
   EXPECT_EQ(t.RowHeights(0), 18);
+  // Fitted rows: each as high as the most lines one of its cells shows,
+  // never below the count set; a border dragged by the user wins.
+  THourElementRecord four;
+  four.SubRowHeights = {25, 25, 25, 25, 0};
+  f.cells[{3, 2}] = four;
+  t.SetFitRows(true);
+  t.Redraw();
+  EXPECT_EQ(t.RowHeights(2), 4 * h + 3);
+  EXPECT_EQ(t.RowHeights(4), 3 * h + 2);
+  f.cells.erase({3, 2});
+  t.Redraw();
+  EXPECT_EQ(t.RowHeights(2), 3 * h + 2);
+  f.cells[{3, 2}] = four;
+  const QRect r = t.CellRect(0, 1);
+  const QPoint p(r.center().x(), r.bottom() + 1);
+  test::Press(t, p);
+  test::Move(t, p + QPoint(0, 5));
+  test::Release(t, p + QPoint(0, 5));
+  t.Redraw();
+  EXPECT_EQ(t.RowHeights(2), 3 * h + 7);
 }
 
 TEST(SchoolTable, SixtyFortyBlocks) {

@@ -88,6 +88,10 @@ TEST_F(PrintTableDlgTest, ListOfEightReportsChosenByMouse) {
   for (int i = 0; i < 8; ++i) EXPECT_EQ(list->item(i)->text(), QString::fromUtf8(rows[i]));
   EXPECT_EQ(list->currentRow(), 0);
   EXPECT_EQ(list->visualItemRect(list->item(0)).height(), 22);
+  // Whole rows only, more than two of them, all inside the choice box.
+  EXPECT_EQ(list->viewport()->height() % 22, 0);
+  EXPECT_GE(list->viewport()->height() / 22, 3);
+  EXPECT_LE(list->geometry().bottom(), list->parentWidget()->height() - 4);
   EXPECT_EQ(dlg->size(), QSize(539, 120));
   EXPECT_EQ(dlg->KlassSelection(), std::vector<bool>(8, true));
   ClickRow(list, 5);

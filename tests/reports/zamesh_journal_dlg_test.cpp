@@ -48,7 +48,9 @@ struct Variant {
     p.d.Klasses[0]->SetName("5a");
     for (const char* n : {"Ivanov", "Petrov", "Volkov"}) p.d.Teachers.FindItemID(p.Teacher())->SetName(n);
     const int32_t ivanov = p.d.Teachers[0]->ID(), petrov = p.d.Teachers[1]->ID();
-    const int32_t id = p.Lesson(k5, {{math, ivanov}, {phys, petrov}}, {1})->ID();
+    TLessonItem* lesson = p.Lesson(k5, {{math, ivanov}, {phys, petrov}}, {1});
+    lesson->GetSubItem(0)->SetFictionName(W("Каб. 205 (русский язык)"));
+    const int32_t id = lesson->ID();
     b = testing::Build(p.d);
     EXPECT_TRUE(b.var->PlaceLinkedLesson(0, testing::LessonIndex(*b.model, 0, id), false, 1, 2, 1));
   }
@@ -82,13 +84,21 @@ struct JournalTest : ::testing::Test {
     });
     test::Press(dlg.AddButton());
   }
+  // A cell of the row opened as the user does: the row's first cell in
+  // sight clicked, the arrows to the column (the grid scrolls it into
+  // sight), Return for its editor.
+  static void OpenCell(TPrgStringGrid* g, int col, int row) {
+    const int from = g->LeftCol();
+    test::LeftClick(g->viewport(), g->CellRect(from, row).center());
+    for (int c = from; c != col; c += col > from ? 1 : -1)
+      QTest::keyClick(g, col > from ? Qt::Key_Right : Qt::Key_Left);
+    QTest::keyClick(g, Qt::Key_Return);
+  }
   // The substitute cell's button pressed, as the user does: the cell
-  // clicked, Return for its editor, the editor's button. Answers whether
-  // the cell got a substitute.
+  // opened, the editor's button. Answers whether the cell got a substitute.
   static bool PickSubstitute(TViewZameshDlg& dlg, int row) {
     TPrgStringGrid* g = dlg.Grid();
-    test::LeftClick(g->viewport(), g->CellRect(kZamSubstitute, row).center());
-    QTest::keyClick(g, Qt::Key_Return);
+    OpenCell(g, kZamSubstitute, row);
     auto* edit = qobject_cast<TPrgBtnEdit*>(QApplication::focusWidget());
     EXPECT_TRUE(edit) << "the substitute cell opened no editor";
     if (edit) test::Press(edit->Button());
@@ -130,6 +140,18 @@ TEST_F(JournalTest, ARowIsStoredWithItsDayAndFoundAgain) {
     EXPECT_EQ(dlg.Grid()->Objects(kZamSubstitute, 1), reinterpret_cast<void*>(1));
     EXPECT_TRUE(dlg.Exclusion().IsSubstituting(1, 2));
 
+    // The reason from the cell's list: the list and the cell show it whole.
+    TPrgStringGrid* g = dlg.Grid();
+    OpenCell(g, kZamReason, 1);
+    QComboBox* reasons = g->InplaceEdit()->Combo();
+    ASSERT_TRUE(reasons);
+    ASSERT_TRUE(test::PickFromPopup(reasons, QStringLiteral("В счет отпуска")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(test::U(g->Cells(kZamReason, 1)), "В счет отпуска");
+    for (int r = 0; r < 2; ++r)  // every heading and cell whole in one line
+      for (int c = 0; c < g->ColCount(); ++c)
+        EXPECT_LE(g->fontMetrics().horizontalAdvance(ToQt(g->Cells(c, r))) + 4, g->ColWidths(c)) << c << "," << r;
+
     // Another day stores Monday first and shows an empty day.
     GoToDay(dlg, kMonday.addDays(1));
     EXPECT_FALSE(dlg.Modified());
@@ -160,8 +182,7 @@ TEST_F(JournalTest, ThePickedSubstituteShowsInTheOpenEditorAtOnce) {
   dlg.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
   TPrgStringGrid* g = dlg.Grid();
-  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->CellRect(kZamSubstitute, 1).center());
-  QTest::keyClick(g, Qt::Key_Return);
+  OpenCell(g, kZamSubstitute, 1);
   auto* edit = qobject_cast<TPrgBtnEdit*>(QApplication::focusWidget());
   ASSERT_TRUE(edit);
   EXPECT_EQ(edit->text(), "");

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -29,17 +30,24 @@ constexpr int kButtonWidth = 91;
 constexpr int kButtonHeight = 25;
 
 // Four cells (up, disabled, down, exclusive) of a coloured square on the
-// transparent key colour.
-QImage StateGlyph(QColor colour) {
-  constexpr int cell = 12;
+// transparent key colour, with the mark the week grid writes into a cell
+// of that state.
+QImage StateGlyph(QColor colour, const QString& mark) {
+  constexpr int cell = 14;
   QImage img(cell * 4, cell, QImage::Format_RGB32);
   img.fill(QColor::fromRgb(0xFF00FF));
   QPainter p(&img);
+  QFont font = p.font();
+  font.setPixelSize(10);
+  p.setFont(font);
   for (int i = 0; i < 4; ++i) {
     const QColor c = i == 1 ? QColor(160, 160, 160) : colour;
     p.fillRect(QRect(i * cell + 1, 1, cell - 2, cell - 3), c);
     p.setPen(Qt::black);
-    p.drawRect(QRect(i * cell + 1, 1, cell - 3, cell - 4));
+    const QRect square(i * cell + 1, 1, cell - 3, cell - 4);
+    p.drawRect(square);
+    if (i == 1) p.setPen(QColor(96, 96, 96));
+    p.drawText(square.adjusted(1, 0, 0, 0), Qt::AlignCenter, mark);
   }
   return img;
 }
@@ -214,7 +222,7 @@ TPrgSpeedButton* TListEditor::AddStateButton(QWidget* parent, const QString& hin
   auto* b = new TPrgSpeedButton(parent);
   b->setGeometry(geometry);
   b->SetFlat(true);
-  b->SetGlyph(StateGlyph(colour));
+  b->SetGlyph(StateGlyph(colour, state >= N1State && state <= N3State ? QString::number(state) : QString()));
   b->SetNumGlyphs(4);
   b->SetGroupIndex(1);
   b->setToolTip(hint);

@@ -1,5 +1,11 @@
 #include "windows/planning/planning_host_windows.h"
 
+#include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
+
+
 #include "core/common/shared_state.h"
 #include "core/variant/rti_model.h"
 #include "platform/window_messages.h"
@@ -68,9 +74,24 @@ void TPlanningHostWindows::InfoOpen(const TSearchView& view) {
   InfoClose();
   if (hadOwner_ && !owner_) return;
   info_ = new TOptiInfoForm(owner_.data(), view, klassName_);
-  // Beside the progress: just below it when it is on screen.
-  if (progress_ && progress_->isVisible())
-    info_->move(progress_->frameGeometry().left(), progress_->frameGeometry().bottom() + 1);
+  // Beside the progress: to its right, else its left, below or above,
+  // whichever the screen holds; the gap leaves room for the frames the
+  // window system may still add, so neither hides the other.
+  if (!progress_ || !progress_->isVisible()) return;
+  const int gap = 8 + info_->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  const QRect p = progress_->frameGeometry();
+  const QRect screen = progress_->screen()->availableGeometry();
+  const QSize s = info_->frameGeometry().size();
+  const QPoint places[] = {{p.right() + 1 + gap, p.top()},
+                           {p.left() - gap - s.width(), p.top()},
+                           {p.left(), p.bottom() + 1 + gap},
+                           {p.left(), p.top() - gap - s.height()}};
+  for (const QPoint& at : places)
+    if (screen.contains(QRect(at, s))) {
+      info_->move(at);
+      return;
+    }
+  info_->move(places[0]);
 }
 
 void TPlanningHostWindows::InfoActive(bool on) {

@@ -153,7 +153,7 @@ void TPrepareDlgBase::Fill() {
     const TPrepTable& t = teachers ? tables_.Teachers : tables_.Klasses;
     const auto first = std::find(t.Marked.begin(), t.Marked.end(), 1);
     if (kind_ != TPrepKind::Control && first != t.Marked.end())
-      g->FocusCell(static_cast<int>(first - t.Marked.begin()) + 1, PrepEditRow(teachers), true, false);
+      g->FocusCell(static_cast<int>(first - t.Marked.begin()) + 1, PrepEditRow(teachers), true);
   }
 }
 

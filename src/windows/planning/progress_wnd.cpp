@@ -30,6 +30,8 @@ constexpr int kMsgVariantHeader = 10267;
 constexpr int kInfoClientW = 350;
 constexpr int kInfoClientH = 85;
 constexpr QRect kInfoGridRect{8, 8, 334, 70};
+// The window grows to show this many klasses before its grid scrolls.
+constexpr int kInfoMostRows = 12;
 
 }  // namespace
 
@@ -172,6 +174,11 @@ TOptiInfoForm::TOptiInfoForm(QWidget* owner, const TSearchView& view, KlassNameF
   grid_->SetCells(0, 0, LoadResStr(kMsgKlassHeader));
   grid_->SetCells(1, 0, LoadResStr(kMsgVariantHeader));
   Fill(klassName);
+  // Every klass of the search in sight, up to a screenful; the design
+  // height shows the heading and two.
+  const int shown = std::clamp(rows_, 2, kInfoMostRows);
+  const int gridH = (shown + 1) * (grid_->DefaultRowHeight() + grid_->GridLineWidth()) + 2 * grid_->frameWidth();
+  resize(kInfoClientW, kInfoClientH + std::max(0, gridH - kInfoGridRect.height()));
 
   timer_ = new QTimer(this);
   timer_->setInterval(kRefreshMs);

@@ -1,6 +1,8 @@
 #include "windows/shell/workspace_logo.h"
 
+#include <QChildEvent>
 #include <QColor>
+#include <QEvent>
 #include <QFont>
 #include <QPainter>
 #include <QPen>
@@ -28,15 +30,15 @@ QRect fromEdges(int left, int top, int right, int bottom) {
   return QRect(left, top, right - left, bottom - top);
 }
 
+// The picture has no paper and no frame of its own: it lies on the
+// workspace's colour.
 QImage drawLogo() {
-  QImage pm(kWorkspaceLogoWidth, kWorkspaceLogoHeight, QImage::Format_RGB32);
-  const QColor paper(0xF4, 0xF1, 0xE6);
+  QImage pm(kWorkspaceLogoWidth, kWorkspaceLogoHeight, QImage::Format_ARGB32_Premultiplied);
   const QColor ink(0x1F, 0x3A, 0x68);
-  pm.fill(paper);
+  pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing, false);
-  p.setPen(QPen(ink, 2));
-  p.drawRect(1, 1, kWorkspaceLogoWidth - 3, kWorkspaceLogoHeight - 3);
+  p.setPen(ink);
 
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setPixelSize(30);
@@ -95,7 +97,8 @@ void paintWorkspaceLogo(QPainter& p, QSize client, const QImage& logo, const QBr
   if (!lay.hasPicture) return;
   p.save();
   p.setClipRect(QRect(QPoint(0, 0), client), Qt::IntersectClip);
-  // Device pixels of the bitmap, one for one, as a plain copy would.
+  p.fillRect(lay.picture, background);
+  // Device pixels of the bitmap, one for one, on the workspace's colour.
   p.drawImage(lay.picture.topLeft(), logo, QRect(QPoint(0, 0), lay.picture.size()));
   p.restore();
 }
@@ -110,6 +113,42 @@ WorkspaceArea::WorkspaceArea(QWidget* parent) : QMdiArea(parent) {
   // The workspace shows the form's own colour around the logo.
   setBackground(palette().brush(QPalette::Window));
   setClientExtStyle(0);
+  viewport()->installEventFilter(this);  // to watch the windows as they come
+}
+
+QRect WorkspaceArea::logoPlace() const {
+  const QImage logo = workspaceLogoBitmap(logoResId_);
+  if (logo.isNull()) return QRect();
+  return layoutWorkspaceLogo(viewport()->size(), logo.size()).picture;
+}
+
+bool WorkspaceArea::logoCovered() const {
+  const QRect place = logoPlace();
+  if (place.isEmpty()) return false;
+  for (const QObject* o : viewport()->children()) {
+    const auto* w = qobject_cast<const QWidget*>(o);
+    if (w && w->isVisible() && w->geometry().intersects(place)) return true;
+  }
+  return false;
+}
+
+bool WorkspaceArea::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == viewport()) {
+    if (event->type() == QEvent::ChildAdded)
+      if (auto* w = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child())) w->installEventFilter(this);
+  } else if (watched->parent() == viewport()) {
+    switch (event->type()) {
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::Show:
+      case QEvent::Hide:
+        // The logo may have come out from under the window, or gone under it.
+        viewport()->update(logoPlace());
+        break;
+      default: break;
+    }
+  }
+  return QMdiArea::eventFilter(watched, event);
 }
 
 void WorkspaceArea::setClientLogoResID(uint16_t id) {
@@ -129,7 +168,8 @@ void WorkspaceArea::setClientExtStyle(uint32_t style) {
 
 void WorkspaceArea::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
-  paintWorkspaceLogo(p, viewport()->size(), workspaceLogoBitmap(logoResId_), background());
+  paintWorkspaceLogo(p, viewport()->size(), logoCovered() ? QImage() : workspaceLogoBitmap(logoResId_),
+                     background());
 }
 
 // The logo is centred on the visible client area: a resize or a scroll

@@ -40,16 +40,21 @@ struct WorkspaceLogoLayout {
 WorkspaceLogoLayout layoutWorkspaceLogo(QSize client, QSize logo);
 
 // Paints the background and the logo (null image: background only) on a
-// client area of the given size; only the bands around the picture get the
-// brush, never the area under it.
+// client area of the given size; the logo lies on the background.
 void paintWorkspaceLogo(QPainter& p, QSize client, const QImage& logo, const QBrush& background);
 
 // The bitmap with this resource id, or a null image for an unknown id or 0.
 QImage workspaceLogoBitmap(uint16_t resId);
 
+// The logo shows whole or not at all: while a window covers part of it,
+// the workspace shows its background there, so that no strip of the logo
+// beside a window passes for part of the window.
 class WorkspaceArea : public QMdiArea {
  public:
   explicit WorkspaceArea(QWidget* parent = nullptr);
+
+  // Whether a shown window lies over some of the logo's place.
+  bool logoCovered() const;
 
   // 0 shows no logo. Setting it repaints the whole workspace.
   void setClientLogoResID(uint16_t id);
@@ -64,8 +69,11 @@ class WorkspaceArea : public QMdiArea {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  QRect logoPlace() const;
+
   uint16_t logoResId_ = 0;
   uint32_t extStyle_ = 0;
 };

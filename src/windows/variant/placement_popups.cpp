@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QAbstractItemView>
 #include <QTabBar>
 #include <QTimer>
@@ -444,10 +446,10 @@ void TPopLessonDlg::PaintCell(QPainter& p, int col, int row, const QRect& rect, 
     return;
   }
   const TPopLessonRow* data = GridRowData(row);
-  p.fillRect(rect, Qt::white);
+  const int status = data ? RowStatus(*data) : kPopPlaceable;
+  p.fillRect(rect, status != kPopPlaceable ? kGray : QColor(Qt::white));
   if (!data) return;
-  const int status = RowStatus(*data);
-  p.setPen(status != kPopPlaceable ? kGray : BtnTextColor());
+  p.setPen(BtnTextColor());
   if (col == 0) DrawFitted(p, rect, RowText(*data));
   else if (curTable_ != 0) DrawFitted(p, rect, std::to_string(data->Length()));
   if (state & (gdSelected | gdFocused)) bar_->setText(ToQt(StatusText(status)));
@@ -570,6 +572,7 @@ TTPopSetRoomDlg::TTPopSetRoomDlg(QWidget* owner, TTableVarItem& var, int klass, 
     if (t >= 0) SelectGroup(t);
   });
   grid_->SetRowCount(hours + 1);
+  FitColumns();
   SelectGroup(0);
   if (QWidget* o = parentWidget()) move(PlaceAt(o, size()));
   show();
@@ -579,6 +582,35 @@ TTPopSetRoomDlg::TTPopSetRoomDlg(QWidget* owner, TTableVarItem& var, int klass, 
 }
 
 TTPopSetRoomDlg::~TTPopSetRoomDlg() = default;
+
+// The columns widen to their headings, the groups' teachers and the
+// school's rooms in their lists; the pop-up grows with them.
+void TTPopSetRoomDlg::FitColumns() {
+  const QFontMetrics fm(grid_->font());
+  auto text = [&](const std::string& s) { return fm.horizontalAdvance(ToQt(s)) + 6; };
+  int want[3] = {std::max(text(LoadResStr(10161)), text(std::to_string(hours_))), text(LoadResStr(10169)),
+                 text(LoadResStr(10167))};
+  for (const Group& g : groups_)
+    if (const TRTITeacherItem* t = model_->Teachers[g.teacher]) want[1] = std::max(want[1], text(t->DisplayName()));
+  int room = fm.horizontalAdvance(ResQ(10069));
+  for (int i = 0; i < model_->Rooms.Count(); ++i)
+    room = std::max(room, fm.horizontalAdvance(ToQt(model_->Rooms[i]->DisplayName())));
+  QStyleOptionComboBox o;
+  o.initFrom(combos_[0]);
+  want[2] = std::max(want[2], combos_[0]->style()
+                                  ->sizeFromContents(QStyle::CT_ComboBox, &o, QSize(room, fm.height()), combos_[0])
+                                  .width());
+  int grow = 0;
+  for (int c = 0; c < 3; ++c) {
+    const int w = std::max(want[c], grid_->ColWidths(c));
+    grow += w - grid_->ColWidths(c);
+    grid_->SetColWidths(c, w);
+  }
+  if (grow <= 0) return;
+  resize(width() + grow, height());
+  for (QWidget* w : {static_cast<QWidget*>(tabs_), static_cast<QWidget*>(grid_), static_cast<QWidget*>(bar_)})
+    w->resize(w->width() + grow, w->height());
+}
 
 void TTPopSetRoomDlg::SelectGroup(int g) {
   if (g < 0 || g >= static_cast<int>(groups_.size())) return;

@@ -231,6 +231,7 @@ class TTPopSetRoomDlg : public QFrame {
  private:
   void PaintCell(QPainter& p, int col, int row, const QRect& rect, TPrgGridDrawState state);
   void ComboActivated(int i, int index);
+  void FitColumns();
   int Need(const Group& g) const;
   void SetLinkedRooms(const Group& g, int hour, uint16_t room);
 

@@ -92,13 +92,6 @@ int VarGridEntityCount(const TRunModel& model, TVarGrid grid) {
   return 0;
 }
 
-int MaxLessonGroups(const TRunModel& model) {
-  int n = 0;
-  for (int k = 0; k < model.Klasses.Count(); ++k)
-    for (const auto& l : model.Klasses[k]->Lessons) n = std::max(n, l->SubItemsCount());
-  return n;
-}
-
 std::string GroupSubjectText(const TRunModel& model, const TRTILessonItem& lesson, int group) {
   const TLessonSubItem* g = lesson.GetSubItem(group);
   const int s = g ? g->SubjectID : -1;

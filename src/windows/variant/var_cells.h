@@ -24,8 +24,6 @@ struct TVarCellView {
 
 // Klasses, teachers or rooms of the model, by grid.
 int VarGridEntityCount(const TRunModel& model, TVarGrid grid);
-// The most groups of any lesson (what each data row is sized for).
-int MaxLessonGroups(const TRunModel& model);
 
 // The subject text of a group: the subject's display name, "------" when
 // the group has no subject, "*" in front for a separated part.

@@ -314,7 +314,6 @@ void TTableVarsManager::SetupTables() {
   const bool vertical = Shared().VerticalView == 1;
   const TRunModel& m = doc_->Model();
   const int L = doc_->Var().LessonsPerDay();
-  const int subRows = MaxLessonGroups(m);
   for (int g = 0; g < kVarGridCount; ++g) {
     TSchoolTable* grid = grids_[static_cast<std::size_t>(g)];
     grid->SetOrientation(vertical);
@@ -324,8 +323,11 @@ void TTableVarsManager::SetupTables() {
     // A grid that had only its heading lost its fixed line; give it back.
     if (grid->RowCount() > 1 && grid->FixedRows() < 1) grid->SetFixedRows(1);
     if (grid->ColCount() > 1 && grid->FixedCols() < 1) grid->SetFixedCols(1);
-    grid->SetSubRowsCnt(subRows);
+    // Rows as high as the lines their cells show today, not all of them as
+    // high as the largest lesson of the school.
+    grid->SetSubRowsCnt(2);
     grid->EqualizeCells();
+    grid->SetFitRows(true);
   }
   InvalidateTables();
 }

@@ -41,6 +41,10 @@ TEST(TeachersManager, WeekGridRoundTripsEveryState) {
   EXPECT_EQ(e.BusyButton()->toolTip(), U("Занят"));
   EXPECT_EQ(e.N3StateBtn()->toolTip(), U("Высокий приоритет"));
   EXPECT_EQ(e.N1StateBtn()->toolTip(), U("Низкий приоритет"));
+  // The three priorities look apart, as their cells do in the grid.
+  const QImage n3 = e.N3StateBtn()->grab().toImage(), n2 = e.N2StateBtn()->grab().toImage();
+  const QImage n1 = e.N1StateBtn()->grab().toImage();
+  EXPECT_TRUE(n3 != n2 && n2 != n1 && n1 != n3);
   const std::map<TMouseState, TTeacherHourCell> stored = {
       {BusyState, {1, 0}}, {N3State, {1, 1}}, {N2State, {1, 2}}, {N1State, {1, 3}}, {FreeState, {0, 0}}};
   int day = 1;

@@ -375,6 +375,22 @@ TEST(PrepareDataDlg, NarrowedFigureReachesTheModelAndCancelChangesNothing) {
   EXPECT_EQ(m.Klasses[1]->DayMaxLeft, max1);  // untouched figures stay as they were
 }
 
+// A group of the last teachers: the teacher tab opens on their editable
+// column, not on the grey ones at the left.
+TEST(PrepareDataDlg, TheTeacherTabOpensWithItsCurrentCellInSight) {
+  Demo d;
+  TRunModel& m = d.M();
+  m.Teachers.SetGroups({{m.Teachers.Count() - 1}});
+  m.CurGroup = 0;
+  TPrepareDataDlg p(nullptr, m, d.V(), 1);
+  test::ShowActive(p);
+  TPrgStringGrid* g = p.TeachersDataGrid();
+  test::OpenPageOf(g);
+  ASSERT_EQ(g->Col(), m.Teachers.Count());
+  const QRect cell = g->CellRect(g->Col(), g->Row());
+  EXPECT_TRUE(!cell.isEmpty() && g->viewport()->rect().contains(cell)) << "cell at " << cell.x();
+}
+
 // A "Минимум" cell edited with the mouse and keys: Esc gives the cell its
 // figure back and leaves the dialog open; a digit with Enter is taken; Esc
 // without an editor is the dialog's "Отмена".

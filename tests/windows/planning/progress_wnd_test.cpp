@@ -271,12 +271,23 @@ TEST(PlanningHostWindows, ScriptedRunShowsStagesStepsAndClosesEverything) {
   host.ProgressStep(1, W("5А"));
   EXPECT_EQ(p->StepLabel()->text(), Ru("2-й этап из 2 - 5А"));
 
+  // Six klasses searched: the window beside the progress, every row in sight.
   TSearchView v = MakeView();
+  for (int k = 4; k < 8; ++k) {
+    v.KlassOrder.push_back({5, static_cast<uint16_t>(k)});
+    v.CurChoice.push_back(0xFFFF);
+    v.LiveCounts.push_back({5, 0});
+  }
   host.InfoOpen(v);
   QPointer<TOptiInfoForm> i = host.InfoWindow();
   ASSERT_TRUE(i);
   EXPECT_TRUE(i->isVisible());
+  QCoreApplication::processEvents();  // the grid's bars settle as the user sees it
   EXPECT_EQ(i->InfoGrid()->Cells(0, 1), Name(1));
+  EXPECT_FALSE(i->frameGeometry().intersects(p->frameGeometry()));
+  TOptiInfoGrid* g = i->InfoGrid();
+  ASSERT_EQ(g->RowCount(), 7);
+  EXPECT_TRUE(g->viewport()->rect().contains(g->CellRect(1, 6))) << "the last row is out of sight";
   host.InfoActive(false);
   EXPECT_FALSE(i->Active());
   host.InfoActive(true);

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QCoreApplication>
 #include <QMdiSubWindow>
+#include <QTest>
 #include <QPainter>
 #include <QWidget>
 
 #include <vector>
 
+#include "window_test_util.h"
 #include "windows/shell/workspace_logo.h"
 
 namespace korvant {
@@ -109,8 +112,11 @@ TEST(WorkspaceLogo, PainterFillsAroundThePictureAndCopiesIt) {
   EXPECT_EQ(canvas.pixel(639, 399), bg);
   EXPECT_EQ(canvas.pixel(320, 109), bg);
   EXPECT_EQ(canvas.pixel(320, 290), bg);
-  for (QPoint at : {QPoint(0, 0), QPoint(1, 1), QPoint(120, 30), QPoint(239, 179), QPoint(100, 100)})
+  // The picture's own pixels; its margins have no paper of their own.
+  for (QPoint at : {QPoint(100, 60), QPoint(40, 75)})
     EXPECT_EQ(canvas.pixel(at + QPoint(200, 110)), logo.pixel(at)) << at.x() << "," << at.y();
+  for (QPoint at : {QPoint(0, 0), QPoint(1, 1), QPoint(238, 90), QPoint(239, 179)})
+    EXPECT_EQ(canvas.pixel(at + QPoint(200, 110)), bg) << at.x() << "," << at.y();
 }
 
 TEST(WorkspaceLogo, PainterOnANarrowClientStaysInside) {
@@ -123,8 +129,8 @@ TEST(WorkspaceLogo, PainterOnANarrowClientStaysInside) {
     // reach the rest.
     paintWorkspaceLogo(p, QSize(200, 400), logo, QBrush(QColor(10, 200, 30)));
   }
-  EXPECT_EQ(canvas.pixel(0, 110), logo.pixel(0, 0));
-  EXPECT_EQ(canvas.pixel(199, 200), logo.pixel(199, 90));
+  EXPECT_EQ(canvas.pixel(40, 185), logo.pixel(40, 75));
+  EXPECT_EQ(canvas.pixel(199, 200), qRgb(10, 200, 30));
   EXPECT_EQ(canvas.pixel(200, 200), qRgb(1, 2, 3));
   EXPECT_EQ(canvas.pixel(100, 50), qRgb(10, 200, 30));
 }
@@ -141,8 +147,29 @@ TEST(WorkspaceArea, ShowsTheLogoCentredOnItsBackground) {
   QImage shot = area.grab().toImage().convertToFormat(QImage::Format_RGB32);
   const QImage logo = workspaceLogoBitmap(kWorkspaceLogoResId);
   EXPECT_EQ(shot.pixel(5, 5), qRgb(10, 200, 30));
-  EXPECT_EQ(shot.pixel(200 + 120, 110 + 30), logo.pixel(120, 30));
-  EXPECT_EQ(shot.pixel(200 + 1, 110 + 1), logo.pixel(1, 1));
+  EXPECT_EQ(shot.pixel(200 + 100, 110 + 60), logo.pixel(100, 60));
+  // No frame at the picture's edge: a strip of it beside a window looks
+  // like the empty workspace.
+  for (QPoint at : {QPoint(1, 1), QPoint(238, 90), QPoint(120, 178)})
+    EXPECT_EQ(shot.pixel(at + QPoint(200, 110)), qRgb(10, 200, 30)) << at.x() << "," << at.y();
+
+  // A window over part of the logo hides all of it; dragged away by its
+  // title bar, it gives the whole logo back.
+  QMdiSubWindow* sub = area.addSubWindow(new QWidget);
+  sub->setGeometry(150, 60, 300, 200);
+  sub->show();
+  test::ShowActive(area);
+  shot = area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shot.pixel(200 + 100, 110 + 152), qRgb(10, 200, 30));  // the logo's last line, below the window
+  const QPoint title(150, 8);
+  QTest::mouseMove(sub, title);  // the pointer over the title first, as a hand brings it
+  QTest::mousePress(sub, Qt::LeftButton, {}, title);
+  for (int i = 1; i <= 4; ++i) QTest::mouseMove(sub, title + QPoint(-35, -15) * i);
+  QTest::mouseRelease(sub, Qt::LeftButton, {}, title + QPoint(-140, -60));
+  QCoreApplication::processEvents();
+  ASSERT_FALSE(sub->geometry().intersects(QRect(200, 110, 240, 180))) << sub->x() << "," << sub->y();
+  shot = area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shot.pixel(200 + 100, 110 + 152), logo.pixel(100, 152));
 
   area.setClientLogoResID(0);
   shot = area.grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -186,6 +186,10 @@ TEST_F(JointPopupTest, AJointBlockAKlassCannotHoldIsGrayWithItsReason) {
     p->LessonsGrid()->setFocus();
     p->LessonsGrid()->repaint();
     EXPECT_EQ(FromQt(p->MessageBar()->text()), LoadResStr(10415));
+    // The refused row is a grey row, its text in the usual colour.
+    const QRect cell = p->LessonsGrid()->CellRect(0, 1);
+    EXPECT_EQ(p->LessonsGrid()->viewport()->grab().toImage().pixelColor(cell.topLeft() + QPoint(2, 2)),
+              QColor(80, 80, 80));
     DoubleClickRow(p, 1);
     refused = p->isVisible() && V().DayIsEmpty(kDay);
     // One hour is a block of both: it goes into both klasses.
@@ -529,6 +533,14 @@ TEST_F(PopupTest, RoomPopupOffersFreeBigEnoughRoomsAndGivesThemToLinkedGroups) {
   During<TTPopSetRoomDlg>([&](TTPopSetRoomDlg* p) {
     ASSERT_FALSE(p->Groups().empty());
     EXPECT_EQ(p->Tabs()->count(), static_cast<int>(p->Groups().size()));
+    // Headings and the teacher's name whole; the room lists inside the pop-up.
+    const QFontMetrics fm(p->RoomsGrid()->font());
+    const int ids[3] = {10161, 10169, 10167};
+    for (int c = 0; c < 3; ++c)
+      EXPECT_LE(fm.horizontalAdvance(ResQ(ids[c])) + 4, p->RoomsGrid()->ColWidths(c)) << U(LoadResStr(ids[c]));
+    EXPECT_LE(fm.horizontalAdvance(ToQt(M().Teachers[p->Groups()[0].teacher]->DisplayName())) + 4,
+              p->RoomsGrid()->ColWidths(1));
+    EXPECT_LT(p->CmbBox(1)->geometry().right(), p->RoomsGrid()->viewport()->width());
     EXPECT_EQ(p->RoomsGrid()->RowCount(), len + 1);
     const TTPopSetRoomDlg::Group g = p->Groups()[0];
     const std::vector<int> offered = p->OfferedRooms(1);
