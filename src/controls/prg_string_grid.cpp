@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QStyleOptionComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -447,7 +448,8 @@ void TPrgStringGrid::SetEditText(int col, int row, const std::string& value, boo
     throw;
   }
   --writing_;
-  if (fitColumns_ && finalUpdate) FitColumn(col);
+  // While the user types or picks, too: the open editor shows its text whole.
+  if (fitColumns_) FitColumn(col);
 }
 
 bool TPrgStringGrid::CanEditAcceptKey(QChar) { return true; }
@@ -681,6 +683,14 @@ int TPrgStringGrid::TextWidth(const std::string& text) const {
   return text.empty() ? 0 : QFontMetrics(font()).horizontalAdvance(ToQt(text)) + kMargins;
 }
 
+int TPrgStringGrid::ListEditorExtra() const {
+  QStyleOptionComboBox opt;
+  opt.initFrom(this);
+  opt.editable = true;
+  const QSize text(100, QFontMetrics(font()).height());
+  return std::max(0, style()->sizeFromContents(QStyle::CT_ComboBox, &opt, text, this).width() - text.width());
+}
+
 void TPrgStringGrid::FitFixedTexts() {
   for (int c = 0; c < ColCount(); ++c) {
     int need = 0;
@@ -698,7 +708,12 @@ void TPrgStringGrid::SetFitColumnsToTexts(bool on) {
 
 void TPrgStringGrid::FitColumn(int col) {
   int need = 0;
-  for (int r = 0; r < RowCount(); ++r) need = std::max(need, TextWidth(Cells(col, r)));
+  for (int r = 0; r < RowCount(); ++r) {
+    int w = TextWidth(Cells(col, r));
+    // An open list shows its text beside the arrow: the cell must hold both.
+    if (w > 0 && r >= FixedRows() && EditorClass(EditCell(col, r)) == 5) w += ListEditorExtra();
+    need = std::max(need, w);
+  }
   // A text longer than the whole grid still wraps or ends in an ellipsis.
   need = std::min(need, std::max(contentsRect().width(), 1));
   if (need > ColWidths(col)) SetColWidths(col, need);

@@ -174,6 +174,8 @@ class TPrgStringGrid : public TPrgCustomGrid {
   std::unique_ptr<TPrgInplaceEdit> holder_;
 
   int TextWidth(const std::string& text) const;
+  // What an open list editor takes beside its text: frame and arrow.
+  int ListEditorExtra() const;
   void FitColumn(int col);
 };
 

@@ -146,6 +146,9 @@ TEST_F(JournalTest, ARowIsStoredWithItsDayAndFoundAgain) {
     QComboBox* reasons = g->InplaceEdit()->Combo();
     ASSERT_TRUE(reasons);
     ASSERT_TRUE(test::PickFromPopup(reasons, QStringLiteral("В счет отпуска")));
+    ASSERT_TRUE(reasons->lineEdit());  // and the open editor beside its arrow
+    EXPECT_LE(reasons->fontMetrics().horizontalAdvance(QStringLiteral("В счет отпуска")),
+              reasons->lineEdit()->contentsRect().width());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(test::U(g->Cells(kZamReason, 1)), "В счет отпуска");
     for (int r = 0; r < 2; ++r)  // every heading and cell whole in one line
