@@ -530,6 +530,10 @@ void TTableVarsManager::closeEvent(QCloseEvent* e) {
   // Closing only hides the window; the main window frees it.
   e->ignore();
   if (withdrawn_) return;
+  BusyScope busy(*this);
+  // Asked before anything stops: a run is still on the stack below the
+  // question, so "Отмена" leaves it running or paused as it was.
+  if (QuerySave() == kQueryCancelled || withdrawn_) return;
   SharedState& s = Shared();
   if (s.PlanningRunning) {
     s.AbortPlanning = 1;
@@ -537,8 +541,6 @@ void TTableVarsManager::closeEvent(QCloseEvent* e) {
     postToTag(kTagMainWindow, kMsgAbortWait, kAbortWaitLeavePlanning);
     return;
   }
-  BusyScope busy(*this);
-  if (QuerySave() == kQueryCancelled || withdrawn_) return;
   if (sub_) sub_->hide();
   postToTag(kTagMainWindow, kMsgLeavePlanning);
 }

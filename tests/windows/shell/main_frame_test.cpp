@@ -497,14 +497,24 @@ TEST_F(FrameTest, LeavingCanBeCancelledByTheVariantsSaveQuery) {
   EXPECT_FALSE(f.PlanningMode());
 }
 
-TEST_F(FrameTest, LeavingDuringARunAbortsFirstAndAsksAfterTheRunStopped) {
+// The variant is asked about while the run is still on: "Отмена" leaves it
+// as it was; another answer stops it, and planning mode is left once it
+// has stopped.
+TEST_F(FrameTest, LeavingDuringARunAsksFirstAndStopsTheRunAfterTheAnswer) {
   TPrgMdiFrame& f = MakeWithDemo();
   EnterPlanning();
   MessageTraceRecorder trace;
   Shared().PlanningRunning = 1;
   Shared().WaitUser = 1;
+  variants.log.queryAnswers = {kQueryCancelled};
   Press(C::EndPlanning);
-  EXPECT_EQ(variants.log.queries, 0);  // no question while the search runs
+  EXPECT_EQ(variants.log.queries, 1);
+  EXPECT_EQ(Shared().AbortPlanning, 0);
+  EXPECT_EQ(Shared().WaitUser, 1);
+  Drain();
+  EXPECT_TRUE(trace.of(kMsgAbortWait).empty());
+  Press(C::EndPlanning);
+  EXPECT_EQ(variants.log.queries, 2);
   EXPECT_EQ(Shared().AbortPlanning, 1);
   EXPECT_EQ(Shared().WaitUser, 0);
   Drain();
@@ -516,7 +526,6 @@ TEST_F(FrameTest, LeavingDuringARunAbortsFirstAndAsksAfterTheRunStopped) {
   f.AbortTimerTick();
   EXPECT_FALSE(f.AbortTimer().isActive());
   EXPECT_FALSE(f.PlanningMode());
-  EXPECT_EQ(variants.log.queries, 1);
   EXPECT_EQ(trace.lines(), (std::vector<std::string>{
                                "posted 45272 (1, 0) -> 100", "delivered 45272 (1, 0) -> 100",
                                "sent 45272 (1, 0) -> 100", "sent 45272 (1, 0) -> 100"}));

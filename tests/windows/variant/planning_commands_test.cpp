@@ -409,13 +409,26 @@ TEST_F(PlanningCommandsTest, FindBestWithAutoSavingReopensTheLastSavedFile) {
   EXPECT_EQ(Shared().LastAutoSavedFile, w->Document().FileName);
 }
 
+// The variant is asked about first: "Отмена" leaves the run paused, "Нет"
+// stops it.
 TEST_F(PlanningCommandsTest, ClosingDuringARunAbortsItCleanlyAndKeepsTheWindow) {
   ModalDriver driver;
   MessageTraceRecorder trace;
-  main.onPause = [&](int) { w->SubWindow()->close(); };
+  bool pausedAfterCancel = false;
+  main.onPause = [&](int) {
+    prompt.yesNoAnswer = kResCancel;
+    w->SubWindow()->close();
+    pausedAfterCancel = Shared().PlanningRunning == 1 && Shared().WaitUser == 1 && Shared().AbortPlanning == 0 &&
+                        trace.of(kMsgAbortWait).empty();
+    prompt.yesNoAnswer = kResNo;
+    w->SubWindow()->close();
+  };
   w->Command(VariantCommand::PlaceLessons);
   ASSERT_TRUE(w);
   EXPECT_EQ(main.pauses, 1);
+  EXPECT_TRUE(pausedAfterCancel);
+  EXPECT_EQ(prompt.texts.size(), 2u);
+  EXPECT_TRUE(prompt.Asked("Сохранить изменения?"));
   // Posted, never sent: the main window waits from a later pump.
   ASSERT_FALSE(trace.of(kMsgAbortWait).empty());
   for (const MessageTraceEntry& e : trace.of(kMsgAbortWait)) EXPECT_NE(e.event, MessageEvent::Sent);
