@@ -830,6 +830,32 @@ TEST_F(FrameTest, DataCheckWithThePlaceholderEditorsRunsTheCoreChecks) {
 
 TEST_F(FrameTest, HelpAndAbout) {
   TPrgMdiFrame& f = MakeWithDemo();
+  // Without a viewer for the help file, F1, the help menu and a dialog's
+  // "Справка" each say so in the program's message box, naming the file.
+  const std::string noHelp = FormatMsg(10420, {"Korvant.hlp"});
+  {
+    ErrorBoxPrompt boxes;
+    ScopedPrompt shown(&boxes);
+    QString text;
+    WhenModal([&](QWidget* m) {
+      auto* box = qobject_cast<TErrorBox*>(m);
+      ASSERT_NE(box, nullptr);
+      text = box->MessageLabel()->text();
+      test::LeftClick(box->YesButton());
+    });
+    Key(Qt::Key_F1);
+    EXPECT_EQ(text, ToQt(noHelp));
+  }
+  Choose(C::HelpKinds);
+  WhenModal([&](QWidget* m) {
+    auto* d = qobject_cast<TProjParams*>(m);
+    ASSERT_NE(d, nullptr);
+    test::LeftClick(d->HelpButton());
+    test::LeftClick(d->CancelButton());
+  });
+  Press(C::Params);
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>(2, test::U(noHelp)));
+
   std::vector<int> asked;
   ScopedHelpHook hook([&asked](int c) { asked.push_back(c); });
   Press(C::DataHelp);
