@@ -342,7 +342,8 @@ void TTableVarsManager::RecalcTables(bool byGroup) {
 void TTableVarsManager::UpdateCaption() {
   QString caption = ToQt(ShownVarName(doc_->FileName));
   if (GetVarModified()) caption += ResQ(kMsgModifiedSuffix);
-  // Another copy of the program has the file: saving asks for a new name.
+  // Another copy of the program has the file, or the user may not write
+  // it: saving asks for a new name.
   if (doc_->ReadOnly) caption += ResQ(kMsgReadOnlySuffix);
   setWindowTitle(caption);
   if (sub_) sub_->setWindowTitle(caption);

@@ -23,6 +23,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "controls/bit_btn.h"
 #include "controls/prg_string_grid.h"
@@ -260,6 +261,13 @@ TEST_F(UserFiles, ProjectsNamedOutsideCodePage1251AreThemselves) {
   EXPECT_EQ(back.Klasses.Count(), frame->Project()->Data().Klasses.Count());
   EXPECT_EQ(frame->windowTitle(), Title("naïve"));
   EXPECT_TRUE(prompt.asked.empty());
+
+  // A line break in a name is shown as a mark, not as a break.
+  const fs::path twoLines = root / "Project" / "two\nlines.tbl";
+  ASSERT_TRUE(WriteFileAtomic(twoLines, DemoProjectImage()));
+  OpenProject(twoLines);
+  EXPECT_EQ(frame->Project()->GetFileName(), twoLines);
+  EXPECT_EQ(frame->windowTitle(), Title("two\uFFFDlines"));
 }
 
 // The same for variants: "café.rsp" opens as itself beside "caf?.rsp", and
@@ -299,6 +307,15 @@ TEST_F(UserFiles, VariantsNamedOutsideCodePage1251AreThemselves) {
   EXPECT_EQ(back->Var().GetCell(0, 1, 1).Lesson, 0);
   EXPECT_EQ(Variant()->windowTitle(), QStringLiteral("naïve"));
   EXPECT_TRUE(prompt.asked.empty());
+
+  const fs::path twoLines = root / "Variant" / "two\nlines.rsp";
+  fs::copy_file(naive, twoLines);
+  answers.push_back(twoLines);
+  Click(C::OpenVariant);
+  Drain();
+  ASSERT_NE(Variant(), nullptr);
+  EXPECT_EQ(Variant()->Document().FileName, twoLines);
+  EXPECT_EQ(Variant()->windowTitle(), QString::fromUtf16(u"two\uFFFDlines"));
 }
 
 // The substitution journal finds its archive in the program folder
@@ -513,8 +530,9 @@ TEST_F(UserFiles, LeavingDuringAPausedRunAsksFirstAndCancelKeepsTheRun) {
 
 // ---- copies opened read-only ------------------------------------------------------------
 
-// A project or variant another copy has open is opened read-only, and its
-// window's caption says so for as long as it is.
+// A project or variant another copy has open, or one the user may not
+// write, is opened read-only, and its window's caption says so from the
+// start; another copy's hold is also told in a message.
 TEST_F(UserFiles, ACopyOpenedReadOnlySaysSoInItsCaption) {
   UseProgramFolder(root);
   const fs::path school = root / "Project" / "school.tbl", variant = root / "Variant" / "v.rsp";
@@ -525,28 +543,40 @@ TEST_F(UserFiles, ACopyOpenedReadOnlySaysSoInItsCaption) {
     auto doc = TVarDocument::CreateNew(demo, variant);
     ASSERT_TRUE(WriteFileAtomic(variant, WriteVarImage(doc->Var(), doc->Options, 1)));
   }
-  Make();
-  {
-    OtherCopy other(school);
-    OpenProject(school);
-  }
-  ASSERT_NE(frame->Project(), nullptr);
-  EXPECT_TRUE(frame->Project()->IsReadOnly());
-  EXPECT_EQ(frame->windowTitle(), Title("school") + ResQ(10416));
-  EXPECT_TRUE(Asked(FormatMsg(10400, {"school.tbl"})));
+  for (const bool held : {true, false}) {
+    SCOPED_TRACE(held ? "held by another copy" : "not writable");
+    frame.reset();
+    prompt.asked.clear();
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read;
+    if (!held) {
+      fs::permissions(school, readOnly);
+      fs::permissions(variant, readOnly);
+    }
+    Make();
+    {
+      std::optional<OtherCopy> other;
+      if (held) other.emplace(school);
+      OpenProject(school);
+    }
+    ASSERT_NE(frame->Project(), nullptr);
+    EXPECT_TRUE(frame->Project()->IsReadOnly());
+    EXPECT_EQ(frame->windowTitle(), Title("school") + ResQ(10416));
+    EXPECT_EQ(Asked(FormatMsg(10400, {"school.tbl"})), held);
 
-  Click(C::Planning);  // saving first is not asked: the project is not modified
-  ASSERT_TRUE(frame->PlanningMode());
-  {
-    OtherCopy other(variant);
-    answers.push_back(variant);
-    Click(C::OpenVariant);
-    Drain();
+    Click(C::Planning);  // saving first is not asked: the project is not modified
+    ASSERT_TRUE(frame->PlanningMode());
+    {
+      std::optional<OtherCopy> other;
+      if (held) other.emplace(variant);
+      answers.push_back(variant);
+      Click(C::OpenVariant);
+      Drain();
+    }
+    ASSERT_NE(Variant(), nullptr);
+    EXPECT_TRUE(Variant()->Document().ReadOnly);
+    EXPECT_EQ(Variant()->windowTitle(), QStringLiteral("v") + ResQ(10416));
+    EXPECT_EQ(Asked(FormatMsg(10406, {"v"})), held);
   }
-  ASSERT_NE(Variant(), nullptr);
-  EXPECT_TRUE(Variant()->Document().ReadOnly);
-  EXPECT_EQ(Variant()->windowTitle(), QStringLiteral("v") + ResQ(10416));
-  EXPECT_TRUE(Asked(FormatMsg(10406, {"v"})));
 }
 
 }  // namespace
