@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest/QTest>
 
 #include <set>
@@ -928,14 +929,35 @@ TEST(ProgramFolders, AReadOnlyProgramFolderGivesWayToTheUsersDataFolder) {
   SetProgramFolder(old);
 }
 
-// Qt appends a display name of the program's own to every title it hands
-// the window system ("О программе — Корвант"): none is set, so each window
-// is titled by its own caption alone.
-TEST(ProgramFolders, TheProgramKeepsItsFolderNameAndAddsNothingToTheTitles) {
+// The title the window system shows for a window: its native window's
+// title, and after it the program's display name when one is set (Qt's
+// platform windows append it). A display name never set follows the
+// program's name.
+QString ShownTitle(QWidget* w) {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name + QStringLiteral("~"));
+  const bool displayNameSet = QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name);
+  QString title = w->windowHandle() ? w->windowHandle()->title() : QString();
+  if (displayNameSet) title += QString::fromUtf8(" \u2014 ") + QGuiApplication::applicationDisplayName();
+  return title;
+}
+
+// The program keeps its folder name and gives its windows no display name
+// of its own: each window is titled by its own caption alone.
+TEST_F(FrameTest, TheProgramKeepsItsFolderNameAndAddsNothingToTheTitles) {
   const QString oldName = QCoreApplication::applicationName();
   SetUpProgramTitle();
   EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("korvant"));
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+  TPrgMdiFrame& f = MakeWithDemo();
+  EXPECT_EQ(ShownTitle(&f), ToQt(f.Project()->Caption()));
+  QString about;
+  WhenModal([&](QWidget* m) {
+    about = ShownTitle(m);
+    m->close();
+  });
+  Choose(C::About);
+  EXPECT_EQ(about, Ru("О программе"));
   QCoreApplication::setApplicationName(oldName);
 }
 
