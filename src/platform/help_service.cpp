@@ -3,10 +3,14 @@
 #include <QVariant>
 #include <QWidget>
 
+#include "base/cp1251.h"
+#include "core/common/catalogue.h"
+
 namespace korvant {
 namespace {
 
 constexpr const char* kHelpProperty = "korvantHelpContext";
+constexpr int kMsgNoHelpFile = 10420;
 
 HelpHook& Hook() {
   static HelpHook hook;
@@ -34,7 +38,17 @@ int FindHelpContext(const QWidget* w) {
 
 bool ShowHelpContext(int context) {
   if (context == 0) return false;
-  if (Hook()) Hook()(context);
+  if (Hook()) {
+    Hook()(context);
+    return true;
+  }
+  // The message box has a help context of its own: F1 on it asks again
+  // while it is up, and one box is enough.
+  static bool telling = false;
+  if (telling) return true;
+  telling = true;
+  ShowErrMsgText16(nullptr, FormatMsg16(kMsgNoHelpFile, {cp1251::toUtf16(kHelpFileName)}), kBoxOk);
+  telling = false;
   return true;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The help service. Windows and controls carry a help context number; the
 // "Справка" buttons and F1 ask this service to open help at a context.
-// There is no help viewer for the program's help file on this platform, so
-// a request with no hook installed shows nothing; tests install a hook to
-// see which context was asked for.
+// There is no viewer for the program's help file on this platform: a
+// request with no hook installed says in the program's message box that
+// the help file cannot be opened, naming it. Tests install a hook to see
+// which context was asked for.
 #include <functional>
 
 class QWidget;
@@ -21,8 +22,7 @@ int FindHelpContext(const QWidget* w);
 
 using HelpHook = std::function<void(int context)>;
 
-// Opens help at context (Application.HelpContext). Returns false for
-// context 0, which opens nothing.
+// Opens help at context. Returns false for context 0, which opens nothing.
 bool ShowHelpContext(int context);
 
 // Help for a widget as F1 asks for it: the first context found from w up.

@@ -32,7 +32,7 @@ TEST(HelpService, RequestsReachTheHookAndContextZeroOpensNothing) {
     EXPECT_TRUE(ShowHelpFor(&w));
   }
   EXPECT_EQ(asked, (std::vector<int>{408, 27}));
-  // Without a hook (and without a help file) a request does nothing visible.
+  // Without a hook a request goes to the message box (FrameTest.HelpAndAbout).
   EXPECT_TRUE(ShowHelpContext(6));
   EXPECT_EQ(asked.size(), 2u);
 }

@@ -61,7 +61,15 @@ std::u16string Utf8To16(std::string_view s) {
 std::u16string FileName16(const fs::path& path) {
   const std::string& all = path.native();
   const std::size_t cut = all.find_last_of('/');
-  return Utf8To16(cut == std::string::npos ? std::string_view(all) : std::string_view(all).substr(cut + 1));
+  std::u16string name = Utf8To16(cut == std::string::npos ? std::string_view(all) : std::string_view(all).substr(cut + 1));
+  // A line break or another control character would break a caption or a
+  // message in two, and a direction control would turn the rest of it
+  // round: each shows as the mark of a character that cannot be shown.
+  for (char16_t& c : name)
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+        (c >= 0x2066 && c <= 0x2069))
+      c = u'\uFFFD';
+  return name;
 }
 
 std::u16string ShownName16(const fs::path& path) {

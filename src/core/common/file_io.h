@@ -22,7 +22,8 @@ constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
 std::filesystem::path FsPath(std::string_view programText);
 
 // A path's name part (no folder) as the user reads it; bytes that are not
-// UTF-8 read as U+FFFD.
+// UTF-8, control characters (line breaks among them) and direction
+// controls read as U+FFFD.
 std::u16string FileName16(const std::filesystem::path& path);
 // The same without its extension: a point among the name's last four
 // characters and everything after it are cut.

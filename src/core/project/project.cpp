@@ -88,11 +88,12 @@ bool TMdiTable::Open(const std::filesystem::path& fileName) {
   if (!Load(fileName, image)) return false;
   ownFile_ = true;
   lock_ = std::move(lock);
-  readOnly_ = heldElsewhere;
-  if (readOnly_) {
-    NotifyCaption();
-    ShowErrMsgText16(owner_, FormatMsg16(kMsgProjectReadOnly, {FileName16(fileName)}), kBoxOk);
-  }
+  // A file the user may not write (or in a folder that takes no new file)
+  // is read-only from the start, as one another copy holds: the caption
+  // says so, and a save asks for another name.
+  readOnly_ = heldElsewhere || !CanReplace(fileName);
+  NotifyCaption();
+  if (heldElsewhere) ShowErrMsgText16(owner_, FormatMsg16(kMsgProjectReadOnly, {FileName16(fileName)}), kBoxOk);
   return true;
 }
 

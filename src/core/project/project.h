@@ -91,8 +91,8 @@ class TMdiTable {
   const std::filesystem::path& GetFileName() const { return fileName_; }
   // False for the demonstration project until it is saved under a name.
   bool HasOwnFile() const { return ownFile_; }
-  // Opened while another copy of the program had the file open: it is not
-  // written under its own name.
+  // Opened while another copy of the program had the file open, or from a
+  // file the user may not replace: it is not written under its own name.
   bool IsReadOnly() const { return readOnly_; }
   // What the save-as dialog proposes: the file itself, or for a project
   // without a file its name with the extension "tbl" in the project folder.

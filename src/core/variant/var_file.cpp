@@ -230,7 +230,9 @@ std::unique_ptr<TVarDocument> TVarDocument::Open(const TProjectData& project, st
   doc->Owner = owner;
   doc->lock_ = std::move(lock);
   doc->lockName_ = doc->FileName;
-  doc->ReadOnly = heldElsewhere;
+  // Saved under another name, like a file another copy holds, when the
+  // user may not write it.
+  doc->ReadOnly = heldElsewhere || !CanReplace(doc->FileName);
   if (heldElsewhere) ShowErrMsgText16(owner, FormatMsg16(10406, {ShownVarName(fileName)}), kBoxOk);
   return doc;
 }

@@ -120,7 +120,8 @@ class TVarDocument {
   TVarOptions Options;
   std::filesystem::path FileName;
   bool IsNew = false;
-  // Opened while another copy of the program had the file open.
+  // Opened while another copy of the program had the file open, or from a
+  // file the user may not replace.
   bool ReadOnly = false;
   int Day = 1;
   PromptOwner Owner = nullptr;

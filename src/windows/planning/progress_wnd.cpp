@@ -267,6 +267,12 @@ void TOptiInfoForm::keyPressEvent(QKeyEvent* e) {
     ShowHelpFor(w && isAncestorOf(w) ? w : this);
     return;
   }
+  // Shown after the progress window, this window has the focus during the
+  // search: Esc here asks the search to stop, as it does there.
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    Shared().AbortPlanning = 1;
+    return;
+  }
   QWidget::keyPressEvent(e);
 }
 

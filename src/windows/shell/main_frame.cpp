@@ -764,7 +764,11 @@ void TPrgMdiFrame::RunMenuOnClick() {
 
 void TPrgMdiFrame::CloseTableMenuOnClick() {
   if (!planning_) return;
-  // A running search is stopped first; its variant is asked about after.
+  // The variant is asked about before anything stops: a run is still on the
+  // stack below the question, so "Отмена" leaves it running or paused as it
+  // was. Any other answer saves the variant or drops its changes, so the
+  // leave that follows the run's end has nothing more to ask.
+  if (vars_ && vars_->QuerySave() == kQueryCancelled) return;
   if (project_ && Shared().PlanningRunning) {
     Shared().AbortPlanning = 1;
     Shared().WaitUser = 0;
@@ -775,7 +779,6 @@ void TPrgMdiFrame::CloseTableMenuOnClick() {
     }
     return;
   }
-  if (vars_ && vars_->QuerySave() == kQueryCancelled) return;
   LeavePlanningNow();
 }
 

@@ -344,7 +344,8 @@ void TTableVarsManager::RecalcTables(bool byGroup) {
 void TTableVarsManager::UpdateCaption() {
   QString caption = ToQt(ShownVarName(doc_->FileName));
   if (GetVarModified()) caption += ResQ(kMsgModifiedSuffix);
-  // Another copy of the program has the file: saving asks for a new name.
+  // Another copy of the program has the file, or the user may not write
+  // it: saving asks for a new name.
   if (doc_->ReadOnly) caption += ResQ(kMsgReadOnlySuffix);
   setWindowTitle(caption);
   if (sub_) sub_->setWindowTitle(caption);
@@ -532,6 +533,10 @@ void TTableVarsManager::closeEvent(QCloseEvent* e) {
   // Closing only hides the window; the main window frees it.
   e->ignore();
   if (withdrawn_) return;
+  BusyScope busy(*this);
+  // Asked before anything stops: a run is still on the stack below the
+  // question, so "Отмена" leaves it running or paused as it was.
+  if (QuerySave() == kQueryCancelled || withdrawn_) return;
   SharedState& s = Shared();
   if (s.PlanningRunning) {
     s.AbortPlanning = 1;
@@ -539,8 +544,6 @@ void TTableVarsManager::closeEvent(QCloseEvent* e) {
     postToTag(kTagMainWindow, kMsgAbortWait, kAbortWaitLeavePlanning);
     return;
   }
-  BusyScope busy(*this);
-  if (QuerySave() == kQueryCancelled || withdrawn_) return;
   if (sub_) sub_->hide();
   postToTag(kTagMainWindow, kMsgLeavePlanning);
 }

@@ -151,6 +151,9 @@ TEST(FileIo, ProgramTextNamesAndNamesAsTheUserReadsThem) {
       // form and an encoded surrogate each read as U+FFFD.
       {"/x/a\xc3.b\xe2\x82", u"a\uFFFD.b\uFFFD\uFFFD", u"a\uFFFD"},
       {"/x/\xc0\xaf\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+      // Control characters and a direction override read as U+FFFD too.
+      {"/x/a\nb\t\x7f\xc2\x85.tbl", u"a\uFFFDb\uFFFD\uFFFD\uFFFD.tbl", u"a\uFFFDb\uFFFD\uFFFD\uFFFD"},
+      {"/x/\xe2\x80\xaelbt.exe", u"\uFFFDlbt.exe", u"\uFFFDlbt"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FileName16(c.path), c.name) << c.path;

@@ -65,11 +65,18 @@ TEST(DataChecks, EmptyListGivesOneNumberedNoFindingsLineAfterOnePump) {
   EXPECT_EQ(p.Lines(0), Ws({"1. Ошибок не обнаружено."}));
 }
 
+// Without a report no check runs: the window's queue is not pumped either,
+// where with one each of the five checks pumps once.
 TEST(DataChecks, WithoutReportNothingHappens) {
   TProjectData d;
   d.Rooms.Add()->MaxChildren = 0;
-  CheckProjectData(d, nullptr);  // must simply return
-  SUCCEED();
+  int pumps = 0;
+  CheckProjectData(d, nullptr, [&] { ++pumps; });
+  EXPECT_EQ(pumps, 0);
+  TDataReportPages p;
+  CheckProjectData(d, &p, [&] { ++pumps; });
+  EXPECT_EQ(pumps, 5);
+  EXPECT_EQ(p.Lines(0).size(), 2u);  // the room's name and seats
 }
 
 // ---- rooms, subjects, klasses ----

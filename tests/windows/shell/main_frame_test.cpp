@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest/QTest>
 
 #include <set>
@@ -497,14 +498,24 @@ TEST_F(FrameTest, LeavingCanBeCancelledByTheVariantsSaveQuery) {
   EXPECT_FALSE(f.PlanningMode());
 }
 
-TEST_F(FrameTest, LeavingDuringARunAbortsFirstAndAsksAfterTheRunStopped) {
+// The variant is asked about while the run is still on: "Отмена" leaves it
+// as it was; another answer stops it, and planning mode is left once it
+// has stopped.
+TEST_F(FrameTest, LeavingDuringARunAsksFirstAndStopsTheRunAfterTheAnswer) {
   TPrgMdiFrame& f = MakeWithDemo();
   EnterPlanning();
   MessageTraceRecorder trace;
   Shared().PlanningRunning = 1;
   Shared().WaitUser = 1;
+  variants.log.queryAnswers = {kQueryCancelled};
   Press(C::EndPlanning);
-  EXPECT_EQ(variants.log.queries, 0);  // no question while the search runs
+  EXPECT_EQ(variants.log.queries, 1);
+  EXPECT_EQ(Shared().AbortPlanning, 0);
+  EXPECT_EQ(Shared().WaitUser, 1);
+  Drain();
+  EXPECT_TRUE(trace.of(kMsgAbortWait).empty());
+  Press(C::EndPlanning);
+  EXPECT_EQ(variants.log.queries, 2);
   EXPECT_EQ(Shared().AbortPlanning, 1);
   EXPECT_EQ(Shared().WaitUser, 0);
   Drain();
@@ -516,7 +527,6 @@ TEST_F(FrameTest, LeavingDuringARunAbortsFirstAndAsksAfterTheRunStopped) {
   f.AbortTimerTick();
   EXPECT_FALSE(f.AbortTimer().isActive());
   EXPECT_FALSE(f.PlanningMode());
-  EXPECT_EQ(variants.log.queries, 1);
   EXPECT_EQ(trace.lines(), (std::vector<std::string>{
                                "posted 45272 (1, 0) -> 100", "delivered 45272 (1, 0) -> 100",
                                "sent 45272 (1, 0) -> 100", "sent 45272 (1, 0) -> 100"}));
@@ -821,6 +831,32 @@ TEST_F(FrameTest, DataCheckWithThePlaceholderEditorsRunsTheCoreChecks) {
 
 TEST_F(FrameTest, HelpAndAbout) {
   TPrgMdiFrame& f = MakeWithDemo();
+  // Without a viewer for the help file, F1, the help menu and a dialog's
+  // "Справка" each say so in the program's message box, naming the file.
+  const std::string noHelp = FormatMsg(10420, {"Korvant.hlp"});
+  {
+    ErrorBoxPrompt boxes;
+    ScopedPrompt shown(&boxes);
+    QString text;
+    WhenModal([&](QWidget* m) {
+      auto* box = qobject_cast<TErrorBox*>(m);
+      ASSERT_NE(box, nullptr);
+      text = box->MessageLabel()->text();
+      test::LeftClick(box->YesButton());
+    });
+    Key(Qt::Key_F1);
+    EXPECT_EQ(text, ToQt(noHelp));
+  }
+  Choose(C::HelpKinds);
+  WhenModal([&](QWidget* m) {
+    auto* d = qobject_cast<TProjParams*>(m);
+    ASSERT_NE(d, nullptr);
+    test::LeftClick(d->HelpButton());
+    test::LeftClick(d->CancelButton());
+  });
+  Press(C::Params);
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>(2, test::U(noHelp)));
+
   std::vector<int> asked;
   ScopedHelpHook hook([&asked](int c) { asked.push_back(c); });
   Press(C::DataHelp);
@@ -893,14 +929,35 @@ TEST(ProgramFolders, AReadOnlyProgramFolderGivesWayToTheUsersDataFolder) {
   SetProgramFolder(old);
 }
 
-// Qt appends a display name of the program's own to every title it hands
-// the window system ("О программе — Корвант"): none is set, so each window
-// is titled by its own caption alone.
-TEST(ProgramFolders, TheProgramKeepsItsFolderNameAndAddsNothingToTheTitles) {
+// The title the window system shows for a window: its native window's
+// title, and after it the program's display name when one is set (Qt's
+// platform windows append it). A display name never set follows the
+// program's name.
+QString ShownTitle(QWidget* w) {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name + QStringLiteral("~"));
+  const bool displayNameSet = QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name);
+  QString title = w->windowHandle() ? w->windowHandle()->title() : QString();
+  if (displayNameSet) title += QString::fromUtf8(" \u2014 ") + QGuiApplication::applicationDisplayName();
+  return title;
+}
+
+// The program keeps its folder name and gives its windows no display name
+// of its own: each window is titled by its own caption alone.
+TEST_F(FrameTest, TheProgramKeepsItsFolderNameAndAddsNothingToTheTitles) {
   const QString oldName = QCoreApplication::applicationName();
   SetUpProgramTitle();
   EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("korvant"));
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+  TPrgMdiFrame& f = MakeWithDemo();
+  EXPECT_EQ(ShownTitle(&f), ToQt(f.Project()->Caption()));
+  QString about;
+  WhenModal([&](QWidget* m) {
+    about = ShownTitle(m);
+    m->close();
+  });
+  Choose(C::About);
+  EXPECT_EQ(about, Ru("О программе"));
   QCoreApplication::setApplicationName(oldName);
 }
 

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -22,6 +23,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "controls/bit_btn.h"
 #include "controls/prg_string_grid.h"
@@ -100,6 +102,7 @@ class Driver {
   bool toFair = true;
   std::vector<QString> seen;
   std::function<void(QWidget*)> onOther;
+  std::function<void()> onPause;  // in place of "Прервать"
 
   explicit Driver(TPrgMdiFrame& frame) : frame_(frame) {
     timer_.setInterval(5);
@@ -109,6 +112,15 @@ class Driver {
 
  private:
   void Tick() {
+    // A press waits for its window, running the event loop: this tick is
+    // not begun again from inside it.
+    if (busy_) return;
+    busy_ = true;
+    const auto done = qScopeGuard([this] { busy_ = false; });
+    if (Shared().WaitUser && onPause) {
+      onPause();
+      return;
+    }
     // A paused run: "Прервать" keeps the solution shown.
     if (Shared().WaitUser) {
       auto* h = dynamic_cast<TVarsWindowHandle*>(frame_.VariantWindow());
@@ -137,6 +149,7 @@ class Driver {
   }
   TPrgMdiFrame& frame_;
   QTimer timer_;
+  bool busy_ = false;
 };
 
 struct UserFiles : ::testing::Test {
@@ -248,6 +261,13 @@ TEST_F(UserFiles, ProjectsNamedOutsideCodePage1251AreThemselves) {
   EXPECT_EQ(back.Klasses.Count(), frame->Project()->Data().Klasses.Count());
   EXPECT_EQ(frame->windowTitle(), Title("naïve"));
   EXPECT_TRUE(prompt.asked.empty());
+
+  // A line break in a name is shown as a mark, not as a break.
+  const fs::path twoLines = root / "Project" / "two\nlines.tbl";
+  ASSERT_TRUE(WriteFileAtomic(twoLines, DemoProjectImage()));
+  OpenProject(twoLines);
+  EXPECT_EQ(frame->Project()->GetFileName(), twoLines);
+  EXPECT_EQ(frame->windowTitle(), Title("two\uFFFDlines"));
 }
 
 // The same for variants: "café.rsp" opens as itself beside "caf?.rsp", and
@@ -287,6 +307,15 @@ TEST_F(UserFiles, VariantsNamedOutsideCodePage1251AreThemselves) {
   EXPECT_EQ(back->Var().GetCell(0, 1, 1).Lesson, 0);
   EXPECT_EQ(Variant()->windowTitle(), QStringLiteral("naïve"));
   EXPECT_TRUE(prompt.asked.empty());
+
+  const fs::path twoLines = root / "Variant" / "two\nlines.rsp";
+  fs::copy_file(naive, twoLines);
+  answers.push_back(twoLines);
+  Click(C::OpenVariant);
+  Drain();
+  ASSERT_NE(Variant(), nullptr);
+  EXPECT_EQ(Variant()->Document().FileName, twoLines);
+  EXPECT_EQ(Variant()->windowTitle(), QString::fromUtf16(u"two\uFFFDlines"));
 }
 
 // The substitution journal finds its archive in the program folder
@@ -461,10 +490,49 @@ TEST_F(UserFiles, JointBlocksAKlassCannotHoldAreNeverPlacedOrSaved) {
   }
 }
 
+// ---- leaving planning mode during a run ---------------------------------------------
+
+// "Завершить планировку" during a paused run asks about the variant before
+// anything stops: "Отмена" leaves the run paused with its solution shown;
+// "Нет" to "Закрыть" of the menu then stops it, and planning mode is left
+// once it has stopped, without asking again.
+TEST_F(UserFiles, LeavingDuringAPausedRunAsksFirstAndCancelKeepsTheRun) {
+  Make();
+  ASSERT_TRUE(frame->OpenDemoProject());
+  Click(C::Planning);
+  ASSERT_TRUE(frame->PlanningMode());
+  Driver driver(*frame);
+  int pauses = 0;
+  bool keptAfterCancel = false;
+  driver.onPause = [&] {
+    TTableVarsManager* w = Variant();
+    ASSERT_NE(w, nullptr);
+    if (++pauses > 1) {
+      test::Press(w->AbortButton());
+      return;
+    }
+    prompt.answers = {kResCancel};
+    Click(C::EndPlanning);
+    keptAfterCancel = Shared().PlanningRunning == 1 && Shared().WaitUser == 1 && Shared().AbortPlanning == 0 &&
+                      frame->PlanningMode() && w->TryMoreButton()->isVisible() && w->TryMoreButton()->isEnabled() &&
+                      frame->Action(C::Continue)->isEnabled() && prompt.asked.size() == 1;
+    prompt.answers = {kResNo};
+    test::ChooseMenuItem(frame->menuBar(), frame->Action(C::EndPlanning));
+  };
+  Click(C::PlaceLessons);
+  EXPECT_EQ(pauses, 1);
+  EXPECT_TRUE(keptAfterCancel);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->PlanningMode(); }));
+  EXPECT_EQ(Variant(), nullptr);
+  const std::string question = test::U(FormatMsg(10056, {LoadResStr(10009)}));
+  EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{question, question}));
+}
+
 // ---- copies opened read-only ------------------------------------------------------------
 
-// A project or variant another copy has open is opened read-only, and its
-// window's caption says so for as long as it is.
+// A project or variant another copy has open, or one the user may not
+// write, is opened read-only, and its window's caption says so from the
+// start; another copy's hold is also told in a message.
 TEST_F(UserFiles, ACopyOpenedReadOnlySaysSoInItsCaption) {
   UseProgramFolder(root);
   const fs::path school = root / "Project" / "school.tbl", variant = root / "Variant" / "v.rsp";
@@ -475,28 +543,40 @@ TEST_F(UserFiles, ACopyOpenedReadOnlySaysSoInItsCaption) {
     auto doc = TVarDocument::CreateNew(demo, variant);
     ASSERT_TRUE(WriteFileAtomic(variant, WriteVarImage(doc->Var(), doc->Options, 1)));
   }
-  Make();
-  {
-    OtherCopy other(school);
-    OpenProject(school);
-  }
-  ASSERT_NE(frame->Project(), nullptr);
-  EXPECT_TRUE(frame->Project()->IsReadOnly());
-  EXPECT_EQ(frame->windowTitle(), Title("school") + ResQ(10416));
-  EXPECT_TRUE(Asked(FormatMsg(10400, {"school.tbl"})));
+  for (const bool held : {true, false}) {
+    SCOPED_TRACE(held ? "held by another copy" : "not writable");
+    frame.reset();
+    prompt.asked.clear();
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read;
+    if (!held) {
+      fs::permissions(school, readOnly);
+      fs::permissions(variant, readOnly);
+    }
+    Make();
+    {
+      std::optional<OtherCopy> other;
+      if (held) other.emplace(school);
+      OpenProject(school);
+    }
+    ASSERT_NE(frame->Project(), nullptr);
+    EXPECT_TRUE(frame->Project()->IsReadOnly());
+    EXPECT_EQ(frame->windowTitle(), Title("school") + ResQ(10416));
+    EXPECT_EQ(Asked(FormatMsg(10400, {"school.tbl"})), held);
 
-  Click(C::Planning);  // saving first is not asked: the project is not modified
-  ASSERT_TRUE(frame->PlanningMode());
-  {
-    OtherCopy other(variant);
-    answers.push_back(variant);
-    Click(C::OpenVariant);
-    Drain();
+    Click(C::Planning);  // saving first is not asked: the project is not modified
+    ASSERT_TRUE(frame->PlanningMode());
+    {
+      std::optional<OtherCopy> other;
+      if (held) other.emplace(variant);
+      answers.push_back(variant);
+      Click(C::OpenVariant);
+      Drain();
+    }
+    ASSERT_NE(Variant(), nullptr);
+    EXPECT_TRUE(Variant()->Document().ReadOnly);
+    EXPECT_EQ(Variant()->windowTitle(), QStringLiteral("v") + ResQ(10416));
+    EXPECT_EQ(Asked(FormatMsg(10406, {"v"})), held);
   }
-  ASSERT_NE(Variant(), nullptr);
-  EXPECT_TRUE(Variant()->Document().ReadOnly);
-  EXPECT_EQ(Variant()->windowTitle(), QStringLiteral("v") + ResQ(10416));
-  EXPECT_TRUE(Asked(FormatMsg(10406, {"v"})));
 }
 
 }  // namespace
