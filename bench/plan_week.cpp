@@ -44,9 +44,10 @@
 //      hours, in the time left; a day the run leaves with more idle hours
 //      than it had is put back as it was (the variant saved before);
 //   6. with --out, "Расстановка кабинетов" of each day and "Сохранить как".
-// Every run has a step and a time budget, the week a time budget (--seconds,
-// 50 by default) that no run passes; what kept the week short is printed as
-// notes; --seed S repeats a run.
+// The week has one time budget (--seconds, 50 by default): each day draws a
+// part of it and each run of the day a part of the day's, so that no run
+// passes it; what kept the week short is printed as notes; --seed S repeats
+// a run.
 // --sketch-only sketches the week and prints how far the sketch got (30 s
 // by default, all of it spent on idle hours once the rules hold), without
 // planning it.
