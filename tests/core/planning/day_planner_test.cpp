@@ -339,6 +339,26 @@ TEST(DayArrangements, ThePreparationCountsAgainstTheStepBudget) {
   ResetRun();
 }
 
+// A part of a budget draws on it: its steps count above, it has no more
+// than is left above, and it ends no later; a share splits what is left.
+TEST(DayArrangements, APartOfABudgetDrawsOnIt) {
+  TBudget week(0, 60000);
+  TBudget day = week.Part(1000, 0);
+  EXPECT_EQ(day.Deadline(), week.Deadline());
+  TBudget run = day.Share(4);
+  EXPECT_EQ(run.StepsLeft(), 250u);
+  EXPECT_LE(run.Deadline(), week.Deadline());
+  run.Spend(200);
+  EXPECT_EQ(week.Used(), 200u);
+  EXPECT_EQ(week.StepsLeft(), TBudget::kNoLimit);
+  EXPECT_EQ(day.StepsLeft(), 800u);
+  TBudget more = run.Part(5000, 0);
+  EXPECT_EQ(more.StepsLeft(), 50u);
+  day.Spend(800);
+  EXPECT_TRUE(more.Spent());
+  EXPECT_FALSE(week.Spent());
+}
+
 // ---- compatibility ----
 
 struct PairSetup {
