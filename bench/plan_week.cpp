@@ -47,9 +47,10 @@
 //      the variant window's own save, which refuses a variant its file
 //      would not give back whole (the message is printed, UTF-8, and the
 //      exit status is 2).
-// Every run has a step and a time budget, the week a time budget (--seconds,
-// 50 by default) that no run passes; what kept the week short is printed as
-// notes; --seed S repeats a run.
+// The week has one time budget (--seconds, 50 by default): each day draws a
+// part of it and each run of the day a part of the day's, so that no run
+// passes it; what kept the week short is printed as notes; --seed S repeats
+// a run.
 // --sketch-only sketches the week and prints how far the sketch got (30 s
 // by default, all of it spent on idle hours once the rules hold), without
 // planning it.

@@ -91,6 +91,7 @@ void TDayPlanner::PrepareSizes() {
     klassClosed_[static_cast<std::size_t>(k)] = mask;
   }
   stores_.assign(static_cast<std::size_t>(K), TStore{});
+  storeBytes_ = storeCount_ = pairBits_ = 0;
   scratch_.assign(recWords_, 0);
 }
 
@@ -314,10 +315,19 @@ bool TDayPlanner::AddRecord(int klass, const uint64_t* rec) {
     if (std::equal(rec, rec + recWords_, other)) return false;
     pos = (pos + 1) & mask;
   }
-  if (st.Count >= MaxArrangements) {
+  // What an arrangement keeps until the rows are built (its record, slots,
+  // counts, hash entries and teacher masks), and the bits its pairs with
+  // the other klasses' arrangements so far will take in the rows: a day
+  // too large is known before all its arrangements are listed.
+  const std::size_t bytes = recWords_ * 8 + static_cast<std::size_t>(L_) * 4 + row_.size() * 5 + 16;
+  const std::size_t pairBits = storeCount_ - static_cast<std::size_t>(st.Count);
+  if (st.Count >= MaxArrangements || storeBytes_ + bytes + (pairBits_ + pairBits) / 8 > MaxRunBytes) {
     st.Overflow = true;
     return false;
   }
+  storeBytes_ += bytes;
+  ++storeCount_;
+  pairBits_ += pairBits;
   st.Table[pos] = static_cast<uint32_t>(st.Count + 1);
   st.Bits.insert(st.Bits.end(), rec, rec + recWords_);
   const TRTIKlassItem* k = m_.Klasses[klass];
@@ -582,6 +592,7 @@ uint16_t TDayPlanner::ArrangementLesson(int klass, int n, int hour) const {
 
 void TDayPlanner::FreeVariants() {
   for (TStore& st : stores_) st = TStore{};
+  storeBytes_ = storeCount_ = pairBits_ = 0;
 }
 
 void TDayPlanner::FinishStore(int klass) {
@@ -699,12 +710,13 @@ bool TDayPlanner::OrderLevels() {
   levelOffset_.assign(levels + 1, 0);
   for (std::size_t l = 0; l < levels; ++l)
     levelOffset_[l + 1] = levelOffset_[l] + static_cast<std::size_t>(stores_[static_cast<std::size_t>(order[l])].Count);
-  std::size_t bytes = 0;
+  // The rows are built while the records are still there.
+  std::size_t bytes = storeBytes_;
   for (std::size_t l = 0; l < levels; ++l) {
     TStore& st = stores_[static_cast<std::size_t>(order[l])];
     st.RowWords = (levelOffset_[levels] - levelOffset_[l + 1] + 63) / 64;
     bytes += st.RowWords * 8 * static_cast<std::size_t>(st.Count);
-    if (bytes > MaxCompatBytes) return false;
+    if (bytes > MaxRunBytes) return false;
   }
   view_.KlassOrder.assign(levels, {});
   view_.CurChoice.assign(levels, 0xFFFF);
@@ -734,8 +746,13 @@ void TDayPlanner::BuildCompatibility(int level) {
     }
     uint64_t* row = &st.Compat[static_cast<std::size_t>(i - 1) * st.RowWords];
     // The rows count against the run's step budget: a step for every
-    // sixteen pairs tested.
-    steps_ += (levelOffset_[static_cast<std::size_t>(levels)] - base + 15) / 16;
+    // sixteen pairs tested, and a row the budget cannot pay is not built.
+    const uint64_t rowSteps = (levelOffset_[static_cast<std::size_t>(levels)] - base + 15) / 16;
+    if (StepLimit != 0 && steps_ + rowSteps > StepLimit) {
+      Shared().AbortPlanning = 1;
+      return;
+    }
+    steps_ += rowSteps;
     for (int l = level + 1; l < levels; ++l) {
       const int kb = levelKlass_[static_cast<std::size_t>(l)];
       const std::size_t off = levelOffset_[static_cast<std::size_t>(l)] - base;

@@ -84,6 +84,37 @@ enum class TPlanOutcome {
 // is too large for one run; it is not impossible.
 constexpr int kMsgDayTooLarge = 10074;
 
+// What planning may still spend: search steps and time. A part handed to a
+// callee draws from the budget it came from: the callee's steps count
+// against every budget above it, and it ends no later than they do, so one
+// week's budget bounds every day and every run in it however the work is
+// divided. A part lives no longer than the budget it came from.
+class TBudget {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr uint64_t kNoLimit = ~uint64_t{0};
+  // steps and ms of 0: no limit of that kind.
+  explicit TBudget(uint64_t steps = 0, int64_t ms = 0);
+  // At most steps and ms (0: no limit of its own) of what is left here.
+  TBudget Part(uint64_t steps, int64_t ms);
+  // An n-th of what is left, of steps and of time; what a part leaves
+  // unspent stays for the next.
+  TBudget Share(int n);
+  uint64_t StepsLeft() const;        // kNoLimit: none
+  int64_t MsLeft() const;            // INT64_MAX: none
+  Clock::time_point Deadline() const { return deadline_; }  // {}: none
+  bool Spent() const { return StepsLeft() == 0 || MsLeft() <= 0; }
+  // Steps taken: counted here and in every budget above.
+  void Spend(uint64_t steps);
+  uint64_t Used() const { return used_; }
+
+ private:
+  TBudget* parent_ = nullptr;
+  uint64_t limit_ = 0;
+  uint64_t used_ = 0;
+  Clock::time_point deadline_{};
+};
+
 // Day norms of every klass and teacher for day (reads the grid, rebuilds
 // the block day marks, sets the teachers' HourMarks of day).
 void PrepareDayNorms(TRunModel& m, const TTableVarItem& var, int day);
@@ -157,12 +188,16 @@ class TDayPlanner {
   // pumped when PumpIntervalMs have passed (0: at every check).
   int PumpCheckSteps = 1024;
   int PumpIntervalMs = 15;
-  // Stops a run as an abort after this many search steps (0 none) or at
-  // the deadline (when set).
+  // Stops a run as an abort once it has taken this many search steps (0
+  // none) or at the deadline (when set).
   uint64_t StepLimit = 0;
   std::chrono::steady_clock::time_point Deadline{};
-  // Size caps of a run.
-  std::size_t MaxCompatBytes = std::size_t{512} << 20;
+  // Takes the budget's steps and deadline as the run's limits.
+  void DrawFrom(const TBudget& budget);
+  // Size caps of a run: the bytes of its arrangements and compatibility
+  // rows together (a run given more time would otherwise keep more of
+  // them), and the arrangements of one klass.
+  std::size_t MaxRunBytes = std::size_t{512} << 20;
   int MaxArrangements = 65535;
   uint64_t Steps() const { return steps_; }
   // The klass the last run found no arrangement for (10147), -1 none.
@@ -277,6 +312,9 @@ class TDayPlanner {
   uint64_t steps_ = 0;
   uint64_t polls_ = 0;
   int failedKlass_ = -1;
+  // The arrangements' part of MaxRunBytes; their count and the pairs of
+  // different klasses' arrangements among them (bits of the rows to come).
+  std::size_t storeBytes_ = 0, storeCount_ = 0, pairBits_ = 0;
   std::chrono::steady_clock::time_point lastPump_;
   TSearchView view_;
 };
@@ -298,9 +336,12 @@ struct TAutoPlanOptions {
   // at once, or, when that finds nothing, row by row.
   bool Optimize = true;
   // The optimisation looks for the fewest idle hours of the teachers
-  // (within OptimizeStepBudget); false takes its first whole day.
+  // (within its budget); false takes its first whole day.
   bool OptimizeBest = true;
-  uint64_t OptimizeStepBudget = 0;  // 0: StepBudget
+  // The most steps the optimisation's run of the whole day may take of
+  // the day's budget (0: all that is left); the runs of the teachers'
+  // groups that may follow have the rest.
+  uint64_t OptimizeStepBudget = 0;
   // Ask every teacher for at least its even share of the hours it has left
   // over its open days; a row that cannot give it is run on the plain norms.
   bool EvenShare = true;
@@ -312,13 +353,20 @@ struct TAutoPlanOptions {
   bool KlassShare = true;
   // Not 0: rows of similar need in an order drawn from this seed.
   uint32_t Seed = 0;
-  // Budgets of each single run: search steps (0 none) and milliseconds
-  // (0 none).
+  // The budget of a day when the caller hands none, for all its runs
+  // together: search steps (0 none) and milliseconds (0 none).
   uint64_t StepBudget = 2'000'000;
   int TimeBudgetMs = 0;
   // The optimisation of a day that finds no whole day tries each row of
-  // teachers on its own (false: the day is left as it was).
-  bool RowFallback = true;
+  // teachers on its own, the others' lessons kept: whenever the whole day
+  // finds nothing, only when the day is too large for one run, or never
+  // (the day is left as it was).
+  enum class TFallback { Always, WhenTooLarge, Never };
+  TFallback RowFallback = TFallback::Always;
+  // Size cap of each run's arrangements and compatibility rows together
+  // (TDayPlanner::MaxRunBytes): memory stays the same however long a day
+  // may take.
+  std::size_t MaxRunBytes = std::size_t{48} << 20;
 };
 
 struct TAutoPlanResult {
@@ -342,14 +390,25 @@ struct TAutoPlanResult {
 int KlassGaps(const TRunModel& m, const TTableVarItem& var, int k, int day);
 
 // A failed row leaves its lessons for later days; the rows after it run.
+// Every run draws from budget (each row at most half of what is left, the
+// optimisation what the rows left); without one, from a budget of
+// StepBudget and TimeBudgetMs.
 TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options = {});
+TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options,
+                            TBudget& budget);
 
 // The optimisation of a whole day without a window: every lesson of the day
 // at once (the teachers as one group, every lesson free to move), or, when
 // that finds no day, each row of teachers with the others' lessons kept.
 // Ok: the first way found a day. A run without a solution leaves the day.
+// Every run draws from budget: the whole-day run at most
+// OptimizeStepBudget steps, the rows each at most half of what is left,
+// and rows stopped by their share once more from what the others left.
+// Without one, from a budget of StepBudget and TimeBudgetMs.
 TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options,
                                 bool best);
+TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& options,
+                                bool best, TBudget& budget);
 
 // The week planned day after day from the variant as it stands, each day
 // with PlanDayAuto taking the first solutions. A week that leaves lessons

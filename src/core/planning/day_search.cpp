@@ -13,13 +13,57 @@ namespace korvant {
 bool TDayPlanner::Poll() {
   SharedState& s = Shared();
   ++polls_;
-  if (StepLimit != 0 && steps_ > StepLimit) s.AbortPlanning = 1;
+  if (StepLimit != 0 && steps_ >= StepLimit) s.AbortPlanning = 1;
   if (PumpCheckSteps <= 1 || polls_ % static_cast<uint64_t>(PumpCheckSteps) == 0) {
     const auto now = std::chrono::steady_clock::now();
     if (Deadline != std::chrono::steady_clock::time_point{} && now >= Deadline) s.AbortPlanning = 1;
     if (now - lastPump_ >= std::chrono::milliseconds(PumpIntervalMs)) Pump();
   }
   return s.AbortPlanning != 0;
+}
+
+void TDayPlanner::DrawFrom(const TBudget& budget) {
+  const uint64_t left = budget.StepsLeft();
+  StepLimit = left == TBudget::kNoLimit ? 0 : std::max<uint64_t>(left, 1);
+  Deadline = budget.Deadline();
+}
+
+TBudget::TBudget(uint64_t steps, int64_t ms) : limit_(steps) {
+  if (ms > 0) deadline_ = Clock::now() + std::chrono::milliseconds(ms);
+}
+
+uint64_t TBudget::StepsLeft() const {
+  uint64_t left = limit_ == 0 ? kNoLimit : limit_ - std::min(used_, limit_);
+  return parent_ ? std::min(left, parent_->StepsLeft()) : left;
+}
+
+int64_t TBudget::MsLeft() const {
+  if (deadline_ == Clock::time_point{}) return INT64_MAX;
+  return std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+}
+
+TBudget TBudget::Part(uint64_t steps, int64_t ms) {
+  TBudget part;
+  part.parent_ = this;  // what is left here bounds the part's steps
+  part.limit_ = steps;
+  part.deadline_ = deadline_;
+  if (ms > 0) {
+    const auto d = Clock::now() + std::chrono::milliseconds(ms);
+    if (part.deadline_ == Clock::time_point{} || d < part.deadline_) part.deadline_ = d;
+  }
+  return part;
+}
+
+TBudget TBudget::Share(int n) {
+  n = std::max(1, n);
+  const uint64_t steps = StepsLeft();
+  const int64_t ms = MsLeft();
+  return Part(steps == kNoLimit ? 0 : std::max<uint64_t>(1, steps / static_cast<uint64_t>(n)),
+              ms == INT64_MAX ? 0 : std::max<int64_t>(1, ms / n));
+}
+
+void TBudget::Spend(uint64_t steps) {
+  for (TBudget* b = this; b; b = b->parent_) b->used_ += steps;
 }
 
 void TDayPlanner::Pump() {
@@ -470,14 +514,15 @@ class TSilentPrompt : public IPrompt {
   }
 };
 
-void StartRun(TDayPlanner& p, const TAutoPlanOptions& o) {
+// A run's limits are what its budget has left; the caller spends its steps.
+void StartRun(TDayPlanner& p, const TAutoPlanOptions& o, const TBudget& budget) {
   SharedState& s = Shared();
   s.AbortPlanning = 0;
   s.WaitUser = 0;
   s.SolutionsFound = 0;
   s.BestDepth = -1;
-  p.StepLimit = o.StepBudget;
-  if (o.TimeBudgetMs > 0) p.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(o.TimeBudgetMs);
+  p.DrawFrom(budget);
+  p.MaxRunBytes = o.MaxRunBytes;
 }
 
 // The collecting rows of single teachers make the arrangements of every
@@ -654,6 +699,11 @@ int KlassGaps(const TRunModel& m, const TTableVarItem& var, int k, int day) {
 }
 
 TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& o) {
+  TBudget budget(o.StepBudget, o.TimeBudgetMs);
+  return PlanDayAuto(m, var, day, o, budget);
+}
+
+TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& o, TBudget& budget) {
   TAutoPlanResult res;
   if (day < 1 || day > 6) return res;
   SharedState& s = Shared();
@@ -673,26 +723,33 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
     m.CurGroup = r;
     ++res.Rows;
     backup.Assign(var);
+    // Each row at most half of what the rows before it left (the last all
+    // of it): one that cannot finish leaves the others something.
+    TBudget share = budget.Share(std::min(2, rows - r));
     // With the even shares first; a row that cannot give them gets the
     // plain norms.
-    TPlanOutcome out = TPlanOutcome::NoSolution;
-    for (int pass = o.EvenShare ? 0 : 1; pass < 2 && out != TPlanOutcome::Solved; ++pass) {
+    TPlanOutcome out = TPlanOutcome::Aborted;
+    int failedKlass = -1;
+    silent.Last.clear();
+    for (int pass = o.EvenShare ? 0 : 1; pass < 2 && out != TPlanOutcome::Solved && !share.Spent(); ++pass) {
       var.Assign(backup);
       PrepareRowNorms(m, var, day, pass == 0, o.KlassShare);
       TAutoHost host(o.SelectBest);
       s.FindBest = o.SelectBest ? 1 : 0;
       TDayPlanner p(m, var, day, &host);
       if (pass == 0 && o.CapExtra) p.ExtraCap = LaterRowsCanGive(m, var, day, r);
-      StartRun(p, o);
+      StartRun(p, o, share);
       out = p.SelectVariants();
+      share.Spend(p.Steps());
       res.Solutions += s.SolutionsFound;
       res.Steps += p.Steps();
-      if (out != TPlanOutcome::Solved && res.FailedRow < 0 && pass == 1) {
-        res.FailedRow = r;
-        res.Outcome = out;
-        res.Message = silent.Last;
-        res.FailedKlass = p.FailedKlass();
-      }
+      failedKlass = p.FailedKlass();
+    }
+    if (out != TPlanOutcome::Solved && res.FailedRow < 0) {
+      res.FailedRow = r;
+      res.Outcome = out;
+      res.Message = silent.Last;
+      res.FailedKlass = failedKlass;
     }
     if (out != TPlanOutcome::Solved) {
       // The row's lessons stay for later days; the rows after it still run.
@@ -703,7 +760,7 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
   }
   for (int t = 0; t < m.Teachers.Count(); ++t) res.FirstWindows += var.GetTeacherWindows(t, day);
   if (o.Optimize) {
-    const TAutoPlanResult opt = OptimizeDayAuto(m, var, day, o, o.OptimizeBest);
+    const TAutoPlanResult opt = OptimizeDayAuto(m, var, day, o, o.OptimizeBest, budget);
     res.Solutions += opt.Solutions;
     res.Steps += opt.Steps;
   }
@@ -720,8 +777,18 @@ TAutoPlanResult PlanDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAu
 }
 
 TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& o, bool best) {
+  TBudget budget(o.StepBudget, o.TimeBudgetMs);
+  return OptimizeDayAuto(m, var, day, o, best, budget);
+}
+
+TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const TAutoPlanOptions& o, bool best,
+                                TBudget& budget) {
   TAutoPlanResult res;
   if (day < 1 || day > 6 || var.DayIsEmpty(day)) return res;
+  if (budget.Spent()) {
+    res.Outcome = TPlanOutcome::Aborted;
+    return res;
+  }
   SharedState& s = Shared();
   const uint8_t oldFindBest = s.FindBest;
   TSilentPrompt silent;
@@ -741,19 +808,19 @@ TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const
   for (int t = 0; t < m.Teachers.Count(); ++t) all.push_back(t);
   TTableVarItem backup(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
   // A run that finds no whole day leaves the day as it was.
-  auto optimise = [&](int row) {
+  auto optimise = [&](int row, TBudget& part) {
     m.CurGroup = row;
     backup.Assign(var);
     PrepareRowNorms(m, var, day, false);
     TAutoHost host(best);
     s.FindBest = best ? 1 : 0;
     TDayPlanner p(m, var, day, &host);
-    StartRun(p, o);
+    StartRun(p, o, part);
     p.ShowPartials = false;  // nobody looks at them; a failed run restores the day
-    if (o.OptimizeStepBudget != 0) p.StepLimit = o.OptimizeStepBudget;
     m.ReplanGroupLessons = 1;
     const TPlanOutcome opt = p.OptimizeDay();
     m.ReplanGroupLessons = 0;
+    part.Spend(p.Steps());
     if (res.Rows++ == 0) {
       res.Outcome = opt;
       res.FailedKlass = p.FailedKlass();
@@ -761,14 +828,36 @@ TAutoPlanResult OptimizeDayAuto(TRunModel& m, TTableVarItem& var, int day, const
     res.Solutions += s.SolutionsFound;
     res.Steps += p.Steps();
     if (opt != TPlanOutcome::Solved) var.Assign(backup);
-    return opt == TPlanOutcome::Solved;
+    return opt;
   };
+  using TFallback = TAutoPlanOptions::TFallback;
   m.Teachers.SetGroups({all});
-  res.Ok = optimise(0);
+  TPlanOutcome whole;
+  {
+    TBudget part = budget.Part(o.OptimizeStepBudget, 0);
+    whole = optimise(0, part);
+  }
+  res.Ok = whole == TPlanOutcome::Solved;
   if (!res.Ok) res.Message = silent.Last;
-  if (!res.Ok && o.RowFallback) {
+  const bool rows = !res.Ok && (o.RowFallback == TFallback::Always ||
+                                (o.RowFallback == TFallback::WhenTooLarge && whole == TPlanOutcome::TooLarge));
+  if (rows) {
     m.Teachers.SetGroups(split);
-    for (int r = 0; r < static_cast<int>(split.size()); ++r) optimise(r);
+    // Each row at most half of what the rows before it left (the last all
+    // of it): the first rows cost most, as every draft still without an
+    // hour is arranged beside their lessons, and a row that cannot finish
+    // leaves the others something. The rows stopped by their share then
+    // once more, sharing what the others left.
+    const int n = static_cast<int>(split.size());
+    std::vector<int> stopped;
+    for (int r = 0; r < n; ++r) {
+      TBudget part = budget.Share(std::min(2, n - r));
+      if (part.Spent() || optimise(r, part) == TPlanOutcome::Aborted) stopped.push_back(r);
+    }
+    for (std::size_t i = 0; i < stopped.size(); ++i) {
+      TBudget part = budget.Share(static_cast<int>(stopped.size() - i));
+      if (!part.Spent()) optimise(stopped[i], part);
+    }
   }
   s.FindBest = oldFindBest;
   s.AbortPlanning = 0;

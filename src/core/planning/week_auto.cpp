@@ -47,7 +47,9 @@ void TallyKeptDay(const TRunModel& m, const TTableVarItem& var, int d, TWeekDayR
 TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o) {
   TWeekPlanResult res;
   res.Path = "day by day";
-  const auto deadline = o.TimeBudgetMs > 0 ? Clock::now() + std::chrono::milliseconds(o.TimeBudgetMs) : Clock::time_point{};
+  // Every day of every week tried draws from the week's time.
+  TBudget week(0, o.TimeBudgetMs);
+  const auto deadline = week.Deadline();
   TTableVarItem start(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
   TTableVarItem best(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
   start.Assign(var);
@@ -66,7 +68,8 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
     std::array<int, 6> first{};
     for (int d = 1; d <= 6; ++d) {
       const auto t0 = Clock::now();
-      const TAutoPlanResult r = PlanDayAuto(m, var, d, day);
+      TBudget part = week.Part(day.StepBudget, day.TimeBudgetMs);
+      const TAutoPlanResult r = PlanDayAuto(m, var, d, day, part);
       TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
       dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
       dr.Solutions += r.Solutions;
@@ -93,9 +96,10 @@ TWeekPlanResult PlanWeekAuto(TRunModel& m, TTableVarItem& var, const TWeekPlanOp
     TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
     if (optimiseKept) {
       const auto t0 = Clock::now();
-      TAutoPlanOptions best = o.Day;
-      if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = o.OptimizeMsPerDay;
-      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true);
+      // Given a time per day, the time is the budget.
+      TBudget part = o.OptimizeMsPerDay > 0 ? week.Part(0, o.OptimizeMsPerDay)
+                                            : week.Part(o.Day.StepBudget, o.Day.TimeBudgetMs);
+      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, o.Day, true, part);
       dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
       dr.Solutions += r.Solutions;
       dr.Steps += r.Steps;
@@ -195,32 +199,26 @@ bool WeekIsEmpty(const TTableVarItem& var) {
   return true;
 }
 
-// The days' idle hours by the optimisation, in the time left; the kept
-// week's lines and totals.
-void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o, Clock::time_point deadline,
+// The days' idle hours by the optimisation, each day a share of the time
+// left; the kept week's lines and totals.
+void OptimiseKeptDays(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o, TBudget& week,
                       TWeekPlanResult& res) {
+  TAutoPlanOptions best = o.Day;
+  best.RowFallback = TAutoPlanOptions::TFallback::Never;
   for (int d = 1; d <= 6; ++d) {
     TWeekDayResult& dr = res.Days[static_cast<std::size_t>(d - 1)];
     int windowsBefore = 0;
     for (int t = 0; t < var.TeacherCount(); ++t) windowsBefore += var.GetTeacherWindows(t, d);
-    if (o.OptimizeBest && !var.DayIsEmpty(d) && windowsBefore > 0) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      TAutoPlanOptions best = o.Day;
-      best.RowFallback = false;
-      if (left <= 0) {
-        TallyKeptDay(m, var, d, dr, res);
-        continue;
-      }
-      best.TimeBudgetMs = static_cast<int>(std::max<long long>(1, left / (7 - d)));
+    if (o.OptimizeBest && !var.DayIsEmpty(d) && windowsBefore > 0 && !week.Spent()) {
       // The time left is the budget; steps are not counted.
-      best.StepBudget = best.OptimizeStepBudget = 0;
-      if (o.OptimizeMsPerDay > 0) best.TimeBudgetMs = std::min(best.TimeBudgetMs, o.OptimizeMsPerDay);
+      TBudget share = week.Share(7 - d);
+      TBudget part = share.Part(0, o.OptimizeMsPerDay);
       // A run stopped by its budget may end on a day with more idle hours
       // than the day had: the day as it was then stays.
       TTableVarItem before(var.Model(), var.TeacherCount(), var.LessonsPerDay(), var.KlassCount());
       before.Assign(var);
       const auto t0 = Clock::now();
-      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true);
+      const TAutoPlanResult r = OptimizeDayAuto(m, var, d, best, true, part);
       dr.Seconds += std::chrono::duration<double>(Clock::now() - t0).count();
       dr.Solutions += r.Solutions;
       dr.Steps += r.Steps;
@@ -252,17 +250,21 @@ class TWeekDrafts {
  public:
   TWeekDrafts(TRunModel& m, TTableVarItem& var, const TWeekPlanOptions& o)
       : m_(m), var_(var), o_(o), book_(m, var), rng_(o.Day.Seed + 1),
-        start_(Clock::now()), deadline_(start_ + std::chrono::milliseconds(o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 50000)),
+        start_(Clock::now()), week_(0, o.TimeBudgetMs > 0 ? o.TimeBudgetMs : 50000), deadline_(week_.Deadline()),
         empty_(Copy()), best_(Copy()), searched_(Copy()) {
+    // A day's arrangement has at most these of the week's budget: its run
+    // of the whole day a short one, and the runs of its teachers' groups,
+    // when the day is too large for one run, the rest.
     dayOpt_ = o.Day;
-    dayOpt_.RowFallback = false;
+    dayOpt_.RowFallback = TAutoPlanOptions::TFallback::WhenTooLarge;
     if (dayOpt_.TimeBudgetMs <= 0) dayOpt_.TimeBudgetMs = 4000;
-    dayOpt_.OptimizeStepBudget = dayOpt_.StepBudget = 300000;
+    dayOpt_.StepBudget = 2'000'000;
+    dayOpt_.OptimizeStepBudget = 300'000;
   }
 
   TWeekPlanResult Run() {
     if (o_.Sketch && WeekIsEmpty(var_) && EnterSketch()) {
-      OptimiseKeptDays(m_, var_, o_, deadline_, res_);
+      OptimiseKeptDays(m_, var_, o_, week_, res_);
       return res_;
     }
     best_.Assign(var_);
@@ -275,7 +277,7 @@ class TWeekDrafts {
     NoteWhatKeptTheWeekShort();
     var_.Assign(best_);
     DropDrafts();
-    OptimiseKeptDays(m_, var_, o_, deadline_, res_);
+    OptimiseKeptDays(m_, var_, o_, week_, res_);
     return res_;
   }
 
@@ -345,7 +347,9 @@ class TWeekDrafts {
   const TWeekPlanOptions& o_;
   TWeekBook book_;
   std::mt19937 rng_;
-  Clock::time_point start_, deadline_;
+  Clock::time_point start_;
+  TBudget week_;  // every day's arrangement draws from it
+  Clock::time_point deadline_;
   // The empty week; the best fair copy so far; the days as the week
   // search gave them (a way that gets nowhere starts again from there).
   TTableVarItem empty_, best_, searched_;
@@ -567,20 +571,16 @@ void TWeekDrafts::Arrange(int d) {
     return;
   }
   const auto t0 = Clock::now();
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - t0).count();
-  if (left <= 0) {
+  TBudget day = week_.Part(dayOpt_.StepBudget, dayOpt_.TimeBudgetMs);
+  if (day.Spent()) {
     ok_[i] = -1;
     return;
   }
-  TAutoPlanOptions run = dayOpt_;
-  run.TimeBudgetMs = static_cast<int>(std::min<long long>(dayOpt_.TimeBudgetMs, left));
-  TAutoPlanResult r = OptimizeDayAuto(m_, var_, d, run, false);
+  TAutoPlanResult r = OptimizeDayAuto(m_, var_, d, dayOpt_, false, day);
   TWeekDayResult& dr = res_.Days[static_cast<std::size_t>(d - 1)];
   dr.Steps += r.Steps;
   if (r.Outcome == TPlanOutcome::TooLarge) {
-    run.RowFallback = true;
-    r = OptimizeDayAuto(m_, var_, d, run, false);
-    dr.Steps += r.Steps;
+    // Arranged by its teachers' groups: it stands when no draft is left.
     r.Ok = true;
     for (int k = 0; k < var_.KlassCount() && r.Ok; ++k) r.Ok = var_.CountKlassDraft(k, d) == 0;
   }

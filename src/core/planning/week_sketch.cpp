@@ -80,12 +80,18 @@ class TSketch {
   void SwapInKlass(int bi, double temp);
   int PickBlock();
   double Temperature(uint64_t it) const;
-  // The best week so far: fewest broken rules, then fewest idle hours.
+  // The best week so far: of those that keep every rule the one with
+  // fewest idle hours; until one does, the one whose part that keeps every
+  // rule holds most hours (what the week driver takes of it), then fewest
+  // broken rules, then fewest idle hours.
   void KeepBest();
   void RestoreBest();
   // Takes blocks in a broken rule out of the sketch, one at a time and
-  // again those their leaving breaks, until what stays keeps every rule.
-  void KeepSoundPart();
+  // again those their leaving breaks, until what stays keeps every rule;
+  // answers the blocks taken out, in order.
+  std::vector<int> KeepSoundPart();
+  // The klass hours that part would hold; the sketch is left as it was.
+  long HeldHours();
   // Whether a move from cost before stays: no more broken rules than
   // hardBefore (-1: any), and better, or worse by what the temperature allows.
   bool Accept(long before, long hardBefore, int wIdle, double temp) {
@@ -140,8 +146,13 @@ class TSketch {
   int left_ = 0;
   int unmatched_ = 0;
   std::vector<std::pair<int, int>> bestAt_;  // per block: day, first hour
-  long bestHard_ = -1, bestIdle_ = 0;
+  long bestHard_ = -1, bestIdle_ = 0;  // fewest broken rules seen; the best week's idle hours
   uint64_t bestMove_ = 0;             // the move that found the best week
+  // Of a best week that breaks a rule: the hours its sound part holds, its
+  // broken rules, and the move that last measured a week.
+  long bestHeld_ = -1, heldHard_ = 0;
+  uint64_t heldMove_ = 0;
+  std::vector<int> soundOrder_;       // blocks as KeepSoundPart takes them out, shortest first
   Clock::time_point soundAt_{};
   uint64_t moves_ = 0;
 };
@@ -630,22 +641,39 @@ void TSketch::ReweighIdle() {
     }
 }
 
-void TSketch::KeepSoundPart() {
-  std::vector<int> order(blocks_.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  // Shortest blocks leave first: they are the easiest for the commands to
-  // place again.
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    return blocks_[static_cast<std::size_t>(a)].Len < blocks_[static_cast<std::size_t>(b)].Len;
-  });
+std::vector<int> TSketch::KeepSoundPart() {
+  if (soundOrder_.size() != blocks_.size()) {
+    soundOrder_.resize(blocks_.size());
+    for (std::size_t i = 0; i < soundOrder_.size(); ++i) soundOrder_[i] = static_cast<int>(i);
+    // Shortest blocks leave first: they are the easiest for the commands to
+    // place again.
+    std::stable_sort(soundOrder_.begin(), soundOrder_.end(), [&](int a, int b) {
+      return blocks_[static_cast<std::size_t>(a)].Len < blocks_[static_cast<std::size_t>(b)].Len;
+    });
+  }
+  std::vector<int> out;
   for (bool again = true; again && hard_ > 0;) {
     again = false;
-    for (int bi : order)
+    for (int bi : soundOrder_)
       if (blocks_[static_cast<std::size_t>(bi)].Day != 0 && Touched(bi)) {
+        out.push_back(bi);
         Remove(bi);
         again = true;
       }
   }
+  return out;
+}
+
+long TSketch::HeldHours() {
+  std::vector<std::pair<int, int>> at(blocks_.size());
+  for (std::size_t i = 0; i < blocks_.size(); ++i) at[i] = {blocks_[i].Day, blocks_[i].Start};
+  const std::vector<int> out = KeepSoundPart();
+  long held = 0;
+  for (const TBlock& b : blocks_)
+    if (b.Day != 0) held += static_cast<long>(b.Len) * static_cast<long>(b.Klasses.size());
+  for (auto it = out.rbegin(); it != out.rend(); ++it)
+    Add(*it, at[static_cast<std::size_t>(*it)].first, at[static_cast<std::size_t>(*it)].second);
+  return held;
 }
 
 // Longest blocks and those with fewest places first, each where it breaks
@@ -688,8 +716,24 @@ void TSketch::Construct(Clock::time_point deadline) {
 }
 
 void TSketch::KeepBest() {
-  if (bestHard_ >= 0 && (hard_ > bestHard_ || (hard_ == bestHard_ && idle_ >= bestIdle_))) return;
-  bestHard_ = hard_;
+  if (hard_ > 0) {
+    if (bestHard_ == 0) return;
+    const bool fewer = bestHard_ < 0 || hard_ < bestHard_;
+    if (fewer) bestHard_ = hard_;
+    // Measuring takes blocks out and back: at fewer broken rules, and now
+    // and then as the search goes on.
+    constexpr uint64_t kFewerEvery = 1000, kHeldEvery = 20000;
+    if (bestHeld_ >= 0 && moves_ - heldMove_ < (fewer ? kFewerEvery : kHeldEvery)) return;
+    heldMove_ = moves_;
+    const long held = HeldHours();
+    if (held < bestHeld_ || (held == bestHeld_ && (hard_ > heldHard_ || (hard_ == heldHard_ && idle_ >= bestIdle_))))
+      return;
+    bestHeld_ = held;
+    heldHard_ = hard_;
+  } else if (bestHard_ == 0 && idle_ >= bestIdle_) {
+    return;
+  }
+  bestHard_ = std::min(bestHard_ < 0 ? hard_ : bestHard_, hard_);
   bestIdle_ = idle_;
   bestMove_ = moves_;
   bestAt_.resize(blocks_.size());

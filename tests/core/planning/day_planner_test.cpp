@@ -339,6 +339,26 @@ TEST(DayArrangements, ThePreparationCountsAgainstTheStepBudget) {
   ResetRun();
 }
 
+// A part of a budget draws on it: its steps count above, it has no more
+// than is left above, and it ends no later; a share splits what is left.
+TEST(DayArrangements, APartOfABudgetDrawsOnIt) {
+  TBudget week(0, 60000);
+  TBudget day = week.Part(1000, 0);
+  EXPECT_EQ(day.Deadline(), week.Deadline());
+  TBudget run = day.Share(4);
+  EXPECT_EQ(run.StepsLeft(), 250u);
+  EXPECT_LE(run.Deadline(), week.Deadline());
+  run.Spend(200);
+  EXPECT_EQ(week.Used(), 200u);
+  EXPECT_EQ(week.StepsLeft(), TBudget::kNoLimit);
+  EXPECT_EQ(day.StepsLeft(), 800u);
+  TBudget more = run.Part(5000, 0);
+  EXPECT_EQ(more.StepsLeft(), 50u);
+  day.Spend(800);
+  EXPECT_TRUE(more.Spent());
+  EXPECT_FALSE(week.Spent());
+}
+
 // ---- compatibility ----
 
 struct PairSetup {
@@ -658,8 +678,8 @@ TEST(DaySearch, ImpossibleOrAbortedOptimisationMessages) {
     for (int k = 0; k < 3; ++k) placed += b.var->CountKlassFair(k, kDay);
     EXPECT_EQ(placed, 2);
   }
-  // A day beyond a run's size caps (arrangements of a klass, or the
-  // compatibility rows) is told as too large, not as impossible, and the
+  // A day beyond a run's size caps (arrangements of a klass, or the bytes
+  // of its arrangements and rows) is told as too large, not as impossible, and the
   // variant keeps its day.
   for (int cap = 0; cap < 2; ++cap) {
     ResetRun();
@@ -668,7 +688,7 @@ TEST(DaySearch, ImpossibleOrAbortedOptimisationMessages) {
     ScopedPrompt sp(&prompt);
     TDayPlanner planner(*b.model, *b.var, kDay, nullptr);
     if (cap == 0) planner.MaxArrangements = 1;
-    else planner.MaxCompatBytes = 0;
+    else planner.MaxRunBytes = 0;
     EXPECT_EQ(planner.OptimizeDay(), TPlanOutcome::TooLarge);
     ASSERT_EQ(prompt.texts.size(), 1u);
     EXPECT_EQ(prompt.texts[0], LoadResStr(kMsgDayTooLarge));
@@ -1283,6 +1303,50 @@ TEST(DayPlanAuto, AWeekThatCannotBeMadeStopsAtItsBudgetWithNotes) {
     ExpectNoConflicts(m, *b.var, m.L(), day);
     for (int k = 0; k < m.Klasses.Count(); ++k) EXPECT_EQ(KlassGaps(m, *b.var, k, day), 0) << "klass " << k << " day " << day;
   }
+  ResetRun();
+}
+
+// A day too large for one run is arranged by its teachers' groups, every
+// run drawing on the day's one budget: the day never takes more steps than
+// that, and twice what the groups take without a limit places as many
+// hours as no limit does (a group stopped by its share runs again).
+TEST(DayPlanAuto, ADayArrangedByItsGroupsKeepsToItsOneBudget) {
+  auto d = GenerateLargeSchool(20, 9, 5);
+  auto arrange = [&](uint64_t steps, TAutoPlanResult& r) {
+    ResetRun();
+    auto b = Build(*d);
+    TRunModel& m = *b.model;
+    TSketchOptions so;
+    so.Seed = 3;
+    so.TimeBudgetMs = 600000;
+    so.MoveBudget = 2'000'000;
+    const TSketchResult sk = SketchWeek(m, so);
+    EXPECT_TRUE(sk.Sound);
+    for (const TSketchBlock& x : sk.Blocks) EXPECT_TRUE(b.var->PlaceLinkedLesson(x.Klass, x.Lesson, false, x.Day, x.Start, x.Len));
+    for (int k = 0; k < m.Klasses.Count(); ++k)
+      for (int li = 0; li < m.Klasses[k]->Lessons.Count(); ++li)
+        if (b.var->CountLessonInFair(k, li, kDay) > 0) {
+          EXPECT_TRUE(b.var->RemoveLesson(k, li, true, kDay, kDay, 0));
+        }
+    TAutoPlanOptions o;
+    o.RowFallback = TAutoPlanOptions::TFallback::WhenTooLarge;
+    TBudget budget(steps);
+    r = OptimizeDayAuto(m, *b.var, kDay, o, false, budget);
+    EXPECT_EQ(r.Outcome, TPlanOutcome::TooLarge);
+    EXPECT_GT(r.Rows, 2);
+    EXPECT_EQ(budget.Used(), r.Steps);
+    m.Teachers.PrepareDaySlots(kDay);
+    ExpectNoConflicts(m, *b.var, m.L());
+    int drafts = 0;
+    for (int k = 0; k < m.Klasses.Count(); ++k) drafts += b.var->CountKlassDraft(k, kDay);
+    return drafts;
+  };
+  TAutoPlanResult free, tight, ample;
+  const int left = arrange(0, free);
+  EXPECT_LT(left, 20);
+  arrange(free.Steps / 4, tight);
+  EXPECT_LE(tight.Steps, free.Steps / 4);
+  EXPECT_EQ(arrange(free.Steps * 2, ample), left);
   ResetRun();
 }
 
