@@ -5,6 +5,7 @@
 #include <bit>
 #include <random>
 
+#include "core/common/disjoint_sets.h"
 #include "core/common/shared_state.h"
 #include "core/planning/day_planner.h"
 
@@ -530,14 +531,9 @@ void StartRun(TDayPlanner& p, const TAutoPlanOptions& o, const TBudget& budget) 
 // can be planned one row each.
 void SplitIntoConnectedRows(TRunModel& m) {
   const int T = m.Teachers.Count();
-  std::vector<int> parent(static_cast<std::size_t>(T));
-  for (int t = 0; t < T; ++t) parent[static_cast<std::size_t>(t)] = t;
-  auto find = [&](int x) {
-    while (parent[static_cast<std::size_t>(x)] != x) x = parent[static_cast<std::size_t>(x)] = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(x)])];
-    return x;
-  };
+  TDisjointSets sets(static_cast<std::size_t>(T));
   auto unite = [&](int a, int b) {
-    if (a >= 0 && b >= 0 && a < T && b < T) parent[static_cast<std::size_t>(find(a))] = find(b);
+    if (a >= 0 && b >= 0 && a < T && b < T) sets.Join(static_cast<std::size_t>(a), static_cast<std::size_t>(b));
   };
   for (int t = 0; t < T; ++t) {
     const TRTITeacherItem* teacher = m.Teachers[t];
@@ -553,9 +549,9 @@ void SplitIntoConnectedRows(TRunModel& m) {
   for (int r = 0; r < m.Teachers.GroupCount(); ++r) {
     const int32_t* row = m.Teachers.GroupRow(r);
     std::vector<std::vector<int32_t>> parts;
-    std::vector<int> roots;
+    std::vector<std::size_t> roots;
     for (int i = 0; row[i] >= 0; ++i) {
-      const int root = find(row[i]);
+      const std::size_t root = sets.Find(static_cast<std::size_t>(row[i]));
       auto it = std::find(roots.begin(), roots.end(), root);
       if (it == roots.end()) {
         roots.push_back(root);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "core/common/catalogue.h"
+#include "core/common/disjoint_sets.h"
 #include "core/project/id_limits.h"
 
 namespace korvant {
@@ -116,18 +117,6 @@ bool SameQuants(const TLessonItem& a, const TLessonItem& b) {
   return true;
 }
 
-struct Roots {
-  std::vector<std::size_t> up;
-  explicit Roots(std::size_t n) : up(n) {
-    for (std::size_t i = 0; i < n; ++i) up[i] = i;
-  }
-  std::size_t Find(std::size_t i) {
-    while (up[i] != i) i = up[i] = up[up[i]];
-    return i;
-  }
-  void Join(std::size_t a, std::size_t b) { up[Find(a)] = Find(b); }
-};
-
 // What the links of the lessons together say, beyond each link: a joint
 // lesson stands at one hour in every klass it takes in, through every
 // group and along every chain of links, so it may take in one lesson of a
@@ -142,7 +131,7 @@ JointFindings FindJointFindings(const TLessonsCollection& lessons,
                                 const std::unordered_map<int32_t, int>& lessonIndex,
                                 const std::unordered_map<int32_t, int>& klassIndex) {
   const auto n = static_cast<std::size_t>(lessons.Count());
-  Roots sets(n), groups(n * kMaxLessonGroups);
+  TDisjointSets sets(n), groups(n * kMaxLessonGroups);
   const auto node = [](std::size_t lesson, int g) { return lesson * kMaxLessonGroups + static_cast<std::size_t>(g); };
   for (std::size_t i = 0; i < n; ++i) {
     const TLessonItem& lesson = *lessons[static_cast<int>(i)];

@@ -4,6 +4,7 @@
 #include <climits>
 #include <iterator>
 
+#include "core/common/disjoint_sets.h"
 #include "core/project/project_data.h"
 #include "core/variant/table_var.h"
 
@@ -241,18 +242,11 @@ void TRTIKlassesCollection::KeepPlannableLinks() {
         if (back.Klass == k && back.Lesson == li) return true;
     return false;
   };
-  // Joint lessons so far: a root per lesson and, per root, its klasses.
-  std::vector<std::size_t> root(node(Count(), 0));
-  std::vector<std::vector<int>> klassesOf(root.size());
+  // Joint lessons so far and, per set, its klasses.
+  TDisjointSets sets(node(Count(), 0));
+  std::vector<std::vector<int>> klassesOf(node(Count(), 0));
   for (int k = 0; k < Count(); ++k)
-    for (int li = 0; li < GetItem(k)->Lessons.Count(); ++li) {
-      root[node(k, li)] = node(k, li);
-      klassesOf[node(k, li)] = {k};
-    }
-  const auto find = [&](std::size_t i) {
-    while (root[i] != i) i = root[i] = root[root[i]];
-    return i;
-  };
+    for (int li = 0; li < GetItem(k)->Lessons.Count(); ++li) klassesOf[node(k, li)] = {k};
   for (int k = 0; k < Count(); ++k)
     for (int li = 0; li < GetItem(k)->Lessons.Count(); ++li) {
       TRTILessonItem* l = GetItem(k)->Lessons[li];
@@ -260,14 +254,14 @@ void TRTIKlassesCollection::KeepPlannableLinks() {
         TRTIGroup& rt = l->RT[static_cast<std::size_t>(g)];
         for (const TParallelLesson& link : rt.Links) {
           if (link.Klass < 0) break;
-          std::size_t a = find(node(k, li)), b = find(node(link.Klass, link.Lesson));
+          std::size_t a = sets.Find(node(k, li)), b = sets.Find(node(link.Klass, link.Lesson));
           if (a == b || !linksBack(link, k, li)) continue;
           std::vector<int> both;
           std::set_union(klassesOf[a].begin(), klassesOf[a].end(), klassesOf[b].begin(), klassesOf[b].end(),
                          std::back_inserter(both));
           if (both.size() < klassesOf[a].size() + klassesOf[b].size()) continue;  // a klass twice
           if (klassesOf[a].size() < klassesOf[b].size()) std::swap(a, b);
-          root[b] = a;
+          sets.Join(a, b);
           klassesOf[a] = std::move(both);
           klassesOf[b].clear();
         }
@@ -282,7 +276,7 @@ void TRTIKlassesCollection::KeepPlannableLinks() {
         const std::array<TParallelLesson, kMaxGroupLinks> links = rt.Links;
         rt.Links = {};
         for (const TParallelLesson& link : links)
-          if (link.Klass >= 0 && find(node(k, li)) == find(node(link.Klass, link.Lesson))) rt.AddLink(link);
+          if (link.Klass >= 0 && sets.Find(node(k, li)) == sets.Find(node(link.Klass, link.Lesson))) rt.AddLink(link);
       }
     }
 }
