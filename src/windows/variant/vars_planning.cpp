@@ -248,12 +248,11 @@ bool TTableVarsManager::OptimizeChecks() {
         c = 0;
         continue;
       }
-      bool accepted = false;
-      for (int i = 1; i <= 25 && !accepted; ++i) {
-        const int start = klass->GetStartLesson(i);
-        if (start < 1) break;
-        accepted = (start == h && h + F - 1 <= L) || (start == h - F + c && h - F + c >= 1);
-      }
+      // At an hour the klass's day may begin at (a closed first hour gives
+      // way to the next open one), or as the last block of a day begun at one.
+      const uint32_t starts = KlassDayStarts(*klass, day, L);
+      const auto startsAt = [&](int hour) { return hour >= 1 && hour <= L && ((starts >> (hour - 1)) & 1u) != 0; };
+      const bool accepted = (startsAt(h) && h + F - 1 <= L) || startsAt(h - F + c);
       if (!accepted && stopAt(kMsgFictHour, h, kMsgFictKlass, klass->DisplayName(), LoadResStr(kMsgFictTail)))
         return false;
     }

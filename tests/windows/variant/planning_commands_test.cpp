@@ -380,6 +380,26 @@ TEST_F(PlanningCommandsTest, OptimisationWithFindBestLeavesTheBestDayInTheVarian
   EXPECT_EQ(main.reopens, 0);
 }
 
+// A lesson without a teacher may open a klass's day; a day whose allowed
+// first hour is closed opens at the next open hour, so such a lesson there
+// is no doubtful lesson to ask about before the optimisation.
+TEST_F(PlanningCommandsTest, ALessonWithoutATeacherOpeningADayAfterItsClosedFirstHourIsNotQuestioned) {
+  TRunModel& m = w->Model();
+  TRTIKlassItem* klass = m.Klasses[0];
+  ASSERT_EQ(klass->GetStartLesson(1), 1);
+  klass->SetBusy(1, 1);  // Monday's first hour
+  m.Klasses.CountDayClosedSlots();
+  klass->Lessons[0]->HasTeacherlessGroup = 1;
+  ASSERT_TRUE(w->Var().PlaceLinkedLesson(0, 0, false, 1, 2, 1));
+  ASSERT_TRUE(w->Var().PlaceLinkedLesson(0, 1, false, 1, 3, 1));
+  ASSERT_TRUE(w->Var().PlaceLinkedLesson(0, 2, false, 1, 4, 1));
+  ModalDriver driver;
+  prompt.yesNoAnswer = kResYes;  // a question asked stops the command
+  main.onPause = [&](int) { PressRunButton(w->AbortButton()); };
+  w->Command(VariantCommand::Optimize);
+  EXPECT_FALSE(prompt.Asked("содержит фиктивную группу"));
+}
+
 TEST_F(PlanningCommandsTest, AutoSavingWritesNumberedFilesUpToTheMaximumAndKeepsOldOnes) {
   ModalDriver driver;
   Shared().AutoSaving = 1;
