@@ -339,26 +339,6 @@ TEST(DayArrangements, ThePreparationCountsAgainstTheStepBudget) {
   ResetRun();
 }
 
-// A part of a budget draws on it: its steps count above, it has no more
-// than is left above, and it ends no later; a share splits what is left.
-TEST(DayArrangements, APartOfABudgetDrawsOnIt) {
-  TBudget week(0, 60000);
-  TBudget day = week.Part(1000, 0);
-  EXPECT_EQ(day.Deadline(), week.Deadline());
-  TBudget run = day.Share(4);
-  EXPECT_EQ(run.StepsLeft(), 250u);
-  EXPECT_LE(run.Deadline(), week.Deadline());
-  run.Spend(200);
-  EXPECT_EQ(week.Used(), 200u);
-  EXPECT_EQ(week.StepsLeft(), TBudget::kNoLimit);
-  EXPECT_EQ(day.StepsLeft(), 800u);
-  TBudget more = run.Part(5000, 0);
-  EXPECT_EQ(more.StepsLeft(), 50u);
-  day.Spend(800);
-  EXPECT_TRUE(more.Spent());
-  EXPECT_FALSE(week.Spent());
-}
-
 // ---- compatibility ----
 
 struct PairSetup {
@@ -787,6 +767,11 @@ TEST(DaySearch, MessagesNameAnUnnamedKlassOrTeacherAsTheListsDo) {
   ASSERT_EQ(prompt.texts.size(), 1u);
   EXPECT_EQ(prompt.texts[0], FormatMsg(10147, {m.Klasses[0]->DisplayName()}));
   EXPECT_NE(m.Klasses[0]->DisplayName(), "");
+  // Without a window the run names the klass by its place, not by a text.
+  const TAutoPlanResult r = OptimizeDayAuto(m, *b.var, kDay, TAutoPlanOptions{}, false);
+  EXPECT_FALSE(r.Ok);
+  EXPECT_EQ(r.FailedKlass, 0);
+  EXPECT_EQ(r.Message, prompt.texts[0]);
   // A teacher who cannot give today's minimum and has no free day left.
   ASSERT_TRUE(m.Teachers[0]->Name().empty());
   b.var->ClearDay(kDay);
@@ -801,30 +786,6 @@ TEST(DaySearch, MessagesNameAnUnnamedKlassOrTeacherAsTheListsDo) {
   ASSERT_EQ(prompt.texts.size(), 1u);
   EXPECT_EQ(prompt.texts[0], FormatMsg(10149, {teacher->DisplayName()}));
   EXPECT_NE(teacher->DisplayName(), "");
-  ResetRun();
-}
-
-// A day without a window names the klass it found no arrangement for by
-// its place, not by a text: "1 A" fails, while "A" (later) ends its message.
-TEST(DaySearch, ADayWithoutAWindowNamesTheKlassThatFailed) {
-  ResetRun();
-  ProjectBuilder p(2);
-  const int32_t s = p.Subject(), t0 = p.Teacher(), t1 = p.Teacher(), k0 = p.Klass(), k1 = p.Klass();
-  p.d.Klasses[0]->SetName("1 A");
-  p.d.Klasses[1]->SetName("A");
-  for (int k = 0; k < 2; ++k) p.d.Klasses[k]->ChangeStartLesson(1, 1);
-  p.Lesson(k0, {{s, t0}}, {2});
-  p.Lesson(k0, {{s, t0}}, {1});
-  p.Lesson(k1, {{s, t1}}, {1});
-  auto b = Build(p.d);
-  // Three hours of a two-hour day in "1 A".
-  ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 0, false, kDay, 1, 2));
-  ASSERT_TRUE(b.var->PlaceLinkedLesson(0, 1, true, kDay, 0, 1));
-  ASSERT_TRUE(b.var->PlaceLinkedLesson(1, 0, true, kDay, 0, 1));
-  const TAutoPlanResult r = OptimizeDayAuto(*b.model, *b.var, kDay, TAutoPlanOptions{}, false);
-  EXPECT_FALSE(r.Ok);
-  EXPECT_EQ(r.FailedKlass, 0);
-  EXPECT_EQ(r.Message, FormatMsg(10147, {"1 A"}));
   ResetRun();
 }
 

@@ -15,7 +15,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -102,7 +101,6 @@ class Driver {
   bool toFair = true;
   std::vector<QString> seen;
   std::function<void(QWidget*)> onOther;
-  std::function<void()> onPause;  // in place of "Прервать"
 
   explicit Driver(TPrgMdiFrame& frame) : frame_(frame) {
     timer_.setInterval(5);
@@ -112,15 +110,6 @@ class Driver {
 
  private:
   void Tick() {
-    // A press waits for its window, running the event loop: this tick is
-    // not begun again from inside it.
-    if (busy_) return;
-    busy_ = true;
-    const auto done = qScopeGuard([this] { busy_ = false; });
-    if (Shared().WaitUser && onPause) {
-      onPause();
-      return;
-    }
     // A paused run: "Прервать" keeps the solution shown.
     if (Shared().WaitUser) {
       auto* h = dynamic_cast<TVarsWindowHandle*>(frame_.VariantWindow());
@@ -149,7 +138,6 @@ class Driver {
   }
   TPrgMdiFrame& frame_;
   QTimer timer_;
-  bool busy_ = false;
 };
 
 struct UserFiles : ::testing::Test {
@@ -488,44 +476,6 @@ TEST_F(UserFiles, JointBlocksAKlassCannotHoldAreNeverPlacedOrSaved) {
           EXPECT_EQ(back->Var().GetDraftCell(k, d, h), w->Var().GetDraftCell(k, d, h)) << k << " " << d << " " << h;
         }
   }
-}
-
-// ---- leaving planning mode during a run ---------------------------------------------
-
-// "Завершить планировку" during a paused run asks about the variant before
-// anything stops: "Отмена" leaves the run paused with its solution shown;
-// "Нет" to "Закрыть" of the menu then stops it, and planning mode is left
-// once it has stopped, without asking again.
-TEST_F(UserFiles, LeavingDuringAPausedRunAsksFirstAndCancelKeepsTheRun) {
-  Make();
-  ASSERT_TRUE(frame->OpenDemoProject());
-  Click(C::Planning);
-  ASSERT_TRUE(frame->PlanningMode());
-  Driver driver(*frame);
-  int pauses = 0;
-  bool keptAfterCancel = false;
-  driver.onPause = [&] {
-    TTableVarsManager* w = Variant();
-    ASSERT_NE(w, nullptr);
-    if (++pauses > 1) {
-      test::Press(w->AbortButton());
-      return;
-    }
-    prompt.answers = {kResCancel};
-    Click(C::EndPlanning);
-    keptAfterCancel = Shared().PlanningRunning == 1 && Shared().WaitUser == 1 && Shared().AbortPlanning == 0 &&
-                      frame->PlanningMode() && w->TryMoreButton()->isVisible() && w->TryMoreButton()->isEnabled() &&
-                      frame->Action(C::Continue)->isEnabled() && prompt.asked.size() == 1;
-    prompt.answers = {kResNo};
-    test::ChooseMenuItem(frame->menuBar(), frame->Action(C::EndPlanning));
-  };
-  Click(C::PlaceLessons);
-  EXPECT_EQ(pauses, 1);
-  EXPECT_TRUE(keptAfterCancel);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->PlanningMode(); }));
-  EXPECT_EQ(Variant(), nullptr);
-  const std::string question = test::U(FormatMsg(10056, {LoadResStr(10009)}));
-  EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{question, question}));
 }
 
 // ---- copies opened read-only ------------------------------------------------------------
